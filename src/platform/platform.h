@@ -1,0 +1,316 @@
+// The platform seam: everything Pelkrin asks of the operating system, at the level of the Win32
+// calls it makes. The core includes only this header; platform/win32 maps each call onto the
+// real API and platform/sim reproduces its observable behaviour on a simulated desktop.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// <windows.h> renames these to their ANSI or wide forms; the seam's methods keep their own names
+// whichever header comes first.
+#ifdef MessageBox
+#undef MessageBox
+#endif
+#ifdef LoadIcon
+#undef LoadIcon
+#endif
+#ifdef DeleteFile
+#undef DeleteFile
+#endif
+#ifdef ReplaceFile
+#undef ReplaceFile
+#endif
+
+namespace pelkrin {
+
+// A window handle as the program keeps it: a 32-bit value, 0 for none.
+using Hwnd = std::uint32_t;
+inline constexpr Hwnd kNoWindow = 0;
+
+// Window messages and constants the core uses by number.
+inline constexpr std::uint32_t kWmClose = 0x0010;
+inline constexpr std::uint32_t kWsMaximizeBox = 0x00010000;
+inline constexpr std::uint32_t kWsMinimizeBox = 0x00020000;
+inline constexpr std::uint32_t kWsDlgFrame = 0x00400000;
+inline constexpr int kSwHide = 0;
+inline constexpr int kSwShowNormal = 1;
+inline constexpr int kSwShow = 5;
+inline constexpr int kVkControl = 0x11;
+
+// ---------------------------------------------------------------------------------------------
+// Window manager: other programs' windows.
+class WindowManager {
+ public:
+  virtual ~WindowManager() = default;
+  // EnumWindows: every top-level window, hidden ones included, in z-order (topmost first).
+  // The visitor returns false to stop early.
+  virtual void EnumTopLevel(const std::function<bool(Hwnd)>& visit) = 0;
+  // FindWindowA: a null pointer means "any".
+  virtual Hwnd FindTopLevel(const std::string* class_name, const std::string* caption) = 0;
+  // FindWindowExA over the direct children of parent, starting after `after` (0: first).
+  virtual Hwnd FindChild(Hwnd parent, Hwnd after, const std::string* class_name,
+                         const std::string* caption) = 0;
+  virtual Hwnd FirstChild(Hwnd window) = 0;   // GetWindow(GW_CHILD)
+  virtual Hwnd NextSibling(Hwnd window) = 0;  // GetWindow(GW_HWNDNEXT)
+  // GetClassNameA with a buffer of buffer_chars characters including the NUL.
+  virtual std::string ClassName(Hwnd window, int buffer_chars) = 0;
+  virtual int CaptionLength(Hwnd window) = 0;  // GetWindowTextLengthA
+  // GetWindowTextA with a buffer of buffer_chars characters including the NUL.
+  virtual std::string Caption(Hwnd window, int buffer_chars) = 0;
+  virtual std::uint32_t Style(Hwnd window) = 0;  // GetWindowLongA(GWL_STYLE)
+  virtual bool IsVisible(Hwnd window) = 0;
+  virtual bool IsWindow(Hwnd window) = 0;
+  virtual void SetCaption(Hwnd window, const std::string& caption) = 0;
+  // Shows or hides a window of another program without waiting for it (a hung browser must
+  // never freeze Pelkrin).
+  virtual void Show(Hwnd window, int command) = 0;
+  virtual void Post(Hwnd window, std::uint32_t message, std::uint32_t wparam,
+                    std::uint32_t lparam) = 0;
+  // WM_GETTEXTLENGTH / WM_GETTEXT sent with a time limit; nullopt when the target does not
+  // answer in time (or does not exist).
+  virtual std::optional<long> SendGetTextLength(Hwnd window, unsigned timeout_ms) = 0;
+  virtual std::optional<std::string> SendGetText(Hwnd window, std::size_t buffer_chars,
+                                                 unsigned timeout_ms) = 0;
+  virtual bool IsKeyDown(int virtual_key) = 0;  // GetAsyncKeyState, high bit
+  virtual void MakeTopmost(Hwnd window) = 0;    // SetWindowPos(HWND_TOPMOST, SWP_NOMOVE|SWP_NOSIZE)
+};
+
+// ---------------------------------------------------------------------------------------------
+// Private-profile (INI) files, with the semantics of GetPrivateProfileStringA and
+// WritePrivateProfileStringA.
+class ProfileFile {
+ public:
+  virtual ~ProfileFile() = default;
+  // Returns what the reader copies into a buffer of buffer_chars characters: at most
+  // buffer_chars - 1 characters; `fallback` when the file, section or key is missing.
+  virtual std::string Read(const std::string& path, const std::string& section,
+                           const std::string& key, const std::string& fallback,
+                           std::size_t buffer_chars) = 0;
+  virtual bool Write(const std::string& path, const std::string& section, const std::string& key,
+                     const std::string& value) = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The registry (advapi32). Keys are opaque 32-bit values; the predefined roots keep their
+// Win32 values. Calls return the Win32 error code (0 = success).
+using RegKey = std::uint32_t;
+inline constexpr RegKey kHkeyCurrentUser = 0x80000001u;
+inline constexpr RegKey kHkeyLocalMachine = 0x80000002u;
+inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
+inline constexpr std::uint32_t kKeyRead = 0x20019;
+inline constexpr std::uint32_t kKeyWrite = 0x20006;
+inline constexpr long kErrorSuccess = 0;
+inline constexpr long kErrorFileNotFound = 2;
+inline constexpr long kErrorAccessDenied = 5;
+inline constexpr long kErrorMoreData = 234;
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+  virtual long OpenKey(RegKey root, const std::string& path, std::uint32_t access,
+                       RegKey* key) = 0;
+  virtual long CreateKey(RegKey root, const std::string& path, std::uint32_t access,
+                         RegKey* key) = 0;
+  // The empty name is the key's unnamed default value. With data == nullptr only the size
+  // (in bytes, the terminating NUL of a string included) is asked for; otherwise at most
+  // *size bytes are read into *data and *size becomes the number of bytes stored.
+  virtual long QueryValue(RegKey key, const std::string& name, std::string* data,
+                          std::uint32_t* size) = 0;
+  // Stores a REG_SZ value whose size counts the terminating NUL.
+  virtual long SetStringValue(RegKey key, const std::string& name, const std::string& text) = 0;
+  virtual long DeleteValue(RegKey key, const std::string& name) = 0;
+  virtual long DeleteKey(RegKey key, const std::string& subkey) = 0;
+  virtual long CloseKey(RegKey key) = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Sound (winmm).
+inline constexpr unsigned kSndAsync = 0x0001;
+inline constexpr unsigned kSndNoDefault = 0x0002;
+
+class Sound {
+ public:
+  virtual ~Sound() = default;
+  virtual unsigned WaveOutDeviceCount() = 0;  // waveOutGetNumDevs
+  virtual bool Play(const std::string& path, unsigned flags) = 0;  // sndPlaySoundA
+};
+
+// ---------------------------------------------------------------------------------------------
+// The notification area (Shell_NotifyIconA) and the tray control's own message window.
+
+// The 88-byte ANSI notification record (NOTIFYICONDATAA as first defined).
+struct NotifyIconRecord {
+  std::uint32_t size = 88;
+  std::uint32_t window = 0;
+  std::uint32_t id = 0;
+  std::uint32_t flags = 0;
+  std::uint32_t callback_message = 0;
+  std::uint32_t icon = 0;
+  char tip[64] = {};
+};
+static_assert(sizeof(NotifyIconRecord) == 88, "the shell expects the 88-byte record");
+
+inline constexpr std::uint32_t kNimAdd = 0;
+inline constexpr std::uint32_t kNimModify = 1;
+inline constexpr std::uint32_t kNimDelete = 2;
+inline constexpr std::uint32_t kNifMessage = 1;
+inline constexpr std::uint32_t kNifIcon = 2;
+inline constexpr std::uint32_t kNifTip = 4;
+
+// A message handler of a window the program owns: message, wParam, lParam.
+using MessageHandler = std::function<void(std::uint32_t, std::uint32_t, std::uint32_t)>;
+
+class NotifyArea {
+ public:
+  virtual ~NotifyArea() = default;
+  // Creates the tray control's own (never shown) message window.
+  virtual Hwnd CreateIconWindow() = 0;
+  virtual void DestroyIconWindow(Hwnd window) = 0;
+  // Puts a handler in front of the window's procedure (the replacement window procedure);
+  // with an empty handler, puts the previous procedure back.
+  virtual void SetMessageHandler(Hwnd window, MessageHandler handler) = 0;
+  virtual bool Notify(std::uint32_t operation, const NotifyIconRecord& record) = 0;
+  // The message the shell broadcasts when the taskbar is (re)created.
+  virtual std::uint32_t TaskbarCreatedMessage() = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Message boxes and the file-open dialog.
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+inline constexpr int kIdYes = 6;
+inline constexpr int kIdNo = 7;
+
+struct FileDialogRequest {
+  std::string initial_folder;
+  std::string filter;  // "Description (*.ext)|*.ext"
+  std::string title;
+  std::string file_name;
+};
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // A modal message box; pending timer events keep running while it is open.
+  virtual int MessageBox(const std::string& text, const std::string& title, unsigned style) = 0;
+  // nullopt when the user cancels or the dialog fails.
+  virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Pictures: icons and cursors from the program's resources.
+struct Picture {
+  enum class Kind { kNone, kIcon, kBitmap };
+  Kind kind = Kind::kNone;
+  std::uint32_t handle = 0;
+  bool IsIcon() const { return kind == Kind::kIcon && handle != 0; }
+  friend bool operator==(const Picture&, const Picture&) = default;
+};
+
+class Pictures {
+ public:
+  virtual ~Pictures() = default;
+  // An icon of the program's resources by its resource number (see resources/resource.h).
+  virtual Picture LoadIcon(int resource_id) = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Time, timers and the event pump behind the wait.
+class EventLoop {
+ public:
+  virtual ~EventLoop() = default;
+  // A clock that never jumps back (not at midnight, not when the user sets the time).
+  virtual std::uint64_t MonotonicMs() = 0;
+  // Today's date as text in the user's short date format.
+  virtual std::string ShortDate() = 0;
+  // The current time as text in the user's time format.
+  virtual std::string TimeText() = 0;
+  // A periodic timer; the tick runs on the user-interface thread while events are processed.
+  virtual std::uint32_t StartTimer(unsigned interval_ms, std::function<void()> tick) = 0;
+  virtual void StopTimer(std::uint32_t timer) = 0;
+  // Runs every event that is pending now (timer ticks, input, paint), then returns.
+  virtual void ProcessPendingEvents() = 0;
+  // Blocks until an event arrives or max_ms passes, without running anything.
+  virtual void WaitForEvents(unsigned max_ms) = 0;
+  // Blocks the whole thread; no event runs meanwhile.
+  virtual void Sleep(unsigned ms) = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Files: the list files, the settings file's folder, the cookie folder.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // The whole file; nullopt when it cannot be opened. A read error part-way returns what was
+  // read before it.
+  virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+  // Replaces the file by `bytes` so that a failure part-way leaves the previous file whole:
+  // the bytes go to a temporary file in the same folder, which then takes the old one's place.
+  virtual bool ReplaceFile(const std::string& path, const std::string& bytes) = 0;
+  // Names (not paths) of the files in `folder` that match `pattern` ("*.txt").
+  virtual std::vector<std::string> ListFiles(const std::string& folder,
+                                             const std::string& pattern) = 0;
+  virtual bool DeleteFile(const std::string& path) = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The process: its program file, the single-copy test, the Windows folder.
+class Process {
+ public:
+  virtual ~Process() = default;
+  // The folder that holds the program file, without a trailing backslash.
+  virtual std::string ProgramFolder() = 0;
+  // The program file's base name without extension ("pelkrin").
+  virtual std::string ProgramBaseName() = 0;
+  virtual std::string WindowsFolder() = 0;
+  // True when another copy of the program already runs for this user. The first copy keeps
+  // its claim for as long as it runs.
+  virtual bool AnotherCopyIsRunning() = 0;
+  // Ends the process at once, without unloading anything.
+  [[noreturn]] virtual void Exit(int code) = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The program's own windows: each form gets a view from the host; a host without views
+// (the simulated desktop) returns nullptr and the forms run on their own.
+class Form;
+class MenuItem;
+
+class FormView {
+ public:
+  virtual ~FormView() = default;
+  virtual Hwnd Handle() const = 0;
+};
+
+class ViewHost {
+ public:
+  virtual ~ViewHost() = default;
+  virtual std::unique_ptr<FormView> CreateView(Form& form) = 0;
+  // Shows a pop-up menu at the mouse position with `default_item` in bold and returns the
+  // item the user chose (nullptr when the menu was dismissed). Opening a submenu calls
+  // `on_submenu_open` with that submenu.
+  virtual MenuItem* PopupMenu(MenuItem& menu, const MenuItem* default_item,
+                              const std::function<void(MenuItem&)>& on_submenu_open) = 0;
+};
+
+// Everything at once, as the program receives it.
+struct Platform {
+  WindowManager& windows;
+  ProfileFile& profile;
+  Registry& registry;
+  Sound& sound;
+  NotifyArea& notify;
+  Dialogs& dialogs;
+  Pictures& pictures;
+  EventLoop& events;
+  FileSystem& files;
+  Process& process;
+  ViewHost& views;
+};
+
+}  // namespace pelkrin

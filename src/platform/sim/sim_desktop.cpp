@@ -1,0 +1,13 @@
+#include "platform/sim/sim_desktop.h"
+
+namespace pelkrin::sim {
+
+SimDesktop::SimDesktop()
+    : windows(&events), profile(files, process), sound(files), notify(windows) {}
+
+Platform SimDesktop::platform() {
+  return Platform{windows,  profile, registry, sound,   notify, dialogs,
+                  pictures, events,  files,    process, views};
+}
+
+}  // namespace pelkrin::sim

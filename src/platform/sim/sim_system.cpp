@@ -1,0 +1,28 @@
+#include "platform/sim/sim_system.h"
+
+namespace pelkrin::sim {
+
+unsigned SimSound::WaveOutDeviceCount() {
+  ++device_queries_;
+  return devices_;
+}
+
+bool SimSound::Play(const std::string& path, unsigned flags) {
+  plays_.push_back(PlayCall{path, flags});
+  return files_.Exists(path);
+}
+
+Picture SimPictures::LoadIcon(int resource_id) {
+  loaded_.push_back(resource_id);
+  if (resource_id <= 0) return Picture{};
+  return Picture{Picture::Kind::kIcon, kIconBase + static_cast<std::uint32_t>(resource_id)};
+}
+
+bool SimProcess::AnotherCopyIsRunning() {
+  ++single_copy_checks_;
+  return another_copy_;
+}
+
+void SimProcess::Exit(int code) { throw ProcessExit{code}; }
+
+}  // namespace pelkrin::sim

@@ -1,0 +1,151 @@
+// The windows of other programs on a simulated desktop: classes, captions, styles, children,
+// visibility, z-order, and windows that stop answering. Every call on a removed or unknown
+// handle answers 0, "" or false, as the real calls do.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace pelkrin::sim {
+
+class SimEventLoop;
+
+inline constexpr std::uint32_t kWsVisible = 0x10000000;
+inline constexpr std::uint32_t kWsPopup = 0x80000000;
+inline constexpr std::uint32_t kWsChild = 0x40000000;
+inline constexpr std::uint32_t kWmDestroy = 0x0002;
+inline constexpr std::uint32_t kWmNcDestroy = 0x0082;
+
+class SimWindows : public WindowManager {
+ public:
+  // Sends that get no answer cost virtual time on this clock (see SendGetText).
+  explicit SimWindows(SimEventLoop* clock = nullptr) : clock_(clock) {}
+
+  // WindowManager
+  // Enumerates the top-level windows as they were when it started. A window removed meanwhile
+  // (see OnEnum) is still handed to the visitor, as a window that closes between the listing
+  // and the visit is on a real desktop; every call on it then fails.
+  void EnumTopLevel(const std::function<bool(Hwnd)>& visit) override;
+  // Class and caption match whole and case-insensitively; "" matches an empty caption.
+  Hwnd FindTopLevel(const std::string* class_name, const std::string* caption) override;
+  Hwnd FindChild(Hwnd parent, Hwnd after, const std::string* class_name,
+                 const std::string* caption) override;
+  Hwnd FirstChild(Hwnd window) override;
+  Hwnd NextSibling(Hwnd window) override;
+  std::string ClassName(Hwnd window, int buffer_chars) override;
+  int CaptionLength(Hwnd window) override;
+  std::string Caption(Hwnd window, int buffer_chars) override;
+  // Includes WS_VISIBLE when the window itself is shown.
+  std::uint32_t Style(Hwnd window) override;
+  // True when the window and all its ancestors are shown.
+  bool IsVisible(Hwnd window) override;
+  bool IsWindow(Hwnd window) override;
+  // Sets the window text (caption and control text). A hung window does not take it: the
+  // sender waits kSendTimeoutMs and gives up.
+  void SetCaption(Hwnd window, const std::string& caption) override;
+  // A hung window takes the change only when it answers again.
+  void Show(Hwnd window, int command) override;
+  // Every call is logged (with whether the window existed to take it). WM_CLOSE closes the
+  // window (with its children) unless the window ignores it; a hung window closes when it
+  // answers again.
+  void Post(Hwnd window, std::uint32_t message, std::uint32_t wparam,
+            std::uint32_t lparam) override;
+  // A hung window answers nothing: the call returns nullopt after timeout_ms of virtual time,
+  // or at once when the window has not answered for 5 s (Windows then considers it hung).
+  std::optional<long> SendGetTextLength(Hwnd window, unsigned timeout_ms) override;
+  // The control text cut to buffer_chars - 1 characters, padded with NULs to the whole buffer.
+  std::optional<std::string> SendGetText(Hwnd window, std::size_t buffer_chars,
+                                         unsigned timeout_ms) override;
+  bool IsKeyDown(int virtual_key) override;
+  // Moves a top-level window to the top of the z-order, above the others for good.
+  void MakeTopmost(Hwnd window) override;
+
+  // Test set-up. Add returns 0 when the parent does not exist. A new top-level window goes to
+  // the top of the z-order (below windows made topmost); a child goes last among its parent's
+  // children. The WS_VISIBLE bit of `style` is ignored: `visible` decides. `caption` is what
+  // GetWindowTextA reads; for another program's edit control that is "" (its contents come by
+  // WM_GETTEXT: SetControlText).
+  Hwnd Add(Hwnd parent, std::string class_name, std::string caption, std::uint32_t style,
+           bool visible);
+  void Remove(Hwnd window);  // with its children
+  void SetVisible(Hwnd window, bool visible);
+  void SetStyle(Hwnd window, std::uint32_t style);
+  std::string Caption(Hwnd window) const;
+  void SetHung(Hwnd window, bool hung);
+  // The text WM_GETTEXT returns for the window (a control's contents); without it, the caption.
+  void SetControlText(Hwnd window, std::string text);
+  void SetKeyDown(int virtual_key, bool down);
+  void SetIgnoresClose(Hwnd window, bool ignores);
+  // Called after each window the enumeration visited (with that window), before the next one.
+  void OnEnum(std::function<void(Hwnd)> hook) { on_enum_ = std::move(hook); }
+
+  // What tests read back.
+  struct PostedMessage {
+    Hwnd window;
+    std::uint32_t message, wparam, lparam;
+    bool delivered;  // false when there was no such window (PostMessage failed)
+  };
+  struct ShowCall {
+    Hwnd window;
+    int command;
+  };
+  const std::vector<PostedMessage>& Posted() const { return posted_; }
+  const std::vector<ShowCall>& ShowCalls() const { return show_calls_; }
+  const std::vector<Hwnd>& TopmostCalls() const { return topmost_calls_; }
+  std::vector<Hwnd> TopLevel() const { return z_order_; }  // topmost first
+  std::vector<Hwnd> Children(Hwnd window) const;
+  bool IsTopmost(Hwnd window) const;
+  int SendCount() const { return sends_; }  // SendGetText and SendGetTextLength calls
+  Hwnd Parent(Hwnd window) const;
+
+  // How long a sender waits for a hung window's WM_SETTEXT.
+  static constexpr unsigned kSendTimeoutMs = 1000;
+  // After this long without answering, sends to a window give up at once.
+  static constexpr std::uint64_t kHungAfterMs = 5000;
+
+ private:
+  struct Window {
+    Hwnd parent = kNoWindow;
+    std::string class_name;
+    std::string caption;
+    std::optional<std::string> control_text;
+    std::uint32_t style = 0;
+    bool visible = false;
+    bool topmost = false;
+    bool hung = false;
+    bool ignores_close = false;
+    std::uint64_t hung_since = 0;
+    std::vector<Hwnd> children;
+    std::vector<int> queued_shows;  // ShowWindowAsync requests a hung window has not taken yet
+    bool close_queued = false;
+  };
+  Window* Find(Hwnd window);
+  const Window* Find(Hwnd window) const;
+  const std::vector<Hwnd>* SiblingsOf(const Window& window) const;
+  // Whether a send to the window gets an answer; a hung window costs its timeout first.
+  bool Answers(Window& window, unsigned timeout_ms);
+  std::uint64_t Now() const;
+  static void ApplyShow(Window& window, int command);
+  static bool Matches(const Window& window, const std::string* class_name,
+                      const std::string* caption);
+
+  SimEventLoop* clock_;
+  std::map<Hwnd, Window> windows_;
+  std::vector<Hwnd> z_order_;
+  Hwnd next_handle_ = 0x00020010;
+  std::set<int> keys_down_;
+  std::vector<PostedMessage> posted_;
+  std::vector<ShowCall> show_calls_;
+  std::vector<Hwnd> topmost_calls_;
+  std::function<void(Hwnd)> on_enum_;
+  int sends_ = 0;
+};
+
+}  // namespace pelkrin::sim

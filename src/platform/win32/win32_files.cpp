@@ -1,0 +1,106 @@
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+#include "platform/win32/win32_platform.h"
+
+namespace pelkrin::win32 {
+
+namespace {
+
+struct FindHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+  static void Close(Handle h) { ::FindClose(h); }
+};
+using ScopedFind = ScopedHandle<FindHandleTraits>;
+
+bool LessNoCase(std::string_view a, std::string_view b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) <
+           std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+    DWORD written = 0;
+    if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0)
+      return false;
+    done += written;
+  }
+  return true;
+}
+
+// A new, empty file beside `path` that no one else is using: "<folder>\~pk<pid>_<n>.tmp".
+ScopedFile CreateTemporaryBeside(const std::string& path, std::string* temporary) {
+  static unsigned counter = 0;
+  const auto cut = path.find_last_of("\\/");
+  const std::string folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    *temporary = folder + "~pk" + std::to_string(::GetCurrentProcessId()) + "_" +
+                 std::to_string(++counter) + ".tmp";
+    ScopedFile file(::CreateFileA(temporary->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file || ::GetLastError() != ERROR_FILE_EXISTS) return file;
+  }
+  return ScopedFile();
+}
+
+}  // namespace
+
+std::optional<std::string> Win32FileSystem::ReadFile(const std::string& path) {
+  ScopedFile file(::CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return std::nullopt;
+  std::string bytes;
+  std::string chunk(64 * 1024, '\0');
+  for (;;) {
+    DWORD got = 0;
+    if (!::ReadFile(file.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) ||
+        got == 0)
+      break;  // the end, or a read error: what came before is all there is
+    bytes.append(chunk.data(), got);
+  }
+  return bytes;
+}
+
+bool Win32FileSystem::ReplaceFile(const std::string& path, const std::string& bytes) {
+  if (path.empty()) return false;
+  std::string temporary;
+  ScopedFile file = CreateTemporaryBeside(path, &temporary);
+  if (!file) return false;
+  bool ok = WriteAll(file.Get(), bytes) && ::FlushFileBuffers(file.Get());
+  // Closing can be where a network drive reports a failed write.
+  ok = ::CloseHandle(file.Release()) && ok;
+  ok = ok && ::MoveFileExA(temporary.c_str(), path.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) ::DeleteFileA(temporary.c_str());
+  return ok;
+}
+
+std::vector<std::string> Win32FileSystem::ListFiles(const std::string& folder,
+                                                    const std::string& pattern) {
+  std::string query = folder;
+  if (!query.empty() && query.back() != '\\' && query.back() != '/') query += '\\';
+  query += pattern;
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  ScopedFind search(::FindFirstFileA(query.c_str(), &found));
+  if (!search) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
+  } while (::FindNextFileA(search.Get(), &found));
+  std::sort(names.begin(), names.end(), LessNoCase);
+  return names;
+}
+
+bool Win32FileSystem::DeleteFile(const std::string& path) {
+  return ::DeleteFileA(path.c_str()) != FALSE;
+}
+
+}  // namespace pelkrin::win32

@@ -1,0 +1,237 @@
+// The platform seam on the real Windows API: each class maps its interface onto the ANSI Win32
+// calls one for one. Win32Platform owns one of each and hands them out as a Platform together
+// with the view host the caller brings.
+#pragma once
+
+// <windows.h> comes before platform.h: its macros for generic names (MessageBox, LoadIcon,
+// DeleteFile, ReplaceFile) then rename the seam's methods of those names consistently in every
+// translation unit that sees both, and calls through the interfaces are unaffected.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/win32/scoped_handle.h"
+
+namespace pelkrin::win32 {
+
+// Window handles travel through the seam as 32-bit values.
+inline HWND ToHwnd(Hwnd window) {
+  return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
+}
+inline Hwnd FromHwnd(HWND window) {
+  return static_cast<Hwnd>(reinterpret_cast<std::uintptr_t>(window));
+}
+
+class Win32WindowManager : public WindowManager {
+ public:
+  // How long SetCaption waits for another program's window to take its new text.
+  static constexpr UINT kSetCaptionTimeoutMs = 1000;
+
+  void EnumTopLevel(const std::function<bool(Hwnd)>& visit) override;
+  Hwnd FindTopLevel(const std::string* class_name, const std::string* caption) override;
+  Hwnd FindChild(Hwnd parent, Hwnd after, const std::string* class_name,
+                 const std::string* caption) override;
+  Hwnd FirstChild(Hwnd window) override;
+  Hwnd NextSibling(Hwnd window) override;
+  std::string ClassName(Hwnd window, int buffer_chars) override;
+  int CaptionLength(Hwnd window) override;
+  std::string Caption(Hwnd window, int buffer_chars) override;
+  std::uint32_t Style(Hwnd window) override;
+  bool IsVisible(Hwnd window) override;
+  bool IsWindow(Hwnd window) override;
+  // SetWindowTextA for this thread's windows; another thread's window gets WM_SETTEXT with a
+  // time limit, because SetWindowTextA would wait for a hung window for ever.
+  void SetCaption(Hwnd window, const std::string& caption) override;
+  void Show(Hwnd window, int command) override;  // ShowWindowAsync
+  void Post(Hwnd window, std::uint32_t message, std::uint32_t wparam,
+            std::uint32_t lparam) override;
+  std::optional<long> SendGetTextLength(Hwnd window, unsigned timeout_ms) override;
+  std::optional<std::string> SendGetText(Hwnd window, std::size_t buffer_chars,
+                                         unsigned timeout_ms) override;
+  bool IsKeyDown(int virtual_key) override;
+  // Also asynchronous for another thread's window, so a hung window cannot block the call.
+  void MakeTopmost(Hwnd window) override;
+};
+
+class Win32ProfileFile : public ProfileFile {
+ public:
+  std::string Read(const std::string& path, const std::string& section, const std::string& key,
+                   const std::string& fallback, std::size_t buffer_chars) override;
+  bool Write(const std::string& path, const std::string& section, const std::string& key,
+             const std::string& value) override;
+};
+
+class Win32Registry : public Registry {
+ public:
+  long OpenKey(RegKey root, const std::string& path, std::uint32_t access, RegKey* key) override;
+  long CreateKey(RegKey root, const std::string& path, std::uint32_t access, RegKey* key) override;
+  long QueryValue(RegKey key, const std::string& name, std::string* data,
+                  std::uint32_t* size) override;
+  long SetStringValue(RegKey key, const std::string& name, const std::string& text) override;
+  long DeleteValue(RegKey key, const std::string& name) override;
+  long DeleteKey(RegKey key, const std::string& subkey) override;
+  long CloseKey(RegKey key) override;
+};
+
+class Win32Sound : public Sound {
+ public:
+  unsigned WaveOutDeviceCount() override;
+  bool Play(const std::string& path, unsigned flags) override;
+};
+
+class Win32NotifyArea : public NotifyArea {
+ public:
+  Win32NotifyArea() = default;
+  Win32NotifyArea(const Win32NotifyArea&) = delete;
+  Win32NotifyArea& operator=(const Win32NotifyArea&) = delete;
+  ~Win32NotifyArea() override;
+
+  // A hidden top-level window (not a message-only one, so other programs find it with
+  // FindWindowA) of class kTrayWindowClass.
+  Hwnd CreateIconWindow() override;
+  void DestroyIconWindow(Hwnd window) override;
+  // Subclasses the window: the handler sees every message before the previous procedure.
+  void SetMessageHandler(Hwnd window, MessageHandler handler) override;
+  bool Notify(std::uint32_t operation, const NotifyIconRecord& record) override;
+  std::uint32_t TaskbarCreatedMessage() override;
+
+ private:
+  struct Subclass {
+    Win32NotifyArea* owner;
+    HWND window;
+    MessageHandler handler;
+    WNDPROC previous;
+  };
+  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  void Unsubclass(HWND window);
+
+  // Declared before windows_ so that the windows go first and their last messages still reach
+  // the handlers.
+  std::map<HWND, std::unique_ptr<Subclass>> subclasses_;
+  std::map<HWND, ScopedWindow> windows_;
+};
+
+class Win32Dialogs : public Dialogs {
+ public:
+  int MessageBox(const std::string& text, const std::string& title, unsigned style) override;
+  std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
+};
+
+class Win32Pictures : public Pictures {
+ public:
+  // The small (tray) size. Loaded shared and kept for the process, so handles never dangle.
+  Picture LoadIcon(int resource_id) override;
+
+ private:
+  std::map<int, HICON> icons_;
+};
+
+class Win32EventLoop : public EventLoop {
+ public:
+  Win32EventLoop();
+  Win32EventLoop(const Win32EventLoop&) = delete;
+  Win32EventLoop& operator=(const Win32EventLoop&) = delete;
+  ~Win32EventLoop() override;  // stops this loop's timers
+
+  // GetTickCount64 where the system has it; otherwise GetTickCount widened across its 49.7-day
+  // wrap (the program calls this far more often than that).
+  std::uint64_t MonotonicMs() override;
+  std::string ShortDate() override;
+  std::string TimeText() override;
+  // A thread timer. A tick never re-enters itself: a WM_TIMER that comes while the timer's
+  // previous tick still runs (waiting, say) is dropped.
+  std::uint32_t StartTimer(unsigned interval_ms, std::function<void()> tick) override;
+  void StopTimer(std::uint32_t timer) override;
+  // Dispatches the messages that are queued now, and at most one that arrived after the call
+  // began (so a tick slower than its interval cannot keep the caller here for ever). WM_QUIT
+  // is posted again for the outer loop.
+  void ProcessPendingEvents() override;
+  // Returns as soon as any input is queued, including input that was queued already.
+  void WaitForEvents(unsigned max_ms) override;
+  void Sleep(unsigned ms) override;
+
+  // Sees each message before it is dispatched; returns true when it handled it (the skinned
+  // windows route keyboard messages through IsDialogMessage here).
+  void SetDialogMessageFilter(std::function<bool(MSG&)> filter) { filter_ = std::move(filter); }
+
+ private:
+  struct Timer {
+    Win32EventLoop* owner;
+    std::function<void()> tick;
+    bool running = false;
+  };
+  static void CALLBACK TimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
+  static std::map<UINT_PTR, std::shared_ptr<Timer>>& Timers();
+
+  using TickCount64Function = ULONGLONG(WINAPI*)();
+  TickCount64Function tick_count64_ = nullptr;
+  DWORD last_tick_ = 0;
+  std::uint64_t wraps_ = 0;
+  std::function<bool(MSG&)> filter_;
+};
+
+class Win32FileSystem : public FileSystem {
+ public:
+  std::optional<std::string> ReadFile(const std::string& path) override;
+  // Writes a temporary file in the target's folder, flushes it, and moves it over the target;
+  // on any failure the temporary file goes and the old file stays as it was.
+  bool ReplaceFile(const std::string& path, const std::string& bytes) override;
+  // Files only (no folders), ordered case-insensitively.
+  std::vector<std::string> ListFiles(const std::string& folder,
+                                     const std::string& pattern) override;
+  bool DeleteFile(const std::string& path) override;
+};
+
+class Win32Process : public Process {
+ public:
+  std::string ProgramFolder() override;
+  std::string ProgramBaseName() override;
+  std::string WindowsFolder() override;
+  // A named mutex per user ("Local\Pelkrin.SingleCopy.<user>"). The first copy keeps it for as
+  // long as this object lives.
+  bool AnotherCopyIsRunning() override;
+  [[noreturn]] void Exit(int code) override;
+
+ private:
+  ScopedKernelHandle single_copy_;
+};
+
+class Win32Platform {
+ public:
+  Platform Get(ViewHost& views);
+
+  Win32WindowManager& Windows() { return windows_; }
+  Win32ProfileFile& Profile() { return profile_; }
+  Win32Registry& Registry() { return registry_; }
+  Win32Sound& Sound() { return sound_; }
+  Win32NotifyArea& Notify() { return notify_; }
+  Win32Dialogs& Dialogs() { return dialogs_; }
+  Win32Pictures& Pictures() { return pictures_; }
+  Win32EventLoop& Events() { return events_; }
+  Win32FileSystem& Files() { return files_; }
+  Win32Process& Process() { return process_; }
+
+ private:
+  Win32WindowManager windows_;
+  Win32ProfileFile profile_;
+  Win32Registry registry_;
+  Win32Sound sound_;
+  Win32NotifyArea notify_;
+  Win32Dialogs dialogs_;
+  Win32Pictures pictures_;
+  Win32EventLoop events_;
+  Win32FileSystem files_;
+  Win32Process process_;
+};
+
+// The path of the running program file ("" if Windows cannot say).
+std::string ProgramFilePath();
+
+}  // namespace pelkrin::win32

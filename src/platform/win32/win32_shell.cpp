@@ -1,0 +1,182 @@
+#include "platform/win32/win32_platform.h"
+// After win32_platform.h, which prepares <windows.h>.
+#include <commdlg.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/command_ids.h"
+#include "platform/win32/callback_guard.h"
+
+namespace pelkrin::win32 {
+
+namespace {
+
+// The window property that leads from a subclassed window to its handler.
+constexpr char kSubclassProperty[] = "Pelkrin.Subclass";
+
+static_assert(sizeof(void*) == 4, "handles are carried as 32-bit values");
+static_assert(sizeof(NotifyIconRecord) == NOTIFYICONDATAA_V1_SIZE,
+              "the record must be the shell's first NOTIFYICONDATAA");
+
+bool RegisterTrayWindowClass() {
+  WNDCLASSA window_class{};
+  window_class.lpfnWndProc = &::DefWindowProcA;
+  window_class.hInstance = ::GetModuleHandleA(nullptr);
+  window_class.lpszClassName = kTrayWindowClass;
+  return ::RegisterClassA(&window_class) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+// ---- Sound ----
+
+unsigned Win32Sound::WaveOutDeviceCount() { return ::waveOutGetNumDevs(); }
+
+bool Win32Sound::Play(const std::string& path, unsigned flags) {
+  return ::sndPlaySoundA(path.c_str(), flags) != FALSE;
+}
+
+// ---- Notification area ----
+
+Win32NotifyArea::~Win32NotifyArea() {
+  // The windows go while the subclass records still exist, so the handlers see their last
+  // messages (WM_NCDESTROY removes each record).
+  while (!windows_.empty()) {
+    ScopedWindow doomed = std::move(windows_.begin()->second);
+    windows_.erase(windows_.begin());
+  }
+}
+
+Hwnd Win32NotifyArea::CreateIconWindow() {
+  static const bool registered = RegisterTrayWindowClass();
+  if (!registered) return kNoWindow;
+  const HWND window = ::CreateWindowExA(0, kTrayWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                        nullptr, ::GetModuleHandleA(nullptr), nullptr);
+  if (!window) return kNoWindow;
+  windows_.emplace(window, ScopedWindow(window));
+  return FromHwnd(window);
+}
+
+void Win32NotifyArea::DestroyIconWindow(Hwnd window) {
+  const auto found = windows_.find(ToHwnd(window));
+  if (found == windows_.end()) return;
+  ScopedWindow doomed = std::move(found->second);
+  windows_.erase(found);
+  doomed.Reset();  // the handler still sees WM_DESTROY and WM_NCDESTROY
+  RethrowCallbackException();
+}
+
+void Win32NotifyArea::SetMessageHandler(Hwnd window, MessageHandler handler) {
+  const HWND target = ToHwnd(window);
+  if (!::IsWindow(target)) return;
+  const auto found = subclasses_.find(target);
+  if (!handler) {
+    if (found != subclasses_.end()) Unsubclass(target);
+    return;
+  }
+  if (found != subclasses_.end()) {
+    found->second->handler = std::move(handler);
+    return;
+  }
+  auto subclass = std::make_unique<Subclass>(Subclass{this, target, std::move(handler), nullptr});
+  // A property rather than GWLP_USERDATA, which the window's own class may be using.
+  if (!::SetPropA(target, kSubclassProperty, subclass.get())) return;
+  subclass->previous = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+      target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32NotifyArea::SubclassProc)));
+  subclasses_.emplace(target, std::move(subclass));
+}
+
+void Win32NotifyArea::Unsubclass(HWND window) {
+  const auto found = subclasses_.find(window);
+  if (found == subclasses_.end()) return;
+  if (::IsWindow(window)) {
+    ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(found->second->previous));
+    ::RemovePropA(window, kSubclassProperty);
+  }
+  subclasses_.erase(found);
+}
+
+LRESULT CALLBACK Win32NotifyArea::SubclassProc(HWND window, UINT message, WPARAM wparam,
+                                               LPARAM lparam) {
+  auto* subclass = static_cast<Subclass*>(::GetPropA(window, kSubclassProperty));
+  if (!subclass) return ::DefWindowProcA(window, message, wparam, lparam);
+  // Copies: the handler may replace or remove itself, or destroy the window.
+  Win32NotifyArea* const owner = subclass->owner;
+  const WNDPROC previous = subclass->previous;
+  const MessageHandler handler = subclass->handler;
+  CallGuarded([&] {
+    handler(message, static_cast<std::uint32_t>(wparam), static_cast<std::uint32_t>(lparam));
+  });
+  const LRESULT result = ::CallWindowProcA(previous, window, message, wparam, lparam);
+  if (message == WM_NCDESTROY) owner->Unsubclass(window);  // the handle may be reused
+  return result;
+}
+
+bool Win32NotifyArea::Notify(std::uint32_t operation, const NotifyIconRecord& record) {
+  NOTIFYICONDATAA data{};
+  std::memcpy(&data, &record, sizeof record);
+  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.szTip[sizeof record.tip - 1] = '\0';  // the shell reads a terminated tip
+  return ::Shell_NotifyIconA(operation, &data) != FALSE;
+}
+
+std::uint32_t Win32NotifyArea::TaskbarCreatedMessage() {
+  static const UINT message = ::RegisterWindowMessageA("TaskbarCreated");
+  return message;
+}
+
+// ---- Dialogs ----
+
+int Win32Dialogs::MessageBox(const std::string& text, const std::string& title, unsigned style) {
+  const int answer = ::MessageBoxA(nullptr, text.c_str(), title.c_str(), style);
+  RethrowCallbackException();  // timers keep ticking inside the box's message loop
+  return answer;
+}
+
+std::optional<std::string> Win32Dialogs::OpenFile(const FileDialogRequest& request) {
+  // "Description|*.ext" becomes the double-NUL-terminated list the dialog reads.
+  std::string filter = request.filter;
+  std::replace(filter.begin(), filter.end(), '|', '\0');
+  filter.append(2, '\0');
+  std::string file(4096, '\0');
+  request.file_name.copy(file.data(), std::min(request.file_name.size(), file.size() - 1));
+
+  OPENFILENAMEA dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrInitialDir =
+      request.initial_folder.empty() ? nullptr : request.initial_folder.c_str();
+  dialog.lpstrTitle = request.title.empty() ? nullptr : request.title.c_str();
+  dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+  const BOOL chosen = ::GetOpenFileNameA(&dialog);
+  RethrowCallbackException();
+  if (!chosen) return std::nullopt;
+  file.resize(std::strlen(file.c_str()));
+  return file;
+}
+
+// ---- Pictures ----
+
+Picture Win32Pictures::LoadIcon(int resource_id) {
+  // Anything else would be read as a resource name pointer.
+  if (resource_id <= 0 || resource_id > 0xFFFF) return Picture{};
+  auto found = icons_.find(resource_id);
+  if (found == icons_.end()) {
+    // LR_SHARED: the system owns the icon and keeps it for the process; never destroyed here.
+    const auto icon = static_cast<HICON>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resource_id), IMAGE_ICON,
+                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    if (!icon) return Picture{};
+    found = icons_.emplace(resource_id, icon).first;
+  }
+  return Picture{Picture::Kind::kIcon,
+                 static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(found->second))};
+}
+
+}  // namespace pelkrin::win32

@@ -1,0 +1,130 @@
+#include "platform/win32/callback_guard.h"
+#include "platform/win32/win32_platform.h"
+
+namespace pelkrin::win32 {
+
+namespace {
+
+const char* OrNull(const std::string* text) { return text ? text->c_str() : nullptr; }
+
+BOOL CALLBACK EnumTopLevelProc(HWND window, LPARAM context) {
+  const auto& visit = *reinterpret_cast<const std::function<bool(Hwnd)>*>(context);
+  bool go_on = false;
+  CallGuarded([&] { go_on = visit(FromHwnd(window)); });
+  return go_on ? TRUE : FALSE;
+}
+
+// Calls a GetClassNameA-like function with a buffer of buffer_chars characters and returns
+// what it copied.
+template <typename Getter>
+std::string ReadName(int buffer_chars, Getter getter) {
+  if (buffer_chars <= 0) return {};
+  std::string buffer(static_cast<std::size_t>(buffer_chars), '\0');
+  const int copied = getter(buffer.data(), buffer_chars);
+  buffer.resize(copied > 0 && copied < buffer_chars ? static_cast<std::size_t>(copied) : 0);
+  return buffer;
+}
+
+}  // namespace
+
+void Win32WindowManager::EnumTopLevel(const std::function<bool(Hwnd)>& visit) {
+  ::EnumWindows(&EnumTopLevelProc, reinterpret_cast<LPARAM>(&visit));
+  RethrowCallbackException();
+}
+
+Hwnd Win32WindowManager::FindTopLevel(const std::string* class_name, const std::string* caption) {
+  return FromHwnd(::FindWindowA(OrNull(class_name), OrNull(caption)));
+}
+
+Hwnd Win32WindowManager::FindChild(Hwnd parent, Hwnd after, const std::string* class_name,
+                                   const std::string* caption) {
+  return FromHwnd(
+      ::FindWindowExA(ToHwnd(parent), ToHwnd(after), OrNull(class_name), OrNull(caption)));
+}
+
+Hwnd Win32WindowManager::FirstChild(Hwnd window) {
+  return FromHwnd(::GetWindow(ToHwnd(window), GW_CHILD));
+}
+
+Hwnd Win32WindowManager::NextSibling(Hwnd window) {
+  return FromHwnd(::GetWindow(ToHwnd(window), GW_HWNDNEXT));
+}
+
+std::string Win32WindowManager::ClassName(Hwnd window, int buffer_chars) {
+  return ReadName(buffer_chars, [window](char* buffer, int chars) {
+    return ::GetClassNameA(ToHwnd(window), buffer, chars);
+  });
+}
+
+int Win32WindowManager::CaptionLength(Hwnd window) {
+  return ::GetWindowTextLengthA(ToHwnd(window));
+}
+
+std::string Win32WindowManager::Caption(Hwnd window, int buffer_chars) {
+  return ReadName(buffer_chars, [window](char* buffer, int chars) {
+    return ::GetWindowTextA(ToHwnd(window), buffer, chars);
+  });
+}
+
+std::uint32_t Win32WindowManager::Style(Hwnd window) {
+  return static_cast<std::uint32_t>(::GetWindowLongA(ToHwnd(window), GWL_STYLE));
+}
+
+bool Win32WindowManager::IsVisible(Hwnd window) {
+  return ::IsWindowVisible(ToHwnd(window)) != FALSE;
+}
+
+bool Win32WindowManager::IsWindow(Hwnd window) { return ::IsWindow(ToHwnd(window)) != FALSE; }
+
+void Win32WindowManager::SetCaption(Hwnd window, const std::string& caption) {
+  const HWND target = ToHwnd(window);
+  if (::GetWindowThreadProcessId(target, nullptr) == ::GetCurrentThreadId()) {
+    ::SetWindowTextA(target, caption.c_str());
+    RethrowCallbackException();  // our own window procedure ran
+    return;
+  }
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutA(target, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str()),
+                        SMTO_ABORTIFHUNG | SMTO_BLOCK, kSetCaptionTimeoutMs, &result);
+}
+
+void Win32WindowManager::Show(Hwnd window, int command) {
+  ::ShowWindowAsync(ToHwnd(window), command);
+}
+
+void Win32WindowManager::Post(Hwnd window, std::uint32_t message, std::uint32_t wparam,
+                              std::uint32_t lparam) {
+  ::PostMessageA(ToHwnd(window), message, wparam, static_cast<LPARAM>(lparam));
+}
+
+std::optional<long> Win32WindowManager::SendGetTextLength(Hwnd window, unsigned timeout_ms) {
+  DWORD_PTR length = 0;
+  if (!::SendMessageTimeoutA(ToHwnd(window), WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                             timeout_ms, &length))
+    return std::nullopt;
+  return static_cast<long>(length);
+}
+
+std::optional<std::string> Win32WindowManager::SendGetText(Hwnd window, std::size_t buffer_chars,
+                                                           unsigned timeout_ms) {
+  std::string buffer(buffer_chars, '\0');
+  DWORD_PTR copied = 0;
+  if (!::SendMessageTimeoutA(ToHwnd(window), WM_GETTEXT, buffer_chars,
+                             reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                             timeout_ms, &copied))
+    return std::nullopt;
+  return buffer;  // the whole buffer: the caller strips the NULs
+}
+
+bool Win32WindowManager::IsKeyDown(int virtual_key) {
+  return (::GetAsyncKeyState(virtual_key) & 0x8000) != 0;
+}
+
+void Win32WindowManager::MakeTopmost(Hwnd window) {
+  // SWP_ASYNCWINDOWPOS only matters for another thread's window: the request is posted to it
+  // instead of waited for. This thread's windows move at once as usual.
+  ::SetWindowPos(ToHwnd(window), HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
+}
+
+}  // namespace pelkrin::win32

@@ -1,0 +1,113 @@
+// The virtual clock and timers: the wait routine and every periodic job of the program are
+// tested on these semantics, so they must match what Windows timers do.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim_event_loop.h"
+
+namespace pelkrin::sim {
+namespace {
+
+TEST(SimEventLoopTest, AdvanceTicksEachTimerAtEachDueMomentInTimeOrder) {
+  SimEventLoop loop;
+  std::vector<std::string> order;
+  const std::uint64_t start = loop.Now();
+  loop.StartTimer(300, [&] { order.push_back("slow@" + std::to_string(loop.Now() - start)); });
+  loop.StartTimer(200, [&] { order.push_back("fast@" + std::to_string(loop.Now() - start)); });
+  loop.Advance(650);
+  EXPECT_EQ(order,
+            (std::vector<std::string>{"fast@200", "slow@300", "fast@400", "slow@600", "fast@600"}));
+  EXPECT_EQ(loop.Now() - start, 650u);
+  EXPECT_EQ(loop.TimerInterval(loop.StartTimer(0, {})), SimEventLoop::kMinimumIntervalMs);
+}
+
+TEST(SimEventLoopTest, WaitMovesToTheNextDueMomentWithoutRunningIt) {
+  SimEventLoop loop;
+  int ticks = 0;
+  loop.StartTimer(100, [&] { ++ticks; });
+  const std::uint64_t start = loop.Now();
+  loop.WaitForEvents(1000);
+  EXPECT_EQ(loop.Now() - start, 100u);
+  EXPECT_EQ(ticks, 0);
+  loop.WaitForEvents(1000);  // the tick is pending: no time passes
+  EXPECT_EQ(loop.Now() - start, 100u);
+  loop.ProcessPendingEvents();
+  loop.ProcessPendingEvents();  // once per due moment
+  EXPECT_EQ(ticks, 1);
+  loop.WaitForEvents(30);
+  EXPECT_EQ(loop.Now() - start, 130u);
+  loop.Sleep(500);  // blocked: overdue timers wait for the next pump, and tick once
+  EXPECT_EQ(ticks, 1);
+  loop.ProcessPendingEvents();
+  EXPECT_EQ(ticks, 2);
+  EXPECT_EQ(loop.NextDue(), loop.Now() + 100);
+}
+
+TEST(SimEventLoopTest, TickThatWaitsIsNotReenteredButOtherTimersRun) {
+  SimEventLoop loop;
+  int slow_ticks = 0, fast_ticks = 0, depth = 0, deepest = 0;
+  std::uint32_t slow = 0;
+  slow = loop.StartTimer(100, [&] {
+    ++slow_ticks;
+    deepest = std::max(deepest, ++depth);
+    // The program's wait: pump until 450 ms have passed.
+    const std::uint64_t until = loop.MonotonicMs() + 450;
+    while (loop.MonotonicMs() < until) {
+      loop.ProcessPendingEvents();
+      loop.WaitForEvents(static_cast<unsigned>(until - loop.MonotonicMs()));
+    }
+    --depth;
+  });
+  loop.StartTimer(50, [&] { ++fast_ticks; });
+  loop.Advance(100);  // fast at 50 and 100, then slow at 100 waits until 550
+  EXPECT_EQ(slow_ticks, 1);
+  EXPECT_EQ(deepest, 1);
+  EXPECT_EQ(fast_ticks, 11);              // 50 .. 550 every 50 ms, none lost while slow waited
+  EXPECT_GE(loop.DroppedTicks(slow), 4);  // its own moments at 200..500 were dropped
+}
+
+TEST(SimEventLoopTest, TimersStartedOrStoppedInsideATickBehave) {
+  SimEventLoop loop;
+  std::vector<std::string> log;
+  std::uint32_t self = 0, victim = 0;
+  victim = loop.StartTimer(100, [&] { log.push_back("victim"); });
+  self = loop.StartTimer(100, [&] {
+    log.push_back("self");
+    loop.StopTimer(self);    // stops itself: the running tick stays valid
+    loop.StopTimer(victim);  // due at the same moment, but must not run any more
+    loop.StartTimer(30, [&] { log.push_back("child"); });
+  });
+  // The victim was started first, so it runs first at 100; self runs next and stops it.
+  loop.Advance(100);
+  EXPECT_EQ(log, (std::vector<std::string>{"victim", "self"}));
+  loop.Advance(100);
+  EXPECT_EQ(log, (std::vector<std::string>{"victim", "self", "child", "child", "child"}));
+  EXPECT_EQ(loop.TimerCount(), 1u);
+}
+
+TEST(SimEventLoopTest, VirtualWaitSpanningMidnightChangesTheDateNotTheMonotonicClock) {
+  SimEventLoop loop;
+  EXPECT_EQ(loop.ShortDate(), "06/12/2026");
+  loop.SetWallClock(WallClock{2026, 12, 31, 23, 59, 58});
+  EXPECT_EQ(loop.TimeText(), "11:59:58 PM");
+  const std::uint64_t before = loop.MonotonicMs();
+  loop.WaitForEvents(5000);
+  EXPECT_EQ(loop.ShortDate(), "01/01/2027");
+  EXPECT_EQ(loop.TimeText(), "12:00:03 AM");
+  EXPECT_EQ(loop.MonotonicMs(), before + 5000);
+
+  // The user sets the clock back a day: the monotonic clock does not follow.
+  loop.SetWallClock(WallClock{2026, 12, 31, 12, 0, 0});
+  EXPECT_EQ(loop.ShortDate(), "12/31/2026");
+  EXPECT_EQ(loop.TimeText(), "12:00:00 PM");
+  EXPECT_EQ(loop.MonotonicMs(), before + 5000);
+
+  loop.SetShortDate("31.12.2026");
+  loop.Advance(86'400'000);
+  EXPECT_EQ(loop.ShortDate(), "31.12.2026");  // a fixed text stays fixed
+}
+
+}  // namespace
+}  // namespace pelkrin::sim
