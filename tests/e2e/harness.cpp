@@ -1,0 +1,784 @@
+#include "harness.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <utility>
+
+#include "app/command_ids.h"
+#include "e2e_paths.h"
+
+namespace pelkrin::e2e {
+namespace {
+
+struct FindTraits {  // FindFirstFile handles
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+  static void Close(Handle h) { ::FindClose(h); }
+};
+using ScopedFind = win32::ScopedHandle<FindTraits>;
+
+struct ScreenDcTraits {  // GetDC(nullptr)
+  using Handle = HDC;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::ReleaseDC(nullptr, h); }
+};
+struct MemoryDcTraits {  // CreateCompatibleDC
+  using Handle = HDC;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::DeleteDC(h); }
+};
+
+std::string FromEnvironment(const char* name, const char* fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+std::string LastErrorText() { return "error " + std::to_string(::GetLastError()); }
+
+bool IsDirectory(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Calls `visit(name, is_directory)` for every entry of `folder` except "." and "..".
+template <typename Visit>
+bool ForEachEntry(const std::string& folder, Visit visit) {
+  WIN32_FIND_DATAA entry;
+  ScopedFind find(::FindFirstFileA(JoinPath(folder, "*").c_str(), &entry));
+  if (!find) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+  do {
+    const std::string name = entry.cFileName;
+    if (name == "." || name == "..") continue;
+    if (!visit(name, (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) return false;
+  } while (::FindNextFileA(find.Get(), &entry));
+  return ::GetLastError() == ERROR_NO_MORE_FILES;
+}
+
+bool DeleteTree(const std::string& path, std::string& error) {
+  if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+  if (!IsDirectory(path)) {
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (::DeleteFileA(path.c_str())) return true;
+    error = "cannot delete " + path + " (" + LastErrorText() + ")";
+    return false;
+  }
+  const bool emptied = ForEachEntry(
+      path, [&](const std::string& name, bool) { return DeleteTree(JoinPath(path, name), error); });
+  if (!emptied) {
+    if (error.empty()) error = "cannot list " + path + " (" + LastErrorText() + ")";
+    return false;
+  }
+  if (::RemoveDirectoryA(path.c_str())) return true;
+  error = "cannot remove " + path + " (" + LastErrorText() + ")";
+  return false;
+}
+
+bool CopyTree(const std::string& from, const std::string& to, std::string& error) {
+  if (!::CreateDirectoryA(to.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+    error = "cannot create " + to + " (" + LastErrorText() + ")";
+    return false;
+  }
+  const bool copied = ForEachEntry(from, [&](const std::string& name, bool is_directory) {
+    const std::string source = JoinPath(from, name);
+    const std::string target = JoinPath(to, name);
+    if (is_directory) return CopyTree(source, target, error);
+    if (::CopyFileA(source.c_str(), target.c_str(), FALSE)) return true;
+    error = "cannot copy " + source + " (" + LastErrorText() + ")";
+    return false;
+  });
+  if (!copied && error.empty()) error = "cannot list " + from + " (" + LastErrorText() + ")";
+  return copied;
+}
+
+// Creates `path` and any missing parents.
+bool CreateFolders(const std::string& path) {
+  if (path.empty() || IsDirectory(path)) return true;
+  const std::size_t slash = path.find_last_of("\\/");
+  if (slash != std::string::npos && slash > 2 && !CreateFolders(path.substr(0, slash))) {
+    return false;
+  }
+  return ::CreateDirectoryA(path.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+HWND FindProcessWindow(DWORD process_id, const char* class_name, const char* caption) {
+  for (HWND window : TopLevelWindows(process_id)) {
+    if (class_name != nullptr && ClassNameOf(window) != class_name) continue;
+    if (caption != nullptr && CaptionOf(window) != caption) continue;
+    return window;
+  }
+  return nullptr;
+}
+
+struct EnumState {
+  DWORD process_id;
+  std::vector<HWND>* windows;
+};
+
+BOOL CALLBACK CollectTopLevelWindow(HWND window, LPARAM state_address) {
+  auto* state = reinterpret_cast<EnumState*>(state_address);
+  if (state->process_id == 0 || ProcessIdOf(window) == state->process_id) {
+    state->windows->push_back(window);
+  }
+  return TRUE;
+}
+
+struct ChildQuery {
+  const char* class_name;
+  int control_id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchChild(HWND window, LPARAM query_address) {
+  auto* query = reinterpret_cast<ChildQuery*>(query_address);
+  if (query->class_name != nullptr && ClassNameOf(window) != query->class_name) return TRUE;
+  if (query->control_id != kAnyControlId && ::GetDlgCtrlID(window) != query->control_id) {
+    return TRUE;
+  }
+  query->found = window;
+  return FALSE;
+}
+
+std::vector<HWND> ChildrenOfClass(HWND parent, const char* class_name) {
+  std::vector<HWND> children;
+  for (HWND child = ::FindWindowExA(parent, nullptr, class_name, nullptr); child != nullptr;
+       child = ::FindWindowExA(parent, child, class_name, nullptr)) {
+    children.push_back(child);
+  }
+  return children;
+}
+
+std::optional<std::string> ReadRegistryValue(HKEY root, const std::string& subkey,
+                                             const std::string& value, DWORD& type) {
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExA(root, subkey.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  win32::ScopedRegKey key(opened);
+  DWORD size = 0;
+  if (::RegQueryValueExA(key.Get(), value.c_str(), nullptr, &type, nullptr, &size) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  std::string data(size, '\0');
+  if (size > 0 &&
+      ::RegQueryValueExA(key.Get(), value.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  data.resize(size);
+  return data;
+}
+
+RECT Clip(const RECT& area, int width, int height) {
+  return RECT{std::max(area.left, 0L), std::max(area.top, 0L),
+              std::min(area.right, static_cast<LONG>(width)),
+              std::min(area.bottom, static_cast<LONG>(height))};
+}
+
+}  // namespace
+
+// ---- Folders and files ----------------------------------------------------------------------
+
+std::string ProgramDir() {
+  return FromEnvironment("PELKRIN_E2E_PROGRAM_DIR", PELKRIN_E2E_PROGRAM_DIR);
+}
+std::string RunsDir() { return FromEnvironment("PELKRIN_E2E_RUNS_DIR", PELKRIN_E2E_RUNS_DIR); }
+std::string ArtifactsDir() {
+  return FromEnvironment("PELKRIN_E2E_ARTIFACTS_DIR", PELKRIN_E2E_ARTIFACTS_DIR);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  const char last = folder.back();
+  return last == '\\' || last == '/' ? folder + name : folder + "\\" + name;
+}
+
+std::string CurrentTestName() {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = test != nullptr ? std::string(test->test_suite_name()) + "." + test->name()
+                                     : std::string("outside-a-test");
+  for (char& c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_') c = '_';
+  }
+  return name;
+}
+
+std::optional<std::string> ReadFileBytes(const std::string& path) {
+  // Shared with writers: the program may be writing the file while a test polls it.
+  win32::ScopedFile file(::CreateFileA(path.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  std::string bytes;
+  char buffer[4096];
+  DWORD read = 0;
+  for (;;) {
+    if (!::ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr)) return std::nullopt;
+    if (read == 0) return bytes;
+    bytes.append(buffer, read);
+  }
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+  win32::ScopedFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  DWORD written = 0;
+  return ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) &&
+         written == bytes.size();
+}
+
+bool FileExists(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string TodayShortDate() {
+  char buffer[128] = {};
+  const int length = ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buffer,
+                                      sizeof buffer);
+  return length > 0 ? std::string(buffer, length - 1) : std::string();
+}
+
+std::string Escaped(const std::string& bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string text;
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\r') {
+      text += "\\r";
+    } else if (c == '\n') {
+      text += "\\n\n";
+    } else if (byte < 0x20 || byte >= 0x7F || c == '\\') {
+      text += "\\x";
+      text += kHex[byte >> 4];
+      text += kHex[byte & 0xF];
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
+// ---- Waiting ----------------------------------------------------------------------------------
+
+::testing::AssertionResult WaitFor(const std::function<bool()>& condition, DWORD deadline_ms,
+                                   const std::string& what) {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    if (condition()) return ::testing::AssertionSuccess();
+    const DWORD elapsed = ::GetTickCount() - start;
+    if (elapsed >= deadline_ms) {
+      return ::testing::AssertionFailure()
+             << "timed out after " << deadline_ms << " ms waiting for " << what;
+    }
+    // The polling interval, never longer than what is left of the deadline.
+    ::Sleep(std::min(kPollIntervalMs, deadline_ms - elapsed));
+  }
+}
+
+// ---- Processes --------------------------------------------------------------------------------
+
+Process::Process(Process&& other) noexcept
+    : handle_(std::move(other.handle_)), id_(std::exchange(other.id_, 0)) {}
+
+Process& Process::operator=(Process&& other) noexcept {
+  if (this != &other) {
+    Stop();
+    handle_ = std::move(other.handle_);
+    id_ = std::exchange(other.id_, 0);
+  }
+  return *this;
+}
+
+Process::~Process() { Stop(); }
+
+Process Process::Start(const std::string& exe_path, const std::string& arguments,
+                       const std::string& working_dir) {
+  std::string command_line = "\"" + exe_path + "\"";
+  if (!arguments.empty()) command_line += " " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  Process process;
+  if (!::CreateProcessA(exe_path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        working_dir.c_str(), &startup, &info)) {
+    ADD_FAILURE() << "cannot start " << command_line << " (" << LastErrorText() << ")";
+    return process;
+  }
+  ::CloseHandle(info.hThread);
+  process.handle_.Reset(info.hProcess);
+  process.id_ = info.dwProcessId;
+  return process;
+}
+
+bool Process::Running() const {
+  return valid() && ::WaitForSingleObject(handle_.Get(), 0) == WAIT_TIMEOUT;
+}
+
+::testing::AssertionResult Process::WaitForExit(DWORD deadline_ms) const {
+  if (!valid()) return ::testing::AssertionFailure() << "the process was never started";
+  if (::WaitForSingleObject(handle_.Get(), deadline_ms) == WAIT_OBJECT_0) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure()
+         << "process " << id_ << " still runs after " << deadline_ms << " ms";
+}
+
+std::optional<DWORD> Process::ExitCode() const {
+  DWORD code = 0;
+  if (!valid() || Running() || !::GetExitCodeProcess(handle_.Get(), &code)) return std::nullopt;
+  return code;
+}
+
+void Process::Stop() {
+  if (!valid()) return;
+  if (Running()) {
+    ::TerminateProcess(handle_.Get(), 1);
+    ::WaitForSingleObject(handle_.Get(), kDefaultDeadlineMs);
+  }
+}
+
+// ---- ProgramCopy ------------------------------------------------------------------------------
+
+ProgramCopy::ProgramCopy(const std::map<std::string, std::string>& seed_files)
+    : ProgramCopy(CurrentTestName(), seed_files) {}
+
+ProgramCopy::ProgramCopy(const std::string& name,
+                         const std::map<std::string, std::string>& seed_files)
+    : folder_(JoinPath(RunsDir(), name)) {
+  const std::string source = ProgramDir();
+  if (!FileExists(JoinPath(source, kExeName))) {
+    ADD_FAILURE() << "no " << kExeName << " in the program folder " << source;
+    return;
+  }
+  // The build's program folder must look like a fresh installation; a settings file there
+  // means someone ran the program in it, and every "first start" result would be wrong.
+  if (FileExists(JoinPath(source, "pk.sys"))) {
+    ADD_FAILURE() << "the program folder " << source
+                  << " holds a pk.sys, so it is not a fresh installation; delete it";
+    return;
+  }
+  std::string error;
+  if (!CreateFolders(RunsDir()) || !DeleteTree(folder_, error) ||
+      !CopyTree(source, folder_, error)) {
+    ADD_FAILURE() << "cannot prepare " << folder_ << ": "
+                  << (error.empty() ? LastErrorText() : error);
+    return;
+  }
+  for (const auto& [file, bytes] : seed_files) {
+    if (!WriteFileBytes(Path(file), bytes)) {
+      ADD_FAILURE() << "cannot write " << Path(file) << " (" << LastErrorText() << ")";
+      return;
+    }
+  }
+  ok_ = true;
+}
+
+ProgramCopy::~ProgramCopy() { Stop(); }
+
+std::optional<std::string> ProgramCopy::ReadFile(const std::string& name) const {
+  return ReadFileBytes(Path(name));
+}
+bool ProgramCopy::WriteFile(const std::string& name, const std::string& bytes) const {
+  return WriteFileBytes(Path(name), bytes);
+}
+bool ProgramCopy::Exists(const std::string& name) const { return FileExists(Path(name)); }
+
+::testing::AssertionResult ProgramCopy::Start(const std::string& arguments) {
+  if (!ok_) return ::testing::AssertionFailure() << "the program folder copy was not made";
+  if (process_.valid()) {
+    return ::testing::AssertionFailure() << "this copy's first instance was started already";
+  }
+  process_ = Process::Start(exe_path(), arguments, folder_);
+  if (!process_.valid()) return ::testing::AssertionFailure() << "cannot start " << exe_path();
+  return ::testing::AssertionSuccess();
+}
+
+Process ProgramCopy::StartAnother(const std::string& arguments) const {
+  if (!ok_) {
+    ADD_FAILURE() << "the program folder copy was not made";
+    return Process();
+  }
+  return Process::Start(exe_path(), arguments, folder_);
+}
+
+HWND ProgramCopy::MainWindow() const {
+  return process_.valid() ? FindProcessWindow(process_.id(), kMainWindowClass, nullptr) : nullptr;
+}
+
+HWND ProgramCopy::TrayWindow() const {
+  return process_.valid() ? FindTrayWindow(process_.id()) : nullptr;
+}
+
+HWND ProgramCopy::WaitForMainWindow(DWORD deadline_ms) const {
+  if (!process_.valid()) {
+    ADD_FAILURE() << "WaitForMainWindow: the program was not started";
+    return nullptr;
+  }
+  HWND window = nullptr;
+  const auto found = WaitFor(
+      [&] {
+        window = MainWindow();
+        return window != nullptr || !process_.Running();
+      },
+      deadline_ms, std::string("the main window (class ") + kMainWindowClass + ")");
+  if (window != nullptr) return window;
+  if (const auto code = process_.ExitCode()) {
+    ADD_FAILURE() << "the program ended with exit code " << *code
+                  << " before its main window appeared";
+  } else {
+    ADD_FAILURE() << found.message();
+  }
+  return nullptr;
+}
+
+// ---- Windows ----------------------------------------------------------------------------------
+
+std::string ClassNameOf(HWND window) {
+  char name[256] = {};
+  const int length = ::GetClassNameA(window, name, sizeof name);
+  return std::string(name, std::max(length, 0));
+}
+
+std::string CaptionOf(HWND window) {
+  char caption[1024] = {};
+  const int length = ::GetWindowTextA(window, caption, sizeof caption);
+  return std::string(caption, std::max(length, 0));
+}
+
+std::optional<std::string> ReadText(HWND window, UINT timeout_ms) {
+  DWORD_PTR length = 0;
+  if (!::SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, timeout_ms,
+                             &length)) {
+    return std::nullopt;
+  }
+  std::string text(length + 1, '\0');
+  DWORD_PTR copied = 0;
+  if (!::SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                             SMTO_ABORTIFHUNG, timeout_ms, &copied)) {
+    return std::nullopt;
+  }
+  text.resize(std::min<std::size_t>(copied, length));
+  return text;
+}
+
+DWORD ProcessIdOf(HWND window) {
+  DWORD process_id = 0;
+  ::GetWindowThreadProcessId(window, &process_id);
+  return process_id;
+}
+
+bool IsVisible(HWND window) { return window != nullptr && ::IsWindowVisible(window) != FALSE; }
+
+std::vector<HWND> TopLevelWindows(DWORD process_id) {
+  std::vector<HWND> windows;
+  EnumState state{process_id, &windows};
+  ::EnumWindows(CollectTopLevelWindow, reinterpret_cast<LPARAM>(&state));
+  return windows;
+}
+
+HWND FindTopLevelWindow(DWORD process_id, const char* class_name, const char* caption) {
+  return FindProcessWindow(process_id, class_name, caption);
+}
+
+HWND FindChild(HWND parent, const char* class_name, int control_id) {
+  ChildQuery query{class_name, control_id, nullptr};
+  ::EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&query));
+  return query.found;
+}
+
+// ---- Message boxes ----------------------------------------------------------------------------
+
+HWND WaitForMessageBox(const std::string& title, DWORD deadline_ms, DWORD process_id) {
+  HWND box = nullptr;
+  const auto shown = WaitFor(
+      [&] {
+        for (HWND window : TopLevelWindows(process_id)) {
+          if (IsVisible(window) && ClassNameOf(window) == "#32770" && CaptionOf(window) == title) {
+            box = window;
+            return true;
+          }
+        }
+        return false;
+      },
+      deadline_ms, "a message box titled \"" + title + "\"");
+  if (!shown) ADD_FAILURE() << shown.message();
+  return box;
+}
+
+std::optional<std::string> MessageBoxText(HWND box) {
+  HWND text = ::GetDlgItem(box, 0xFFFF);
+  if (text == nullptr) return std::nullopt;
+  return ReadText(text);
+}
+
+bool PressButton(HWND dialog, int button_id) {
+  HWND button = ::GetDlgItem(dialog, button_id);
+  return button != nullptr && ::PostMessageA(button, BM_CLICK, 0, 0) != FALSE;
+}
+
+// ---- Notification area ------------------------------------------------------------------------
+
+HWND FindTrayWindow(DWORD process_id) {
+  if (HWND window = FindProcessWindow(process_id, kTrayWindowClass, nullptr)) return window;
+  // A message-only window is not enumerated with the top-level ones.
+  for (HWND window : ChildrenOfClass(HWND_MESSAGE, kTrayWindowClass)) {
+    if (ProcessIdOf(window) == process_id) return window;
+  }
+  return nullptr;
+}
+
+bool PostTrayMessage(HWND tray_window, UINT mouse_message, UINT icon_id) {
+  return ::PostMessageA(tray_window, kTrayCallbackMessage, icon_id, mouse_message) != FALSE;
+}
+
+HWND FindVisibleMenu(DWORD process_id) {
+  // Menu windows stay around hidden between uses, so only a visible one counts.
+  for (HWND window : ChildrenOfClass(nullptr, "#32768")) {
+    if (IsVisible(window) && (process_id == 0 || ProcessIdOf(window) == process_id)) {
+      return window;
+    }
+  }
+  return nullptr;
+}
+
+HWND WaitForMenu(DWORD process_id, DWORD deadline_ms) {
+  HWND menu = nullptr;
+  const auto shown = WaitFor([&] { return (menu = FindVisibleMenu(process_id)) != nullptr; },
+                             deadline_ms, "a visible pop-up menu (#32768)");
+  if (!shown) ADD_FAILURE() << shown.message();
+  return menu;
+}
+
+bool CloseMenu(HWND menu_window) {
+  return ::PostMessageA(menu_window, WM_KEYDOWN, VK_ESCAPE, 0) != FALSE;
+}
+
+// ---- Commands and the registry ------------------------------------------------------------------
+
+bool PostCommand(HWND main_window, std::uint16_t command_id) {
+  return ::PostMessageA(main_window, WM_COMMAND, MAKEWPARAM(command_id, 0), 0) != FALSE;
+}
+
+std::optional<std::string> ReadRegistryString(HKEY root, const std::string& subkey,
+                                              const std::string& value) {
+  DWORD type = REG_NONE;
+  auto data = ReadRegistryValue(root, subkey, value, type);
+  if (!data || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
+  // The stored size counts the terminating zero (when the writer included it).
+  while (!data->empty() && data->back() == '\0') data->pop_back();
+  return data;
+}
+
+std::optional<DWORD> ReadRegistryDword(HKEY root, const std::string& subkey,
+                                       const std::string& value) {
+  DWORD type = REG_NONE;
+  const auto data = ReadRegistryValue(root, subkey, value, type);
+  if (!data || type != REG_DWORD || data->size() != sizeof(DWORD)) return std::nullopt;
+  DWORD number = 0;
+  std::copy(data->begin(), data->end(), reinterpret_cast<char*>(&number));
+  return number;
+}
+
+bool RegistryKeyExists(HKEY root, const std::string& subkey) {
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  win32::ScopedRegKey key(opened);
+  return true;
+}
+
+bool DeleteRegistryValue(HKEY root, const std::string& subkey, const std::string& value) {
+  HKEY opened = nullptr;
+  const LONG open = ::RegOpenKeyExA(root, subkey.c_str(), 0, KEY_SET_VALUE, &opened);
+  if (open == ERROR_FILE_NOT_FOUND) return true;
+  if (open != ERROR_SUCCESS) return false;
+  win32::ScopedRegKey key(opened);
+  const LONG result = ::RegDeleteValueA(key.Get(), value.c_str());
+  return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+}
+
+bool DeleteRegistryTree(HKEY root, const std::string& subkey) {
+  HKEY opened = nullptr;
+  const LONG open =
+      ::RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ | KEY_WRITE | DELETE, &opened);
+  if (open == ERROR_FILE_NOT_FOUND) return true;
+  if (open != ERROR_SUCCESS) return false;
+  {
+    win32::ScopedRegKey key(opened);
+    // Subkeys first: RegDeleteKeyA removes only a key without subkeys.
+    char name[256];
+    for (;;) {
+      DWORD length = sizeof name;
+      const LONG next =
+          ::RegEnumKeyExA(key.Get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr);
+      if (next == ERROR_NO_MORE_ITEMS) break;
+      if (next != ERROR_SUCCESS || !DeleteRegistryTree(key.Get(), std::string(name, length))) {
+        return false;
+      }
+    }
+  }
+  const LONG result = ::RegDeleteKeyA(root, subkey.c_str());
+  return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+}
+
+// ---- Screen captures ----------------------------------------------------------------------------
+
+COLORREF Capture::Pixel(int x, int y) const {
+  const std::size_t at = (static_cast<std::size_t>(y) * width + x) * 3;
+  return RGB(bgr[at + 2], bgr[at + 1], bgr[at]);
+}
+
+bool Capture::DiffersIn(const Capture& other, const RECT& area) const {
+  if (other.width != width || other.height != height) return true;
+  const RECT clipped = Clip(area, width, height);
+  for (LONG y = clipped.top; y < clipped.bottom; ++y) {
+    for (LONG x = clipped.left; x < clipped.right; ++x) {
+      if (Pixel(x, y) != other.Pixel(x, y)) return true;
+    }
+  }
+  return false;
+}
+
+bool Capture::HasDetailIn(const RECT& area) const {
+  const RECT clipped = Clip(area, width, height);
+  if (clipped.left >= clipped.right || clipped.top >= clipped.bottom) return false;
+  const COLORREF first = Pixel(clipped.left, clipped.top);
+  for (LONG y = clipped.top; y < clipped.bottom; ++y) {
+    for (LONG x = clipped.left; x < clipped.right; ++x) {
+      if (Pixel(x, y) != first) return true;
+    }
+  }
+  return false;
+}
+
+std::optional<Capture> CaptureScreen() {
+  Capture capture;
+  capture.width = ::GetSystemMetrics(SM_CXSCREEN);
+  capture.height = ::GetSystemMetrics(SM_CYSCREEN);
+  if (capture.width <= 0 || capture.height <= 0) return std::nullopt;
+
+  win32::ScopedHandle<ScreenDcTraits> screen(::GetDC(nullptr));
+  if (!screen) return std::nullopt;
+  win32::ScopedHandle<MemoryDcTraits> memory(::CreateCompatibleDC(screen.Get()));
+  win32::ScopedGdiObject bitmap(
+      ::CreateCompatibleBitmap(screen.Get(), capture.width, capture.height));
+  if (!memory || !bitmap) return std::nullopt;
+  {
+    win32::ScopedSelect select(memory.Get(), bitmap.Get());
+    if (!::BitBlt(memory.Get(), 0, 0, capture.width, capture.height, screen.Get(), 0, 0,
+                  SRCCOPY | CAPTUREBLT)) {
+      return std::nullopt;
+    }
+  }
+
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = capture.width;
+  info.bmiHeader.biHeight = -capture.height;  // rows top to bottom
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  const std::size_t stride = (static_cast<std::size_t>(capture.width) * 3 + 3) & ~std::size_t{3};
+  std::vector<std::uint8_t> padded(stride * capture.height);
+  if (::GetDIBits(memory.Get(), static_cast<HBITMAP>(bitmap.Get()), 0, capture.height,
+                  padded.data(), &info, DIB_RGB_COLORS) != capture.height) {
+    return std::nullopt;
+  }
+  const std::size_t row = static_cast<std::size_t>(capture.width) * 3;
+  capture.bgr.resize(row * capture.height);
+  for (int y = 0; y < capture.height; ++y) {
+    std::copy_n(padded.begin() + y * stride, row, capture.bgr.begin() + y * row);
+  }
+  return capture;
+}
+
+bool SaveBmp(const Capture& capture, const std::string& path) {
+  const std::size_t row = static_cast<std::size_t>(capture.width) * 3;
+  const std::size_t stride = (row + 3) & ~std::size_t{3};
+  BITMAPFILEHEADER file_header{};
+  BITMAPINFOHEADER info{};
+  const std::size_t offset = sizeof file_header + sizeof info;
+  file_header.bfType = 0x4D42;  // "BM"
+  file_header.bfOffBits = static_cast<DWORD>(offset);
+  file_header.bfSize = static_cast<DWORD>(offset + stride * capture.height);
+  info.biSize = sizeof info;
+  info.biWidth = capture.width;
+  info.biHeight = capture.height;  // rows bottom to top, the form every reader takes
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  info.biSizeImage = static_cast<DWORD>(stride * capture.height);
+
+  std::string bytes(reinterpret_cast<const char*>(&file_header), sizeof file_header);
+  bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+  const std::string padding(stride - row, '\0');
+  for (int y = capture.height - 1; y >= 0; --y) {
+    bytes.append(reinterpret_cast<const char*>(capture.bgr.data()) + y * row, row);
+    bytes.append(padding);
+  }
+  return WriteFileBytes(path, bytes);
+}
+
+std::optional<Capture> Screenshot(const std::string& name) {
+  auto capture = CaptureScreen();
+  if (!capture) {
+    ADD_FAILURE() << "cannot capture the screen for " << name << " (" << LastErrorText() << ")";
+    return std::nullopt;
+  }
+  const std::string path = JoinPath(ArtifactsDir(), name + ".bmp");
+  if (!CreateFolders(ArtifactsDir()) || !SaveBmp(*capture, path)) {
+    ADD_FAILURE() << "cannot write " << path << " (" << LastErrorText() << ")";
+  }
+  return capture;
+}
+
+std::optional<RECT> NotificationArea() {
+  HWND taskbar = ::FindWindowA("Shell_TrayWnd", nullptr);
+  RECT bar{};
+  if (!IsVisible(taskbar) || !::GetWindowRect(taskbar, &bar)) return std::nullopt;
+  // Windows keeps the icons in a child window of their own.
+  RECT area{};
+  if (HWND notify = ::FindWindowExA(taskbar, nullptr, "TrayNotifyWnd", nullptr);
+      IsVisible(notify) && ::GetWindowRect(notify, &area)) {
+    return area;
+  }
+  // Wine paints the icons onto the taskbar itself, lined up from its right end, and puts the
+  // Start button and one button per program window at its left: the icons own the part right
+  // of the last visible button.
+  LONG left = bar.left;
+  for (HWND child = ::GetWindow(taskbar, GW_CHILD); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    RECT rect{};
+    if (IsVisible(child) && ClassNameOf(child) == "Button" && ::GetWindowRect(child, &rect)) {
+      left = std::max(left, rect.right);
+    }
+  }
+  return RECT{left, bar.top, bar.right, bar.bottom};
+}
+
+bool NotificationAreaVisibleIn(const Capture& capture) {
+  const auto area = NotificationArea();
+  if (!area) return false;
+  const RECT clipped = Clip(*area, capture.width, capture.height);
+  if (clipped.right - clipped.left < area->right - area->left ||
+      clipped.bottom - clipped.top < area->bottom - area->top) {
+    return false;  // partly off the captured screen
+  }
+  return capture.HasDetailIn(clipped);
+}
+
+::testing::AssertionResult WaitForNotificationIcon(DWORD deadline_ms) {
+  return WaitFor(
+      [] {
+        const auto capture = CaptureScreen();
+        return capture && NotificationAreaVisibleIn(*capture);
+      },
+      deadline_ms, "an icon in the taskbar's notification area");
+}
+
+}  // namespace pelkrin::e2e
