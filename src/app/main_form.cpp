@@ -1,0 +1,282 @@
+#include "app/main_form.h"
+
+#include <exception>
+
+#include "app/command_ids.h"
+#include "app/handle_text.h"
+#include "app/pelkrin.h"
+#include "lists/list_model.h"
+#include "resources/resource.h"
+#include "settings/setting_value.h"
+
+namespace pelkrin {
+namespace {
+
+// Start-up skips a step that fails and goes on with the next one, without a word. A request to
+// end the process is no failure and passes through.
+template <typename Step>
+void Guarded(Step&& step) {
+  try {
+    step();
+  } catch (const std::exception&) {
+  }
+}
+
+constexpr char kTipOn[] = "Pelkrin [ON]";
+constexpr char kTipOff[] = "Pelkrin [OFF]";
+
+}  // namespace
+
+frmMain::frmMain(Pelkrin& app)
+    : Form(app.platform, "frmMain", kAppTitle, {0, 0, 120, 60}),
+      Image1(*this, "Image1", {}),
+      Image2(*this, "Image2", {}),
+      Image3(*this, "Image3", {}),
+      Image4(*this, "Image4", {}),
+      TextHnd(*this, "TextHnd", {}),
+      TextFlash(*this, "TextFlash", {}),
+      Text2(*this, "Text2", {}),
+      Text1(*this, "Text1", {}, "1"),
+      List2(*this, "List2", {}),
+      Timer1(*this, "Timer1", app.platform.events, 200, false),
+      Timer2(*this, "Timer2", app.platform.events, 600, false),
+      Timer3(*this, "Timer3", app.platform.events, 32, true),
+      SysTray(app.platform.notify),
+      app_(app) {
+  window_class = kMainWindowClass;
+  skinned = false;
+  for (Control* control : Controls()) control->SetVisible(false);
+
+  Pictures& pictures = app.platform.pictures;
+  Image1.Set(pictures.LoadIcon(IDI_NORMAL));
+  Image2.Set(pictures.LoadIcon(IDI_ANIM1));
+  Image3.Set(pictures.LoadIcon(IDI_ANIM2));
+  Image4.Set(pictures.LoadIcon(IDI_PELK_OFF));
+  SysTray.SetTrayIcon(Image1.Get());
+  SysTray.SetTrayTip(kTipOn);
+
+  Timer1.on_timer = [this] { app_.AnimateTray(); };
+  Timer2.on_timer = [this] { app_.Survey(); };
+  Timer3.on_timer = [this] { app_.CtrlOverride(); };
+  SysTray.MouseUp = [this](int&, int&) { ShowTrayMenu(); };
+
+  BuildMenus();
+}
+
+void frmMain::BuildMenus() {
+  MenuItem& help = MenuMain.Add("TheHelpMenu", "&Tools && Help");
+  help.Add("HelpTopics", "&Help Topics", kCmdHelpTopics);
+  help.AddSeparator();
+  help.Add("RemoveCookies", "Delete &Cookies", kCmdRemoveCookies);
+  help.Add("KillAllIeWindows", "&Kill All IE Windows", kCmdKillAllIeWindows);
+  help.Add("HomePageLock", "Home &Page Lock", kCmdHomePageLock);
+  help.AddSeparator();
+  help.Add("AboutPelkrin", "&About Pelkrin", kCmdAboutPelkrin);
+  MenuMain.AddSeparator();
+  MenuMain.Add("OptionsMenu", "&Options", kCmdOptionsMenu);
+  MenuItem& allow_block = MenuMain.Add("AllowBlockList", "&Allow / Block", kCmdAllowBlockList);
+  MenuMain.AddSeparator();
+  MenuMain.Add("StatsMenu", "H&istory List", kCmdStatsMenu);
+  MenuItem& restore = MenuMain.Add("RestoreMode", "&Restore Last");
+  restore.Add("RestorePopup", "&Popup", kCmdRestorePopup);
+  restore.Add("RestoreFlashAd", "&Flash Ad", kCmdRestoreFlashAd);
+  MenuMain.AddSeparator();
+  PelkPopups = &MenuMain.Add("PelkPopups", "&Pelk Popups", kCmdPelkPopups);
+  MenuMain.AddSeparator();
+  MenuItem& exit = MenuMain.Add("ExitMenu", "E&xit", kCmdExitMenu);
+
+  allow_block.on_click = [this] {
+    app_.sounds.PlayBarbleSound();
+    Wait(platform_.events, 0.1);
+    app_.form3.Show();
+  };
+  PelkPopups->on_click = [this] {
+    app_.sounds.PlayClickSound();
+    SetPelking(!PelkPopups->Checked());
+  };
+  exit.on_click = [this] {
+    app_.sounds.PlayBarbleSound();
+    Wait(platform_.events, 0.1);
+    app_.EndProgram();
+  };
+
+  // The list menus act on the lists of the Allow/Block window. List1Pop serves the caption
+  // list and List2Pop the domain list.
+  Form3& lists = app_.form3;
+  RemoveCaption = &List1Pop.Add("RemoveCaption", "&Remove Caption", kCmdRemoveCaption);
+  List1Pop.AddSeparator();
+  MenuItem& clear_captions =
+      List1Pop.Add("ClearEntireCaptionList", "&Clear Entire List", kCmdClearEntireCaptionList);
+  RemoveDomain = &List2Pop.Add("RemoveDomain", "&Remove Domain", kCmdRemoveDomain);
+  List2Pop.AddSeparator();
+  MenuItem& clear_domains =
+      List2Pop.Add("ClearEntireDomainList", "&Clear Entire List", kCmdClearEntireDomainList);
+  RemoveBlackListEntry = &List3Pop.Add("RemoveBlackListEntry", "&Remove Entry",
+                                       kCmdRemoveBlackListEntry);
+  List3Pop.AddSeparator();
+  MenuItem& clear_blocks = List3Pop.Add("ClearBlackList", "&Clear Block List", kCmdClearBlackList);
+
+  RemoveCaption->on_click = [&lists] { RemoveSelected(lists.List2); };
+  RemoveDomain->on_click = [&lists] { RemoveSelected(lists.List1); };
+  RemoveBlackListEntry->on_click = [&lists] { RemoveSelected(lists.List3); };
+  Dialogs& dialogs = platform_.dialogs;
+  clear_captions.on_click = [&dialogs, &lists] { ClearWithConfirmation(dialogs, lists.List2); };
+  clear_domains.on_click = [&dialogs, &lists] { ClearWithConfirmation(dialogs, lists.List1); };
+  clear_blocks.on_click = [&dialogs, &lists] { ClearWithConfirmation(dialogs, lists.List3); };
+}
+
+void frmMain::SetPelking(bool on) {
+  Timer2.SetEnabled(on);
+  PelkPopups->SetChecked(on);
+  SysTray.SetTrayIcon(on ? Image1.Get() : Image4.Get());
+  SysTray.SetTrayTip(on ? kTipOn : kTipOff);
+}
+
+void frmMain::ShowTrayMenu() {
+  app_.sounds.PlayMenuSound();
+  MenuItem* chosen = platform_.views.PopupMenu(MenuMain, PelkPopups,
+                                               [this](MenuItem&) { app_.sounds.PlayMenuSound(); });
+  RunCommand(chosen);
+}
+
+void frmMain::ShowListMenu(MenuItem& menu, const MenuItem& default_item) {
+  RunCommand(platform_.views.PopupMenu(menu, &default_item, nullptr));
+}
+
+void frmMain::RunCommand(MenuItem* item) {
+  if (item != nullptr && item->Enabled()) item->Click();
+}
+
+void frmMain::Command(std::uint16_t command) {
+  for (MenuItem* menu : {&MenuMain, &List1Pop, &List2Pop, &List3Pop}) {
+    if (MenuItem* item = menu->FindByCommand(command)) {
+      RunCommand(item);
+      return;
+    }
+  }
+}
+
+void frmMain::SessionEnding() {
+  // Logging off or shutting Windows down saves what a normal exit saves.
+  SysTray.SetInTray(false);
+  Unload();
+}
+
+void frmMain::OnLoad() {
+  SettingsStore& settings = app_.settings;
+  Dialogs& dialogs = platform_.dialogs;
+
+  // 1. The window's icon.
+  Guarded([&] { SetIcon(Image1.Get()); });
+
+  // 2. One copy per user: a second start says so and ends, touching nothing.
+  Guarded([&] {
+    if (platform_.process.AnotherCopyIsRunning()) {
+      dialogs.MessageBox("Pelkrin is already running!", kAppTitle, 0x1010);
+      platform_.process.Exit(0);
+    }
+  });
+
+  // 3. The Allow/Block window holds the lists, so it exists before they load.
+  Guarded([&] { app_.form3.Load(); });
+
+  // 4. Missing general options take the state of their box in the Options window; the first
+  //    look at a box loads that window, whose load handler applies the stored values.
+  Form2& options = app_.form2;
+  const struct {
+    const char* key;
+    CheckBox& box;
+  } general_options[] = {
+      {"play_sound", options.Check1},     {"animate_tray", options.Check6},
+      {"start_with_windows", options.Check2}, {"super_mode", options.Check3},
+      {"close_dlg", options.Check4},      {"clear_cookies", options.Check5},
+      {"keep_history", options.Check7},
+  };
+  for (const auto& option : general_options) {
+    Guarded([&] {
+      if (settings.ReadSetting(option.key).empty()) {
+        options.Load();
+        settings.WriteSetting(option.key, option.box.Value() == 1 ? "1" : "0");
+      }
+    });
+  }
+
+  // 5. The day of the first run, written once.
+  Guarded([&] {
+    if (settings.ReadSetting("install_date").empty())
+      settings.WriteSetting("install_date", platform_.events.ShortDate());
+  });
+
+  // 6. The advanced switches are all on unless stored otherwise.
+  for (const char* key : {"adv_max", "adv_min", "adv_title", "adv_busyicon", "adv_adware",
+                          "adv_flash"}) {
+    Guarded([&] {
+      if (settings.ReadSetting(key).empty()) settings.WriteSetting(key, "1");
+    });
+  }
+
+  // 7. The Options and Advanced options windows, hidden; the latter copies step 6's values.
+  Guarded([&] { options.Load(); });
+  Guarded([&] { app_.form8.Load(); });
+
+  // 8. and 9. The home page check and the Block button installation, once each.
+  Guarded([&] { app_.HomePageCheck(); });
+  Guarded([&] { app_.InstallBlockButton(); });
+
+  // 10. and 11. The since-installation counter, seeded into the History window.
+  Guarded([&] {
+    if (settings.ReadSetting("history_count").empty()) settings.WriteSetting("history_count", "0");
+  });
+  Guarded([&] {
+    app_.form1.Load();
+    app_.form1.Label4.SetCaption(settings.ReadSetting("history_count"));
+  });
+
+  // 12. and 13. Pelking at start follows "super_mode".
+  Guarded([&] { SysTray.SetTrayIcon(Image1.Get()); });
+  bool pelking = false;
+  Guarded([&] {
+    pelking = SettingNumber(settings.ReadSetting("super_mode")) == 1;
+    Timer2.SetEnabled(pelking);
+    PelkPopups->SetChecked(pelking);
+    if (!pelking) SysTray.SetTrayIcon(Image4.Get());
+  });
+
+  // 14. A moment for pending events.
+  Guarded([&] { Wait(platform_.events, 0.1); });
+
+  // 15. The three lists, each from its file next to the program.
+  FileSystem& files = platform_.files;
+  EventLoop& events = platform_.events;
+  Guarded([&] { LoadListFile(files, events, app_.ProgramPath(kDomainListFile), app_.form3.List1); });
+  Guarded([&] { LoadListFile(files, events, app_.ProgramPath(kCaptionListFile), app_.form3.List2); });
+  Guarded([&] { LoadListFile(files, events, app_.ProgramPath(kBlockListFile), app_.form3.List3); });
+
+  // 16. and 17. The tip, then the icon into the notification area.
+  Guarded([&] { SysTray.SetTrayTip(pelking ? kTipOn : kTipOff); });
+  Guarded([&] { SysTray.SetInTray(true); });
+
+  // 18. The main window is never seen.
+  Guarded([&] { Hide(); });
+
+  // 19. The Windows start-up entry follows its setting.
+  Guarded([&] { app_.SyncStartupEntry(); });
+}
+
+void frmMain::OnUnload() {
+  // Shutdown: what lives only in memory goes back to disk, the last hidden popup closes, and
+  // the home page gets a last look.
+  FileSystem& files = platform_.files;
+  Form3& lists = app_.form3;
+  Guarded([&] { SaveListFile(files, app_.ProgramPath(kDomainListFile), lists.List1); });
+  Guarded([&] { SaveListFile(files, app_.ProgramPath(kCaptionListFile), lists.List2); });
+  Guarded([&] { SaveListFile(files, app_.ProgramPath(kBlockListFile), lists.List3); });
+  Guarded([&] { app_.settings.WriteSetting("history_count", app_.form1.Label4.Caption()); });
+  Guarded([&] {
+    const Hwnd popup = HandleFromText(TextHnd.Text());
+    if (popup != kNoWindow) platform_.windows.Post(popup, kWmClose, 0, 0);
+  });
+  Guarded([&] { app_.HomePageCheck(); });
+}
+
+}  // namespace pelkrin

@@ -1,0 +1,64 @@
+// Form3, the Allow/Block window: shows one of the three lists at a time, adds typed domains and
+// captions, opens the list pop-up menus, explains the lists, and saves all three files when it
+// is closed. It exists, hidden, from start-up on, because its list boxes hold the lists.
+#pragma once
+
+#include <string>
+
+#include "ui/controls.h"
+#include "ui/form.h"
+
+namespace pelkrin {
+
+class Pelkrin;
+
+inline constexpr char kDomainPlaceholder[] = "Type domain name here.";
+inline constexpr char kCaptionPlaceholder[] = "Type caption here.";
+
+class Form3 : public Form {
+ public:
+  explicit Form3(Pelkrin& app);
+
+  // Declaration order is drawing order: the strip first, the labels over it, copies behind.
+  RainButton RainButton1;  // title strip
+  Label Label5;            // drag handle
+  Label Label6;            // close mark
+  RainButton RainButton5;  // "Allow (Domain)"
+  RainButton RainButton6;  // "Allow (Caption)"
+  RainButton RainButton7;  // "Block List"
+  Shape Shape1, Shape2, Shape3;  // the markers of the three views
+  Label Label8;            // copy of the heading
+  Label Label4;            // heading
+  ListBox List1;           // domain list
+  ListBox List2;           // caption list
+  ListBox List3;           // block list
+  Label Label3;            // hint under the list
+  TextBox Text1;           // new domain
+  RainButton RainButton3;  // "+" for Text1
+  TextBox Text2;           // new caption
+  RainButton RainButton2;  // "+" for Text2
+  RainButton RainButton4;  // "&Help"
+
+  enum class View { kDomain, kCaption, kBlock };
+  void SelectView(View view);
+
+  void AddDomain();
+  void AddCaption();
+  void ShowHelp();
+  // The close mark: saves the three lists and hides the window.
+  void Close();
+  void CloseRequested() override { Close(); }
+
+  // The help message, five paragraphs.
+  static std::string HelpText();
+
+ protected:
+  void OnLoad() override;
+
+ private:
+  void ListDoubleClicked(ListBox& list);
+
+  Pelkrin& app_;
+};
+
+}  // namespace pelkrin

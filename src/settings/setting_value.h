@@ -1,0 +1,20 @@
+// The numeric value of a setting's text. Every setting is text; wherever a number is needed it is
+// computed here, so all readers agree on what " 1", "1.0", "" or "yes" mean.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace pelkrin {
+
+// The leading number of the text: leading blanks and tabs skipped, then an optional sign, digits,
+// an optional fraction and exponent. "1.0" is 1, " 1" is 1, "12abc" is 12; a text without a
+// leading number ("", "abc") is 0. Huge values saturate instead of overflowing.
+double SettingNumber(std::string_view text);
+
+// The text as a whole number, for values that must be numbers throughout (a check box's state):
+// blanks around the number are allowed, a fraction is rounded half to even ("1.0" is 1); an empty
+// text, a word, or trailing junk gives nullopt, as does a value outside the 16-bit range.
+std::optional<int> SettingInteger(std::string_view text);
+
+}  // namespace pelkrin

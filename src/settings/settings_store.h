@@ -1,0 +1,36 @@
+// The settings file "pk.sys": one section "pk" of a private-profile file next to the program.
+// ReadSetting and WriteSetting are the only way in and out; nothing is cached, so a value that
+// block.exe wrote is seen by the very next read.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace pelkrin {
+
+inline constexpr char kSettingsFileName[] = "pk.sys";
+inline constexpr char kSettingsSection[] = "pk";
+
+class SettingsStore {
+ public:
+  SettingsStore(ProfileFile& profile, std::string program_folder);
+
+  // The key's value, or "" when the file, the section or the key is missing. A value longer
+  // than 749 characters comes back cut to 749.
+  std::string ReadSetting(std::string_view key) const;
+  // Stores the value under the key's upper-case name. Failures (a read-only folder) are silent.
+  void WriteSetting(std::string_view key, std::string_view value);
+
+  const std::string& Path() const { return path_; }
+
+ private:
+  ProfileFile& profile_;
+  std::string path_;
+};
+
+std::string ToLowerAscii(std::string_view text);
+std::string ToUpperAscii(std::string_view text);
+
+}  // namespace pelkrin

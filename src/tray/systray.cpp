@@ -1,0 +1,135 @@
+#include "tray/systray.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pelkrin {
+namespace {
+
+constexpr std::uint32_t kWmMouseMove = 0x200;
+constexpr std::uint32_t kWmLButtonDown = 0x201;
+constexpr std::uint32_t kWmLButtonUp = 0x202;
+constexpr std::uint32_t kWmLButtonDblClk = 0x203;
+constexpr std::uint32_t kWmRButtonDown = 0x204;
+constexpr std::uint32_t kWmRButtonUp = 0x205;
+constexpr std::uint32_t kWmRButtonDblClk = 0x206;
+
+// The tip as the record holds it: at most 63 characters, a NUL, then blanks to the end.
+void FillTip(char (&field)[64], const std::string& tip) {
+  std::memset(field, ' ', sizeof field);
+  const std::size_t length = std::min(tip.size(), kTrayTipMaxChars);
+  std::memcpy(field, tip.data(), length);
+  field[length] = '\0';
+}
+
+}  // namespace
+
+cSysTray::cSysTray(NotifyArea& notify) : notify_(notify) {
+  window_ = notify_.CreateIconWindow();
+  taskbar_created_ = notify_.TaskbarCreatedMessage();
+}
+
+cSysTray::~cSysTray() {
+  SetInTray(false);
+  notify_.DestroyIconWindow(window_);
+}
+
+NotifyIconRecord cSysTray::NewRecord() const {
+  NotifyIconRecord record;
+  record.window = window_;
+  record.id = icon_id_;
+  return record;
+}
+
+void cSysTray::SetInTray(bool in_tray) {
+  if (in_tray == in_tray_) return;
+  if (in_tray) {
+    notify_.SetMessageHandler(window_, [this](std::uint32_t message, std::uint32_t wparam,
+                                              std::uint32_t lparam) {
+      OnMessage(message, wparam, lparam);
+    });
+    AddIcon();
+    added_ = true;
+  } else if (added_) {
+    notify_.Notify(kNimDelete, NewRecord());
+    notify_.SetMessageHandler(window_, nullptr);
+    added_ = false;
+  }
+  in_tray_ = in_tray;
+}
+
+void cSysTray::AddIcon() {
+  NotifyIconRecord record = NewRecord();
+  if (icon_.IsIcon()) {
+    record.icon = icon_.handle;
+    record.flags |= kNifIcon;
+  }
+  if (!tip_.empty()) {
+    FillTip(record.tip, tip_);
+    record.flags |= kNifTip;
+  }
+  record.callback_message = kTrayCallback;
+  record.flags |= kNifMessage;
+  // A busy shell sometimes refuses the first add (the taskbar is still starting at logon):
+  // try once more; after that the taskbar's "created" broadcast brings the icon back.
+  if (!notify_.Notify(kNimAdd, record)) notify_.Notify(kNimAdd, record);
+}
+
+void cSysTray::SetTrayIcon(const Picture& icon) {
+  if (!icon.IsIcon()) return;
+  if (added_) {
+    NotifyIconRecord record = NewRecord();
+    record.flags = kNifIcon;
+    record.icon = icon.handle;
+    notify_.Notify(kNimModify, record);
+  }
+  icon_ = icon;
+}
+
+void cSysTray::SetTrayTip(std::string tip) {
+  if (added_) {
+    NotifyIconRecord record = NewRecord();
+    record.flags = kNifTip;
+    FillTip(record.tip, tip);
+    notify_.Notify(kNimModify, record);
+  }
+  tip_ = std::move(tip);
+}
+
+void cSysTray::OnMessage(std::uint32_t message, std::uint32_t wparam, std::uint32_t lparam) {
+  if (message == kTrayCallback) {
+    Dispatch(lparam, wparam);
+  } else if (message == taskbar_created_ && taskbar_created_ != 0 && added_) {
+    // Explorer restarted: the new taskbar knows nothing of our icon.
+    AddIcon();
+  }
+}
+
+void cSysTray::Dispatch(std::uint32_t mouse_message, std::uint32_t id) {
+  int icon_id = static_cast<int>(id);
+  int button = 0;
+  switch (mouse_message) {
+    case kWmMouseMove:
+      if (MouseMove) MouseMove(icon_id);
+      return;
+    case kWmLButtonDown:
+    case kWmRButtonDown:
+      button = mouse_message == kWmLButtonDown ? 1 : 2;
+      if (MouseDown) MouseDown(button, icon_id);
+      return;
+    case kWmLButtonUp:
+    case kWmRButtonUp:
+      button = mouse_message == kWmLButtonUp ? 1 : 2;
+      if (MouseUp) MouseUp(button, icon_id);
+      return;
+    case kWmLButtonDblClk:
+    case kWmRButtonDblClk:
+      button = mouse_message == kWmLButtonDblClk ? 1 : 2;
+      if (MouseDblClick) MouseDblClick(button, icon_id);
+      return;
+    default:
+      return;  // the middle button and everything else raise nothing
+  }
+}
+
+}  // namespace pelkrin

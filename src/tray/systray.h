@@ -1,0 +1,60 @@
+// cSysTray: the program's icon in the taskbar's notification area. It owns a small window of
+// its own that receives the shell's mouse notifications and turns them into four events.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace pelkrin {
+
+inline constexpr std::uint32_t kTrayCallback = 0x465;
+inline constexpr std::size_t kTrayTipMaxChars = 63;
+
+class cSysTray {
+ public:
+  explicit cSysTray(NotifyArea& notify);
+  cSysTray(const cSysTray&) = delete;
+  cSysTray& operator=(const cSysTray&) = delete;
+  // A control that ends with its icon shown takes the icon out of the notification area.
+  ~cSysTray();
+
+  bool InTray() const { return in_tray_; }
+  // True adds the icon and starts listening to it; false removes it. Setting the value it
+  // already has does nothing.
+  void SetInTray(bool in_tray);
+
+  const Picture& TrayIcon() const { return icon_; }
+  // Anything but an icon is ignored.
+  void SetTrayIcon(const Picture& icon);
+
+  const std::string& TrayTip() const { return tip_; }
+  void SetTrayTip(std::string tip);
+
+  Hwnd Window() const { return window_; }
+
+  // Events; ID is the icon's number towards the shell (always 0), Button 1 left, 2 right.
+  std::function<void(int& id)> MouseMove;
+  std::function<void(int& button, int& id)> MouseDown;
+  std::function<void(int& button, int& id)> MouseUp;
+  std::function<void(int& button, int& id)> MouseDblClick;
+
+ private:
+  void AddIcon();
+  void OnMessage(std::uint32_t message, std::uint32_t wparam, std::uint32_t lparam);
+  void Dispatch(std::uint32_t mouse_message, std::uint32_t id);
+  NotifyIconRecord NewRecord() const;
+
+  NotifyArea& notify_;
+  Hwnd window_ = kNoWindow;
+  bool in_tray_ = false;
+  bool added_ = false;
+  std::uint32_t icon_id_ = 0;
+  std::string tip_ = "Pelkrin";
+  Picture icon_;
+  std::uint32_t taskbar_created_ = 0;
+};
+
+}  // namespace pelkrin

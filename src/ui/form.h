@@ -1,0 +1,97 @@
+// A window of the program: it owns its controls, has a load and an unload handler, and is shown,
+// hidden and unloaded like the windows a user knows. The view host gives it a real window when
+// there is a screen; without one (the simulated desktop) the form runs on its own.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "ui/controls.h"
+
+namespace pelkrin {
+
+class FormSink {
+ public:
+  virtual ~FormSink() = default;
+  virtual void FormVisibilityChanged(bool visible) = 0;
+  virtual void FormWindowStateChanged(int state) = 0;
+  virtual void FormMoved() = 0;
+  virtual void FormIconChanged() = 0;
+};
+
+class Form {
+ public:
+  Form(Platform& platform, std::string name, std::string caption, Bounds bounds);
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+  virtual ~Form();
+
+  const std::string& Name() const { return name_; }
+  const std::string& Caption() const { return caption_; }
+
+  // Creates the window, hidden, and runs the load handler; does nothing when already loaded.
+  void Load();
+  // Loads the window if needed, then makes it visible (not modal).
+  void Show();
+  void Hide();
+  // Runs the unload handler and destroys the window; the controls keep their values.
+  void Unload();
+
+  bool IsLoaded() const { return loaded_; }
+  bool Visible() const { return visible_; }
+  // 0 normal, 1 minimised.
+  int WindowState() const { return window_state_; }
+  void SetWindowState(int state);
+  const Picture& Icon() const { return icon_; }
+  void SetIcon(const Picture& icon);
+  // Moves the window to a new position in pixels, keeping its size.
+  void MoveTo(int left, int top);
+  // The real window's handle; 0 when there is no view.
+  Hwnd Handle() const;
+
+  // The user asked the window to close (Alt+F4, Escape); windows that can be closed do what
+  // their close mark does.
+  virtual void CloseRequested() {}
+  // Windows is ending the session (logoff or shut down); the program must save what a normal
+  // exit saves.
+  virtual void SessionEnding() {}
+  // A command number arrived for this window (a menu item, or WM_COMMAND from outside).
+  virtual void Command(std::uint16_t /*command*/) {}
+
+  const std::vector<Control*>& Controls() const { return controls_; }
+  void SetSink(FormSink* sink) { sink_ = sink; }
+  Platform& GetPlatform() const { return platform_; }
+
+  // Design values, read by the view.
+  Bounds bounds;
+  std::string window_class = "PelkrinForm";
+  Rgb back_color = 0xE8E4DC;
+  bool skinned = true;   // borderless, topmost, with a painted background
+
+ protected:
+  virtual void OnLoad() {}
+  virtual void OnUnload() {}
+
+  Platform& platform_;
+
+ private:
+  friend class Control;
+  void Register(Control* control) { controls_.push_back(control); }
+  void Unregister(Control* control);
+
+  std::string name_;
+  std::string caption_;
+  std::vector<Control*> controls_;
+  std::unique_ptr<FormView> view_;
+  FormSink* sink_ = nullptr;
+  bool loaded_ = false;
+  bool loading_ = false;
+  bool visible_ = false;
+  int window_state_ = 0;
+  Picture icon_;
+};
+
+}  // namespace pelkrin

@@ -1,0 +1,62 @@
+#include "ui/services.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "ui/controls.h"
+#include "ui/form.h"
+
+namespace pelkrin {
+
+Sounds::Sounds(Sound& sound, std::string program_folder)
+    : sound_(sound), folder_(std::move(program_folder)) {}
+
+void Sounds::PlayFile(const std::string& path) {
+  if (sound_.WaveOutDeviceCount() == 0) return;
+  sound_.Play(path, kSndAsync | kSndNoDefault);
+}
+
+void Wait(EventLoop& events, double seconds) {
+  if (!(seconds > 0)) {
+    events.ProcessPendingEvents();
+    return;
+  }
+  if (seconds > 86400.0) seconds = 86400.0;  // no caller waits for more than a day
+  const std::uint64_t start = events.MonotonicMs();
+  const auto duration = static_cast<std::uint64_t>(std::llround(seconds * 1000.0));
+  for (;;) {
+    events.ProcessPendingEvents();
+    const std::uint64_t elapsed = events.MonotonicMs() - start;
+    if (elapsed >= duration) return;
+    events.WaitForEvents(static_cast<unsigned>(duration - elapsed));
+  }
+}
+
+void MakeTopmost(Form& form) { form.GetPlatform().windows.MakeTopmost(form.Handle()); }
+
+bool DragState::MouseMove(int button, float x, float y, float window_left_twips,
+                          float window_top_twips, int* new_left_px, int* new_top_px) {
+  if (!pending_ && button == kLeftButton) {
+    const float left = window_left_twips + (x - grab_x_);
+    const float top = window_top_twips + (y - grab_y_);
+    *new_left_px = static_cast<int>(std::lround(left / kTwipsPerPixel));
+    *new_top_px = static_cast<int>(std::lround(top / kTwipsPerPixel));
+    return true;
+  }
+  pending_ = false;
+  grab_x_ = x;
+  grab_y_ = y;
+  return false;
+}
+
+void DragFormMouseMove(DragState& drag, Form& form, int button, int x, int y) {
+  int left = 0;
+  int top = 0;
+  if (drag.MouseMove(button, static_cast<float>(x), static_cast<float>(y),
+                     static_cast<float>(form.bounds.left * kTwipsPerPixel),
+                     static_cast<float>(form.bounds.top * kTwipsPerPixel), &left, &top)) {
+    form.MoveTo(left, top);
+  }
+}
+
+}  // namespace pelkrin

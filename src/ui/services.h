@@ -1,0 +1,59 @@
+// The small services every window and command uses: the four interface sounds, the wait that
+// keeps the windows alive, making a window topmost, and dragging a window by its title strip.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace pelkrin {
+
+class Form;
+
+class Sounds {
+ public:
+  Sounds(Sound& sound, std::string program_folder);
+
+  void PlayClickSound() { Play("\\click.sys"); }
+  void PlayBarbleSound() { Play("\\barble.sys"); }
+  void PlayMenuSound() { Play("\\menu.sys"); }
+  void PlayPopSound() { Play("\\pop.wav"); }
+
+  // Plays any wave file the same way: nothing without a wave output device, never the
+  // default beep for a missing file, never an error.
+  void PlayFile(const std::string& path);
+
+ private:
+  void Play(const char* file_name) { PlayFile(folder_ + file_name); }
+
+  Sound& sound_;
+  std::string folder_;
+};
+
+// Returns after `seconds` while pending events keep running, so windows stay responsive and
+// timers tick. Measured on a clock that does not jump at midnight.
+void Wait(EventLoop& events, double seconds);
+
+// Puts the window above every window that is not topmost, and keeps it there.
+void MakeTopmost(Form& form);
+
+// Dragging a window by its drag handle. One drag state is shared by every window.
+class DragState {
+ public:
+  // Mouse down on a drag handle, any button.
+  void MouseDown() { pending_ = true; }
+  // Mouse move over the drag handle; x and y in twips inside the handle. When the window is to
+  // follow the mouse, returns true and sets the new position, in pixels.
+  bool MouseMove(int button, float x, float y, float window_left_twips, float window_top_twips,
+                 int* new_left_px, int* new_top_px);
+
+ private:
+  bool pending_ = false;
+  float grab_x_ = 0;
+  float grab_y_ = 0;
+};
+
+// Moves `form` as its drag handle's mouse-move event asks (see DragState).
+void DragFormMouseMove(DragState& drag, Form& form, int button, int x, int y);
+
+}  // namespace pelkrin

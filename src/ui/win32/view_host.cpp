@@ -1,0 +1,118 @@
+#include "ui/win32/view_host.h"
+
+#include <algorithm>
+
+#include "platform/win32/scoped_handle.h"
+#include "ui/form.h"
+#include "ui/win32/form_view.h"
+#include "ui/win32/rain_button.h"
+
+namespace pelkrin::win32 {
+namespace {
+
+// Menu items without a command number of their own get one from here while the menu is open.
+constexpr UINT kFirstSpareMenuId = 0x8000;
+
+HMENU BuildMenu(MenuItem& menu, std::map<UINT, MenuItem*>& ids,
+                std::map<HMENU, MenuItem*>& submenus, UINT& next_id) {
+  HMENU handle = CreatePopupMenu();
+  if (!handle) return nullptr;
+  for (const auto& child : menu.Children()) {
+    MenuItem& item = *child;
+    if (item.IsSeparator()) {
+      AppendMenuA(handle, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    UINT flags = MF_STRING | (item.Checked() ? MF_CHECKED : 0) | (item.Enabled() ? 0 : MF_GRAYED);
+    if (!item.Children().empty()) {
+      HMENU submenu = BuildMenu(item, ids, submenus, next_id);
+      if (!submenu) continue;
+      submenus[submenu] = &item;
+      AppendMenuA(handle, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu),
+                  item.Caption().c_str());
+      continue;
+    }
+    const UINT id = item.Command() != 0 ? item.Command() : next_id++;
+    ids[id] = &item;
+    AppendMenuA(handle, flags, id, item.Caption().c_str());
+  }
+  return handle;
+}
+
+}  // namespace
+
+Win32ViewHost::Win32ViewHost(HINSTANCE instance) : instance_(instance) {
+  RegisterRainButtonClass(instance);
+}
+
+Win32ViewHost::~Win32ViewHost() = default;
+
+std::unique_ptr<FormView> Win32ViewHost::CreateView(Form& form) {
+  return std::make_unique<Win32FormView>(*this, form);
+}
+
+void Win32ViewHost::ViewCreated(Win32FormView* view) { views_.push_back(view); }
+
+void Win32ViewHost::ViewDestroyed(Win32FormView* view) {
+  views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end());
+}
+
+HWND Win32ViewHost::MenuOwner() const {
+  // The window in front, when it is one of ours (a list menu over the Allow/Block window);
+  // otherwise the hidden main window, as for the tray menu.
+  HWND front = GetForegroundWindow();
+  HWND main = nullptr;
+  for (const Win32FormView* view : views_) {
+    if (view->Window() == front && front && IsWindowVisible(front)) return front;
+    if (!view->IsSkinned()) main = view->Window();
+  }
+  return main;
+}
+
+MenuItem* Win32ViewHost::PopupMenu(MenuItem& menu, const MenuItem* default_item,
+                                   const std::function<void(MenuItem&)>& on_submenu_open) {
+  HWND owner = MenuOwner();
+  if (!owner) return nullptr;
+  std::map<UINT, MenuItem*> ids;
+  std::map<HMENU, MenuItem*> submenus;
+  UINT next_id = kFirstSpareMenuId;
+  ScopedMenu handle(BuildMenu(menu, ids, submenus, next_id));
+  if (!handle) return nullptr;
+  for (const auto& [id, item] : ids)
+    if (item == default_item) SetMenuDefaultItem(handle.Get(), id, FALSE);
+
+  POINT point{};
+  GetCursorPos(&point);
+  // The menu only closes on a click elsewhere when its owner is the foreground window.
+  SetForegroundWindow(owner);
+  // A menu can open while another one waits (a survey's message box, a nested command):
+  // keep the outer menu's state and put it back afterwards.
+  auto saved_submenus = std::exchange(open_submenus_, std::move(submenus));
+  auto saved_handler = std::exchange(on_submenu_open_, &on_submenu_open);
+  const UINT chosen =
+      static_cast<UINT>(TrackPopupMenu(handle.Get(), TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD,
+                                       point.x, point.y, 0, owner, nullptr));
+  open_submenus_ = std::move(saved_submenus);
+  on_submenu_open_ = saved_handler;
+  PostMessageA(owner, WM_NULL, 0, 0);
+
+  auto it = ids.find(chosen);
+  return it == ids.end() ? nullptr : it->second;
+}
+
+void Win32ViewHost::SubmenuOpening(HMENU submenu) {
+  auto it = open_submenus_.find(submenu);
+  if (it == open_submenus_.end() || !on_submenu_open_ || !*on_submenu_open_) return;
+  (*on_submenu_open_)(*it->second);
+}
+
+bool Win32ViewHost::PreTranslate(MSG& message) {
+  if (!message.hwnd) return false;
+  HWND root = GetAncestor(message.hwnd, GA_ROOT);
+  for (const Win32FormView* view : views_) {
+    if (view->Window() == root && view->IsSkinned()) return IsDialogMessageA(root, &message);
+  }
+  return false;
+}
+
+}  // namespace pelkrin::win32

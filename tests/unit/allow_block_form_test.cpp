@@ -1,0 +1,242 @@
+// The Allow/Block window as its user meets it.
+#include <gtest/gtest.h>
+
+#include "app/command_ids.h"
+#include "lists/list_model.h"
+#include "test_support.h"
+
+namespace pelkrin {
+namespace {
+
+using testing::SimApp;
+using Entries = std::vector<std::string>;
+
+struct AllowBlockTest : ::testing::Test {
+  AllowBlockTest() {
+    p.desktop.sound.SetDeviceCount(1);
+    p.Start();
+    p->main.Command(kCmdAllowBlockList);
+  }
+  Form3& w() { return p->form3; }
+  std::vector<std::string> Sounds() {
+    std::vector<std::string> names;
+    for (const auto& play : p.desktop.sound.Plays())
+      names.push_back(play.path.substr(play.path.rfind('\\') + 1));
+    return names;
+  }
+  const sim::ShownMessageBox& LastBox() { return p.desktop.dialogs.Shown().back(); }
+  void Type(TextBox& box, const std::string& text) {
+    box.Click();
+    box.SetText(text);
+  }
+  void PressEnter(TextBox& box) {
+    int key = 13;
+    box.KeyPress(key);
+    EXPECT_EQ(key, 0) << "Enter is swallowed, so the box does not beep";
+  }
+
+  SimApp p;
+};
+
+TEST_F(AllowBlockTest, TheTrayCommandShowsTheWindowInTheDomainView) {
+  EXPECT_TRUE(w().Visible());
+  EXPECT_EQ(w().Caption(), "Pelkrin - Allow / Block");
+  EXPECT_NE(w().RainButton1.Caption().find("Pelkrin - Allow / Block"), std::string::npos);
+  EXPECT_EQ(w().RainButton1.Caption().back(), 'X');
+  EXPECT_TRUE(w().List1.Visible() && w().Text1.Visible() && w().RainButton3.Visible());
+  EXPECT_FALSE(w().List2.Visible() || w().Text2.Visible() || w().RainButton2.Visible() ||
+               w().List3.Visible());
+  EXPECT_EQ(w().Label4.Caption(), "Allow popups from these domains:");
+  EXPECT_EQ(w().Label8.Caption(), "Allow popups from these domains:");
+  EXPECT_EQ(w().Label3.Caption(), "Double-Click domain name for options.");
+  EXPECT_EQ(w().Text1.Text(), "Type domain name here.");
+  EXPECT_EQ(w().Label6.tool_tip, "Close allow / block list.");
+  EXPECT_EQ(Sounds().back(), "barble.sys");
+}
+
+TEST_F(AllowBlockTest, SelectorsSwitchTheViewAndKeepWhatTheBoxesHeld) {
+  w().RainButton6.Click();
+  EXPECT_TRUE(w().List2.Visible() && w().Text2.Visible() && w().RainButton2.Visible());
+  EXPECT_FALSE(w().List1.Visible() || w().Text1.Visible() || w().List3.Visible());
+  EXPECT_TRUE(w().Shape2.Visible());
+  EXPECT_FALSE(w().Shape1.Visible() || w().Shape3.Visible());
+  EXPECT_EQ(w().Label8.Caption(), "Allow popups containing these captions:");
+  EXPECT_EQ(w().Label3.Caption(), "Double-Click a caption for options.");
+  Type(w().Text2, "half typed");
+
+  w().RainButton7.Click();
+  for (Control* c : std::initializer_list<Control*>{&w().Text1, &w().Text2, &w().RainButton2,
+                                                    &w().RainButton3, &w().List1, &w().List2})
+    EXPECT_FALSE(c->Visible()) << c->Name();
+  EXPECT_TRUE(w().List3.Visible());
+  EXPECT_EQ(w().Label4.Caption(), "Block List:");
+  EXPECT_EQ(w().Label3.Caption(),
+            "Click the Block button in your Internet Explorer toolbar to add that popup to the "
+            "block list.");
+
+  w().RainButton6.Click();
+  EXPECT_EQ(w().Text2.Text(), "half typed");
+  w().RainButton5.Click();
+  EXPECT_EQ(w().Label3.Caption(), "Double-Click a domain name for options.");
+  EXPECT_EQ(Sounds().back(), "click.sys");
+}
+
+TEST_F(AllowBlockTest, ThePlaceholderGoesOnTheFirstClickAndNeverComesBack) {
+  w().Text1.Click();
+  EXPECT_EQ(w().Text1.Text(), "");
+  w().Text1.SetText("keep me");
+  w().Text1.Click();
+  EXPECT_EQ(w().Text1.Text(), "keep me");
+  w().Text1.SetText("");
+  EXPECT_EQ(w().Text1.Text(), "");
+  w().Text2.SetText("x");
+  w().Text2.SetText("Type caption here.");  // the text changed to the placeholder: cleared
+  EXPECT_EQ(w().Text2.Text(), "");
+}
+
+TEST_F(AllowBlockTest, ADomainIsNormalisedOnEnterOrPlusAndTheBoxEmptied) {
+  Type(w().Text1, "HTTP://WWW.EXAMPLE.COM/");
+  PressEnter(w().Text1);
+  Type(w().Text1, "https://Example.com/");
+  w().RainButton3.Click();
+  Type(w().Text1, "https://Example.com/");
+  w().RainButton3.Click();
+  EXPECT_EQ(w().List1.Items(), (Entries{"www.example.com", "example.com", "example.com"}));
+  EXPECT_EQ(w().Text1.Text(), "");
+  EXPECT_TRUE(p.desktop.dialogs.Shown().empty());
+}
+
+TEST_F(AllowBlockTest, EmptyUntouchedOrBlankDomainsAreRefused) {
+  PressEnter(w().Text1);  // still the placeholder
+  EXPECT_EQ(LastBox().title, "Pelkrin Allow List");
+  EXPECT_EQ(LastBox().style, 0x1030u);
+  EXPECT_NE(LastBox().text.find("domain name"), std::string::npos);
+  Type(w().Text1, "");
+  w().RainButton3.Click();
+  EXPECT_EQ(p.desktop.dialogs.Shown().size(), 2u);
+  Type(w().Text1, "example.com ");
+  PressEnter(w().Text1);
+  EXPECT_EQ(LastBox().text, "Do not use spaces in domain name.");
+  EXPECT_EQ(LastBox().style, 0x1010u);
+  EXPECT_EQ(w().Text1.Text(), "example.com ") << "the box keeps what the user typed";
+  EXPECT_EQ(w().List1.ListCount(), 0);
+}
+
+TEST_F(AllowBlockTest, CaptionsAreStoredInLowerCaseWithTheirBlanks) {
+  w().RainButton6.Click();
+  w().RainButton2.Click();
+  EXPECT_EQ(LastBox().text, "Type a caption first!");
+  EXPECT_EQ(LastBox().style, 0x1030u);
+  Type(w().Text2, "Search RESULTS for");
+  PressEnter(w().Text2);
+  EXPECT_EQ(w().List2.Items(), Entries{"search results for"});
+  EXPECT_EQ(w().Text2.Text(), "");
+}
+
+TEST_F(AllowBlockTest, DoubleClickOpensTheListsMenuWithRemoveAsDefault) {
+  w().List1.AddItem("a.com");
+  w().List1.AddItem("b.com");
+  w().List1.UserSelect(1);
+  p.desktop.views.ChooseNext("RemoveDomain");
+  w().List1.DblClick();
+  EXPECT_EQ(w().List1.Items(), Entries{"a.com"});
+  const auto& shown = p.desktop.views.MenusShown().back();
+  EXPECT_EQ(shown.menu, &p->main.List2Pop);
+  EXPECT_EQ(shown.default_item, p->main.RemoveDomain);
+  EXPECT_EQ(Sounds().back(), "menu.sys");
+
+  w().List2.AddItem("results");
+  w().List2.UserSelect(0);
+  w().List2.DblClick();  // dismissed: nothing happens
+  EXPECT_EQ(p.desktop.views.MenusShown().back().menu, &p->main.List1Pop);
+  EXPECT_EQ(p.desktop.views.MenusShown().back().default_item, p->main.RemoveCaption);
+  EXPECT_EQ(w().List2.ListCount(), 1);
+
+  w().List3.AddItem("Popup - Microsoft Internet Explorer");
+  p.desktop.views.ChooseNext("ClearBlackList");
+  p.desktop.dialogs.AnswerNext(kIdYes);
+  w().List3.DblClick();
+  EXPECT_EQ(p.desktop.views.MenusShown().back().default_item, p->main.RemoveBlackListEntry);
+  EXPECT_EQ(w().List3.ListCount(), 0);
+}
+
+TEST_F(AllowBlockTest, NoMenuForAnEmptyListOrAHiddenWindow) {
+  const std::size_t menus = p.desktop.views.MenusShown().size();
+  w().List1.DblClick();
+  EXPECT_EQ(Sounds().back(), "menu.sys");
+  w().List2.AddItem("x");
+  w().Hide();
+  w().List2.DblClick();
+  EXPECT_EQ(p.desktop.views.MenusShown().size(), menus);
+}
+
+TEST_F(AllowBlockTest, TheTwoClearCommandsClearDifferentLists) {
+  w().List1.AddItem("domain");
+  w().List2.AddItem("caption");
+  p.desktop.dialogs.AnswerNext(kIdYes);
+  p->main.Command(kCmdClearEntireCaptionList);
+  EXPECT_EQ(w().List1.ListCount(), 1);
+  EXPECT_EQ(w().List2.ListCount(), 0);
+  p.desktop.dialogs.AnswerNext(kIdNo);
+  p->main.Command(kCmdClearEntireDomainList);
+  EXPECT_EQ(w().List1.ListCount(), 1);
+  p.desktop.dialogs.AnswerNext(kIdYes);
+  p->main.Command(kCmdClearEntireDomainList);
+  EXPECT_EQ(w().List1.ListCount(), 0);
+}
+
+TEST_F(AllowBlockTest, HelpShowsTheFiveParagraphs) {
+  w().RainButton4.Click();
+  EXPECT_EQ(LastBox().title, "Pelkrin Allow List");
+  EXPECT_EQ(LastBox().style, 0x1040u);
+  const std::string& text = LastBox().text;
+  EXPECT_EQ(text.rfind("Add a word to the caption list and any popup containing that word will be "
+                       "allowed.  For example,",
+                       0),
+            0u);
+  EXPECT_NE(text.find("may be:\r\r\"Here are your search results:\"\r\rBy adding the word "
+                      "\"results\" to the list"),
+            std::string::npos);
+  EXPECT_NE(text.find("For example, to allow all popups from http://www.example.com, add "
+                      "\"example.com\" to the domain list.\r\rIf Pelkrin has failed"),
+            std::string::npos);
+  EXPECT_NE(text.find("will \"train\" Pelkrin so that next time, the popup will be detected."),
+            std::string::npos);
+  std::size_t breaks = 0;
+  for (std::size_t at = text.find("\r\r"); at != std::string::npos; at = text.find("\r\r", at + 2))
+    ++breaks;
+  EXPECT_EQ(breaks, 4u);
+}
+
+TEST_F(AllowBlockTest, ClosingSavesAllThreeFilesAndOnlyHides) {
+  w().List1.AddItem("example.com");
+  w().List3.AddItem("Ad, \"Now\"");
+  w().RainButton6.Click();
+  w().Label6.Click();
+  EXPECT_FALSE(w().Visible());
+  EXPECT_TRUE(w().IsLoaded());
+  EXPECT_EQ(p.FileBytes("alwdom.sys"), "example.com\r\n");
+  EXPECT_EQ(p.FileBytes("alwcap.sys"), "");
+  EXPECT_EQ(p.FileBytes("popblk.sys"), "Ad, \"Now\"\r\n");
+  p->main.Command(kCmdAllowBlockList);
+  EXPECT_TRUE(w().List2.Visible()) << "the view persists between showings";
+  EXPECT_EQ(w().List1.ListCount(), 1);
+}
+
+TEST_F(AllowBlockTest, EscapeOrAltF4CloseLikeTheCloseMark) {
+  w().CloseRequested();
+  EXPECT_FALSE(w().Visible());
+  EXPECT_TRUE(p.desktop.files.Exists(testing::InFolder("popblk.sys")));
+}
+
+TEST_F(AllowBlockTest, TheWindowDragsByItsTitleStrip) {
+  const int left = w().bounds.left;
+  w().Label5.on_mouse_down(kLeftButton, 0, 300, 150);
+  w().Label5.on_mouse_move(kLeftButton, 0, 300, 150);
+  w().Label5.on_mouse_move(kLeftButton, 0, 450, 150);
+  EXPECT_EQ(w().bounds.left, left + 10);
+  EXPECT_EQ(w().Label5.bounds.width + w().Label6.bounds.width, w().bounds.width);
+}
+
+}  // namespace
+}  // namespace pelkrin

@@ -1,0 +1,106 @@
+#include "ui/services.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "platform/sim/sim_desktop.h"
+#include "ui/controls.h"
+#include "ui/form.h"
+
+namespace pelkrin {
+namespace {
+
+constexpr char kFolder[] = "C:\\Pelkrin";
+
+TEST(Sounds, WithoutAWaveDeviceNothingIsPlayed) {
+  sim::SimDesktop desktop;
+  Sounds sounds(desktop.sound, kFolder);
+  sounds.PlayClickSound();
+  EXPECT_EQ(desktop.sound.DeviceQueries(), 1);
+  EXPECT_TRUE(desktop.sound.Plays().empty());
+}
+
+TEST(Sounds, EachSoundPlaysItsFileAsynchronouslyWithoutTheDefaultBeep) {
+  sim::SimDesktop desktop;
+  desktop.sound.SetDeviceCount(1);
+  Sounds sounds(desktop.sound, kFolder);
+  sounds.PlayClickSound();
+  sounds.PlayBarbleSound();
+  sounds.PlayMenuSound();
+  sounds.PlayPopSound();  // no file at all: silence, and no error
+  ASSERT_EQ(desktop.sound.Plays().size(), 4u);
+  const char* files[] = {"\\click.sys", "\\barble.sys", "\\menu.sys", "\\pop.wav"};
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(desktop.sound.Plays()[i].path, std::string(kFolder) + files[i]);
+    EXPECT_EQ(desktop.sound.Plays()[i].flags, 3u);
+  }
+}
+
+TEST(Wait, LetsTimersRunAndEndsAfterTheTimeEvenAcrossMidnight) {
+  sim::SimDesktop desktop;
+  int ticks = 0;
+  desktop.events.StartTimer(32, [&] { ++ticks; });
+  desktop.events.SetShortDate("06/12/2026");
+  const auto start = desktop.events.MonotonicMs();
+  desktop.events.OnProcessPending([&] { desktop.events.SetShortDate("07/12/2026"); });
+  Wait(desktop.events, 0.1);
+  const auto elapsed = desktop.events.MonotonicMs() - start;
+  EXPECT_GE(elapsed, 100u);
+  EXPECT_LT(elapsed, 140u);
+  EXPECT_EQ(ticks, 3);
+}
+
+TEST(Wait, ANonPositiveOrAbsurdWaitStillReturns) {
+  sim::SimDesktop desktop;
+  Wait(desktop.events, 0);
+  Wait(desktop.events, -5);
+  Wait(desktop.events, std::numeric_limits<double>::quiet_NaN());
+  EXPECT_GT(desktop.events.ProcessPendingCalls(), 0);
+}
+
+// ---- dragging ----
+
+class DragForm : public Form {
+ public:
+  explicit DragForm(Platform& platform) : Form(platform, "F", "F", {100, 200, 50, 40}) {}
+};
+
+TEST(Drag, TheWindowFollowsTheLeftButtonOnly) {
+  sim::SimDesktop desktop;
+  Platform platform = desktop.platform();
+  DragForm form(platform);
+  DragState drag;
+  drag.MouseDown();
+  DragFormMouseMove(drag, form, kLeftButton, 300, 150);  // first move: takes the grab point
+  EXPECT_EQ(form.bounds.left, 100);
+  DragFormMouseMove(drag, form, kLeftButton, 300 + 150, 150 - 30);  // 10 px right, 2 up
+  EXPECT_EQ(form.bounds.left, 110);
+  EXPECT_EQ(form.bounds.top, 198);
+  EXPECT_EQ(form.bounds.width, 50);
+
+  DragFormMouseMove(drag, form, 0, 900, 900);  // no button: only a new grab point
+  DragFormMouseMove(drag, form, kRightButton, 1200, 1200);
+  DragFormMouseMove(drag, form, kLeftButton | kRightButton, 1500, 1500);
+  EXPECT_EQ(form.bounds.left, 110);
+  EXPECT_EQ(form.bounds.top, 198);
+
+  drag.MouseDown();  // the right button goes down and the mouse moves
+  DragFormMouseMove(drag, form, kRightButton, 0, 0);
+  DragFormMouseMove(drag, form, kRightButton, 300, 300);
+  EXPECT_EQ(form.bounds.left, 110);
+}
+
+TEST(Drag, PositionsAreRoundedToWholePixels) {
+  DragState drag;
+  int left = 0;
+  int top = 0;
+  drag.MouseDown();
+  EXPECT_FALSE(drag.MouseMove(kLeftButton, 0, 0, 1500, 1500, &left, &top));
+  ASSERT_TRUE(drag.MouseMove(kLeftButton, 8, -8, 1500, 1500, &left, &top));
+  EXPECT_EQ(left, 101);  // 1508 / 15 = 100.53
+  EXPECT_EQ(top, 99);    // 1492 / 15 = 99.47
+}
+
+}  // namespace
+}  // namespace pelkrin

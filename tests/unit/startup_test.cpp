@@ -1,0 +1,203 @@
+// Start-up as a user meets it: first run, later runs, damaged or read-only settings, a second
+// copy.
+#include <gtest/gtest.h>
+
+#include "app/command_ids.h"
+#include "test_support.h"
+
+namespace pelkrin {
+namespace {
+
+using testing::InFolder;
+using testing::kSettingsPath;
+using testing::SimApp;
+
+constexpr char kFirstRunSettings[] =
+    "[pk]\r\nPLAY_SOUND=0\r\nANIMATE_TRAY=1\r\nSTART_WITH_WINDOWS=1\r\nSUPER_MODE=1\r\n"
+    "CLOSE_DLG=1\r\nCLEAR_COOKIES=0\r\nKEEP_HISTORY=1\r\nINSTALL_DATE=06/12/2026\r\n"
+    "ADV_MAX=1\r\nADV_MIN=1\r\nADV_TITLE=1\r\nADV_BUSYICON=1\r\nADV_ADWARE=1\r\nADV_FLASH=1\r\n"
+    "HISTORY_COUNT=0\r\n";
+
+TEST(StartUp, FirstRunWritesTheDefaultsAndStartsPelking) {
+  SimApp p;
+  p.Start();
+  EXPECT_EQ(p.FileBytes("pk.sys"), kFirstRunSettings);
+  frmMain& main = p->main;
+  EXPECT_TRUE(main.PelkingOn());
+  EXPECT_TRUE(main.Timer2.Enabled());
+  EXPECT_TRUE(main.Timer3.Enabled());
+  EXPECT_FALSE(main.Timer1.Enabled());
+  EXPECT_EQ(main.SysTray.TrayTip(), "Pelkrin [ON]");
+  EXPECT_EQ(main.SysTray.TrayIcon(), main.Image1.Get());
+  EXPECT_TRUE(main.SysTray.InTray());
+  EXPECT_EQ(p.desktop.notify.Icons().size(), 1u);
+  EXPECT_FALSE(main.Visible());
+  EXPECT_EQ(main.Icon(), main.Image1.Get());
+  // The long-lived windows exist, hidden, with their state.
+  for (Form* form : std::initializer_list<Form*>{&p->form3, &p->form2, &p->form8, &p->form1}) {
+    EXPECT_TRUE(form->IsLoaded()) << form->Name();
+    EXPECT_FALSE(form->Visible()) << form->Name();
+  }
+  EXPECT_EQ(p->form1.Label4.Caption(), "0");
+  EXPECT_EQ(p->form1.Label7.Caption(), "0");
+  EXPECT_EQ(p->form1.Label2.Caption(), "pelked popups since installation  [06/12/2026]");
+  EXPECT_EQ(p->form2.Text1.Text(), "c:\\program files\\pelkrin\\pop.wav");
+  // No list file yet: the lists are empty and nothing was said.
+  EXPECT_EQ(p->form3.List1.ListCount() + p->form3.List2.ListCount() + p->form3.List3.ListCount(), 0);
+  EXPECT_TRUE(p.desktop.dialogs.Shown().empty());
+}
+
+TEST(StartUp, ASecondStartWritesNothing) {
+  SimApp p;
+  p.Start();
+  const int writes = p.desktop.files.WriteCount(kSettingsPath);
+  p.desktop.events.SetShortDate("07/12/2026");
+  p.Restart();
+  EXPECT_EQ(p.desktop.files.WriteCount(kSettingsPath), writes);
+  EXPECT_EQ(p.FileBytes("pk.sys"), kFirstRunSettings);
+}
+
+TEST(StartUp, AMissingKeyIsWrittenAgainFromTheOptionsWindowsDesignState) {
+  SimApp p;
+  p.desktop.files.Put(kSettingsPath,
+                      "[pk]\r\nPLAY_SOUND=1\r\nSTART_WITH_WINDOWS=0\r\nSUPER_MODE=1\r\n"
+                      "CLOSE_DLG=0\r\nCLEAR_COOKIES=1\r\nKEEP_HISTORY=0\r\nINSTALL_DATE=01/01/2020\r\n"
+                      "ADV_MAX=0\r\nADV_MIN=0\r\nADV_TITLE=0\r\nADV_BUSYICON=0\r\nADV_ADWARE=0\r\n"
+                      "ADV_FLASH=0\r\nHISTORY_COUNT=12\r\n");
+  p.Start();
+  EXPECT_EQ(p.Setting("animate_tray"), "1");
+  EXPECT_EQ(p->form2.Check6.Value(), 1) << "the box keeps its design state";
+  EXPECT_EQ(p->form2.Check1.Value(), 1) << "the others follow the file";
+  EXPECT_EQ(p->form2.Check7.Value(), 0);
+  EXPECT_EQ(p->form8.Check4.Value(), 0);
+  EXPECT_EQ(p->form1.Label4.Caption(), "12");
+  EXPECT_EQ(p.Setting("install_date"), "01/01/2020");
+  EXPECT_EQ(p.FileBytes("pk.sys").find("ANIMATE_TRAY=1\r\n"), p.FileBytes("pk.sys").size() - 16)
+      << "only the missing key was appended";
+}
+
+struct SuperMode : ::testing::TestWithParam<std::pair<const char*, bool>> {};
+
+TEST_P(SuperMode, PelkingAtStartFollowsTheNumericValue) {
+  SimApp p;
+  p.desktop.files.Put(kSettingsPath, std::string("[pk]\r\nSUPER_MODE=") + GetParam().first + "\r\n");
+  p.Start();
+  const bool on = GetParam().second;
+  frmMain& main = p->main;
+  EXPECT_EQ(main.PelkingOn(), on);
+  EXPECT_EQ(main.Timer2.Enabled(), on);
+  EXPECT_EQ(main.SysTray.TrayTip(), on ? "Pelkrin [ON]" : "Pelkrin [OFF]");
+  EXPECT_EQ(main.SysTray.TrayIcon(), on ? main.Image1.Get() : main.Image4.Get());
+  EXPECT_STREQ(p.desktop.notify.Calls().back().record.tip, on ? "Pelkrin [ON]" : "Pelkrin [OFF]");
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, SuperMode,
+                         ::testing::Values(std::pair{"0", false}, std::pair{" 1", true},
+                                           std::pair{"1.0", true}, std::pair{"abc", false},
+                                           std::pair{"2", false}, std::pair{"1", true}));
+
+TEST(StartUp, AnEmptySuperModeIsWrittenBackAsTheDefault) {
+  SimApp p;
+  p.desktop.files.Put(kSettingsPath, "[pk]\r\nSUPER_MODE=\r\n");
+  p.Start();
+  EXPECT_EQ(p.Setting("super_mode"), "1");
+  EXPECT_TRUE(p->main.PelkingOn());
+}
+
+TEST(StartUp, AReadOnlyFolderStartsWithPelkingOffAndDesignStates) {
+  SimApp p;
+  p.desktop.files.SetReadOnlyFolder(testing::kFolder, true);
+  p.Start();
+  EXPECT_FALSE(p.desktop.files.Exists(kSettingsPath));
+  EXPECT_FALSE(p->main.PelkingOn());
+  EXPECT_EQ(p->main.SysTray.TrayTip(), "Pelkrin [OFF]");
+  EXPECT_EQ(p->form2.Check3.Value(), 1);
+  EXPECT_EQ(p->form8.Check1.Value(), 1);
+  EXPECT_EQ(p->form1.Label4.Caption(), "");
+  EXPECT_TRUE(p->main.SysTray.InTray());
+}
+
+TEST(StartUp, ASecondCopySaysSoAndEndsTouchingNothing) {
+  SimApp p;
+  p.desktop.files.Put(InFolder("alwdom.sys"), "example.com\r\n");
+  p.desktop.process.SetAnotherCopyRunning(true);
+  EXPECT_THROW(p.Start(), sim::ProcessExit);
+  ASSERT_EQ(p.desktop.dialogs.Shown().size(), 1u);
+  EXPECT_EQ(p.desktop.dialogs.Shown()[0].text, "Pelkrin is already running!");
+  EXPECT_EQ(p.desktop.dialogs.Shown()[0].title, "Pelkrin");
+  EXPECT_EQ(p.desktop.dialogs.Shown()[0].style, 0x1010u);
+  EXPECT_FALSE(p.desktop.files.Exists(kSettingsPath));
+  EXPECT_EQ(p.desktop.files.WriteCount(InFolder("alwdom.sys")), 0);
+  EXPECT_TRUE(p.desktop.notify.Calls().empty());
+  EXPECT_EQ(p->form3.List1.ListCount(), 0);
+}
+
+TEST(StartUp, TheListsLoadFromTheirFilesAndADetectorTickDuringLoadingSeesWhatIsLoaded) {
+  SimApp p;
+  std::string many;
+  for (int i = 0; i < 100; ++i) many += "site" + std::to_string(i) + ".example\r\n";
+  p.desktop.files.Put(InFolder("alwdom.sys"), many);
+  p.desktop.files.Put(InFolder("alwcap.sys"), "results\r\n");
+  p.desktop.files.Put(InFolder("popblk.sys"), "Win a prize - Microsoft Internet Explorer");
+  int seen_while_loading = -1;
+  p.desktop.events.OnProcessPending([&] {
+    if (seen_while_loading < 0 && p->form3.List1.ListCount() > 0)
+      seen_while_loading = p->form3.List1.ListCount();
+  });
+  p.Start();
+  EXPECT_EQ(p->form3.List1.ListCount(), 100);
+  EXPECT_GT(seen_while_loading, 0);
+  EXPECT_LT(seen_while_loading, 100);
+  EXPECT_EQ(p->form3.List2.Items(), std::vector<std::string>{"results"});
+  EXPECT_EQ(p->form3.List3.Items(),
+            std::vector<std::string>{"Win a prize - Microsoft Internet Explorer"});
+}
+
+TEST(StartUp, TrayClicksOpenTheMenuWithPelkPopupsAsDefault) {
+  SimApp p;
+  p.Start();
+  p.desktop.notify.Deliver(p->main.SysTray.Window(), 0x465, 0, 0x205);
+  p.desktop.notify.Deliver(p->main.SysTray.Window(), 0x465, 0, 0x202);
+  p.desktop.notify.Deliver(p->main.SysTray.Window(), 0x465, 0, 0x208);
+  ASSERT_EQ(p.desktop.views.MenusShown().size(), 2u);
+  EXPECT_EQ(p.desktop.views.MenusShown()[0].menu, &p->main.MenuMain);
+  EXPECT_EQ(p.desktop.views.MenusShown()[0].default_item, p->main.PelkPopups);
+}
+
+TEST(StartUp, PelkPopupsSwitchesAndTheNextStartFollowsSuperModeAgain) {
+  SimApp p;
+  p.Start();
+  frmMain& main = p->main;
+  p.desktop.views.ChooseNext("PelkPopups");
+  p.desktop.notify.Deliver(main.SysTray.Window(), 0x465, 0, 0x205);
+  EXPECT_FALSE(main.PelkingOn());
+  EXPECT_FALSE(main.Timer2.Enabled());
+  EXPECT_EQ(main.SysTray.TrayTip(), "Pelkrin [OFF]");
+  EXPECT_EQ(main.SysTray.TrayIcon(), main.Image4.Get());
+  main.Command(kCmdPelkPopups);
+  EXPECT_TRUE(main.PelkingOn());
+  EXPECT_EQ(main.SysTray.TrayIcon(), main.Image1.Get());
+  main.Command(kCmdPelkPopups);
+  p.Restart();
+  EXPECT_TRUE(p->main.PelkingOn());
+}
+
+TEST(StartUp, LoggingOffSavesWhatANormalExitSaves) {
+  SimApp p;
+  p.Start();
+  p->form3.List1.AddItem("example.com");
+  p->form1.Label4.SetCaption("12");
+  p->main.TextHnd.SetText("4242");
+  p->main.SessionEnding();
+  EXPECT_EQ(p.FileBytes("alwdom.sys"), "example.com\r\n");
+  EXPECT_EQ(p.FileBytes("alwcap.sys"), "");
+  EXPECT_EQ(p.FileBytes("popblk.sys"), "");
+  EXPECT_EQ(p.Setting("history_count"), "12");
+  EXPECT_TRUE(p.desktop.notify.Icons().empty());
+  ASSERT_FALSE(p.desktop.windows.Posted().empty());
+  EXPECT_EQ(p.desktop.windows.Posted().back().window, 4242u);
+  EXPECT_EQ(p.desktop.windows.Posted().back().message, kWmClose);
+}
+
+}  // namespace
+}  // namespace pelkrin

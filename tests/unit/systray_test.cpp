@@ -1,0 +1,148 @@
+#include "tray/systray.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim_desktop.h"
+
+namespace pelkrin {
+namespace {
+
+struct TrayTest : ::testing::Test {
+  sim::SimDesktop desktop;
+  Picture icon{Picture::Kind::kIcon, 0x777};
+  std::vector<std::string> events;
+
+  std::unique_ptr<cSysTray> MakeTray() {
+    auto tray = std::make_unique<cSysTray>(desktop.notify);
+    tray->MouseMove = [this](int& id) { events.push_back("move " + std::to_string(id)); };
+    tray->MouseDown = [this](int& b, int&) { events.push_back("down " + std::to_string(b)); };
+    tray->MouseUp = [this](int& b, int&) { events.push_back("up " + std::to_string(b)); };
+    tray->MouseDblClick = [this](int& b, int&) { events.push_back("dbl " + std::to_string(b)); };
+    return tray;
+  }
+  int CountCalls(std::uint32_t operation) {
+    int n = 0;
+    for (const auto& call : desktop.notify.Calls()) n += call.operation == operation;
+    return n;
+  }
+};
+
+TEST_F(TrayTest, AddsTheFullRecordOnceAndRemovesItOnce) {
+  auto tray = MakeTray();
+  tray->SetTrayIcon(icon);
+  tray->SetTrayTip("Pelkrin [ON]");
+  EXPECT_TRUE(desktop.notify.Calls().empty()) << "nothing reaches the shell before the add";
+  tray->SetInTray(true);
+  tray->SetInTray(true);
+  ASSERT_EQ(CountCalls(kNimAdd), 1);
+  const NotifyIconRecord& added = desktop.notify.Calls().front().record;
+  EXPECT_EQ(added.size, 88u);
+  EXPECT_EQ(added.window, tray->Window());
+  EXPECT_EQ(added.id, 0u);
+  EXPECT_EQ(added.flags, kNifMessage | kNifIcon | kNifTip);
+  EXPECT_EQ(added.callback_message, 0x465u);
+  EXPECT_EQ(added.icon, 0x777u);
+  EXPECT_STREQ(added.tip, "Pelkrin [ON]");
+  EXPECT_EQ(added.tip[63], ' ') << "the tip's field is padded with blanks";
+  EXPECT_EQ(desktop.notify.Icons().size(), 1u);
+
+  tray->SetInTray(false);
+  tray->SetInTray(false);
+  EXPECT_EQ(CountCalls(kNimDelete), 1);
+  EXPECT_TRUE(desktop.notify.Icons().empty());
+}
+
+TEST_F(TrayTest, AnAddWithoutIconOrTipGivesOnlyTheCallback) {
+  auto tray = MakeTray();
+  tray->SetTrayTip("");
+  tray->SetInTray(true);
+  EXPECT_EQ(desktop.notify.Calls().front().record.flags, kNifMessage);
+}
+
+TEST_F(TrayTest, MouseMessagesBecomeEventsAndTheMiddleButtonRaisesNothing) {
+  auto tray = MakeTray();
+  tray->SetInTray(true);
+  const Hwnd w = tray->Window();
+  // A right click, a left double click, then the middle button and a stray message.
+  for (std::uint32_t m : {0x204u, 0x205u, 0x201u, 0x202u, 0x203u, 0x202u, 0x207u, 0x208u, 0x209u,
+                          0x200u, 0x20Au})
+    desktop.notify.Deliver(w, 0x465, 0, m);
+  EXPECT_EQ(events, (std::vector<std::string>{"down 2", "up 2", "down 1", "up 1", "dbl 1", "up 1",
+                                              "move 0"}));
+  desktop.notify.Deliver(w, 0x206, 0, 0);  // not the callback message: no event
+  EXPECT_EQ(events.size(), 7u);
+}
+
+TEST_F(TrayTest, NoEventsOnceTheIconIsGone) {
+  auto tray = MakeTray();
+  tray->SetInTray(true);
+  tray->SetInTray(false);
+  desktop.notify.Deliver(tray->Window(), 0x465, 0, 0x205);
+  EXPECT_TRUE(events.empty());
+}
+
+TEST_F(TrayTest, TipIsCutTo63CharactersAndOnlySentWhileShown) {
+  auto tray = MakeTray();
+  tray->SetTrayTip(std::string(100, 't'));
+  EXPECT_TRUE(desktop.notify.Calls().empty());
+  tray->SetInTray(true);
+  EXPECT_EQ(std::string(desktop.notify.Calls().back().record.tip), std::string(63, 't'));
+  tray->SetTrayTip("Pelkrin [OFF]");
+  const auto& modify = desktop.notify.Calls().back();
+  EXPECT_EQ(modify.operation, kNimModify);
+  EXPECT_EQ(modify.record.flags, kNifTip);
+  EXPECT_STREQ(modify.record.tip, "Pelkrin [OFF]");
+  EXPECT_EQ(tray->TrayTip(), "Pelkrin [OFF]");
+}
+
+TEST_F(TrayTest, OnlyIconsAreTakenAsTheTrayIcon) {
+  auto tray = MakeTray();
+  tray->SetInTray(true);
+  tray->SetTrayIcon(icon);
+  EXPECT_EQ(desktop.notify.Calls().back().operation, kNimModify);
+  EXPECT_EQ(desktop.notify.Calls().back().record.flags, kNifIcon);
+  const std::size_t calls = desktop.notify.Calls().size();
+  tray->SetTrayIcon(Picture{});
+  tray->SetTrayIcon(Picture{Picture::Kind::kBitmap, 0x55});
+  EXPECT_EQ(desktop.notify.Calls().size(), calls);
+  EXPECT_EQ(tray->TrayIcon(), icon);
+}
+
+TEST_F(TrayTest, TheIconComesBackWhenTheTaskbarRestarts) {
+  auto tray = MakeTray();
+  tray->SetTrayTip("Pelkrin [ON]");
+  tray->SetInTray(true);
+  desktop.notify.RestartTaskbar();
+  ASSERT_EQ(desktop.notify.Icons().size(), 1u);
+  EXPECT_EQ(CountCalls(kNimAdd), 2);
+  EXPECT_STREQ(desktop.notify.Calls().back().record.tip, "Pelkrin [ON]");
+}
+
+TEST_F(TrayTest, ARefusedFirstAddIsTriedOnceMore) {
+  auto tray = MakeTray();
+  desktop.notify.FailNextAdds(1);
+  tray->SetInTray(true);
+  EXPECT_EQ(desktop.notify.Icons().size(), 1u);
+
+  auto other = std::make_unique<cSysTray>(desktop.notify);
+  desktop.notify.FailNextAdds(5);
+  other->SetInTray(true);  // still counted as shown; the taskbar's restart brings it back
+  EXPECT_EQ(desktop.notify.Icons().size(), 1u);
+  EXPECT_TRUE(other->InTray());
+}
+
+TEST_F(TrayTest, EndingWithTheIconShownRemovesIt) {
+  {
+    auto tray = MakeTray();
+    tray->SetInTray(true);
+  }
+  EXPECT_TRUE(desktop.notify.Icons().empty());
+  EXPECT_EQ(CountCalls(kNimDelete), 1);
+}
+
+}  // namespace
+}  // namespace pelkrin
