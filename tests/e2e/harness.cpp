@@ -737,6 +737,20 @@ std::optional<Capture> Screenshot(const std::string& name) {
   return capture;
 }
 
+std::optional<Capture> ScreenshotWhenStable(const std::string& name, DWORD deadline_ms) {
+  std::optional<Capture> previous = CaptureScreen();
+  WaitFor(
+      [&] {
+        ::Sleep(100);  // the interval between the two captures that must agree
+        std::optional<Capture> next = CaptureScreen();
+        const bool stable = previous && next && previous->bgr == next->bgr;
+        previous = std::move(next);
+        return stable;
+      },
+      deadline_ms, "the screen to settle for " + name);
+  return Screenshot(name);
+}
+
 std::optional<RECT> NotificationArea() {
   HWND taskbar = ::FindWindowA("Shell_TrayWnd", nullptr);
   RECT bar{};

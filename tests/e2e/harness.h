@@ -210,6 +210,10 @@ bool SaveBmp(const Capture& capture, const std::string& path);
 // Captures the screen into ArtifactsDir()\<name>.bmp; returns the capture, or nullopt with a
 // test failure. (scripts/test adds a .png of every .bmp there.)
 std::optional<Capture> Screenshot(const std::string& name);
+// The same, once the screen has stopped changing (two captures 100 ms apart agree), so a window
+// that was just shown has finished painting; at the deadline the last capture is kept.
+std::optional<Capture> ScreenshotWhenStable(const std::string& name,
+                                            DWORD deadline_ms = kDefaultDeadlineMs);
 
 // Where the taskbar's notification area is on the screen: the part of the visible taskbar
 // ("Shell_TrayWnd") given to notification icons, or nullopt when there is no visible taskbar

@@ -7,6 +7,7 @@
 
 #include "platform/win32/callback_guard.h"
 #include "resources/resource.h"
+#include "ui/chrome.h"
 #include "ui/win32/rain_button.h"
 #include "ui/win32/skin.h"
 #include "ui/win32/view_host.h"
@@ -379,7 +380,20 @@ void Win32FormView::PaintControl(HDC dc, const Control& control) {
       const auto& strip = static_cast<const RainButton&>(control);
       RainButtonLook look{ToColorRef(strip.fore_color), ToColorRef(strip.back_color),
                           ToColorRef(strip.back_end_color), FontFor(strip.font)};
-      PaintTitleStrip(dc, rect, strip.Caption(), look);
+      // The blanks place the title; the "X" of a window that closes there is drawn right over
+      // its close mark, whatever the font makes of the blanks before it.
+      std::string caption = strip.Caption();
+      const bool close_mark = caption.size() > 1 && caption.back() == 'X' &&
+                              caption[caption.size() - 2] == ' ';
+      if (close_mark) caption.pop_back();
+      PaintTitleStrip(dc, rect, caption, look);
+      if (close_mark) {
+        RECT mark{rect.right - kCloseMarkWidth, rect.top, rect.right, rect.bottom};
+        ScopedSelect font(dc, look.font ? look.font : DefaultUiFont());
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, look.fore);
+        DrawTextA(dc, "X", 1, &mark, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+      }
       break;
     }
     case ControlKind::kLabel: {

@@ -1,0 +1,207 @@
+// The Allow/Block window of the running program: opened by the tray command, edited through its
+// real controls, closed by its close mark, and judged by the list files it writes.
+#include <string>
+
+#include "app/command_ids.h"
+#include "harness.h"
+
+namespace pelkrin::e2e {
+namespace {
+
+constexpr char kFormClass[] = "PelkrinForm";
+constexpr char kButtonClass[] = "PelkrinRainButton";
+constexpr char kTitle[] = "Pelkrin - Allow / Block";
+
+struct ChildSearch {
+  const char* class_name;
+  const char* text;  // nullptr: any
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchVisibleChild(HWND child, LPARAM lparam) {
+  auto* search = reinterpret_cast<ChildSearch*>(lparam);
+  if (!IsVisible(child) || ClassNameOf(child) != search->class_name) return TRUE;
+  if (search->text && ReadText(child).value_or("") != search->text) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
+// The visible child of `parent` of that class and, when given, that text.
+HWND VisibleChild(HWND parent, const char* class_name, const char* text = nullptr) {
+  ChildSearch search{class_name, text};
+  EnumChildWindows(parent, MatchVisibleChild, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Types into a text box the way a paste does, then presses Enter in it.
+void TypeAndPressEnter(HWND edit, const std::string& text) {
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+  PostMessageA(edit, WM_KEYUP, VK_RETURN, 0xC01C0001);
+}
+
+void Click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+
+// A left click at a point of the window's client area (the close mark is drawn there).
+void ClickAt(HWND window, int x, int y) {
+  PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+struct AllowBlockWindow : ::testing::Test {
+  void SetUp() override {
+    ASSERT_TRUE(copy.ok());
+    ASSERT_TRUE(copy.Start());
+    main_window = copy.WaitForMainWindow();
+    ASSERT_NE(main_window, nullptr);
+    ASSERT_TRUE(WaitForNotificationIcon());
+    ASSERT_TRUE(PostCommand(main_window, kCmdAllowBlockList));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          form = FindTopLevelWindow(copy.process().id(), kFormClass, kTitle);
+          return form != nullptr && IsVisible(form);
+        },
+        kDefaultDeadlineMs, "the Allow/Block window to show"));
+  }
+
+  // Waits for the list files to hold exactly these bytes.
+  void ExpectFile(const char* name, const std::string& bytes) {
+    std::string last;
+    EXPECT_TRUE(WaitFor(
+        [&] {
+          last = copy.ReadFile(name).value_or("<missing>");
+          return last == bytes;
+        },
+        kDefaultDeadlineMs, name))
+        << "expected:\n" << Escaped(bytes) << "actual:\n" << Escaped(last);
+  }
+
+  ProgramCopy copy{{{"alwdom.sys", "first.example\nsecond.example"},
+                    {"alwcap.sys", "search results\r\n"},
+                    {"popblk.sys", "Win a prize - Microsoft Internet Explorer\r\n"}}};
+  HWND main_window = nullptr;
+  HWND form = nullptr;
+};
+
+TEST_F(AllowBlockWindow, AddsRefusesAndSavesEveryListOnClose) {
+  const DWORD pid = copy.process().id();
+  ScreenshotWhenStable("allow-block-domain");
+
+  // A domain typed in capitals with its scheme and slash, added with Enter.
+  HWND domain_box = VisibleChild(form, "Edit");
+  ASSERT_NE(domain_box, nullptr);
+  EXPECT_EQ(ReadText(domain_box), "Type domain name here.");
+  TypeAndPressEnter(domain_box, "HTTP://WWW.EXAMPLE.COM/");
+  ASSERT_TRUE(WaitFor([&] { return ReadText(domain_box) == ""; }, kDefaultDeadlineMs,
+                      "the domain box to empty after the add"));
+
+  // A domain with a blank is refused with its message; the box keeps the text.
+  TypeAndPressEnter(domain_box, "bad domain.com");
+  HWND box = WaitForMessageBox("Pelkrin Allow List", kDefaultDeadlineMs, pid);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box), "Do not use spaces in domain name.");
+  ASSERT_TRUE(PressButton(box, IDOK));
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(box) || !IsVisible(box); }, kDefaultDeadlineMs,
+                      "the message box to close"));
+  EXPECT_EQ(ReadText(domain_box), "bad domain.com");
+
+  // A caption, in the caption view, added with its "+" button.
+  HWND caption_view = VisibleChild(form, kButtonClass, "Allow (Caption)");
+  ASSERT_NE(caption_view, nullptr);
+  Click(caption_view);
+  HWND caption_box = nullptr;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        caption_box = VisibleChild(form, "Edit");
+        return caption_box != nullptr && caption_box != domain_box;
+      },
+      kDefaultDeadlineMs, "the caption box to show"));
+  SendMessageA(caption_box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Daily NEWS"));
+  HWND plus = VisibleChild(form, kButtonClass, "+");
+  ASSERT_NE(plus, nullptr);
+  Click(plus);
+  ASSERT_TRUE(WaitFor([&] { return ReadText(caption_box) == ""; }, kDefaultDeadlineMs,
+                      "the caption box to empty after the add"));
+  ScreenshotWhenStable("allow-block-caption");
+
+  HWND block_view = VisibleChild(form, kButtonClass, "Block List");
+  ASSERT_NE(block_view, nullptr);
+  Click(block_view);
+  ASSERT_TRUE(WaitFor([&] { return VisibleChild(form, "Edit") == nullptr; }, kDefaultDeadlineMs,
+                      "the text boxes to hide in the block view"));
+  ScreenshotWhenStable("allow-block-block");
+
+  // The close mark over the title strip's "X" saves all three lists and hides the window.
+  RECT client{};
+  GetClientRect(form, &client);
+  ClickAt(form, client.right - 12, 12);
+  ASSERT_TRUE(WaitFor([&] { return !IsVisible(form); }, kDefaultDeadlineMs,
+                      "the window to hide on its close mark"));
+  ExpectFile("alwdom.sys", "first.example\r\nsecond.example\r\nwww.example.com\r\n");
+  ExpectFile("alwcap.sys", "search results\r\ndaily news\r\n");
+  ExpectFile("popblk.sys", "Win a prize - Microsoft Internet Explorer\r\n");
+  EXPECT_TRUE(copy.process().Running());
+}
+
+// Double-clicks entry `index` of a list box, as the mouse does.
+void DoubleClickEntry(HWND list, int index) {
+  const int height = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+  const LPARAM at = MAKELPARAM(8, height * index + height / 2);
+  PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(list, WM_LBUTTONUP, 0, at);
+  PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  PostMessageA(list, WM_LBUTTONUP, 0, at);
+}
+
+// Picks a menu item by its underlined letter.
+void ChooseByLetter(HWND menu, char letter) {
+  PostMessageA(menu, WM_KEYDOWN, static_cast<WPARAM>(letter), 0);
+  PostMessageA(menu, WM_KEYUP, static_cast<WPARAM>(letter), 0xC0000000);
+}
+
+TEST_F(AllowBlockWindow, TheListMenuRemovesTheEntryAndClearsAfterAsking) {
+  const DWORD pid = copy.process().id();
+  HWND list = VisibleChild(form, "ListBox");
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
+
+  DoubleClickEntry(list, 0);
+  HWND menu = WaitForMenu(pid);
+  ASSERT_NE(menu, nullptr);
+  ChooseByLetter(menu, 'R');  // "&Remove Domain"
+  ASSERT_TRUE(WaitFor([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == 1; },
+                      kDefaultDeadlineMs, "the double-clicked entry to go"));
+
+  DoubleClickEntry(list, 0);
+  menu = WaitForMenu(pid);
+  ASSERT_NE(menu, nullptr);
+  ChooseByLetter(menu, 'C');  // "&Clear Entire List", which asks first
+  HWND box = WaitForMessageBox("Pelkrin Allow List", kDefaultDeadlineMs, pid);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box),
+            "Once the list has been cleared you will not be able to recover it!  Are you sure?");
+  ASSERT_TRUE(PressButton(box, IDYES));
+  ASSERT_TRUE(WaitFor([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == 0; },
+                      kDefaultDeadlineMs, "the list to be cleared"));
+
+  RECT client{};
+  GetClientRect(form, &client);
+  ClickAt(form, client.right - 12, 12);
+  ExpectFile("alwdom.sys", "");
+  ExpectFile("alwcap.sys", "search results\r\n");
+}
+
+TEST_F(AllowBlockWindow, TheHelpButtonExplainsTheLists) {
+  HWND help = VisibleChild(form, kButtonClass, "&Help");
+  ASSERT_NE(help, nullptr);
+  Click(help);
+  HWND box = WaitForMessageBox("Pelkrin Allow List", kDefaultDeadlineMs, copy.process().id());
+  ASSERT_NE(box, nullptr);
+  const std::string text = MessageBoxText(box).value_or("");
+  EXPECT_EQ(text.rfind("Add a word to the caption list", 0), 0u) << text;
+  EXPECT_NE(text.find("the popup will be detected."), std::string::npos) << text;
+  ASSERT_TRUE(PressButton(box, IDOK));
+}
+
+}  // namespace
+}  // namespace pelkrin::e2e

@@ -1,0 +1,113 @@
+// Checks of the end-to-end harness itself, for the parts whose failure would make a scenario
+// pass wrongly or read memory it does not own.
+#include <string>
+
+#include "harness.h"
+
+namespace pelkrin::e2e {
+namespace {
+
+TEST(Harness, ProgramCopyReplacesAnEarlierRunAndWritesSeedsByteForByte) {
+  const std::string name = "Harness.ProgramCopySeeds";
+  const std::string folder = JoinPath(RunsDir(), name);
+  {
+    ProgramCopy earlier(name, {{"pk.sys", "[pk]\r\nPLAY_SOUND=1\r\n"}});
+    ASSERT_TRUE(earlier.ok());
+    ASSERT_TRUE(::CreateDirectoryA(JoinPath(folder, "old").c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(JoinPath(folder, "old\\list.txt"), "stale"));
+  }
+  const std::string seed("a\r\nb\0c\xff", 7);
+  ProgramCopy copy(name, {{"seed.bin", seed}});
+  ASSERT_TRUE(copy.ok());
+  EXPECT_TRUE(copy.Exists(ProgramCopy::kExeName));
+  EXPECT_FALSE(copy.Exists("pk.sys"));
+  EXPECT_FALSE(copy.Exists("old"));
+  EXPECT_EQ(copy.ReadFile("seed.bin"), seed);
+  EXPECT_EQ(copy.ReadFile("missing.txt"), std::nullopt);
+}
+
+TEST(Harness, WaitForReturnsAtOnceOrNamesWhatItWaitedFor) {
+  const DWORD start = ::GetTickCount();
+  EXPECT_TRUE(WaitFor([] { return true; }, 5000, "nothing"));
+  EXPECT_LT(::GetTickCount() - start, 1000u);
+
+  const auto result = WaitFor([] { return false; }, 60, "the impossible");
+  EXPECT_FALSE(result);
+  EXPECT_NE(std::string(result.message()).find("the impossible"), std::string::npos);
+  EXPECT_GE(::GetTickCount() - start, 60u);
+}
+
+TEST(Harness, ProcessIsTerminatedWhenItsOwnerGoes) {
+  ProgramCopy copy;
+  ASSERT_TRUE(copy.ok());
+  DWORD id = 0;
+  win32::ScopedKernelHandle watcher;
+  {
+    Process process = copy.StartAnother();
+    ASSERT_TRUE(process.valid());
+    id = process.id();
+    watcher.Reset(::OpenProcess(SYNCHRONIZE, FALSE, id));
+    ASSERT_TRUE(watcher);
+    EXPECT_TRUE(process.Running());
+    EXPECT_EQ(process.ExitCode(), std::nullopt);
+  }
+  EXPECT_EQ(::WaitForSingleObject(watcher.Get(), 0), WAIT_OBJECT_0) << "process " << id;
+}
+
+TEST(Harness, EscapedShowsLineEndsAndControlBytes) {
+  EXPECT_EQ(Escaped(std::string("A=1\r\nB\0", 7)), "A=1\\r\\n\nB\\x00");
+  EXPECT_EQ(Escaped("\t\\\x7f"), "\\x09\\x5C\\x7F");
+}
+
+Capture Uniform(int width, int height) {
+  Capture capture;
+  capture.width = width;
+  capture.height = height;
+  capture.bgr.assign(static_cast<std::size_t>(width) * height * 3, 0x40);
+  return capture;
+}
+
+TEST(Harness, CaptureComparisonLooksOnlyInsideTheClippedArea) {
+  const Capture before = Uniform(8, 4);
+  Capture after = before;
+  after.bgr[(2 * 8 + 6) * 3] = 0x41;  // pixel (6, 2)
+  EXPECT_TRUE(after.DiffersIn(before, RECT{4, 0, 8, 4}));
+  EXPECT_FALSE(after.DiffersIn(before, RECT{0, 0, 4, 4}));
+  EXPECT_TRUE(after.HasDetailIn(RECT{5, 1, 7, 3}));
+  EXPECT_FALSE(before.HasDetailIn(RECT{0, 0, 8, 4}));
+  // Areas reaching past the screen are clipped rather than read out of bounds.
+  EXPECT_TRUE(after.DiffersIn(before, RECT{-100, -100, 1000, 1000}));
+  EXPECT_FALSE(after.HasDetailIn(RECT{20, 20, 30, 30}));
+}
+
+TEST(Harness, RegistryHelpersReadAndRemoveWhatATestSetUp) {
+  const std::string key = "Software\\PelkrinE2eHarness";
+  ASSERT_TRUE(DeleteRegistryTree(HKEY_CURRENT_USER, key));
+  HKEY created = nullptr;
+  ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, (key + "\\Inner\\Deeper").c_str(), 0, nullptr,
+                              0, KEY_WRITE, nullptr, &created, nullptr),
+            ERROR_SUCCESS);
+  win32::ScopedRegKey deeper(created);
+  const DWORD number = 42;
+  ASSERT_EQ(::RegSetValueExA(deeper.Get(), "Number", 0, REG_DWORD,
+                             reinterpret_cast<const BYTE*>(&number), sizeof number),
+            ERROR_SUCCESS);
+  ASSERT_EQ(::RegSetValueExA(deeper.Get(), "Text", 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>("hello"), 6),
+            ERROR_SUCCESS);
+  deeper.Reset();
+
+  const std::string path = key + "\\Inner\\Deeper";
+  EXPECT_EQ(ReadRegistryDword(HKEY_CURRENT_USER, path, "Number"), 42u);
+  EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, path, "Text"), "hello");
+  EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, path, "Number"), std::nullopt);
+  EXPECT_TRUE(DeleteRegistryValue(HKEY_CURRENT_USER, path, "Text"));
+  EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, path, "Text"), std::nullopt);
+  EXPECT_TRUE(DeleteRegistryValue(HKEY_CURRENT_USER, path, "Text"));
+
+  EXPECT_TRUE(DeleteRegistryTree(HKEY_CURRENT_USER, key));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, key));
+}
+
+}  // namespace
+}  // namespace pelkrin::e2e
