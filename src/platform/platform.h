@@ -247,7 +247,7 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
   // The whole file; nullopt when it cannot be opened. A read error part-way returns what was
-  // read before it.
+  // read before it; a file of more than 64 MiB is read up to there.
   virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
   // Replaces the file by `bytes` so that a failure part-way leaves the previous file whole:
   // the bytes go to a temporary file in the same folder, which then takes the old one's place.

@@ -1,5 +1,6 @@
 // The Allow/Block window of the running program: opened by the tray command, edited through its
 // real controls, closed by its close mark, and judged by the list files it writes.
+#include <cstdio>
 #include <string>
 
 #include "app/command_ids.h"
@@ -191,6 +192,25 @@ TEST_F(AllowBlockWindow, TheListMenuRemovesTheEntryAndClearsAfterAsking) {
   ExpectFile("alwcap.sys", "search results\r\n");
 }
 
+TEST_F(AllowBlockWindow, RestingTheMouseOnAControlShowsItsTip) {
+  HWND help = VisibleChild(form, kButtonClass, "&Help");
+  ASSERT_NE(help, nullptr);
+  RECT rect{};
+  GetWindowRect(help, &rect);
+  const DWORD pid = copy.process().id();
+  auto tip_shown = [&] {
+    for (HWND window : TopLevelWindows(pid))
+      if (ClassNameOf(window) == "tooltips_class32" && IsVisible(window)) return true;
+    return false;
+  };
+  ASSERT_FALSE(tip_shown());
+  SetCursorPos(rect.left + 5, rect.top + 5);
+  SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  EXPECT_TRUE(WaitFor(tip_shown, kDefaultDeadlineMs, "the Help button's tooltip"));
+  ScreenshotWhenStable("allow-block-tooltip");
+  SetCursorPos(0, 0);
+}
+
 TEST_F(AllowBlockWindow, TheHelpButtonExplainsTheLists) {
   HWND help = VisibleChild(form, kButtonClass, "&Help");
   ASSERT_NE(help, nullptr);
@@ -201,6 +221,41 @@ TEST_F(AllowBlockWindow, TheHelpButtonExplainsTheLists) {
   EXPECT_EQ(text.rfind("Add a word to the caption list", 0), 0u) << text;
   EXPECT_NE(text.find("the popup will be detected."), std::string::npos) << text;
   ASSERT_TRUE(PressButton(box, IDOK));
+}
+
+}  // namespace
+}  // namespace pelkrin::e2e
+
+namespace pelkrin::e2e {
+namespace {
+
+// A hand-made list of 100,000 entries with mixed line ends and a NUL byte loads whole.
+TEST(AllowBlockLists, AHugeHandEditedListLoadsWhole) {
+  std::string bytes;
+  for (int i = 0; i < 100000; ++i)
+    bytes += "site" + std::to_string(i) + ".example" + (i % 3 == 0 ? "\n" : "\r\n");
+  bytes += std::string("after\0nul", 9);
+  ProgramCopy copy({{"alwdom.sys", bytes}});
+  ASSERT_TRUE(copy.ok());
+  const DWORD start = GetTickCount();
+  ASSERT_TRUE(copy.Start());
+  HWND main_window = copy.WaitForMainWindow();
+  ASSERT_NE(main_window, nullptr);
+  ASSERT_TRUE(WaitForNotificationIcon());  // the icon is added after the lists have loaded
+  const DWORD loaded = GetTickCount() - start;
+  std::printf("start-up with a 100,000-entry list took %lu ms\n", static_cast<unsigned long>(loaded));
+  ASSERT_TRUE(PostCommand(main_window, kCmdAllowBlockList));
+  HWND form = nullptr;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        form = FindTopLevelWindow(copy.process().id(), kFormClass, kTitle);
+        return form != nullptr && IsVisible(form);
+      },
+      kDefaultDeadlineMs, "the Allow/Block window to show"));
+  HWND list = VisibleChild(form, "ListBox");
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 100001);
+  std::printf("showing it took %lu ms more\n", static_cast<unsigned long>(GetTickCount() - start - loaded));
 }
 
 }  // namespace

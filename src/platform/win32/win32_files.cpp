@@ -57,9 +57,12 @@ std::optional<std::string> Win32FileSystem::ReadFile(const std::string& path) {
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return std::nullopt;
+  // No file of the program is anywhere near this size; a bigger one is read up to it, so a
+  // stray huge file cannot exhaust a 32-bit process.
+  constexpr std::size_t kMaxBytes = 64u << 20;
   std::string bytes;
   std::string chunk(64 * 1024, '\0');
-  for (;;) {
+  while (bytes.size() < kMaxBytes) {
     DWORD got = 0;
     if (!::ReadFile(file.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) ||
         got == 0)

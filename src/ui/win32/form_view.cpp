@@ -215,9 +215,11 @@ void Win32FormView::CreateChild(Control& control, int id) {
 
 void Win32FormView::AddToolTip(const Child& child, int id) {
   if (!tooltip_ || child.control->tool_tip.empty()) return;
+  // The tip is fed the mouse messages by RelayToolTip rather than by subclassing the control:
+  // a subclassed list box pays for it on every message, which makes filling a long list slow.
   TOOLINFOA info{};
   info.cbSize = sizeof info;
-  info.uFlags = TTF_SUBCLASS;
+  info.uFlags = 0;
   info.hwnd = window_;
   info.lpszText = const_cast<char*>(child.control->tool_tip.c_str());  // the tip copies it
   if (child.window) {
@@ -230,9 +232,16 @@ void Win32FormView::AddToolTip(const Child& child, int id) {
   SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
 }
 
+void Win32FormView::RelayToolTip(MSG& message) {
+  if (tooltip_) SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
+}
+
 void Win32FormView::FillList(const ListBox& list, HWND window) {
   SendMessageA(window, WM_SETREDRAW, FALSE, 0);
   SendMessageA(window, LB_RESETCONTENT, 0, 0);
+  std::size_t bytes = 0;
+  for (const std::string& item : list.Items()) bytes += item.size() + 1;
+  SendMessageA(window, LB_INITSTORAGE, list.Items().size(), bytes);
   for (const std::string& item : list.Items())
     SendMessageA(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
   SendMessageA(window, LB_SETCURSEL, static_cast<WPARAM>(list.ListIndex()), 0);
@@ -281,9 +290,18 @@ void Win32FormView::InvalidateControl(const Control& control) {
 
 // ---- FormSink ------------------------------------------------------------------------------
 
+void Win32FormView::RefreshStaleLists() {
+  for (Child& child : children_) {
+    if (!child.stale || !child.control) continue;
+    child.stale = false;
+    FillList(static_cast<const ListBox&>(*child.control), child.window);
+  }
+}
+
 void Win32FormView::FormVisibilityChanged(bool visible) {
   if (!window_) return;
   if (visible) {
+    RefreshStaleLists();
     ShowWindow(window_, form_.WindowState() == 1 ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
     SetForegroundWindow(window_);
   } else {
@@ -320,6 +338,14 @@ void Win32FormView::ControlChanged(Control& control, Change change, int index) {
   HWND w = child->window;
   if (!w) {
     InvalidateControl(control);  // drawn on the form: repaint its place
+    return;
+  }
+  // A hidden window's lists are brought up to date in one go when it shows: loading a long
+  // list at start-up then costs nothing here.
+  const bool list_change = change == Change::kItemAdded || change == Change::kItemRemoved ||
+                           change == Change::kItemsCleared || change == Change::kSelection;
+  if (list_change && (child->stale || !IsWindowVisible(window_))) {
+    child->stale = true;
     return;
   }
   switch (change) {

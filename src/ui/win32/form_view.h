@@ -28,6 +28,8 @@ class Win32FormView : public FormView, public FormSink, public ControlSink {
   HWND Window() const { return window_; }
   Form& GetForm() const { return form_; }
   bool IsSkinned() const { return form_.skinned; }
+  // Hands a mouse message meant for this window or one of its controls to the tooltips.
+  void RelayToolTip(MSG& message);
 
   // FormSink
   void FormVisibilityChanged(bool visible) override;
@@ -42,6 +44,7 @@ class Win32FormView : public FormView, public FormSink, public ControlSink {
     Control* control = nullptr;
     HWND window = nullptr;  // nullptr for controls drawn on the form
     WNDPROC previous_proc = nullptr;
+    bool stale = false;  // a list box whose entries changed while its window was hidden
   };
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -53,6 +56,7 @@ class Win32FormView : public FormView, public FormSink, public ControlSink {
   void CreateChild(Control& control, int id);
   void AddToolTip(const Child& child, int id);
   void FillList(const ListBox& list, HWND window);
+  void RefreshStaleLists();
   void Paint(HDC dc, const RECT& client);
   void PaintControl(HDC dc, const Control& control);
   Child* FindChild(int id);

@@ -109,8 +109,11 @@ void Win32ViewHost::SubmenuOpening(HMENU submenu) {
 bool Win32ViewHost::PreTranslate(MSG& message) {
   if (!message.hwnd) return false;
   HWND root = GetAncestor(message.hwnd, GA_ROOT);
-  for (const Win32FormView* view : views_) {
-    if (view->Window() == root && view->IsSkinned()) return IsDialogMessageA(root, &message);
+  for (Win32FormView* view : views_) {
+    if (view->Window() != root || !view->IsSkinned()) continue;
+    if (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST)
+      view->RelayToolTip(message);
+    return IsDialogMessageA(root, &message);
   }
   return false;
 }
