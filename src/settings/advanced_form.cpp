@@ -30,8 +30,8 @@ void Form8::SetBoxesFromSettings() {
   } boxes[] = {{Check1, "adv_max"},      {Check2, "adv_min"},    {Check5, "adv_title"},
                {Check6, "adv_busyicon"}, {Check3, "adv_adware"}, {Check4, "adv_flash"}};
   for (const auto& entry : boxes) {
-    const std::optional<int> value = SettingInteger(app_.settings.ReadSetting(entry.key));
-    if (value && (*value == 0 || *value == 1)) entry.box.SetValue(*value);
+    if (auto value = CheckBoxValue(app_.settings.ReadSetting(entry.key)))
+      entry.box.SetValue(*value);
   }
 }
 

@@ -35,8 +35,8 @@ void Form2::SetBoxesFromSettings() {
                {Check3, "super_mode"}, {Check4, "close_dlg"},     {Check5, "clear_cookies"},
                {Check7, "keep_history"}};
   for (const auto& entry : boxes) {
-    const std::optional<int> value = SettingInteger(app_.settings.ReadSetting(entry.key));
-    if (value && (*value == 0 || *value == 1)) entry.box.SetValue(*value);
+    if (auto value = CheckBoxValue(app_.settings.ReadSetting(entry.key)))
+      entry.box.SetValue(*value);
   }
 }
 

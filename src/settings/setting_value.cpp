@@ -64,4 +64,10 @@ std::optional<int> SettingInteger(std::string_view text) {
   return static_cast<int>(value);
 }
 
+std::optional<int> CheckBoxValue(std::string_view text) {
+  const std::optional<int> value = SettingInteger(text);
+  if (value && (*value == 0 || *value == 1)) return value;
+  return std::nullopt;
+}
+
 }  // namespace pelkrin

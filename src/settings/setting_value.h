@@ -17,4 +17,8 @@ double SettingNumber(std::string_view text);
 // text, a word, or trailing junk gives nullopt, as does a value outside the 16-bit range.
 std::optional<int> SettingInteger(std::string_view text);
 
+// The state a check box takes from a stored flag: 0 or 1; nullopt for anything else, which
+// leaves the box as it is.
+std::optional<int> CheckBoxValue(std::string_view text);
+
 }  // namespace pelkrin

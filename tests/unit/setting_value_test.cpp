@@ -55,3 +55,19 @@ TEST(HandleText, RoundTripsHandlesAndReadsJunkAsNone) {
 
 }  // namespace
 }  // namespace pelkrin
+
+namespace pelkrin {
+namespace {
+
+TEST(CheckBoxValue, OnlyZeroAndOneSetABox) {
+  EXPECT_EQ(CheckBoxValue("1"), 1);
+  EXPECT_EQ(CheckBoxValue(" 0 "), 0);
+  EXPECT_EQ(CheckBoxValue("1.0"), 1);
+  EXPECT_EQ(CheckBoxValue("2"), std::nullopt);
+  EXPECT_EQ(CheckBoxValue("-1"), std::nullopt);
+  EXPECT_EQ(CheckBoxValue(""), std::nullopt);
+  EXPECT_EQ(CheckBoxValue("yes"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace pelkrin
