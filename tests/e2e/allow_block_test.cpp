@@ -211,6 +211,31 @@ TEST_F(AllowBlockWindow, RestingTheMouseOnAControlShowsItsTip) {
   SetCursorPos(0, 0);
 }
 
+TEST_F(AllowBlockWindow, TheTitleStripDragsTheWindowWithTheLeftButtonOnly) {
+  RECT before{};
+  GetWindowRect(form, &before);
+  // The right button moves nothing.
+  PostMessageA(form, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(60, 12));
+  PostMessageA(form, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(60, 12));
+  PostMessageA(form, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(90, 22));
+  PostMessageA(form, WM_RBUTTONUP, 0, MAKELPARAM(90, 22));
+  // The left button: the first move takes the grab point, the next one moves the window.
+  PostMessageA(form, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 12));
+  PostMessageA(form, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(60, 12));
+  PostMessageA(form, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(90, 22));
+  PostMessageA(form, WM_LBUTTONUP, 0, MAKELPARAM(90, 22));
+  RECT after{};
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        GetWindowRect(form, &after);
+        return after.left != before.left;
+      },
+      kDefaultDeadlineMs, "the window to move"));
+  EXPECT_EQ(after.left - before.left, 30);
+  EXPECT_EQ(after.top - before.top, 10);
+  EXPECT_EQ(after.right - after.left, before.right - before.left);
+}
+
 TEST_F(AllowBlockWindow, TheHelpButtonExplainsTheLists) {
   HWND help = VisibleChild(form, kButtonClass, "&Help");
   ASSERT_NE(help, nullptr);
