@@ -266,11 +266,8 @@ void frmMain::OnLoad() {
 void frmMain::OnUnload() {
   // Shutdown: what lives only in memory goes back to disk, the last hidden popup closes, and
   // the home page gets a last look.
-  FileSystem& files = platform_.files;
-  Form3& lists = app_.form3;
-  Guarded([&] { SaveListFile(files, app_.ProgramPath(kDomainListFile), lists.List1); });
-  Guarded([&] { SaveListFile(files, app_.ProgramPath(kCaptionListFile), lists.List2); });
-  Guarded([&] { SaveListFile(files, app_.ProgramPath(kBlockListFile), lists.List3); });
+  // A file that cannot be written is skipped inside the save; the others are still written.
+  Guarded([&] { app_.form3.SaveLists(); });
   Guarded([&] { app_.settings.WriteSetting("history_count", app_.form1.Label4.Caption()); });
   Guarded([&] {
     const Hwnd popup = HandleFromText(TextHnd.Text());

@@ -211,12 +211,16 @@ void Form3::ShowHelp() {
   platform_.dialogs.MessageBox(HelpText(), kListBoxTitle, 0x1040);
 }
 
-void Form3::Close() {
-  app_.sounds.PlayClickSound();
+void Form3::SaveLists() {
   FileSystem& files = platform_.files;
   SaveListFile(files, app_.ProgramPath(kDomainListFile), List1);
   SaveListFile(files, app_.ProgramPath(kCaptionListFile), List2);
   SaveListFile(files, app_.ProgramPath(kBlockListFile), List3);
+}
+
+void Form3::Close() {
+  app_.sounds.PlayClickSound();
+  SaveLists();
   Hide();
 }
 

@@ -45,6 +45,8 @@ class Form3 : public Form {
   void AddDomain();
   void AddCaption();
   void ShowHelp();
+  // Writes the three lists to their files next to the program: domains, captions, blocks.
+  void SaveLists();
   // The close mark: saves the three lists and hides the window.
   void Close();
   void CloseRequested() override { Close(); }
