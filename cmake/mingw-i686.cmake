@@ -1,20 +1,4 @@
-# Cross-compiles the Windows build with MinGW-w64 (32-bit, posix threads) and runs the built
-# .exe files through Wine when ctest starts them.
-set(CMAKE_SYSTEM_NAME Windows)
+# The 32-bit Windows build (the product): MinGW-w64 i686.
 set(CMAKE_SYSTEM_PROCESSOR x86)
-
 set(PELKRIN_MINGW_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${PELKRIN_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${PELKRIN_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${PELKRIN_MINGW_TRIPLE}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${PELKRIN_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# ctest runs every test executable through this wrapper. It refuses to start Wine without an
-# explicit WINEPREFIX, so a test run never creates or shares ~/.wine.
-get_filename_component(PELKRIN_WINE_RUN "${CMAKE_CURRENT_LIST_DIR}/../scripts/lib/wine-run" ABSOLUTE)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${PELKRIN_WINE_RUN})
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -63,11 +63,21 @@ foreach(name IN LISTS _pelkrin_loose_files)
 endforeach()
 add_custom_target(pelkrin_resources ALL DEPENDS ${_generated} ${_laid_out})
 
+# ---- The application manifest, naming the architecture of this build ----
+# Windows refuses to start a program whose manifest names another processor architecture.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(PELKRIN_MANIFEST_ARCH amd64)
+else()
+  set(PELKRIN_MANIFEST_ARCH x86)
+endif()
+configure_file("${_pelkrin_root}/resources/pelkrin.manifest.in"
+  "${PELKRIN_GENERATED_DIR}/pelkrin.manifest" @ONLY)
+
 # ---- The resource script, compiled by windres ----
 enable_language(RC)
 set(_rc "${_pelkrin_root}/resources/pelkrin.rc")
 set(_rc_inputs
-  "${_pelkrin_root}/resources/pelkrin.manifest" "${_pelkrin_root}/resources/resource.h")
+  "${PELKRIN_GENERATED_DIR}/pelkrin.manifest" "${_pelkrin_root}/resources/resource.h")
 foreach(name IN LISTS _pelkrin_compiled_pictures)
   list(APPEND _rc_inputs "${PELKRIN_GENERATED_DIR}/${name}")
 endforeach()

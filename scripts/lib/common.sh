@@ -1,8 +1,8 @@
 # Shared helpers of scripts/test and scripts/run (sourced, not run).
 # Expects PELKRIN_ROOT to be the repository root.
 
-PELKRIN_PACKAGES="g++-mingw-w64-i686-posix wine wine32:i386 xvfb xdotool imagemagick googletest
-cmake clang libclang-rt-14-dev g++ make"
+PELKRIN_PACKAGES="g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64
+xvfb xdotool imagemagick googletest cmake clang libclang-rt-14-dev g++ make"
 
 pk_log() { printf '==> %s\n' "$*" >&2; }
 pk_warn() { printf 'warning: %s\n' "$*" >&2; }
@@ -77,18 +77,64 @@ pk_cmake_build() {
   cmake --build "$dir" -j2
 }
 
-# Configures the Windows build (MinGW, i686) in DIR. The toolchain only counts when a build
+# ---- The two Windows builds ----------------------------------------------------------------
+# win32: the product, MinGW i686, in build/win32; win64: the same sources for x86_64, in
+# build/win64. Each has its own program folder (build/<build>/program).
+pk_windows_dir() { printf '%s/build/%s' "$PELKRIN_ROOT" "$1"; }
+pk_windows_toolchain() {
+  case "$1" in
+    win32) printf '%s/cmake/mingw-i686.cmake' "$PELKRIN_ROOT" ;;
+    win64) printf '%s/cmake/mingw-x86_64.cmake' "$PELKRIN_ROOT" ;;
+    *) return 1 ;;
+  esac
+}
+pk_windows_bits() { case "$1" in win32) echo 32 ;; win64) echo 64 ;; esac; }
+
+# Configures the Windows build BUILD (win32 or win64). The toolchain only counts when a build
 # tree is first configured (CMake warns about it otherwise).
-pk_configure_win32() {
-  local dir="$1"
+pk_configure_windows() {
+  local build="$1" dir toolchain
+  dir="$(pk_windows_dir "$build")"
+  toolchain="$(pk_windows_toolchain "$build")" || { echo "error: no Windows build '$build'" >&2; return 2; }
   if grep -qs '^CMAKE_TOOLCHAIN_FILE:' "$dir/CMakeCache.txt"; then
     cmake -S "$PELKRIN_ROOT" -B "$dir"
   else
-    cmake -S "$PELKRIN_ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$PELKRIN_ROOT/cmake/mingw-i686.cmake"
+    cmake -S "$PELKRIN_ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain"
   fi
 }
 
-# Configures and builds the whole Windows build in DIR.
-pk_build_win32() {
-  pk_configure_win32 "$1" && cmake --build "$1" -j2
+# Configures and builds the whole Windows build BUILD; further arguments go to cmake --build.
+pk_build_windows() {
+  local build="$1"
+  shift
+  pk_configure_windows "$build" && cmake --build "$(pk_windows_dir "$build")" -j2 "$@"
+}
+
+# ---- Which builds this machine can run ------------------------------------------------------
+# Wine's 32-bit loader is a 32-bit Linux program: on a kernel with 32-bit emulation switched off
+# it fails with "Exec format error" (exit 126), and nothing of the 32-bit build can run there.
+# /usr/bin/wine picks that loader whenever it is installed, so each build calls its own loader.
+PK_WINE32_LOADER="${PELKRIN_WINE32_LOADER:-/usr/lib/wine/wine}"
+PK_WINE64_LOADER="${PELKRIN_WINE64_LOADER:-/usr/lib/wine/wine64}"
+pk_wine_loader() { case "$1" in win32) echo "$PK_WINE32_LOADER" ;; win64) echo "$PK_WINE64_LOADER" ;; esac; }
+
+# pk_can_run BUILD: true when this machine runs BUILD's programs under Wine; otherwise
+# PK_CANNOT_RUN_WHY says why, in words for the summary.
+pk_can_run() {
+  local build="$1" loader status
+  loader="$(pk_wine_loader "$build")"
+  PK_CANNOT_RUN_WHY=""
+  if [ ! -e "$loader" ]; then
+    PK_CANNOT_RUN_WHY="Wine's $(pk_windows_bits "$build")-bit loader ($loader) is not installed"
+    return 1
+  fi
+  "$loader" --version >/dev/null 2>&1 </dev/null
+  status=$?
+  [ "$status" = 0 ] && return 0
+  if [ "$status" = 126 ] && [ "$build" = win32 ]; then
+    PK_CANNOT_RUN_WHY="this machine cannot run 32-bit programs (32-bit emulation is off in its kernel)"
+  else
+    PK_CANNOT_RUN_WHY="Wine's $(pk_windows_bits "$build")-bit loader ($loader) does not run here (exit $status)"
+  fi
+  return 1
 }

@@ -1,16 +1,21 @@
 # The Wine test desktop (sourced by scripts/test and scripts/run, not run).
 #
-# A private Xvfb (or the user's display), a 32-bit prefix of our own, Wine's virtual desktop
-# set in that prefix's registry, a persistent wineserver and the never-shown desktop keeper.
+# For one Windows build (win32 or win64): a private Xvfb (or the user's display), a prefix of
+# that build's architecture of our own, Wine's virtual desktop set in that prefix's registry, a
+# persistent wineserver and the never-shown desktop keeper. Each build has its own prefix and
+# its own desktop; no run uses ~/.wine.
 # Without the virtual desktop every hide or destroy of a top-level window stalls for seconds on
 # an X server with no window manager; without the persistent server and the keeper, Wine's
 # helper processes inherit a test's output pipe and ctest waits for them.
 #
 # Settings (environment, all optional):
-#   PELKRIN_WINE_HOME     folder of the prefix and the desktop's state (default: <repo>/build)
+#   PELKRIN_WINE_HOME     folder of the prefix and the desktop's state (default: the build's
+#                         folder, build/win32 or build/win64)
 #   PELKRIN_XVFB_DISPLAY  display number for Xvfb (default: the first free one from 100 on)
-# After pk_desktop_start, DISPLAY, WINEPREFIX, WINEARCH, WINEDEBUG and WINEDLLOVERRIDES are
-# exported, so ctest and everything it runs use this desktop.
+# After pk_desktop_start, DISPLAY, WINEPREFIX, WINEARCH, WINELOADER, WINEDEBUG and
+# WINEDLLOVERRIDES are exported, so ctest and everything it runs use this desktop, and PK_WINE
+# is the build's Wine loader (run programs with "$PK_WINE" prog.exe, never plain "wine", which
+# always picks the 32-bit loader when it is installed).
 
 # Every long-lived process started here gets "9>&-": file descriptor 9 holds the prefix's run
 # lock, and a process that inherited it would keep the prefix locked after a killed run.
@@ -21,14 +26,18 @@ PK_DESKTOP_UP=0
 PK_DESKTOP_SIZE="1024x768"
 PK_KEEPER_CLASS="PelkrinDesktopKeeper"
 
+# pk_wine_env BUILD
 pk_wine_env() {
-  local home="${PELKRIN_WINE_HOME:-$PELKRIN_ROOT/build}"
+  local build="$1" home
+  home="${PELKRIN_WINE_HOME:-$(pk_windows_dir "$build")}"
   mkdir -p "$home" || return 1
   home="$(cd "$home" && pwd)"
   PK_WINE_STATE="$home/wine-desktop"
   mkdir -p "$PK_WINE_STATE" || return 1
+  PK_WINE="$(pk_wine_loader "$build")"
   export WINEPREFIX="$home/wine-prefix"
-  export WINEARCH=win32
+  export WINEARCH="$build"
+  export WINELOADER="$PK_WINE"
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv="
 }
@@ -109,7 +118,7 @@ pk_prefix_has_desktop() {
   ' "$reg"
 }
 
-pk_wine_quiet() { timeout 300 wine "$@" >>"$PK_WINE_STATE/wine.log" 2>&1 </dev/null 9>&-; }
+pk_wine_quiet() { timeout 300 "$PK_WINE" "$@" >>"$PK_WINE_STATE/wine.log" 2>&1 </dev/null 9>&-; }
 
 # Creates the prefix once (or again, when the one there does not boot) and selects the
 # virtual desktop in it. Must run with no persistent wineserver up.
@@ -136,11 +145,13 @@ pk_prefix_prepare() {
   wineserver -w 9>&-
 }
 
-# pk_desktop_start BIN_DIR [user]: BIN_DIR holds desktop-keeper.exe and window-probe.exe;
-# "user" runs on the current $DISPLAY instead of a private Xvfb.
+# pk_desktop_start BUILD [user]: the desktop for the Windows build BUILD (win32 or win64), whose
+# folder holds desktop-keeper.exe and window-probe.exe; "user" runs on the current $DISPLAY
+# instead of a private Xvfb.
 pk_desktop_start() {
-  local bin_dir="$1" where="${2:-xvfb}" attempt
-  pk_wine_env || return 1
+  local build="$1" where="${2:-xvfb}" attempt bin_dir
+  bin_dir="$(pk_windows_dir "$build")"
+  pk_wine_env "$build" || return 1
   : >"$PK_WINE_STATE/wine.log"
 
   # One run at a time per prefix; a server still up for it now is a leftover of a killed run.
@@ -172,14 +183,14 @@ pk_desktop_start() {
     rm -rf "$WINEPREFIX"
   done
 
-  wine "$bin_dir/desktop-keeper.exe" >/dev/null 2>&1 </dev/null 9>&- &
+  "$PK_WINE" "$bin_dir/desktop-keeper.exe" >/dev/null 2>&1 </dev/null 9>&- &
   PK_KEEPER_PID=$!
-  if ! timeout 60 wine "$bin_dir/window-probe.exe" --deadline 30000 "$PK_KEEPER_CLASS" \
+  if ! timeout 60 "$PK_WINE" "$bin_dir/window-probe.exe" --deadline 30000 "$PK_KEEPER_CLASS" \
     >/dev/null 2>&1 </dev/null 9>&-; then
     echo "error: the desktop keeper did not come up" >&2
     return 1
   fi
-  pk_log "Wine desktop ready (WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY)"
+  pk_log "Wine desktop ready for the $(pk_windows_bits "$build")-bit build (WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY)"
 }
 
 # Stops everything pk_desktop_start started; safe to call more than once.

@@ -28,9 +28,15 @@
 
 namespace pelkrin {
 
-// A window handle as the program keeps it: a 32-bit value, 0 for none.
+// A window handle as the program keeps it: a 32-bit value, 0 for none. Windows keeps window,
+// menu, icon and kernel handles within 32 bits on 64-bit systems too; only the Win32 layer
+// widens them to the system's pointer-sized handles.
 using Hwnd = std::uint32_t;
 inline constexpr Hwnd kNoWindow = 0;
+
+// Message parameters keep the system's full width: WPARAM and LPARAM are pointer-sized.
+using WParam = std::uintptr_t;
+using LParam = std::intptr_t;
 
 // Window messages and constants the core uses by number.
 inline constexpr std::uint32_t kWmClose = 0x0010;
@@ -69,8 +75,7 @@ class WindowManager {
   // Shows or hides a window of another program without waiting for it (a hung browser must
   // never freeze Pelkrin).
   virtual void Show(Hwnd window, int command) = 0;
-  virtual void Post(Hwnd window, std::uint32_t message, std::uint32_t wparam,
-                    std::uint32_t lparam) = 0;
+  virtual void Post(Hwnd window, std::uint32_t message, WParam wparam, LParam lparam) = 0;
   // WM_GETTEXTLENGTH / WM_GETTEXT sent with a time limit; nullopt when the target does not
   // answer in time (or does not exist).
   virtual std::optional<long> SendGetTextLength(Hwnd window, unsigned timeout_ms) = 0;
@@ -143,7 +148,9 @@ class Sound {
 // ---------------------------------------------------------------------------------------------
 // The notification area (Shell_NotifyIconA) and the tray control's own message window.
 
-// The 88-byte ANSI notification record (NOTIFYICONDATAA as first defined).
+// The 88-byte ANSI notification record (NOTIFYICONDATAA as first defined for 32-bit Windows).
+// The core keeps this record on every build; the Win32 layer copies it field by field into the
+// shell's structure of the architecture it runs on.
 struct NotifyIconRecord {
   std::uint32_t size = 88;
   std::uint32_t window = 0;
@@ -153,7 +160,7 @@ struct NotifyIconRecord {
   std::uint32_t icon = 0;
   char tip[64] = {};
 };
-static_assert(sizeof(NotifyIconRecord) == 88, "the shell expects the 88-byte record");
+static_assert(sizeof(NotifyIconRecord) == 88, "the first NOTIFYICONDATAA of 32-bit Windows");
 
 inline constexpr std::uint32_t kNimAdd = 0;
 inline constexpr std::uint32_t kNimModify = 1;
@@ -163,7 +170,7 @@ inline constexpr std::uint32_t kNifIcon = 2;
 inline constexpr std::uint32_t kNifTip = 4;
 
 // A message handler of a window the program owns: message, wParam, lParam.
-using MessageHandler = std::function<void(std::uint32_t, std::uint32_t, std::uint32_t)>;
+using MessageHandler = std::function<void(std::uint32_t, WParam, LParam)>;
 
 class NotifyArea {
  public:
@@ -231,6 +238,7 @@ class EventLoop {
   // The current time as text in the user's time format.
   virtual std::string TimeText() = 0;
   // A periodic timer; the tick runs on the user-interface thread while events are processed.
+  // The returned number names the timer to StopTimer; 0 when no timer could be made.
   virtual std::uint32_t StartTimer(unsigned interval_ms, std::function<void()> tick) = 0;
   virtual void StopTimer(std::uint32_t timer) = 0;
   // Runs every event that is pending now (timer ticks, input, paint), then returns.

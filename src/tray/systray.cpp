@@ -44,8 +44,7 @@ NotifyIconRecord cSysTray::NewRecord() const {
 void cSysTray::SetInTray(bool in_tray) {
   if (in_tray == in_tray_) return;
   if (in_tray) {
-    notify_.SetMessageHandler(window_, [this](std::uint32_t message, std::uint32_t wparam,
-                                              std::uint32_t lparam) {
+    notify_.SetMessageHandler(window_, [this](std::uint32_t message, WParam wparam, LParam lparam) {
       OnMessage(message, wparam, lparam);
     });
     AddIcon();
@@ -96,7 +95,7 @@ void cSysTray::SetTrayTip(std::string tip) {
   tip_ = std::move(tip);
 }
 
-void cSysTray::OnMessage(std::uint32_t message, std::uint32_t wparam, std::uint32_t lparam) {
+void cSysTray::OnMessage(std::uint32_t message, WParam wparam, LParam lparam) {
   if (message == kTrayCallback) {
     Dispatch(lparam, wparam);
   } else if (message == taskbar_created_ && taskbar_created_ != 0 && added_) {
@@ -105,7 +104,7 @@ void cSysTray::OnMessage(std::uint32_t message, std::uint32_t wparam, std::uint3
   }
 }
 
-void cSysTray::Dispatch(std::uint32_t mouse_message, std::uint32_t id) {
+void cSysTray::Dispatch(LParam mouse_message, WParam id) {
   int icon_id = static_cast<int>(id);
   int button = 0;
   switch (mouse_message) {

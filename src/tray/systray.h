@@ -43,8 +43,8 @@ class cSysTray {
 
  private:
   void AddIcon();
-  void OnMessage(std::uint32_t message, std::uint32_t wparam, std::uint32_t lparam);
-  void Dispatch(std::uint32_t mouse_message, std::uint32_t id);
+  void OnMessage(std::uint32_t message, WParam wparam, LParam lparam);
+  void Dispatch(LParam mouse_message, WParam id);
   NotifyIconRecord NewRecord() const;
 
   NotifyArea& notify_;

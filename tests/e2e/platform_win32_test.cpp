@@ -320,7 +320,7 @@ TEST(Win32NotifyAreaTest, IconWindowIsFoundAndItsHandlerSeesEveryMessage) {
   EXPECT_FALSE(::IsWindowVisible(ToHwnd(window)));
 
   std::vector<std::uint32_t> seen;
-  tray.SetMessageHandler(window, [&](std::uint32_t message, std::uint32_t, std::uint32_t) {
+  tray.SetMessageHandler(window, [&](std::uint32_t message, WParam, LParam) {
     seen.push_back(message);
   });
   ::SendMessageA(ToHwnd(window), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("tray"));
@@ -349,7 +349,7 @@ TEST(Win32NotifyAreaTest, IconWindowIsFoundAndItsHandlerSeesEveryMessage) {
   const std::uint32_t taskbar_created = tray.TaskbarCreatedMessage();
   EXPECT_GE(taskbar_created, 0xC000u);
 
-  tray.SetMessageHandler(window, [&](std::uint32_t message, std::uint32_t, std::uint32_t) {
+  tray.SetMessageHandler(window, [&](std::uint32_t message, WParam, LParam) {
     seen.push_back(message);
   });
   tray.DestroyIconWindow(window);

@@ -58,7 +58,7 @@ TEST(SimNotifyAreaTest, HandlerSeesEveryMessageAndTheTaskbarRestart) {
   SimNotifyArea& tray = desktop.notify;
   const Hwnd window = tray.CreateIconWindow();
   std::vector<std::uint32_t> messages;
-  tray.SetMessageHandler(window, [&](std::uint32_t message, std::uint32_t, std::uint32_t) {
+  tray.SetMessageHandler(window, [&](std::uint32_t message, WParam, LParam) {
     messages.push_back(message);
     if (message == tray.TaskbarCreatedMessage())  // re-adds its icon, as the tray control must
       tray.Notify(kNimAdd, Record(window, kNifIcon, 5, ""));
@@ -75,7 +75,7 @@ TEST(SimNotifyAreaTest, HandlerSeesEveryMessageAndTheTaskbarRestart) {
   EXPECT_FALSE(desktop.windows.IsWindow(window));
 
   const Hwnd other = tray.CreateIconWindow();
-  tray.SetMessageHandler(other, [](std::uint32_t, std::uint32_t, std::uint32_t) {});
+  tray.SetMessageHandler(other, [](std::uint32_t, WParam, LParam) {});
   tray.SetMessageHandler(other, {});  // the previous procedure is back
   EXPECT_FALSE(tray.Deliver(other, 1, 0, 0));
 }

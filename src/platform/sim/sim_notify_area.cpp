@@ -29,8 +29,7 @@ void SimNotifyArea::SetMessageHandler(Hwnd window, MessageHandler handler) {
     handlers_.erase(window);
 }
 
-bool SimNotifyArea::Deliver(Hwnd window, std::uint32_t message, std::uint32_t wparam,
-                            std::uint32_t lparam) {
+bool SimNotifyArea::Deliver(Hwnd window, std::uint32_t message, WParam wparam, LParam lparam) {
   const auto found = handlers_.find(window);
   if (found == handlers_.end()) return false;
   const MessageHandler handler = found->second;  // the handler may replace or remove itself

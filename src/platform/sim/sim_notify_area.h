@@ -48,7 +48,7 @@ class SimNotifyArea : public NotifyArea {
 
   // Hands a message to the window's handler, as the shell's notification (or any sender) does.
   // False when the window has no handler.
-  bool Deliver(Hwnd window, std::uint32_t message, std::uint32_t wparam, std::uint32_t lparam);
+  bool Deliver(Hwnd window, std::uint32_t message, WParam wparam, LParam lparam);
   // The shell restarts: the tray empties and every window with a handler gets kTaskbarCreated.
   void RestartTaskbar();
   // The next n NIM_ADD calls fail (the shell is not ready yet, as at logon).

@@ -152,8 +152,7 @@ void SimWindows::Show(Hwnd window, int command) {
     ApplyShow(*found, command);
 }
 
-void SimWindows::Post(Hwnd window, std::uint32_t message, std::uint32_t wparam,
-                      std::uint32_t lparam) {
+void SimWindows::Post(Hwnd window, std::uint32_t message, WParam wparam, LParam lparam) {
   Window* found = Find(window);
   posted_.push_back(PostedMessage{window, message, wparam, lparam, found != nullptr});
   if (!found) return;

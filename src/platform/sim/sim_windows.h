@@ -55,8 +55,7 @@ class SimWindows : public WindowManager {
   // Every call is logged (with whether the window existed to take it). WM_CLOSE closes the
   // window (with its children) unless the window ignores it; a hung window closes when it
   // answers again.
-  void Post(Hwnd window, std::uint32_t message, std::uint32_t wparam,
-            std::uint32_t lparam) override;
+  void Post(Hwnd window, std::uint32_t message, WParam wparam, LParam lparam) override;
   // A hung window answers nothing: the call returns nullopt after timeout_ms of virtual time,
   // or at once when the window has not answered for 5 s (Windows then considers it hung).
   std::optional<long> SendGetTextLength(Hwnd window, unsigned timeout_ms) override;
@@ -89,7 +88,9 @@ class SimWindows : public WindowManager {
   // What tests read back.
   struct PostedMessage {
     Hwnd window;
-    std::uint32_t message, wparam, lparam;
+    std::uint32_t message;
+    WParam wparam;
+    LParam lparam;
     bool delivered;  // false when there was no such window (PostMessage failed)
   };
   struct ShowCall {

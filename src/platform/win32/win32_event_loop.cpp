@@ -69,16 +69,22 @@ std::string Win32EventLoop::TimeText() {
 std::uint32_t Win32EventLoop::StartTimer(unsigned interval_ms, std::function<void()> tick) {
   const UINT_PTR id = ::SetTimer(nullptr, 0, interval_ms, &Win32EventLoop::TimerProc);
   if (id == 0) return 0;
-  Timers()[id] = std::make_shared<Timer>(Timer{this, std::move(tick)});
-  return static_cast<std::uint32_t>(id);
+  // The system's id is pointer-sized; the caller gets a number of this loop's own, so nothing
+  // is cut on 64-bit Windows.
+  if (++last_token_ == 0) ++last_token_;
+  Timers()[id] = std::make_shared<Timer>(Timer{this, last_token_, std::move(tick)});
+  return last_token_;
 }
 
 void Win32EventLoop::StopTimer(std::uint32_t timer) {
   auto& timers = Timers();
-  const auto found = timers.find(timer);
-  if (found == timers.end() || found->second->owner != this) return;
-  ::KillTimer(nullptr, timer);
-  timers.erase(found);
+  for (auto it = timers.begin(); it != timers.end(); ++it) {
+    if (it->second->owner == this && it->second->token == timer) {
+      ::KillTimer(nullptr, it->first);
+      timers.erase(it);
+      return;
+    }
+  }
 }
 
 void CALLBACK Win32EventLoop::TimerProc(HWND, UINT, UINT_PTR id, DWORD) {

@@ -21,13 +21,27 @@
 
 namespace pelkrin::win32 {
 
-// Window handles travel through the seam as 32-bit values.
-inline HWND ToHwnd(Hwnd window) {
-  return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
+// Handles travel through the seam as 32-bit values. Windows keeps window, menu, icon, registry
+// and kernel handles within 32 bits on 64-bit systems as well, and there the full handle is the
+// 32-bit value sign-extended: HKEY_CURRENT_USER is 0x80000001 on 32-bit Windows and
+// 0xFFFFFFFF80000001 on 64-bit Windows. These two are the only conversions; zero extension
+// would give a handle that Wine accepts and Windows does not.
+template <typename Handle>
+Handle WidenHandle(std::uint32_t value) {
+  return reinterpret_cast<Handle>(static_cast<std::intptr_t>(static_cast<std::int32_t>(value)));
 }
-inline Hwnd FromHwnd(HWND window) {
-  return static_cast<Hwnd>(reinterpret_cast<std::uintptr_t>(window));
+template <typename Handle>
+std::uint32_t NarrowHandle(Handle handle) {
+  return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle));
 }
+// True when the handle survives the trip through the seam unchanged.
+template <typename Handle>
+bool FitsSeam(Handle handle) {
+  return WidenHandle<Handle>(NarrowHandle(handle)) == handle;
+}
+
+inline HWND ToHwnd(Hwnd window) { return WidenHandle<HWND>(window); }
+inline Hwnd FromHwnd(HWND window) { return NarrowHandle(window); }
 
 class Win32WindowManager : public WindowManager {
  public:
@@ -50,8 +64,7 @@ class Win32WindowManager : public WindowManager {
   // time limit, because SetWindowTextA would wait for a hung window for ever.
   void SetCaption(Hwnd window, const std::string& caption) override;
   void Show(Hwnd window, int command) override;  // ShowWindowAsync
-  void Post(Hwnd window, std::uint32_t message, std::uint32_t wparam,
-            std::uint32_t lparam) override;
+  void Post(Hwnd window, std::uint32_t message, WParam wparam, LParam lparam) override;
   std::optional<long> SendGetTextLength(Hwnd window, unsigned timeout_ms) override;
   std::optional<std::string> SendGetText(Hwnd window, std::size_t buffer_chars,
                                          unsigned timeout_ms) override;
@@ -164,6 +177,7 @@ class Win32EventLoop : public EventLoop {
  private:
   struct Timer {
     Win32EventLoop* owner;
+    std::uint32_t token;  // what StartTimer returned
     std::function<void()> tick;
     bool running = false;
   };
@@ -174,6 +188,7 @@ class Win32EventLoop : public EventLoop {
   TickCount64Function tick_count64_ = nullptr;
   DWORD last_tick_ = 0;
   std::uint64_t wraps_ = 0;
+  std::uint32_t last_token_ = 0;
   std::function<bool(MSG&)> filter_;
 };
 

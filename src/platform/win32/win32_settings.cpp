@@ -4,8 +4,8 @@ namespace pelkrin::win32 {
 
 namespace {
 
-HKEY ToHkey(RegKey key) { return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key)); }
-RegKey FromHkey(HKEY key) { return static_cast<RegKey>(reinterpret_cast<std::uintptr_t>(key)); }
+HKEY ToHkey(RegKey key) { return WidenHandle<HKEY>(key); }
+RegKey FromHkey(HKEY key) { return NarrowHandle(key); }
 
 }  // namespace
 

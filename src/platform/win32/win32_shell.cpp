@@ -17,9 +17,6 @@ namespace {
 // The window property that leads from a subclassed window to its handler.
 constexpr char kSubclassProperty[] = "Pelkrin.Subclass";
 
-static_assert(sizeof(void*) == 4, "handles are carried as 32-bit values");
-static_assert(sizeof(NotifyIconRecord) == NOTIFYICONDATAA_V1_SIZE,
-              "the record must be the shell's first NOTIFYICONDATAA");
 
 bool RegisterTrayWindowClass() {
   WNDCLASSA window_class{};
@@ -108,7 +105,7 @@ LRESULT CALLBACK Win32NotifyArea::SubclassProc(HWND window, UINT message, WPARAM
   const WNDPROC previous = subclass->previous;
   const MessageHandler handler = subclass->handler;
   CallGuarded([&] {
-    handler(message, static_cast<std::uint32_t>(wparam), static_cast<std::uint32_t>(lparam));
+    handler(message, static_cast<WParam>(wparam), static_cast<LParam>(lparam));
   });
   const LRESULT result = ::CallWindowProcA(previous, window, message, wparam, lparam);
   if (message == WM_NCDESTROY) owner->Unsubclass(window);  // the handle may be reused
@@ -116,9 +113,17 @@ LRESULT CALLBACK Win32NotifyArea::SubclassProc(HWND window, UINT message, WPARAM
 }
 
 bool Win32NotifyArea::Notify(std::uint32_t operation, const NotifyIconRecord& record) {
+  // The shell's first structure, in this architecture's layout (88 bytes on 32-bit Windows,
+  // more on 64-bit Windows, where the window and icon handles are 8 bytes wide).
   NOTIFYICONDATAA data{};
-  std::memcpy(&data, &record, sizeof record);
   data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.hWnd = ToHwnd(record.window);
+  data.uID = record.id;
+  data.uFlags = record.flags;
+  data.uCallbackMessage = record.callback_message;
+  data.hIcon = WidenHandle<HICON>(record.icon);
+  static_assert(sizeof record.tip == 64 && sizeof data.szTip >= sizeof record.tip);
+  std::memcpy(data.szTip, record.tip, sizeof record.tip);
   data.szTip[sizeof record.tip - 1] = '\0';  // the shell reads a terminated tip
   return ::Shell_NotifyIconA(operation, &data) != FALSE;
 }
@@ -175,8 +180,7 @@ Picture Win32Pictures::LoadIcon(int resource_id) {
     if (!icon) return Picture{};
     found = icons_.emplace(resource_id, icon).first;
   }
-  return Picture{Picture::Kind::kIcon,
-                 static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(found->second))};
+  return Picture{Picture::Kind::kIcon, NarrowHandle(found->second)};
 }
 
 }  // namespace pelkrin::win32

@@ -92,9 +92,8 @@ void Win32WindowManager::Show(Hwnd window, int command) {
   ::ShowWindowAsync(ToHwnd(window), command);
 }
 
-void Win32WindowManager::Post(Hwnd window, std::uint32_t message, std::uint32_t wparam,
-                              std::uint32_t lparam) {
-  ::PostMessageA(ToHwnd(window), message, wparam, static_cast<LPARAM>(lparam));
+void Win32WindowManager::Post(Hwnd window, std::uint32_t message, WParam wparam, LParam lparam) {
+  ::PostMessageA(ToHwnd(window), message, static_cast<WPARAM>(wparam), static_cast<LPARAM>(lparam));
 }
 
 std::optional<long> Win32WindowManager::SendGetTextLength(Hwnd window, unsigned timeout_ms) {

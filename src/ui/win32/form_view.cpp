@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/win32/callback_guard.h"
+#include "platform/win32/win32_platform.h"
 #include "resources/resource.h"
 #include "ui/chrome.h"
 #include "ui/win32/rain_button.h"
@@ -103,7 +104,7 @@ Win32FormView::~Win32FormView() {
 }
 
 Hwnd Win32FormView::Handle() const {
-  return static_cast<Hwnd>(reinterpret_cast<UINT_PTR>(window_));
+  return FromHwnd(window_);
 }
 
 void Win32FormView::CreateWindowAndChildren() {
@@ -320,7 +321,7 @@ void Win32FormView::FormMoved() {
 
 void Win32FormView::FormIconChanged() {
   if (!window_ || !form_.Icon().IsIcon()) return;
-  HICON icon = reinterpret_cast<HICON>(static_cast<UINT_PTR>(form_.Icon().handle));
+  HICON icon = WidenHandle<HICON>(form_.Icon().handle);
   SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 }
@@ -455,7 +456,7 @@ void Win32FormView::PaintControl(HDC dc, const Control& control) {
       const auto& image = static_cast<const Image&>(control);
       if (image.Get().IsIcon())
         DrawIconEx(dc, rect.left, rect.top,
-                   reinterpret_cast<HICON>(static_cast<UINT_PTR>(image.Get().handle)),
+                   WidenHandle<HICON>(image.Get().handle),
                    rect.right - rect.left, rect.bottom - rect.top, 0, nullptr, DI_NORMAL);
       break;
     }
