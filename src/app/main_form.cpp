@@ -1,26 +1,15 @@
 #include "app/main_form.h"
 
-#include <exception>
-
 #include "app/command_ids.h"
 #include "app/handle_text.h"
 #include "app/pelkrin.h"
 #include "lists/list_model.h"
 #include "resources/resource.h"
 #include "settings/setting_value.h"
+#include "ui/guarded.h"
 
 namespace pelkrin {
 namespace {
-
-// Start-up skips a step that fails and goes on with the next one, without a word. A request to
-// end the process is no failure and passes through.
-template <typename Step>
-void Guarded(Step&& step) {
-  try {
-    step();
-  } catch (const std::exception&) {
-  }
-}
 
 constexpr char kTipOn[] = "Pelkrin [ON]";
 constexpr char kTipOff[] = "Pelkrin [OFF]";
@@ -111,8 +100,8 @@ void frmMain::BuildMenus() {
   List2Pop.AddSeparator();
   MenuItem& clear_domains =
       List2Pop.Add("ClearEntireDomainList", "&Clear Entire List", kCmdClearEntireDomainList);
-  RemoveBlackListEntry = &List3Pop.Add("RemoveBlackListEntry", "&Remove Entry",
-                                       kCmdRemoveBlackListEntry);
+  RemoveBlackListEntry =
+      &List3Pop.Add("RemoveBlackListEntry", "&Remove Entry", kCmdRemoveBlackListEntry);
   List3Pop.AddSeparator();
   MenuItem& clear_blocks = List3Pop.Add("ClearBlackList", "&Clear Block List", kCmdClearBlackList);
 
@@ -163,14 +152,15 @@ void frmMain::SessionEnding() {
 }
 
 void frmMain::OnLoad() {
+  Diagnostics& diagnostics = platform_.diagnostics;
   SettingsStore& settings = app_.settings;
   Dialogs& dialogs = platform_.dialogs;
 
   // 1. The window's icon.
-  Guarded([&] { SetIcon(Image1.Get()); });
+  Guarded(diagnostics, "start-up: the window's icon", [&] { SetIcon(Image1.Get()); });
 
   // 2. One copy per user: a second start says so and ends, touching nothing.
-  Guarded([&] {
+  Guarded(diagnostics, "start-up: the single-copy test", [&] {
     if (platform_.process.AnotherCopyIsRunning()) {
       dialogs.MessageBox("Pelkrin is already running!", kAppTitle, 0x1010);
       platform_.process.Exit(0);
@@ -178,7 +168,7 @@ void frmMain::OnLoad() {
   });
 
   // 3. The Allow/Block window holds the lists, so it exists before they load.
-  Guarded([&] { app_.form3.Load(); });
+  Guarded(diagnostics, "start-up: loading the Allow/Block window", [&] { app_.form3.Load(); });
 
   // 4. Missing general options take the state of their box in the Options window; the first
   //    look at a box loads that window, whose load handler applies the stored values.
@@ -187,13 +177,13 @@ void frmMain::OnLoad() {
     const char* key;
     CheckBox& box;
   } general_options[] = {
-      {"play_sound", options.Check1},     {"animate_tray", options.Check6},
+      {"play_sound", options.Check1},         {"animate_tray", options.Check6},
       {"start_with_windows", options.Check2}, {"super_mode", options.Check3},
-      {"close_dlg", options.Check4},      {"clear_cookies", options.Check5},
+      {"close_dlg", options.Check4},          {"clear_cookies", options.Check5},
       {"keep_history", options.Check7},
   };
   for (const auto& option : general_options) {
-    Guarded([&] {
+    Guarded(diagnostics, "start-up: the default of an option", [&] {
       if (settings.ReadSetting(option.key).empty()) {
         options.Load();
         settings.WriteSetting(option.key, option.box.Value() == 1 ? "1" : "0");
@@ -202,40 +192,41 @@ void frmMain::OnLoad() {
   }
 
   // 5. The day of the first run, written once.
-  Guarded([&] {
+  Guarded(diagnostics, "start-up: the install date", [&] {
     if (settings.ReadSetting("install_date").empty())
       settings.WriteSetting("install_date", platform_.events.ShortDate());
   });
 
   // 6. The advanced switches are all on unless stored otherwise.
-  for (const char* key : {"adv_max", "adv_min", "adv_title", "adv_busyicon", "adv_adware",
-                          "adv_flash"}) {
-    Guarded([&] {
+  for (const char* key :
+       {"adv_max", "adv_min", "adv_title", "adv_busyicon", "adv_adware", "adv_flash"}) {
+    Guarded(diagnostics, "start-up: the default of an advanced switch", [&] {
       if (settings.ReadSetting(key).empty()) settings.WriteSetting(key, "1");
     });
   }
 
   // 7. The Options and Advanced options windows, hidden; the latter copies step 6's values.
-  Guarded([&] { options.Load(); });
-  Guarded([&] { app_.form8.Load(); });
+  Guarded(diagnostics, "start-up: loading the Options window", [&] { options.Load(); });
+  Guarded(diagnostics, "start-up: loading the Advanced options window", [&] { app_.form8.Load(); });
 
   // 8. and 9. The home page check and the Block button installation, once each.
-  Guarded([&] { app_.HomePageCheck(); });
-  Guarded([&] { app_.InstallBlockButton(); });
+  Guarded(diagnostics, "start-up: the home page check", [&] { app_.HomePageCheck(); });
+  Guarded(diagnostics, "start-up: the Block button installation",
+          [&] { app_.InstallBlockButton(); });
 
   // 10. and 11. The since-installation counter, seeded into the History window.
-  Guarded([&] {
+  Guarded(diagnostics, "start-up: seeding history_count", [&] {
     if (settings.ReadSetting("history_count").empty()) settings.WriteSetting("history_count", "0");
   });
-  Guarded([&] {
+  Guarded(diagnostics, "start-up: loading the History window", [&] {
     app_.form1.Load();
     app_.form1.Label4.SetCaption(settings.ReadSetting("history_count"));
   });
 
   // 12. and 13. Pelking at start follows "super_mode".
-  Guarded([&] { SysTray.SetTrayIcon(Image1.Get()); });
+  Guarded(diagnostics, "start-up: the tray icon", [&] { SysTray.SetTrayIcon(Image1.Get()); });
   bool pelking = false;
-  Guarded([&] {
+  Guarded(diagnostics, "start-up: pelking from super_mode", [&] {
     pelking = SettingNumber(settings.ReadSetting("super_mode")) == 1;
     Timer2.SetEnabled(pelking);
     PelkPopups->SetChecked(pelking);
@@ -243,37 +234,46 @@ void frmMain::OnLoad() {
   });
 
   // 14. A moment for pending events.
-  Guarded([&] { Wait(platform_.events, 0.1); });
+  Guarded(diagnostics, "start-up: the wait", [&] { Wait(platform_.events, 0.1); });
 
   // 15. The three lists, each from its file next to the program.
   FileSystem& files = platform_.files;
   EventLoop& events = platform_.events;
-  Guarded([&] { LoadListFile(files, events, app_.ProgramPath(kDomainListFile), app_.form3.List1); });
-  Guarded([&] { LoadListFile(files, events, app_.ProgramPath(kCaptionListFile), app_.form3.List2); });
-  Guarded([&] { LoadListFile(files, events, app_.ProgramPath(kBlockListFile), app_.form3.List3); });
+  Guarded(diagnostics, "start-up: loading the domain list", [&] {
+    LoadListFile(files, events, app_.ProgramPath(kDomainListFile), app_.form3.List1);
+  });
+  Guarded(diagnostics, "start-up: loading the caption list", [&] {
+    LoadListFile(files, events, app_.ProgramPath(kCaptionListFile), app_.form3.List2);
+  });
+  Guarded(diagnostics, "start-up: loading the block list",
+          [&] { LoadListFile(files, events, app_.ProgramPath(kBlockListFile), app_.form3.List3); });
 
   // 16. and 17. The tip, then the icon into the notification area.
-  Guarded([&] { SysTray.SetTrayTip(pelking ? kTipOn : kTipOff); });
-  Guarded([&] { SysTray.SetInTray(true); });
+  Guarded(diagnostics, "start-up: the tray tip",
+          [&] { SysTray.SetTrayTip(pelking ? kTipOn : kTipOff); });
+  Guarded(diagnostics, "start-up: the icon into the notification area",
+          [&] { SysTray.SetInTray(true); });
 
   // 18. The main window is never seen.
-  Guarded([&] { Hide(); });
+  Guarded(diagnostics, "start-up: hiding the main window", [&] { Hide(); });
 
   // 19. The Windows start-up entry follows its setting.
-  Guarded([&] { app_.SyncStartupEntry(); });
+  Guarded(diagnostics, "start-up: the start-up entry", [&] { app_.SyncStartupEntry(); });
 }
 
 void frmMain::OnUnload() {
   // Shutdown: what lives only in memory goes back to disk, the last hidden popup closes, and
   // the home page gets a last look.
   // A file that cannot be written is skipped inside the save; the others are still written.
-  Guarded([&] { app_.form3.SaveLists(); });
-  Guarded([&] { app_.settings.WriteSetting("history_count", app_.form1.Label4.Caption()); });
-  Guarded([&] {
+  Diagnostics& diagnostics = platform_.diagnostics;
+  Guarded(diagnostics, "shutdown: saving the lists", [&] { app_.form3.SaveLists(); });
+  Guarded(diagnostics, "shutdown: saving history_count",
+          [&] { app_.settings.WriteSetting("history_count", app_.form1.Label4.Caption()); });
+  Guarded(diagnostics, "shutdown: closing the last hidden popup", [&] {
     const Hwnd popup = HandleFromText(TextHnd.Text());
     if (popup != kNoWindow) platform_.windows.Post(popup, kWmClose, 0, 0);
   });
-  Guarded([&] { app_.HomePageCheck(); });
+  Guarded(diagnostics, "shutdown: the home page check", [&] { app_.HomePageCheck(); });
 }
 
 }  // namespace pelkrin

@@ -213,9 +213,15 @@ void Form3::ShowHelp() {
 
 void Form3::SaveLists() {
   FileSystem& files = platform_.files;
-  SaveListFile(files, app_.ProgramPath(kDomainListFile), List1);
-  SaveListFile(files, app_.ProgramPath(kCaptionListFile), List2);
-  SaveListFile(files, app_.ProgramPath(kBlockListFile), List3);
+  const struct {
+    const char* file_name;
+    const ListBox& list;
+  } lists[] = {{kDomainListFile, List1}, {kCaptionListFile, List2}, {kBlockListFile, List3}};
+  for (const auto& [file_name, list] : lists) {
+    // A list that cannot be written is skipped without a word; the others are still saved.
+    const std::string path = app_.ProgramPath(file_name);
+    if (!SaveListFile(files, path, list)) platform_.diagnostics.Trace("could not save " + path);
+  }
 }
 
 void Form3::Close() {

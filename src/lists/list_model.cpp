@@ -83,8 +83,8 @@ void LoadListFile(FileSystem& files, EventLoop& events, const std::string& path,
   if (count % kEntriesPerEventPump != 0) events.ProcessPendingEvents();
 }
 
-void SaveListFile(FileSystem& files, const std::string& path, const ListBox& list) {
-  files.ReplaceFile(path, FormatListFile(list.Items()));
+bool SaveListFile(FileSystem& files, const std::string& path, const ListBox& list) {
+  return files.ReplaceFile(path, FormatListFile(list.Items()));
 }
 
 void RemoveSelected(ListBox& list) {

@@ -30,8 +30,8 @@ std::string FormatListFile(const std::vector<std::string>& entries);
 // reads. A missing or unreadable file leaves the list as it is; nothing is reported.
 void LoadListFile(FileSystem& files, EventLoop& events, const std::string& path, ListBox& list);
 // Replaces the file by the list's entries. The previous file stays whole when the save fails;
-// nothing is reported.
-void SaveListFile(FileSystem& files, const std::string& path, const ListBox& list);
+// the user is told nothing, and the result says whether the file was written.
+bool SaveListFile(FileSystem& files, const std::string& path, const ListBox& list);
 
 // Removes the entry the user selected; nothing when none is.
 void RemoveSelected(ListBox& list);

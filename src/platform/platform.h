@@ -284,6 +284,16 @@ class Process {
 };
 
 // ---------------------------------------------------------------------------------------------
+// Diagnostics: one line for every failure the user is not shown (a start-up step that was
+// skipped, a file that could not be written, a handler that failed), so that nothing fails
+// without a trace. The user never sees these lines.
+class Diagnostics {
+ public:
+  virtual ~Diagnostics() = default;
+  virtual void Trace(const std::string& line) = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
 // The program's own windows: each form gets a view from the host; a host without views
 // (the simulated desktop) returns nullptr and the forms run on their own.
 class Form;
@@ -319,6 +329,7 @@ struct Platform {
   FileSystem& files;
   Process& process;
   ViewHost& views;
+  Diagnostics& diagnostics;
 };
 
 }  // namespace pelkrin

@@ -223,6 +223,18 @@ TEST_F(AllowBlockTest, ClosingSavesAllThreeFilesAndOnlyHides) {
   EXPECT_EQ(w().List1.ListCount(), 1);
 }
 
+TEST_F(AllowBlockTest, AListThatCannotBeSavedLeavesATraceAndTheOthersAreStillWritten) {
+  w().List1.AddItem("example.com");
+  w().List2.AddItem("results");
+  p.desktop.diagnostics.Expect("could not save");
+  p.desktop.files.FailWritesAfter(4);  // the disk fills up during the first save
+  w().Label6.Click();
+  EXPECT_TRUE(p.desktop.diagnostics.Saw("could not save " + testing::InFolder("alwdom.sys")));
+  EXPECT_EQ(p.desktop.diagnostics.Lines().size(), 1u);
+  EXPECT_EQ(p.FileBytes("alwcap.sys"), "results\r\n");
+  EXPECT_TRUE(p.desktop.dialogs.Shown().empty()) << "the user is told nothing";
+}
+
 TEST_F(AllowBlockTest, EscapeOrAltF4CloseLikeTheCloseMark) {
   w().CloseRequested();
   EXPECT_FALSE(w().Visible());

@@ -7,11 +7,24 @@
 #include "platform/sim/sim_desktop.h"
 #include "ui/controls.h"
 #include "ui/form.h"
+#include "ui/guarded.h"
 
 namespace pelkrin {
 namespace {
 
 constexpr char kFolder[] = "C:\\Pelkrin";
+
+TEST(Guarded, AFailedStepLeavesALineNamingItAndAnEndOfTheProcessPassesThrough) {
+  sim::SimDesktop desktop;
+  desktop.diagnostics.Expect("the step");
+  bool after = false;
+  Guarded(desktop.diagnostics, "the step", [] { throw std::runtime_error("no disk"); });
+  after = true;
+  EXPECT_TRUE(after);
+  EXPECT_EQ(desktop.diagnostics.Lines(), std::vector<std::string>{"the step failed: no disk"});
+  EXPECT_THROW(Guarded(desktop.diagnostics, "the end", [&] { desktop.process.Exit(0); }),
+               sim::ProcessExit);
+}
 
 TEST(Sounds, WithoutAWaveDeviceNothingIsPlayed) {
   sim::SimDesktop desktop;

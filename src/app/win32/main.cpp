@@ -1,11 +1,11 @@
 // pelkrin.exe: puts the program on the real desktop and runs its message loop.
 #include <windows.h>
+// After <windows.h>, which it needs.
 #include <commctrl.h>
-
-#include <exception>
 
 #include "app/pelkrin.h"
 #include "platform/win32/callback_guard.h"
+#include "platform/win32/diagnostics.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/win32/view_host.h"
 
@@ -16,7 +16,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   pelkrin::win32::Win32ViewHost views(instance);
   pelkrin::win32::Win32Platform system;
   // Keyboard navigation of the skinned windows also works inside waits and list loading.
-  system.Events().SetDialogMessageFilter([&views](MSG& message) { return views.PreTranslate(message); });
+  system.Events().SetDialogMessageFilter(
+      [&views](MSG& message) { return views.PreTranslate(message); });
   pelkrin::Platform platform = system.Get(views);
 
   pelkrin::Pelkrin app(platform);
@@ -30,7 +31,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // A handler that failed is skipped; the program stays up for the next event.
     try {
       pelkrin::win32::RethrowCallbackException();
-    } catch (const std::exception&) {
+    } catch (...) {
+      pelkrin::win32::TraceDiagnostic("an event handler failed: " +
+                                      pelkrin::win32::DescribeException(std::current_exception()));
     }
   }
   return static_cast<int>(message.wParam);

@@ -7,7 +7,7 @@ SimDesktop::SimDesktop()
 
 Platform SimDesktop::platform() {
   return Platform{windows,  profile, registry, sound,   notify, dialogs,
-                  pictures, events,  files,    process, views};
+                  pictures, events,  files,    process, views,  diagnostics};
 }
 
 }  // namespace pelkrin::sim

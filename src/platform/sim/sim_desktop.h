@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "platform/sim/sim_diagnostics.h"
 #include "platform/sim/sim_dialogs.h"
 #include "platform/sim/sim_event_loop.h"
 #include "platform/sim/sim_files.h"
@@ -37,6 +38,7 @@ class SimDesktop {
   SimDialogs dialogs;
   SimPictures pictures;
   SimViewHost views;
+  SimDiagnostics diagnostics;
 };
 
 }  // namespace pelkrin::sim

@@ -8,9 +8,13 @@
 #pragma once
 
 #include <exception>
+#include <string>
 #include <utility>
 
 namespace pelkrin::win32 {
+
+// The exception's message, for a diagnostic line.
+std::string DescribeException(const std::exception_ptr& exception) noexcept;
 
 // Keeps the first parked exception of this thread until it is raised again.
 void ParkCallbackException(std::exception_ptr exception) noexcept;

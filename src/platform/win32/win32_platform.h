@@ -218,6 +218,12 @@ class Win32Process : public Process {
   ScopedKernelHandle single_copy_;
 };
 
+// OutputDebugStringA, and the file that PELKRIN_LOG names (see diagnostics.h).
+class Win32Diagnostics : public Diagnostics {
+ public:
+  void Trace(const std::string& line) override;
+};
+
 class Win32Platform {
  public:
   Platform Get(ViewHost& views);
@@ -232,6 +238,7 @@ class Win32Platform {
   Win32EventLoop& Events() { return events_; }
   Win32FileSystem& Files() { return files_; }
   Win32Process& Process() { return process_; }
+  Win32Diagnostics& Diagnostics() { return diagnostics_; }
 
  private:
   Win32WindowManager windows_;
@@ -244,6 +251,7 @@ class Win32Platform {
   Win32EventLoop events_;
   Win32FileSystem files_;
   Win32Process process_;
+  Win32Diagnostics diagnostics_;
 };
 
 // The path of the running program file ("" if Windows cannot say).

@@ -69,8 +69,8 @@ bool Win32Process::AnotherCopyIsRunning() {
 void Win32Process::Exit(int code) { ::ExitProcess(static_cast<UINT>(code)); }
 
 Platform Win32Platform::Get(ViewHost& views) {
-  return Platform{windows_,  profile_, registry_, sound_,   notify_, dialogs_,
-                  pictures_, events_,  files_,    process_, views};
+  return Platform{windows_, profile_, registry_, sound_,   notify_, dialogs_,
+                  pictures_, events_, files_,   process_, views,   diagnostics_};
 }
 
 }  // namespace pelkrin::win32
