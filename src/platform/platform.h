@@ -286,11 +286,15 @@ class Process {
 // ---------------------------------------------------------------------------------------------
 // Diagnostics: one line for every failure the user is not shown (a start-up step that was
 // skipped, a file that could not be written, a handler that failed), so that nothing fails
-// without a trace. The user never sees these lines.
+// without a trace, and a line for what the program did on its own (each pelk and the rule that
+// decided it). The user never sees these lines.
 class Diagnostics {
  public:
   virtual ~Diagnostics() = default;
+  // A failure that was swallowed.
   virtual void Trace(const std::string& line) = 0;
+  // Something the program did that is worth a line, not a failure.
+  virtual void Note(const std::string& line) = 0;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -67,6 +67,14 @@ void ListBox::AddItem(std::string item) {
   Notify(Change::kItemAdded, ListCount() - 1);
 }
 
+void ListBox::SetItem(int index, std::string item) {
+  if (index < 0 || index >= ListCount()) return;
+  items_[static_cast<std::size_t>(index)] = std::move(item);
+  // A view shows the change as the entry going and the new text coming at the same place.
+  Notify(Change::kItemRemoved, index);
+  Notify(Change::kItemAdded, index);
+}
+
 void ListBox::RemoveItem(int index) {
   if (index < 0 || index >= ListCount()) return;
   items_.erase(items_.begin() + index);

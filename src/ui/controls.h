@@ -177,6 +177,8 @@ class ListBox : public Control {
   const std::string& List(int index) const { return items_.at(static_cast<std::size_t>(index)); }
   const std::vector<std::string>& Items() const { return items_; }
   void AddItem(std::string item);
+  // Replaces the text of one entry in place; the selection stays where it is.
+  void SetItem(int index, std::string item);
   // Removes one entry; the selection stays on the entry it was on (none when that one goes).
   void RemoveItem(int index);
   void Clear();

@@ -13,7 +13,11 @@ namespace pelkrin::sim {
 
 class SimDiagnostics : public Diagnostics {
  public:
+  // A failure: recorded, and reported to the handler unless a test expects it.
   void Trace(const std::string& line) override;
+  // Not a failure: only recorded (in Notes()).
+  void Note(const std::string& line) override { notes_.push_back(line); }
+  const std::vector<std::string>& Notes() const { return notes_; }
 
   // The test provokes a failure on purpose: lines that contain `part` are expected.
   void Expect(std::string part) { expected_.push_back(std::move(part)); }
@@ -28,6 +32,7 @@ class SimDiagnostics : public Diagnostics {
  private:
   std::vector<std::string> expected_;
   std::vector<std::string> lines_;
+  std::vector<std::string> notes_;
 };
 
 }  // namespace pelkrin::sim

@@ -36,5 +36,6 @@ void TraceDiagnostic(const std::string& line) noexcept {
 }
 
 void Win32Diagnostics::Trace(const std::string& line) { TraceDiagnostic(line); }
+void Win32Diagnostics::Note(const std::string& line) { TraceDiagnostic(line); }
 
 }  // namespace pelkrin::win32

@@ -222,6 +222,7 @@ class Win32Process : public Process {
 class Win32Diagnostics : public Diagnostics {
  public:
   void Trace(const std::string& line) override;
+  void Note(const std::string& line) override;
 };
 
 class Win32Platform {

@@ -1,0 +1,101 @@
+// The popup rules: for one visible browser window, whether it is a popup (P1 to P4) and, if so,
+// whether it is nevertheless exempt (E1 to E5), with the adware step that brings the browser's
+// HTML dialogs into a survey. Every decision comes back as a verdict that names the rule that
+// fired and the exemption that held, so tests and diagnostics can say why.
+//
+// The rules use only the window manager, the three lists and the switches; they keep no state.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+#include "ui/controls.h"
+
+namespace pelkrin {
+
+inline constexpr char kBrowserFrameClassPrefix[] = "IEFrame";
+inline constexpr char kHtmlDialogClass[] = "Internet Explorer_TridentDlgFrame";
+inline constexpr char kBrowserSuffix[] = " - Microsoft Internet Explorer";
+inline constexpr char kAdwareMark[] = "Adware - ";
+inline constexpr char kProductPrefix[] = "Pelkrin";
+
+// The detection switches as the Advanced options window holds them at the moment of use.
+struct DetectorSwitches {
+  bool maximize_box = true;  // "adv_max": a window without a maximize box is a popup
+  bool minimize_box = true;  // "adv_min": ... without a minimize box
+  bool title_bar = true;     // "adv_title": ... without a title bar
+  bool adware = true;        // "adv_adware": the browser's HTML dialogs are popups
+  bool flash = true;         // "adv_flash": Flash controls in browser windows are hidden
+};
+
+// The three lists the rules consult; they belong to the Allow/Block window.
+struct DetectorLists {
+  const ListBox& domains;   // allowed domains
+  const ListBox& captions;  // allowed captions
+  const ListBox& blocks;    // captions the user blocked
+};
+
+enum class PopupRule {
+  kNone,            // not a popup
+  kBlockList,       // P1: the caption is on the block list
+  kAdwareMark,      // P2: an HTML dialog the adware step marked
+  kNoMaximizeBox,   // P3a
+  kNoMinimizeBox,   // P3b
+  kNoTitleBar,      // P3c
+  kHiddenToolbars,  // P4: the toolbar container is hidden
+};
+
+enum class Exemption {
+  kNone,            // not exempt: pelk it
+  kEmptyCaption,    // E1
+  kBrowserDialog,   // E2: "Find", "About Internet Explorer", "Organize Favorites"
+  kOwnWindow,       // E3: the short caption begins with "Pelkrin"
+  kAllowedCaption,  // E4: on the caption list
+  kAllowedDomain,   // E5: its address is on the domain list
+};
+
+std::string_view RuleName(PopupRule rule);
+std::string_view ExemptionName(Exemption exemption);
+
+struct Verdict {
+  PopupRule rule = PopupRule::kNone;
+  Exemption exemption = Exemption::kNone;
+  std::string caption;        // the candidate's caption after the rules (P2 takes the mark off)
+  std::string short_caption;  // the caption without the browser suffix, for exempt or pelked
+  bool IsPopup() const { return rule != PopupRule::kNone; }
+  bool ShouldPelk() const { return IsPopup() && exemption == Exemption::kNone; }
+};
+
+// "popup (hidden toolbars), exempt (allowed domain)" and the like, for diagnostic lines.
+std::string Describe(const Verdict& verdict);
+
+// True for the windows the rules may judge: browser frames (class beginning "IEFrame") and the
+// browser's HTML dialog frames. No other window is ever examined, retitled, hidden or closed.
+bool IsBrowserWindowClass(std::string_view class_name);
+bool IsBrowserWindow(WindowManager& windows, Hwnd window);
+
+// The adware step: the first HTML dialog frame, visible or not. An unmarked one is retitled
+// "Adware - " + its caption and that caption is returned, for the survey to examine; a marked
+// one (or none) gives nullopt. `dialog` receives the dialog's handle when one exists.
+std::optional<std::string> MarkAdwareDialog(WindowManager& windows, Hwnd* dialog);
+
+// P1 to P4 for the visible window `window` with candidate caption `caption`. P2 retitles the
+// window and takes the mark off `caption`.
+PopupRule DecidePopup(WindowManager& windows, Hwnd window, std::string& caption,
+                      const DetectorLists& lists, const DetectorSwitches& switches);
+
+// E1 to E5 for a popup; sets `short_caption`. Reads the address bar only when it must.
+Exemption CheckExemptions(WindowManager& windows, Hwnd window, const std::string& caption,
+                          const DetectorLists& lists, std::string* short_caption);
+
+// The whole decision for one window: the popup rules, then the exemptions for a popup.
+Verdict Classify(WindowManager& windows, Hwnd window, std::string caption,
+                 const DetectorLists& lists, const DetectorSwitches& switches);
+
+// The caption without the browser suffix: when " - Microsoft Internet Explorer" stands anywhere
+// in it, its last 30 characters go.
+std::string ShortCaption(const std::string& caption);
+
+}  // namespace pelkrin

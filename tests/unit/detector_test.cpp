@@ -1,0 +1,369 @@
+// The detector on the simulated desktop: the window readers, the popup rules and one survey
+// after another, as the main window's Timer2 runs them.
+#include "detector/detection_cycle.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "detector/popup_rules.h"
+#include "detector/window_readers.h"
+#include "platform/sim/sim_desktop.h"
+#include "sim_browser.h"
+#include "ui/form.h"
+
+namespace pelkrin {
+namespace {
+
+using testing::AddBrowser;
+using testing::AddHtmlDialog;
+using testing::AddPopup;
+using testing::BrowserCaption;
+using testing::BrowserSpec;
+using testing::SimBrowser;
+
+constexpr DetectorSwitches kAllOff{false, false, false, false, false};
+
+// The controls a survey works with: the three lists and the main window's invisible fields.
+struct Host : Form {
+  explicit Host(Platform& platform) : Form(platform, "frmTest", "", {}) {}
+  ListBox domains{*this, "List1", {}};
+  ListBox captions{*this, "List2", {}};
+  ListBox blocks{*this, "List3", {}};
+  TextBox TextHnd{*this, "TextHnd", {}};
+  TextBox TextFlash{*this, "TextFlash", {}};
+  TextBox Text2{*this, "Text2", {}};
+  ListBox List2{*this, "List2", {}};
+};
+
+class DetectorTest : public ::testing::Test {
+ protected:
+  DetectorTest() {
+    // The pelk event: records the short caption and empties the signal, as it does.
+    host.Text2.on_change = [this] {
+      if (host.Text2.Text().empty()) return;
+      pelk_events.push_back(host.Text2.Text());
+      host.Text2.SetText("");
+    };
+  }
+
+  sim::SimWindows& windows() { return desktop.windows; }
+  DetectorLists lists() { return {host.domains, host.captions, host.blocks}; }
+  Verdict Judge(Hwnd window, const DetectorSwitches& with = {}) {
+    return Classify(windows(), window, windows().Caption(window), lists(), with);
+  }
+  // Windows that the survey hid, in order.
+  std::vector<Hwnd> Hidden() {
+    std::vector<Hwnd> hidden;
+    for (const auto& call : windows().ShowCalls())
+      if (call.command == kSwHide) hidden.push_back(call.window);
+    return hidden;
+  }
+  std::vector<Hwnd> Closed() {
+    std::vector<Hwnd> closed;
+    for (const auto& posted : windows().Posted())
+      if (posted.message == kWmClose) closed.push_back(posted.window);
+    return closed;
+  }
+
+  sim::SimDesktop desktop;
+  Platform platform = desktop.platform();
+  SettingsStore settings{desktop.profile, "C:\\Pelkrin"};
+  Host host{platform};
+  bool pelking = true;
+  DetectorSwitches switches;
+  std::vector<std::string> pelk_events;
+  int saves = 0;
+  std::string fail_with;  // a survey fails with this when it is set
+  DetectionCycle cycle{{desktop.windows, desktop.events, settings, desktop.dialogs, desktop.process,
+                        desktop.diagnostics},
+                       host.domains,
+                       host.captions,
+                       host.blocks,
+                       {host.TextHnd, host.TextFlash, host.Text2, host.List2},
+                       {[this] { return pelking; },
+                        [this] {
+                          if (!fail_with.empty()) throw std::runtime_error(fail_with);
+                          return switches;
+                        },
+                        [this] { ++saves; }}};
+};
+
+// ---- Readers ----
+
+TEST_F(DetectorTest, TheAddressComesThroughWorkerAOrWorkerWAndNothingElse) {
+  const SimBrowser w = AddBrowser(windows(), {.address = "http://www.example.com/path"});
+  EXPECT_EQ(ReadAddressBar(windows(), w.frame), "http://www.example.com/path");
+  const SimBrowser a = AddBrowser(windows(), {.address = "http://example.org/", .worker_a = true});
+  EXPECT_EQ(ReadAddressBar(windows(), a.frame), "http://example.org/");
+  // An HTML dialog has no chain: a single blank. Frame 0: nothing.
+  EXPECT_EQ(ReadAddressBar(windows(), AddHtmlDialog(windows(), "Dialog")), " ");
+  EXPECT_EQ(ReadAddressBar(windows(), kNoWindow), "");
+  // A class that merely begins with the wanted name is not it.
+  const Hwnd parent = windows().Add(kNoWindow, "IEFrame", "x", 0, true);
+  windows().Add(parent, "EditBox", "", sim::kWsChild, true);
+  const Hwnd edit = windows().Add(parent, "Edit", "", sim::kWsChild, true);
+  EXPECT_EQ(FindChildByClass(windows(), parent, "Edit"), edit);
+  EXPECT_EQ(FindChildByClass(windows(), parent, "edit"), kNoWindow);
+}
+
+TEST_F(DetectorTest, AHungBrowserCostsAFractionOfASecondAndReadsAsABlank) {
+  const SimBrowser hung = AddPopup(windows(), "Hung");
+  windows().SetHung(hung.edit, true);
+  const std::uint64_t before = desktop.events.Now();
+  EXPECT_EQ(ReadAddressBar(windows(), hung.frame), " ");
+  EXPECT_LE(desktop.events.Now() - before, 500u) << "a fraction of a second at most";
+}
+
+TEST_F(DetectorTest, ACaptionOfMoreThan32767CharactersIsReadWhole) {
+  const std::string huge(40000, 'a');
+  const Hwnd window = windows().Add(kNoWindow, "IEFrame", huge, 0, true);
+  EXPECT_EQ(ReadCaption(windows(), window), huge);
+  EXPECT_EQ(ReadCaption(windows(), kNoWindow), "");
+}
+
+// ---- Rules ----
+
+TEST_F(DetectorTest, HiddenToolbarsMakeAPopupEvenWithEverySwitchOff) {
+  EXPECT_EQ(Judge(AddPopup(windows(), "Offer").frame, kAllOff).rule, PopupRule::kHiddenToolbars);
+  const SimBrowser normal = AddBrowser(windows());
+  EXPECT_FALSE(Judge(normal.frame).IsPopup());
+  // A longer class name beginning with WorkerW counts too.
+  const Hwnd frame = windows().Add(kNoWindow, "IEFrame", "Long", testing::kNormalFrameStyle, true);
+  windows().Add(frame, "WorkerWindowLonger", "", sim::kWsChild, false);
+  EXPECT_EQ(Judge(frame).rule, PopupRule::kHiddenToolbars);
+}
+
+TEST_F(DetectorTest, EachStyleSwitchCatchesItsMissingBit) {
+  using testing::kNormalFrameStyle;
+  const auto judge_style = [&](std::uint32_t style, const DetectorSwitches& with) {
+    return Judge(AddBrowser(windows(), {.style = style}).frame, with).rule;
+  };
+  EXPECT_EQ(judge_style(kNormalFrameStyle & ~kWsMaximizeBox, {}), PopupRule::kNoMaximizeBox);
+  EXPECT_EQ(judge_style(kNormalFrameStyle & ~kWsMinimizeBox, {}), PopupRule::kNoMinimizeBox);
+  // A border without the dialog-frame bit is no title bar.
+  EXPECT_EQ(judge_style(testing::kWsBorder | kWsMaximizeBox | kWsMinimizeBox, {}),
+            PopupRule::kNoTitleBar);
+  EXPECT_EQ(judge_style(kNormalFrameStyle & ~kWsMaximizeBox, kAllOff), PopupRule::kNone);
+}
+
+TEST_F(DetectorTest, TheBlockListMatchesTheWholeCaptionExactly) {
+  const SimBrowser ad = AddBrowser(windows(), {.title = "Win a Prize"});
+  host.blocks.AddItem("win a prize - microsoft internet explorer");
+  host.blocks.AddItem("Win a Prize");
+  EXPECT_FALSE(Judge(ad.frame, kAllOff).IsPopup());
+  host.blocks.AddItem(ad.caption);
+  const Verdict verdict = Judge(ad.frame, kAllOff);
+  EXPECT_EQ(verdict.rule, PopupRule::kBlockList);
+  EXPECT_TRUE(verdict.ShouldPelk());
+  EXPECT_EQ(verdict.short_caption, "Win a Prize");
+}
+
+TEST_F(DetectorTest, ExemptionsInTheirOrder) {
+  const auto exemption = [&](const std::string& caption,
+                             const std::string& address = "http://ads.example.net/") {
+    const SimBrowser popup = AddPopup(windows(), "", address);
+    windows().SetCaption(popup.frame, caption);
+    return Judge(popup.frame).exemption;
+  };
+  EXPECT_EQ(exemption(""), Exemption::kEmptyCaption);
+  EXPECT_EQ(exemption("Find"), Exemption::kBrowserDialog);
+  EXPECT_EQ(exemption("find"), Exemption::kNone);
+  EXPECT_EQ(exemption(BrowserCaption("Pelkrin - restored")), Exemption::kOwnWindow);
+  host.captions.AddItem("results");
+  EXPECT_EQ(exemption(BrowserCaption("Search RESULTS")), Exemption::kAllowedCaption);
+  host.domains.AddItem("example.org");
+  EXPECT_EQ(exemption("Offer", "http://www.test/?from=EXAMPLE.ORG"), Exemption::kAllowedDomain);
+  EXPECT_EQ(exemption("Offer"), Exemption::kNone);
+}
+
+TEST_F(DetectorTest, TheSuffixAnywhereCostsTheLastThirtyCharacters) {
+  EXPECT_EQ(ShortCaption(BrowserCaption("News")), "News");
+  const std::string middle = "A - Microsoft Internet Explorer and then some more text";
+  EXPECT_EQ(ShortCaption(middle), middle.substr(0, middle.size() - 30));
+  EXPECT_EQ(ShortCaption("No suffix"), "No suffix");
+}
+
+TEST_F(DetectorTest, AnAllowedCaptionBeatsTheBlockList) {
+  const SimBrowser ad = AddBrowser(windows(), {.title = "Daily Results"});
+  host.blocks.AddItem(ad.caption);
+  host.captions.AddItem("results");
+  const Verdict verdict = Judge(ad.frame);
+  EXPECT_EQ(verdict.rule, PopupRule::kBlockList);
+  EXPECT_EQ(verdict.exemption, Exemption::kAllowedCaption);
+  EXPECT_EQ(Describe(verdict), "popup (block list), exempt (allowed caption)");
+}
+
+// ---- The cycle ----
+
+TEST_F(DetectorTest, APopupIsHiddenAtOnceReportedOnceAndClosedAtTheNextPelk) {
+  const SimBrowser normal = AddBrowser(windows());
+  const SimBrowser first = AddPopup(windows(), "First Offer");
+  const std::uint64_t start = desktop.events.Now();
+  cycle.Survey();
+  EXPECT_EQ(Hidden(), std::vector<Hwnd>{first.frame});
+  EXPECT_EQ(pelk_events, std::vector<std::string>{"First Offer"});
+  EXPECT_EQ(host.TextHnd.Text(), std::to_string(first.frame));
+  EXPECT_TRUE(host.Text2.Text().empty());
+  EXPECT_EQ(desktop.events.Now() - start, 600u) << "each pelk pauses the program 600 ms";
+  EXPECT_TRUE(Closed().empty());
+  EXPECT_TRUE(desktop.diagnostics.Notes().back().find("hidden toolbars") != std::string::npos);
+
+  // Hidden, it is still enumerated but never reported again.
+  cycle.Survey();
+  EXPECT_EQ(pelk_events.size(), 1u);
+
+  const SimBrowser second = AddPopup(windows(), "Second Offer");
+  cycle.Survey();
+  EXPECT_EQ(Closed(), std::vector<Hwnd>{first.frame});
+  EXPECT_EQ(host.TextHnd.Text(), std::to_string(second.frame));
+  EXPECT_TRUE(windows().IsVisible(normal.frame));
+}
+
+TEST_F(DetectorTest, WithPelkingOffASurveyDoesNothingAtAll) {
+  AddPopup(windows(), "Offer");
+  settings.WriteSetting("block_tmp", BrowserCaption("Other"));
+  pelking = false;
+  cycle.Survey();
+  EXPECT_TRUE(Hidden().empty());
+  EXPECT_EQ(settings.ReadSetting("block_tmp"), BrowserCaption("Other"));
+  pelking = true;
+  cycle.Survey();
+  EXPECT_EQ(host.blocks.Items(), std::vector<std::string>{BrowserCaption("Other")});
+  EXPECT_EQ(settings.ReadSetting("block_tmp"), "");
+}
+
+TEST_F(DetectorTest, AStormOfIdenticallyTitledPopupsIsPelkedInTurn) {
+  std::vector<Hwnd> storm;
+  for (int i = 0; i < 5; ++i) storm.push_back(AddPopup(windows(), "Free Prize").frame);
+  const std::uint64_t start = desktop.events.Now();
+  cycle.Survey();
+  EXPECT_EQ(desktop.events.Now() - start, 5 * 600u);
+  EXPECT_EQ(pelk_events.size(), 5u);
+  for (const Hwnd popup : storm) EXPECT_FALSE(windows().IsVisible(popup));
+  EXPECT_EQ(Closed().size(), 4u) << "each pelk closed the one before";
+  // An already hidden popup with the caption does not shadow a new one.
+  const Hwnd again = AddPopup(windows(), "Free Prize").frame;
+  cycle.Survey();
+  EXPECT_FALSE(windows().IsVisible(again));
+}
+
+TEST_F(DetectorTest, AWindowOfAnotherProgramIsNeverTouchedWhateverItsCaption) {
+  const SimBrowser popup = AddPopup(windows(), "Report");
+  // A document window with the browser window's caption, in front of it, and a blank-titled
+  // window such as the taskbar.
+  const Hwnd document = windows().Add(kNoWindow, "Notepad", popup.caption, 0, true);
+  const Hwnd taskbar = windows().Add(kNoWindow, "Shell_TrayWnd", "", 0, true);
+  cycle.Survey();
+  EXPECT_EQ(Hidden(), std::vector<Hwnd>{popup.frame});
+  EXPECT_TRUE(windows().IsVisible(document));
+  EXPECT_TRUE(windows().IsVisible(taskbar));
+  // Its handle now belongs to another program's window: the next pelk must not close that.
+  host.TextHnd.SetText(std::to_string(document));
+  AddPopup(windows(), "Another Report");
+  cycle.Survey();
+  EXPECT_TRUE(Closed().empty());
+  EXPECT_TRUE(windows().IsWindow(document));
+}
+
+TEST_F(DetectorTest, ABlankTitledPopupDoesNotStopTheSurvey) {
+  const SimBrowser blank = AddPopup(windows(), "");
+  windows().SetCaption(blank.frame, "");
+  const SimBrowser behind = AddPopup(windows(), "Behind");
+  windows().MakeTopmost(blank.frame);
+  cycle.Survey();
+  EXPECT_EQ(Hidden(), std::vector<Hwnd>{behind.frame});
+  EXPECT_TRUE(windows().IsVisible(blank.frame));
+}
+
+TEST_F(DetectorTest, TheCtrlMarkLetsAWindowThroughFlashAndAll) {
+  const SimBrowser marked =
+      AddBrowser(windows(), {.title = "Offer     ", .toolbars = false, .flash = true});
+  cycle.Survey();
+  EXPECT_TRUE(Hidden().empty());
+  EXPECT_EQ(host.TextFlash.Text(), "");
+  EXPECT_TRUE(windows().IsVisible(marked.flash));
+}
+
+TEST_F(DetectorTest, FlashIsHiddenInEveryBrowserWindowWhileTheSwitchIsOn) {
+  const SimBrowser with_flash = AddBrowser(windows(), {.title = "News", .flash = true});
+  cycle.Survey();
+  EXPECT_FALSE(windows().IsVisible(with_flash.flash));
+  EXPECT_TRUE(windows().IsVisible(with_flash.frame)) << "an ordinary window is not a popup";
+  EXPECT_EQ(host.TextFlash.Text(), std::to_string(with_flash.flash));
+  // A second window without Flash: the field follows the last window examined.
+  AddBrowser(windows(), {.title = "Plain"});
+  cycle.Survey();
+  EXPECT_EQ(host.TextFlash.Text(), std::to_string(with_flash.flash))
+      << "the newest window comes first in z-order, the Flash window last";
+  switches.flash = false;
+  windows().SetVisible(with_flash.flash, true);
+  cycle.Survey();
+  EXPECT_TRUE(windows().IsVisible(with_flash.flash));
+}
+
+TEST_F(DetectorTest, AnHtmlDialogIsMarkedPelkedAndGivenItsCaptionBack) {
+  const Hwnd dialog = AddHtmlDialog(windows(), "Special Offer");
+  switches.adware = false;
+  cycle.Survey();
+  EXPECT_EQ(windows().Caption(dialog), "Special Offer");
+  EXPECT_TRUE(windows().IsVisible(dialog));
+  switches.adware = true;
+  cycle.Survey();
+  EXPECT_EQ(pelk_events, std::vector<std::string>{"Special Offer"});
+  EXPECT_FALSE(windows().IsVisible(dialog));
+  EXPECT_EQ(windows().Caption(dialog), "Special Offer");
+  // An exempt one is retitled back and forth, and stays.
+  const Hwnd find = AddHtmlDialog(windows(), "Find");
+  cycle.Survey();
+  EXPECT_EQ(windows().Caption(find), "Find");
+  EXPECT_TRUE(windows().IsVisible(find));
+}
+
+TEST_F(DetectorTest, TheBlockButtonsRequestIsPelkedInTheSameSurvey) {
+  const SimBrowser ad = AddBrowser(windows(), {.title = "Sticky Ad"});
+  settings.WriteSetting("block_tmp", ad.caption);
+  cycle.Survey();
+  EXPECT_EQ(host.blocks.Items(), std::vector<std::string>{ad.caption});
+  EXPECT_EQ(Hidden(), std::vector<Hwnd>{ad.frame});
+  EXPECT_EQ(pelk_events, std::vector<std::string>{"Sticky Ad"});
+}
+
+TEST_F(DetectorTest, AHungPopupNeverFreezesTheSurveyAndLaterPopupsAreStillPelked) {
+  const SimBrowser hung = AddPopup(windows(), "Hung Offer");
+  windows().SetHung(hung.frame, true);
+  windows().SetHung(hung.edit, true);
+  const std::uint64_t start = desktop.events.Now();
+  cycle.Survey();
+  EXPECT_LE(desktop.events.Now() - start, 600u + 500u);
+  const SimBrowser later = AddPopup(windows(), "Later Offer");
+  cycle.Survey();
+  EXPECT_FALSE(windows().IsVisible(later.frame));
+}
+
+TEST_F(DetectorTest, ACensusBeyond32767FramesKeepsTheLastInTheLastPlace) {
+  for (std::size_t i = 0; i < kMaxCensus + 2; ++i)
+    windows().Add(kNoWindow, "IEFrame", "Frame " + std::to_string(i), testing::kNormalFrameStyle,
+                  false);
+  cycle.Survey();
+  ASSERT_EQ(host.List2.ListCount(), static_cast<int>(kMaxCensus));
+  // The newest window is first in z-order; the oldest one took the last place.
+  EXPECT_EQ(host.List2.List(static_cast<int>(kMaxCensus) - 1), "Frame 0");
+}
+
+TEST_F(DetectorTest, AFailedSurveySaysSoSavesAndEndsTheProgram) {
+  AddPopup(windows(), "Offer");
+  desktop.diagnostics.Expect("a survey failed");
+  fail_with = "Overflow";
+  EXPECT_THROW(cycle.Survey(), sim::ProcessExit);
+  ASSERT_EQ(desktop.dialogs.Shown().size(), 1u);
+  EXPECT_EQ(desktop.dialogs.Shown()[0].title, "Pelkrin Error 5");
+  EXPECT_EQ(desktop.dialogs.Shown()[0].text, "Overflow");
+  EXPECT_EQ(desktop.dialogs.Shown()[0].style, 0x1030u);
+  EXPECT_EQ(saves, 1) << "the lists and the counter are saved before the end";
+}
+
+}  // namespace
+}  // namespace pelkrin
