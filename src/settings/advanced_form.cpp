@@ -1,7 +1,5 @@
 #include "settings/advanced_form.h"
 
-#include "settings/setting_value.h"
-
 namespace pelkrin {
 
 Form8::Form8(const FormServices& services, SettingsStore& settings)
@@ -24,12 +22,14 @@ void Form8::OnLoad() {
   SetBoxesFromSettings();
 }
 
+std::array<CheckBox*, kAdvancedSwitchKeys.size()> Form8::Boxes() {
+  const std::array boxes{&Check1, &Check2, &Check5, &Check6, &Check3, &Check4};
+  static_assert(boxes.size() == kAdvancedSwitchKeys.size());
+  return boxes;
+}
+
 void Form8::SetBoxesFromSettings() {
-  const auto boxes = Boxes(*this);
-  for (std::size_t i = 0; i < boxes.size(); ++i) {
-    if (auto value = CheckBoxValue(settings_.ReadSetting(kAdvancedSwitchKeys[i])))
-      boxes[i]->SetValue(*value);
-  }
+  pelkrin::SetBoxesFromSettings(settings_, kAdvancedSwitchKeys, Boxes());
 }
 
 DetectionSwitches Form8::Switches() const {

@@ -35,14 +35,8 @@ class Form8 : public Form {
   void OnLoad() override;
 
  private:
-  // The boxes of `self` in the order of kAdvancedSwitchKeys.
-  template <typename Self>
-  static auto Boxes(Self& self) {
-    auto boxes = std::array{&self.Check1, &self.Check2, &self.Check5,
-                            &self.Check6, &self.Check3, &self.Check4};
-    static_assert(boxes.size() == kAdvancedSwitchKeys.size());
-    return boxes;
-  }
+  // The boxes in the order of kAdvancedSwitchKeys.
+  std::array<CheckBox*, kAdvancedSwitchKeys.size()> Boxes();
 
   WindowManager& windows_;
   Sounds& sounds_;

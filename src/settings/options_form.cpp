@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-#include "settings/setting_value.h"
 #include "ui/text.h"
 
 namespace pelkrin {
@@ -33,16 +32,18 @@ void Form2::OnLoad() {
   SetBoxesFromSettings();
 }
 
-void Form2::SetBoxesFromSettings() {
-  const auto boxes = Boxes(*this);
-  for (std::size_t i = 0; i < boxes.size(); ++i) {
-    if (auto value = CheckBoxValue(settings_.ReadSetting(kGeneralOptionKeys[i])))
-      boxes[i]->SetValue(*value);
-  }
+std::array<CheckBox*, kGeneralOptionKeys.size()> Form2::Boxes() {
+  const std::array boxes{&Check1, &Check6, &Check2, &Check3, &Check4, &Check5, &Check7};
+  static_assert(boxes.size() == kGeneralOptionKeys.size());
+  return boxes;
 }
 
-int Form2::OptionValue(std::string_view key) const {
-  const auto boxes = Boxes(*this);
+void Form2::SetBoxesFromSettings() {
+  pelkrin::SetBoxesFromSettings(settings_, kGeneralOptionKeys, Boxes());
+}
+
+int Form2::OptionValue(std::string_view key) {
+  const auto boxes = Boxes();
   for (std::size_t i = 0; i < boxes.size(); ++i)
     if (key == kGeneralOptionKeys[i]) return boxes[i]->Value();
   throw std::invalid_argument("no general option \"" + std::string(key) + "\"");

@@ -32,20 +32,14 @@ class Form2 : public Form {
   // Sets the seven boxes from the stored settings; a value that is no number leaves its box.
   void SetBoxesFromSettings();
   // The state of the box of a general option, by its key (one of kGeneralOptionKeys).
-  int OptionValue(std::string_view key) const;
+  int OptionValue(std::string_view key);
 
  protected:
   void OnLoad() override;
 
  private:
-  // The boxes of `self` in the order of kGeneralOptionKeys.
-  template <typename Self>
-  static auto Boxes(Self& self) {
-    auto boxes = std::array{&self.Check1, &self.Check6, &self.Check2, &self.Check3,
-                            &self.Check4, &self.Check5, &self.Check7};
-    static_assert(boxes.size() == kGeneralOptionKeys.size());
-    return boxes;
-  }
+  // The boxes in the order of kGeneralOptionKeys.
+  std::array<CheckBox*, kGeneralOptionKeys.size()> Boxes();
 
   WindowManager& windows_;
   Sounds& sounds_;
