@@ -29,10 +29,8 @@ enum CommandId : std::uint16_t {
   kCmdClearBlackList = 1106,
 };
 
-// Window classes of the program's own windows, as other programs find them.
-inline constexpr char kMainWindowClass[] = "PelkrinMain";      // frmMain, caption "Pelkrin"
-inline constexpr char kTrayWindowClass[] = "PelkrinTrayIcon";  // the tray control's window
-inline constexpr char kFormWindowClass[] = "PelkrinForm";      // every skinned window
-inline constexpr std::uint32_t kTrayCallbackMessage = 0x465;
+// The main window's class (frmMain, caption "Pelkrin"), as other programs find it. The tray
+// control's window class is in tray/systray.h, that of every skinned window in ui/form.h.
+inline constexpr char kMainWindowClass[] = "PelkrinMain";
 
 }  // namespace pelkrin

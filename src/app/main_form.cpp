@@ -2,11 +2,11 @@
 
 #include "app/command_ids.h"
 #include "app/handle_text.h"
-#include "app/pelkrin.h"
-#include "lists/list_model.h"
 #include "resources/resource.h"
+#include "settings/option_keys.h"
 #include "settings/setting_value.h"
 #include "ui/guarded.h"
+#include "ui/text.h"
 
 namespace pelkrin {
 namespace {
@@ -16,8 +16,9 @@ constexpr char kTipOff[] = "Pelkrin [OFF]";
 
 }  // namespace
 
-frmMain::frmMain(Pelkrin& app)
-    : Form(app.platform, "frmMain", kAppTitle, {0, 0, 120, 60}),
+frmMain::frmMain(Platform& platform, ViewHost& views, SettingsStore& settings, Sounds& sounds,
+                 AllowLists lists, std::string program_folder, MainWindowOwner& owner)
+    : Form(views, "frmMain", kAppTitle, {0, 0, 120, 60}),
       Image1(*this, "Image1", {}),
       Image2(*this, "Image2", {}),
       Image3(*this, "Image3", {}),
@@ -27,16 +28,21 @@ frmMain::frmMain(Pelkrin& app)
       Text2(*this, "Text2", {}),
       Text1(*this, "Text1", {}, "1"),
       List2(*this, "List2", {}),
-      Timer1(*this, "Timer1", app.platform.events, 200, false),
-      Timer2(*this, "Timer2", app.platform.events, 600, false),
-      Timer3(*this, "Timer3", app.platform.events, 32, true),
-      SysTray(app.platform.notify),
-      app_(app) {
+      Timer1(*this, "Timer1", platform.events, 200, false),
+      Timer2(*this, "Timer2", platform.events, 600, false),
+      Timer3(*this, "Timer3", platform.events, 32, true),
+      SysTray(platform.notify),
+      platform_(platform),
+      settings_(settings),
+      sounds_(sounds),
+      lists_(lists),
+      program_folder_(std::move(program_folder)),
+      owner_(owner) {
   window_class = kMainWindowClass;
   skinned = false;
   for (Control* control : Controls()) control->SetVisible(false);
 
-  Pictures& pictures = app.platform.pictures;
+  Pictures& pictures = platform.pictures;
   Image1.Set(pictures.LoadIcon(IDI_NORMAL));
   Image2.Set(pictures.LoadIcon(IDI_ANIM1));
   Image3.Set(pictures.LoadIcon(IDI_ANIM2));
@@ -44,9 +50,6 @@ frmMain::frmMain(Pelkrin& app)
   SysTray.SetTrayIcon(Image1.Get());
   SysTray.SetTrayTip(kTipOn);
 
-  Timer1.on_timer = [this] { app_.AnimateTray(); };
-  Timer2.on_timer = [this] { app_.Survey(); };
-  Timer3.on_timer = [this] { app_.CtrlOverride(); };
   SysTray.MouseUp = [this](int&, int&) { ShowTrayMenu(); };
 
   BuildMenus();
@@ -75,23 +78,22 @@ void frmMain::BuildMenus() {
   MenuItem& exit = MenuMain.Add("ExitMenu", "E&xit", kCmdExitMenu);
 
   allow_block.on_click = [this] {
-    app_.sounds.PlayBarbleSound();
+    sounds_.PlayBarbleSound();
     Wait(platform_.events, 0.1);
-    app_.form3.Show();
+    owner_.ShowAllowBlockWindow();
   };
   PelkPopups->on_click = [this] {
-    app_.sounds.PlayClickSound();
+    sounds_.PlayClickSound();
     SetPelking(!PelkPopups->Checked());
   };
   exit.on_click = [this] {
-    app_.sounds.PlayBarbleSound();
+    sounds_.PlayBarbleSound();
     Wait(platform_.events, 0.1);
-    app_.EndProgram();
+    owner_.EndProgram();
   };
 
   // The list menus act on the lists of the Allow/Block window. List1Pop serves the caption
   // list and List2Pop the domain list.
-  Form3& lists = app_.form3;
   RemoveCaption = &List1Pop.Add("RemoveCaption", "&Remove Caption", kCmdRemoveCaption);
   List1Pop.AddSeparator();
   MenuItem& clear_captions =
@@ -105,13 +107,13 @@ void frmMain::BuildMenus() {
   List3Pop.AddSeparator();
   MenuItem& clear_blocks = List3Pop.Add("ClearBlackList", "&Clear Block List", kCmdClearBlackList);
 
-  RemoveCaption->on_click = [&lists] { RemoveSelected(lists.List2); };
-  RemoveDomain->on_click = [&lists] { RemoveSelected(lists.List1); };
-  RemoveBlackListEntry->on_click = [&lists] { RemoveSelected(lists.List3); };
+  RemoveCaption->on_click = [this] { RemoveSelected(lists_.captions); };
+  RemoveDomain->on_click = [this] { RemoveSelected(lists_.domains); };
+  RemoveBlackListEntry->on_click = [this] { RemoveSelected(lists_.blocks); };
   Dialogs& dialogs = platform_.dialogs;
-  clear_captions.on_click = [&dialogs, &lists] { ClearWithConfirmation(dialogs, lists.List2); };
-  clear_domains.on_click = [&dialogs, &lists] { ClearWithConfirmation(dialogs, lists.List1); };
-  clear_blocks.on_click = [&dialogs, &lists] { ClearWithConfirmation(dialogs, lists.List3); };
+  clear_captions.on_click = [this, &dialogs] { ClearWithConfirmation(dialogs, lists_.captions); };
+  clear_domains.on_click = [this, &dialogs] { ClearWithConfirmation(dialogs, lists_.domains); };
+  clear_blocks.on_click = [this, &dialogs] { ClearWithConfirmation(dialogs, lists_.blocks); };
 }
 
 void frmMain::SetPelking(bool on) {
@@ -122,14 +124,28 @@ void frmMain::SetPelking(bool on) {
 }
 
 void frmMain::ShowTrayMenu() {
-  app_.sounds.PlayMenuSound();
-  MenuItem* chosen = platform_.views.PopupMenu(MenuMain, PelkPopups,
-                                               [this](MenuItem&) { app_.sounds.PlayMenuSound(); });
+  sounds_.PlayMenuSound();
+  MenuItem* chosen =
+      views_.PopupMenu(MenuMain, PelkPopups, [this](MenuItem&) { sounds_.PlayMenuSound(); });
   RunCommand(chosen);
 }
 
+void frmMain::OpenListMenu(AllowList list) {
+  switch (list) {
+    case AllowList::kDomain:
+      ShowListMenu(List2Pop, *RemoveDomain);
+      break;
+    case AllowList::kCaption:
+      ShowListMenu(List1Pop, *RemoveCaption);
+      break;
+    case AllowList::kBlock:
+      ShowListMenu(List3Pop, *RemoveBlackListEntry);
+      break;
+  }
+}
+
 void frmMain::ShowListMenu(MenuItem& menu, const MenuItem& default_item) {
-  RunCommand(platform_.views.PopupMenu(menu, &default_item, nullptr));
+  RunCommand(views_.PopupMenu(menu, &default_item, nullptr));
 }
 
 void frmMain::RunCommand(MenuItem* item) {
@@ -153,7 +169,7 @@ void frmMain::SessionEnding() {
 
 void frmMain::OnLoad() {
   Diagnostics& diagnostics = platform_.diagnostics;
-  SettingsStore& settings = app_.settings;
+  SettingsStore& settings = settings_;
   Dialogs& dialogs = platform_.dialogs;
 
   // 1. The window's icon.
@@ -162,32 +178,21 @@ void frmMain::OnLoad() {
   // 2. One copy per user: a second start says so and ends, touching nothing.
   Guarded(diagnostics, "start-up: the single-copy test", [&] {
     if (platform_.process.AnotherCopyIsRunning()) {
-      dialogs.MessageBox("Pelkrin is already running!", kAppTitle, 0x1010);
+      dialogs.MessageBox("Pelkrin is already running!", kAppTitle, kStopSystemModal);
       platform_.process.Exit(0);
     }
   });
 
   // 3. The Allow/Block window holds the lists, so it exists before they load.
-  Guarded(diagnostics, "start-up: loading the Allow/Block window", [&] { app_.form3.Load(); });
+  Guarded(diagnostics, "start-up: loading the Allow/Block window",
+          [&] { owner_.LoadAllowBlockWindow(); });
 
   // 4. Missing general options take the state of their box in the Options window; the first
   //    look at a box loads that window, whose load handler applies the stored values.
-  Form2& options = app_.form2;
-  const struct {
-    const char* key;
-    CheckBox& box;
-  } general_options[] = {
-      {"play_sound", options.Check1},         {"animate_tray", options.Check6},
-      {"start_with_windows", options.Check2}, {"super_mode", options.Check3},
-      {"close_dlg", options.Check4},          {"clear_cookies", options.Check5},
-      {"keep_history", options.Check7},
-  };
-  for (const auto& option : general_options) {
+  for (const char* key : kGeneralOptionKeys) {
     Guarded(diagnostics, "start-up: the default of an option", [&] {
-      if (settings.ReadSetting(option.key).empty()) {
-        options.Load();
-        settings.WriteSetting(option.key, option.box.Value() == 1 ? "1" : "0");
-      }
+      if (settings.ReadSetting(key).empty())
+        settings.WriteSetting(key, owner_.GeneralOptionBox(key) == 1 ? "1" : "0");
     });
   }
 
@@ -198,29 +203,29 @@ void frmMain::OnLoad() {
   });
 
   // 6. The advanced switches are all on unless stored otherwise.
-  for (const char* key :
-       {"adv_max", "adv_min", "adv_title", "adv_busyicon", "adv_adware", "adv_flash"}) {
+  for (const char* key : kAdvancedSwitchKeys) {
     Guarded(diagnostics, "start-up: the default of an advanced switch", [&] {
       if (settings.ReadSetting(key).empty()) settings.WriteSetting(key, "1");
     });
   }
 
   // 7. The Options and Advanced options windows, hidden; the latter copies step 6's values.
-  Guarded(diagnostics, "start-up: loading the Options window", [&] { options.Load(); });
-  Guarded(diagnostics, "start-up: loading the Advanced options window", [&] { app_.form8.Load(); });
+  Guarded(diagnostics, "start-up: loading the Options window", [&] { owner_.LoadOptionsWindow(); });
+  Guarded(diagnostics, "start-up: loading the Advanced options window",
+          [&] { owner_.LoadAdvancedOptionsWindow(); });
 
   // 8. and 9. The home page check and the Block button installation, once each.
-  Guarded(diagnostics, "start-up: the home page check", [&] { app_.HomePageCheck(); });
+  Guarded(diagnostics, "start-up: the home page check", [&] { owner_.HomePageCheck(); });
   Guarded(diagnostics, "start-up: the Block button installation",
-          [&] { app_.InstallBlockButton(); });
+          [&] { owner_.InstallBlockButton(); });
 
   // 10. and 11. The since-installation counter, seeded into the History window.
   Guarded(diagnostics, "start-up: seeding history_count", [&] {
     if (settings.ReadSetting("history_count").empty()) settings.WriteSetting("history_count", "0");
   });
   Guarded(diagnostics, "start-up: loading the History window", [&] {
-    app_.form1.Load();
-    app_.form1.Label4.SetCaption(settings.ReadSetting("history_count"));
+    owner_.LoadHistoryWindow();
+    owner_.SetSinceInstallationCount(settings.ReadSetting("history_count"));
   });
 
   // 12. and 13. Pelking at start follows "super_mode".
@@ -240,13 +245,14 @@ void frmMain::OnLoad() {
   FileSystem& files = platform_.files;
   EventLoop& events = platform_.events;
   Guarded(diagnostics, "start-up: loading the domain list", [&] {
-    LoadListFile(files, events, app_.ProgramPath(kDomainListFile), app_.form3.List1);
+    LoadListFile(files, events, PathInFolder(program_folder_, kDomainListFile), lists_.domains);
   });
   Guarded(diagnostics, "start-up: loading the caption list", [&] {
-    LoadListFile(files, events, app_.ProgramPath(kCaptionListFile), app_.form3.List2);
+    LoadListFile(files, events, PathInFolder(program_folder_, kCaptionListFile), lists_.captions);
   });
-  Guarded(diagnostics, "start-up: loading the block list",
-          [&] { LoadListFile(files, events, app_.ProgramPath(kBlockListFile), app_.form3.List3); });
+  Guarded(diagnostics, "start-up: loading the block list", [&] {
+    LoadListFile(files, events, PathInFolder(program_folder_, kBlockListFile), lists_.blocks);
+  });
 
   // 16. and 17. The tip, then the icon into the notification area.
   Guarded(diagnostics, "start-up: the tray tip",
@@ -258,7 +264,7 @@ void frmMain::OnLoad() {
   Guarded(diagnostics, "start-up: hiding the main window", [&] { Hide(); });
 
   // 19. The Windows start-up entry follows its setting.
-  Guarded(diagnostics, "start-up: the start-up entry", [&] { app_.SyncStartupEntry(); });
+  Guarded(diagnostics, "start-up: the start-up entry", [&] { owner_.SyncStartupEntry(); });
 }
 
 void frmMain::OnUnload() {
@@ -266,14 +272,14 @@ void frmMain::OnUnload() {
   // the home page gets a last look.
   // A file that cannot be written is skipped inside the save; the others are still written.
   Diagnostics& diagnostics = platform_.diagnostics;
-  Guarded(diagnostics, "shutdown: saving the lists", [&] { app_.form3.SaveLists(); });
+  Guarded(diagnostics, "shutdown: saving the lists", [&] { owner_.SaveLists(); });
   Guarded(diagnostics, "shutdown: saving history_count",
-          [&] { app_.settings.WriteSetting("history_count", app_.form1.Label4.Caption()); });
+          [&] { settings_.WriteSetting("history_count", owner_.SinceInstallationCount()); });
   Guarded(diagnostics, "shutdown: closing the last hidden popup", [&] {
     const Hwnd popup = HandleFromText(TextHnd.Text());
     if (popup != kNoWindow) platform_.windows.Post(popup, kWmClose, 0, 0);
   });
-  Guarded(diagnostics, "shutdown: the home page check", [&] { app_.HomePageCheck(); });
+  Guarded(diagnostics, "shutdown: the home page check", [&] { owner_.HomePageCheck(); });
 }
 
 }  // namespace pelkrin

@@ -4,19 +4,56 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
+#include "lists/list_model.h"
+#include "platform/platform.h"
+#include "settings/settings_store.h"
+#include "tray/systray.h"
 #include "ui/controls.h"
 #include "ui/form.h"
 #include "ui/menu.h"
-#include "tray/systray.h"
+#include "ui/services.h"
+#include "ui/view_host.h"
 
 namespace pelkrin {
 
-class Pelkrin;
+// What the main window's start-up, shutdown and tray commands ask of the other windows and of
+// the routines that other parts of the program own. The main window reaches them only through
+// this; Pelkrin, which owns them all, answers.
+class MainWindowOwner {
+ public:
+  virtual ~MainWindowOwner() = default;
+
+  // Start-up, in the order it asks.
+  virtual void LoadAllowBlockWindow() = 0;
+  // The state of the Options window's box for a general option (a key of kGeneralOptionKeys);
+  // the first look loads that window, whose load handler applies the stored values.
+  virtual int GeneralOptionBox(std::string_view key) = 0;
+  virtual void LoadOptionsWindow() = 0;
+  virtual void LoadAdvancedOptionsWindow() = 0;
+  virtual void HomePageCheck() = 0;
+  virtual void InstallBlockButton() = 0;
+  virtual void LoadHistoryWindow() = 0;
+  // The History window's since-installation counter.
+  virtual void SetSinceInstallationCount(std::string count) = 0;
+  virtual std::string SinceInstallationCount() = 0;
+  virtual void SyncStartupEntry() = 0;
+
+  // Shutdown: the three lists to their files.
+  virtual void SaveLists() = 0;
+
+  // Tray commands.
+  virtual void ShowAllowBlockWindow() = 0;
+  virtual void EndProgram() = 0;
+};
 
 class frmMain : public Form {
  public:
-  explicit frmMain(Pelkrin& app);
+  // The menus act on `lists`, which are loaded from their files in `program_folder`.
+  frmMain(Platform& platform, ViewHost& views, SettingsStore& settings, Sounds& sounds,
+          AllowLists lists, std::string program_folder, MainWindowOwner& owner);
 
   // The four icons: normal, two animation frames, pelking off.
   Image Image1, Image2, Image3, Image4;
@@ -25,7 +62,8 @@ class frmMain : public Form {
   TextBox TextHnd, TextFlash, Text2, Text1;
   // The detector's candidate list.
   ListBox List2;
-  // Animation (200 ms), detector (600 ms), CTRL override (32 ms).
+  // Animation (200 ms), detector (600 ms), CTRL override (32 ms); the program gives them their
+  // ticks.
   Timer Timer1, Timer2, Timer3;
   cSysTray SysTray;
 
@@ -46,6 +84,8 @@ class frmMain : public Form {
 
   // Opens the tray menu at the mouse position.
   void ShowTrayMenu();
+  // Opens the pop-up menu of one of the three lists, with its remove item as the default.
+  void OpenListMenu(AllowList list);
   // Opens one of the list pop-up menus with its remove item as the default.
   void ShowListMenu(MenuItem& menu, const MenuItem& default_item);
 
@@ -60,7 +100,12 @@ class frmMain : public Form {
   void BuildMenus();
   void RunCommand(MenuItem* item);
 
-  Pelkrin& app_;
+  Platform& platform_;
+  SettingsStore& settings_;
+  Sounds& sounds_;
+  AllowLists lists_;
+  std::string program_folder_;
+  MainWindowOwner& owner_;
 };
 
 }  // namespace pelkrin

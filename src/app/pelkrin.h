@@ -1,8 +1,11 @@
 // The running program: the platform it runs on, the settings store, the shared services, and its
-// windows. Start() is start-up; everything after it is driven by timers and the tray icon.
+// windows. It constructs every part, hands each the few things it uses, and answers what the main
+// window asks of the others. Start() is start-up; everything after it is driven by timers and the
+// tray icon.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "app/main_form.h"
 #include "history/history_form.h"
@@ -12,14 +15,14 @@
 #include "settings/options_form.h"
 #include "settings/settings_store.h"
 #include "ui/services.h"
+#include "ui/view_host.h"
 
 namespace pelkrin {
 
-inline constexpr char kAppTitle[] = "Pelkrin";
-
-class Pelkrin {
+class Pelkrin : private MainWindowOwner {
  public:
-  explicit Pelkrin(Platform& platform);
+  // `views` gives the program's windows their real windows (none on the simulated desktop).
+  Pelkrin(Platform& platform, ViewHost& views);
   Pelkrin(const Pelkrin&) = delete;
   Pelkrin& operator=(const Pelkrin&) = delete;
 
@@ -27,31 +30,42 @@ class Pelkrin {
   void Start();
   // The orderly end: icon out of the notification area, the main window unloaded (which saves
   // the lists and the counter), then the process ends at once.
-  void EndProgram();
-
-  // The folder that holds the program file, a backslash, and the name.
-  std::string ProgramPath(const char* file_name) const { return program_folder + "\\" + file_name; }
+  void EndProgram() override;
 
   // Routines owned by other parts of the program that start-up and shutdown call.
-  void HomePageCheck();
-  void InstallBlockButton();
-  void SyncStartupEntry();
+  void HomePageCheck() override;
+  void InstallBlockButton() override;
+  void SyncStartupEntry() override;
   // One detector pass; one step of the CTRL override; one step of the tray animation.
   void Survey();
   void CtrlOverride();
   void AnimateTray();
 
   Platform& platform;
+  ViewHost& views;
   std::string program_folder;
   SettingsStore settings;
   Sounds sounds;
   DragState drag;
+  FormServices form_services{views, platform.windows, sounds, drag};
 
+  Form3 form3;  // Allow/Block; before the main window, whose menus act on its lists
   frmMain main;
-  Form3 form3;  // Allow/Block
   Form2 form2;  // Options
   Form8 form8;  // Advanced options
   Form1 form1;  // History
+
+ private:
+  // MainWindowOwner: the other windows as start-up, shutdown and the tray menu use them.
+  void LoadAllowBlockWindow() override;
+  int GeneralOptionBox(std::string_view key) override;
+  void LoadOptionsWindow() override;
+  void LoadAdvancedOptionsWindow() override;
+  void LoadHistoryWindow() override;
+  void SetSinceInstallationCount(std::string count) override;
+  std::string SinceInstallationCount() override;
+  void SaveLists() override;
+  void ShowAllowBlockWindow() override;
 };
 
 }  // namespace pelkrin

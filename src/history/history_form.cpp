@@ -1,11 +1,9 @@
 #include "history/history_form.h"
 
-#include "app/pelkrin.h"
-
 namespace pelkrin {
 
-Form1::Form1(Pelkrin& app)
-    : Form(app.platform, "Form1", "Pelkrin - History", {0, 0, 320, 300}),
+Form1::Form1(const FormServices& services, EventLoop& events, SettingsStore& settings)
+    : Form(services.views, "Form1", "Pelkrin - History", {0, 0, 320, 300}),
       Label9(*this, "Label9", {15, 35, 220, 16}),
       Label8(*this, "Label8", {15, 55, 220, 16}),
       Label10(*this, "Label10", {239, 55, 60, 16}, "0"),
@@ -15,7 +13,10 @@ Form1::Form1(Pelkrin& app)
       Label1(*this, "Label1", {240, 56, 60, 16}, "0"),
       Label4(*this, "Label4", {240, 36, 60, 16}, "0"),
       List1(*this, "List1", {16, 80, 288, 170}),
-      app_(app) {
+      windows_(services.windows),
+      sounds_(services.sounds),
+      events_(events),
+      settings_(settings) {
   Label2.SetCopy(Label9);
   Label3.SetCopy(Label8);
   Label1.SetCopy(Label10);
@@ -26,11 +27,11 @@ Form1::Form1(Pelkrin& app)
 }
 
 void Form1::OnLoad() {
-  MakeTopmost(*this);
-  app_.sounds.PlayBarbleSound();
-  Label2.SetCaption("pelked popups since installation  [" +
-                    app_.settings.ReadSetting("install_date") + "]");
-  Label3.SetCaption("pelked popups since startup  [" + platform_.events.ShortDate() + "]");
+  MakeTopmost(windows_, *this);
+  sounds_.PlayBarbleSound();
+  Label2.SetCaption("pelked popups since installation  [" + settings_.ReadSetting("install_date") +
+                    "]");
+  Label3.SetCaption("pelked popups since startup  [" + events_.ShortDate() + "]");
 }
 
 }  // namespace pelkrin

@@ -2,16 +2,17 @@
 // the store; only the since-installation counter outlives the run (setting "history_count").
 #pragma once
 
+#include "platform/platform.h"
+#include "settings/settings_store.h"
 #include "ui/controls.h"
 #include "ui/form.h"
+#include "ui/services.h"
 
 namespace pelkrin {
 
-class Pelkrin;
-
 class Form1 : public Form {
  public:
-  explicit Form1(Pelkrin& app);
+  Form1(const FormServices& services, EventLoop& events, SettingsStore& settings);
 
   // Copy labels come first so that they lie behind the labels they repeat.
   Label Label9, Label8, Label10, Label7;
@@ -25,7 +26,10 @@ class Form1 : public Form {
   void OnLoad() override;
 
  private:
-  Pelkrin& app_;
+  WindowManager& windows_;
+  Sounds& sounds_;
+  EventLoop& events_;
+  SettingsStore& settings_;
 };
 
 }  // namespace pelkrin

@@ -1,8 +1,7 @@
 #include "lists/allow_block_form.h"
 
-#include "app/pelkrin.h"
-#include "lists/list_model.h"
 #include "ui/chrome.h"
+#include "ui/text.h"
 
 namespace pelkrin {
 namespace {
@@ -16,8 +15,10 @@ constexpr int kEnterKey = 13;
 
 }  // namespace
 
-Form3::Form3(Pelkrin& app)
-    : Form(app.platform, "Form3", "Pelkrin - Allow / Block", {0, 0, kWidth, kHeight}),
+Form3::Form3(const FormServices& services, Dialogs& dialogs, FileSystem& files,
+             Diagnostics& diagnostics, std::string program_folder,
+             std::function<void(AllowList)> open_list_menu)
+    : Form(services.views, "Form3", "Pelkrin - Allow / Block", {0, 0, kWidth, kHeight}),
       RainButton1(*this, "RainButton1", {}, "", ControlKind::kTitleStrip),
       Label5(*this, "Label5", {}),
       Label6(*this, "Label6", {}),
@@ -41,10 +42,16 @@ Form3::Form3(Pelkrin& app)
       Text2(*this, "Text2", {kMargin, 258, 256, 22}, kCaptionPlaceholder),
       RainButton2(*this, "RainButton2", {kMargin + 262, 258, 30, 22}, "+"),
       RainButton4(*this, "RainButton4", {kWidth - kMargin - 80, 286, 80, 24}, "&Help"),
-      app_(app) {
+      windows_(services.windows),
+      sounds_(services.sounds),
+      dialogs_(dialogs),
+      files_(files),
+      diagnostics_(diagnostics),
+      program_folder_(std::move(program_folder)),
+      open_list_menu_(std::move(open_list_menu)) {
   back_color = kSkinBack;
-  SetUpChrome(*this, RainButton1, Label5, &Label6, Caption(), app.drag, "Close allow / block list.",
-              [this] { Close(); });
+  SetUpChrome(*this, RainButton1, Label5, &Label6, Caption(), services.drag,
+              "Close allow / block list.", [this] { Close(); });
 
   List1.tool_tip = "Double-Click the domain name that you would like to remove.";
   List2.tool_tip = "Double-Click a caption for a list of options.";
@@ -104,16 +111,16 @@ Form3::Form3(Pelkrin& app)
     AddCaption();
   };
 
-  List1.on_dbl_click = [this] { ListDoubleClicked(List1); };
-  List2.on_dbl_click = [this] { ListDoubleClicked(List2); };
-  List3.on_dbl_click = [this] { ListDoubleClicked(List3); };
+  List1.on_dbl_click = [this] { ListDoubleClicked(AllowList::kDomain); };
+  List2.on_dbl_click = [this] { ListDoubleClicked(AllowList::kCaption); };
+  List3.on_dbl_click = [this] { ListDoubleClicked(AllowList::kBlock); };
   RainButton4.on_click = [this] { ShowHelp(); };
 }
 
-void Form3::OnLoad() { MakeTopmost(*this); }
+void Form3::OnLoad() { MakeTopmost(windows_, *this); }
 
 void Form3::SelectView(View view) {
-  app_.sounds.PlayClickSound();
+  sounds_.PlayClickSound();
   const bool domain = view == View::kDomain;
   const bool caption = view == View::kCaption;
   const bool block = view == View::kBlock;
@@ -146,15 +153,14 @@ void Form3::SelectView(View view) {
 }
 
 void Form3::AddDomain() {
-  app_.sounds.PlayClickSound();
-  Dialogs& dialogs = platform_.dialogs;
+  sounds_.PlayClickSound();
   if (Text1.Text().empty() || Text1.Text() == kDomainPlaceholder) {
-    dialogs.MessageBox("Type a domain name first!", kListBoxTitle, 0x1030);
+    dialogs_.MessageBox("Type a domain name first!", kListBoxTitle, kExclamationSystemModal);
     return;
   }
   std::string entry = NormaliseListEntry(Text1.Text());
   if (entry.find(' ') != std::string::npos) {
-    dialogs.MessageBox("Do not use spaces in domain name.", kListBoxTitle, 0x1010);
+    dialogs_.MessageBox("Do not use spaces in domain name.", kListBoxTitle, kStopSystemModal);
     return;
   }
   List1.AddItem(std::move(entry));
@@ -162,26 +168,19 @@ void Form3::AddDomain() {
 }
 
 void Form3::AddCaption() {
-  app_.sounds.PlayClickSound();
+  sounds_.PlayClickSound();
   if (Text2.Text().empty() || Text2.Text() == kCaptionPlaceholder) {
-    platform_.dialogs.MessageBox("Type a caption first!", kListBoxTitle, 0x1030);
+    dialogs_.MessageBox("Type a caption first!", kListBoxTitle, kExclamationSystemModal);
     return;
   }
   List2.AddItem(NormaliseListEntry(Text2.Text()));
   Text2.SetText("");
 }
 
-void Form3::ListDoubleClicked(ListBox& list) {
-  app_.sounds.PlayMenuSound();
-  if (!Visible() || list.ListCount() == 0) return;
-  frmMain& main = app_.main;
-  if (&list == &List1) {
-    main.ShowListMenu(main.List2Pop, *main.RemoveDomain);
-  } else if (&list == &List2) {
-    main.ShowListMenu(main.List1Pop, *main.RemoveCaption);
-  } else {
-    main.ShowListMenu(main.List3Pop, *main.RemoveBlackListEntry);
-  }
+void Form3::ListDoubleClicked(AllowList list) {
+  sounds_.PlayMenuSound();
+  if (!Visible() || Lists().Of(list).ListCount() == 0) return;
+  open_list_menu_(list);
 }
 
 std::string Form3::HelpText() {
@@ -207,25 +206,24 @@ std::string Form3::HelpText() {
 }
 
 void Form3::ShowHelp() {
-  app_.sounds.PlayClickSound();
-  platform_.dialogs.MessageBox(HelpText(), kListBoxTitle, 0x1040);
+  sounds_.PlayClickSound();
+  dialogs_.MessageBox(HelpText(), kListBoxTitle, kInformationSystemModal);
 }
 
 void Form3::SaveLists() {
-  FileSystem& files = platform_.files;
   const struct {
     const char* file_name;
     const ListBox& list;
   } lists[] = {{kDomainListFile, List1}, {kCaptionListFile, List2}, {kBlockListFile, List3}};
   for (const auto& [file_name, list] : lists) {
     // A list that cannot be written is skipped without a word; the others are still saved.
-    const std::string path = app_.ProgramPath(file_name);
-    if (!SaveListFile(files, path, list)) platform_.diagnostics.Trace("could not save " + path);
+    const std::string path = PathInFolder(program_folder_, file_name);
+    if (!SaveListFile(files_, path, list)) diagnostics_.Trace("could not save " + path);
   }
 }
 
 void Form3::Close() {
-  app_.sounds.PlayClickSound();
+  sounds_.PlayClickSound();
   SaveLists();
   Hide();
 }

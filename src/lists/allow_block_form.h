@@ -3,21 +3,26 @@
 // is closed. It exists, hidden, from start-up on, because its list boxes hold the lists.
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include "lists/list_model.h"
+#include "platform/platform.h"
 #include "ui/controls.h"
 #include "ui/form.h"
+#include "ui/services.h"
 
 namespace pelkrin {
-
-class Pelkrin;
 
 inline constexpr char kDomainPlaceholder[] = "Type domain name here.";
 inline constexpr char kCaptionPlaceholder[] = "Type caption here.";
 
 class Form3 : public Form {
  public:
-  explicit Form3(Pelkrin& app);
+  // `open_list_menu` opens the pop-up menu of a list (the main window keeps the menus); the
+  // lists are saved to their files in `program_folder`.
+  Form3(const FormServices& services, Dialogs& dialogs, FileSystem& files, Diagnostics& diagnostics,
+        std::string program_folder, std::function<void(AllowList)> open_list_menu);
 
   // Declaration order is drawing order: the strip first, the labels over it, copies behind.
   RainButton RainButton1;  // title strip
@@ -39,7 +44,11 @@ class Form3 : public Form {
   RainButton RainButton2;  // "+" for Text2
   RainButton RainButton4;  // "&Help"
 
-  enum class View { kDomain, kCaption, kBlock };
+  // The three lists in the list boxes, for the rest of the program.
+  AllowLists Lists() { return {List1, List2, List3}; }
+
+  // Each view shows one list.
+  using View = AllowList;
   void SelectView(View view);
 
   void AddDomain();
@@ -58,9 +67,15 @@ class Form3 : public Form {
   void OnLoad() override;
 
  private:
-  void ListDoubleClicked(ListBox& list);
+  void ListDoubleClicked(AllowList list);
 
-  Pelkrin& app_;
+  WindowManager& windows_;
+  Sounds& sounds_;
+  Dialogs& dialogs_;
+  FileSystem& files_;
+  Diagnostics& diagnostics_;
+  std::string program_folder_;
+  std::function<void(AllowList)> open_list_menu_;
 };
 
 }  // namespace pelkrin

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "settings/settings_store.h"
+#include "ui/text.h"
 
 namespace pelkrin {
 namespace {
@@ -92,7 +92,8 @@ void RemoveSelected(ListBox& list) {
 }
 
 void ClearWithConfirmation(Dialogs& dialogs, ListBox& list) {
-  if (dialogs.MessageBox(kClearListQuestion, kListBoxTitle, 0x1024) == kIdYes) list.Clear();
+  if (dialogs.MessageBox(kClearListQuestion, kListBoxTitle, kQuestionYesNoSystemModal) == kIdYes)
+    list.Clear();
 }
 
 bool IsDomainAllowed(const ListBox& domains, std::string_view address) {

@@ -1,6 +1,7 @@
 // The three allow/block lists as data: their files next to the program, loading and saving,
 // the list operations, and the two queries of the detector. The entries live in the list boxes
-// of the Allow/Block window, so every reader and writer sees the same sequences.
+// of the Allow/Block window, so every reader and writer sees the same sequences; the rest of
+// the program reaches them through AllowLists, without the window around them.
 #pragma once
 
 #include <string>
@@ -18,6 +19,27 @@ inline constexpr char kBlockListFile[] = "popblk.sys";
 inline constexpr char kListBoxTitle[] = "Pelkrin Allow List";
 inline constexpr char kClearListQuestion[] =
     "Once the list has been cleared you will not be able to recover it!  Are you sure?";
+
+enum class AllowList { kDomain, kCaption, kBlock };
+
+// The three lists: the list boxes the Allow/Block window keeps for the whole run.
+struct AllowLists {
+  ListBox& domains;   // allowed domains, kDomainListFile
+  ListBox& captions;  // allowed captions, kCaptionListFile
+  ListBox& blocks;    // blocked captions, kBlockListFile
+
+  ListBox& Of(AllowList list) const {
+    switch (list) {
+      case AllowList::kDomain:
+        return domains;
+      case AllowList::kCaption:
+        return captions;
+      case AllowList::kBlock:
+        break;
+    }
+    return blocks;
+  }
+};
 
 // Splits a list file into entries: one per line, whether the line ends in CR LF, LF or CR; the
 // last line counts without an ending too. NUL bytes are dropped (a window text cannot hold

@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -175,8 +174,9 @@ using MessageHandler = std::function<void(std::uint32_t, WParam, LParam)>;
 class NotifyArea {
  public:
   virtual ~NotifyArea() = default;
-  // Creates the tray control's own (never shown) message window.
-  virtual Hwnd CreateIconWindow() = 0;
+  // Creates the tray control's own (never shown) message window, of the window class the tray
+  // control names, so that other programs can find it by that class.
+  virtual Hwnd CreateIconWindow(const std::string& window_class) = 0;
   virtual void DestroyIconWindow(Hwnd window) = 0;
   // Puts a handler in front of the window's procedure (the replacement window procedure);
   // with an empty handler, puts the previous procedure back.
@@ -192,6 +192,13 @@ inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
+
+// The message-box styles the program uses: an icon, the buttons, and system-modal (0x1000).
+inline constexpr unsigned kStopSystemModal = 0x1010;                    // errors, "already running"
+inline constexpr unsigned kQuestionYesNoSystemModal = 0x1024;           // confirmations
+inline constexpr unsigned kQuestionYesNoDefaultNoSystemModal = 0x1124;  // the same, No as default
+inline constexpr unsigned kExclamationSystemModal = 0x1030;             // refused input
+inline constexpr unsigned kInformationSystemModal = 0x1040;             // notices
 
 struct FileDialogRequest {
   std::string initial_folder;
@@ -297,29 +304,6 @@ class Diagnostics {
   virtual void Note(const std::string& line) = 0;
 };
 
-// ---------------------------------------------------------------------------------------------
-// The program's own windows: each form gets a view from the host; a host without views
-// (the simulated desktop) returns nullptr and the forms run on their own.
-class Form;
-class MenuItem;
-
-class FormView {
- public:
-  virtual ~FormView() = default;
-  virtual Hwnd Handle() const = 0;
-};
-
-class ViewHost {
- public:
-  virtual ~ViewHost() = default;
-  virtual std::unique_ptr<FormView> CreateView(Form& form) = 0;
-  // Shows a pop-up menu at the mouse position with `default_item` in bold and returns the
-  // item the user chose (nullptr when the menu was dismissed). Opening a submenu calls
-  // `on_submenu_open` with that submenu.
-  virtual MenuItem* PopupMenu(MenuItem& menu, const MenuItem* default_item,
-                              const std::function<void(MenuItem&)>& on_submenu_open) = 0;
-};
-
 // Everything at once, as the program receives it.
 struct Platform {
   WindowManager& windows;
@@ -332,7 +316,6 @@ struct Platform {
   EventLoop& events;
   FileSystem& files;
   Process& process;
-  ViewHost& views;
   Diagnostics& diagnostics;
 };
 

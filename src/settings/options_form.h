@@ -2,16 +2,23 @@
 // the whole run, and their design states are the defaults start-up writes for missing settings.
 #pragma once
 
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+#include "settings/option_keys.h"
+#include "settings/settings_store.h"
 #include "ui/controls.h"
 #include "ui/form.h"
+#include "ui/services.h"
 
 namespace pelkrin {
 
-class Pelkrin;
-
 class Form2 : public Form {
  public:
-  explicit Form2(Pelkrin& app);
+  // The default sound file lies in `program_folder`.
+  Form2(const FormServices& services, SettingsStore& settings, std::string program_folder);
 
   CheckBox Check1;  // "Play a sound file" (play_sound)
   CheckBox Check6;  // "Animate the system tray icon" (animate_tray)
@@ -24,12 +31,20 @@ class Form2 : public Form {
 
   // Sets the seven boxes from the stored settings; a value that is no number leaves its box.
   void SetBoxesFromSettings();
+  // The state of the box of a general option, by its key (one of kGeneralOptionKeys).
+  int OptionValue(std::string_view key);
 
  protected:
   void OnLoad() override;
 
  private:
-  Pelkrin& app_;
+  // The boxes in the order of kGeneralOptionKeys.
+  std::array<CheckBox*, kGeneralOptionKeys.size()> Boxes();
+
+  WindowManager& windows_;
+  Sounds& sounds_;
+  SettingsStore& settings_;
+  std::string program_folder_;
 };
 
 }  // namespace pelkrin

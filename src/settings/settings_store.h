@@ -30,7 +30,4 @@ class SettingsStore {
   std::string path_;
 };
 
-std::string ToLowerAscii(std::string_view text);
-std::string ToUpperAscii(std::string_view text);
-
 }  // namespace pelkrin

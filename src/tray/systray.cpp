@@ -25,7 +25,7 @@ void FillTip(char (&field)[64], const std::string& tip) {
 }  // namespace
 
 cSysTray::cSysTray(NotifyArea& notify) : notify_(notify) {
-  window_ = notify_.CreateIconWindow();
+  window_ = notify_.CreateIconWindow(kTrayWindowClass);
   taskbar_created_ = notify_.TaskbarCreatedMessage();
 }
 
@@ -67,7 +67,7 @@ void cSysTray::AddIcon() {
     FillTip(record.tip, tip_);
     record.flags |= kNifTip;
   }
-  record.callback_message = kTrayCallback;
+  record.callback_message = kTrayCallbackMessage;
   record.flags |= kNifMessage;
   // A busy shell sometimes refuses the first add (the taskbar is still starting at logon):
   // try once more; after that the taskbar's "created" broadcast brings the icon back.
@@ -96,7 +96,7 @@ void cSysTray::SetTrayTip(std::string tip) {
 }
 
 void cSysTray::OnMessage(std::uint32_t message, WParam wparam, LParam lparam) {
-  if (message == kTrayCallback) {
+  if (message == kTrayCallbackMessage) {
     Dispatch(lparam, wparam);
   } else if (message == taskbar_created_ && taskbar_created_ != 0 && added_) {
     // Explorer restarted: the new taskbar knows nothing of our icon.

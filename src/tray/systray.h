@@ -10,7 +10,10 @@
 
 namespace pelkrin {
 
-inline constexpr std::uint32_t kTrayCallback = 0x465;
+// The class of the tray control's own window, as other programs find it.
+inline constexpr char kTrayWindowClass[] = "PelkrinTrayIcon";
+// The message the shell sends to that window for the mouse over the icon.
+inline constexpr std::uint32_t kTrayCallbackMessage = 0x465;
 inline constexpr std::size_t kTrayTipMaxChars = 63;
 
 class cSysTray {

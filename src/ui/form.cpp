@@ -4,8 +4,8 @@
 
 namespace pelkrin {
 
-Form::Form(Platform& platform, std::string name, std::string caption, Bounds bounds)
-    : bounds(bounds), platform_(platform), name_(std::move(name)), caption_(std::move(caption)) {}
+Form::Form(ViewHost& views, std::string name, std::string caption, Bounds bounds)
+    : bounds(bounds), views_(views), name_(std::move(name)), caption_(std::move(caption)) {}
 
 Form::~Form() { view_.reset(); }
 
@@ -16,7 +16,7 @@ void Form::Unregister(Control* control) {
 void Form::Load() {
   if (loaded_ || loading_) return;
   loading_ = true;
-  view_ = platform_.views.CreateView(*this);
+  view_ = views_.CreateView(*this);
   loaded_ = true;
   loading_ = false;
   OnLoad();

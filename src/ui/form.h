@@ -10,8 +10,14 @@
 
 #include "platform/platform.h"
 #include "ui/controls.h"
+#include "ui/view_host.h"
 
 namespace pelkrin {
+
+// The program's title: the main window's caption and the title of its message boxes.
+inline constexpr char kAppTitle[] = "Pelkrin";
+// The window class of every skinned window, as other programs find them.
+inline constexpr char kFormWindowClass[] = "PelkrinForm";
 
 class FormSink {
  public:
@@ -24,7 +30,7 @@ class FormSink {
 
 class Form {
  public:
-  Form(Platform& platform, std::string name, std::string caption, Bounds bounds);
+  Form(ViewHost& views, std::string name, std::string caption, Bounds bounds);
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
   virtual ~Form();
@@ -63,11 +69,10 @@ class Form {
 
   const std::vector<Control*>& Controls() const { return controls_; }
   void SetSink(FormSink* sink) { sink_ = sink; }
-  Platform& GetPlatform() const { return platform_; }
 
   // Design values, read by the view.
   Bounds bounds;
-  std::string window_class = "PelkrinForm";
+  std::string window_class = kFormWindowClass;
   Rgb back_color = 0xE8E4DC;
   bool skinned = true;   // borderless, topmost, with a painted background
 
@@ -75,7 +80,8 @@ class Form {
   virtual void OnLoad() {}
   virtual void OnUnload() {}
 
-  Platform& platform_;
+  // Gives the form its real window; shows the pop-up menus of the main window.
+  ViewHost& views_;
 
  private:
   friend class Control;

@@ -5,11 +5,14 @@
 
 #include "ui/controls.h"
 #include "ui/form.h"
+#include "ui/text.h"
 
 namespace pelkrin {
 
 Sounds::Sounds(Sound& sound, std::string program_folder)
     : sound_(sound), folder_(std::move(program_folder)) {}
+
+void Sounds::Play(const char* file_name) { PlayFile(PathInFolder(folder_, file_name)); }
 
 void Sounds::PlayFile(const std::string& path) {
   if (sound_.WaveOutDeviceCount() == 0) return;
@@ -32,7 +35,7 @@ void Wait(EventLoop& events, double seconds) {
   }
 }
 
-void MakeTopmost(Form& form) { form.GetPlatform().windows.MakeTopmost(form.Handle()); }
+void MakeTopmost(WindowManager& windows, const Form& form) { windows.MakeTopmost(form.Handle()); }
 
 bool DragState::MouseMove(int button, float x, float y, float window_left_twips,
                           float window_top_twips, int* new_left_px, int* new_top_px) {

@@ -5,26 +5,31 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "ui/view_host.h"
 
 namespace pelkrin {
 
 class Form;
 
+// The pelk sound next to the program; also the Options window's sound file until the user
+// picks another.
+inline constexpr char kPopSoundFile[] = "pop.wav";
+
 class Sounds {
  public:
   Sounds(Sound& sound, std::string program_folder);
 
-  void PlayClickSound() { Play("\\click.sys"); }
-  void PlayBarbleSound() { Play("\\barble.sys"); }
-  void PlayMenuSound() { Play("\\menu.sys"); }
-  void PlayPopSound() { Play("\\pop.wav"); }
+  void PlayClickSound() { Play("click.sys"); }
+  void PlayBarbleSound() { Play("barble.sys"); }
+  void PlayMenuSound() { Play("menu.sys"); }
+  void PlayPopSound() { Play(kPopSoundFile); }
 
   // Plays any wave file the same way: nothing without a wave output device, never the
   // default beep for a missing file, never an error.
   void PlayFile(const std::string& path);
 
  private:
-  void Play(const char* file_name) { PlayFile(folder_ + file_name); }
+  void Play(const char* file_name);
 
   Sound& sound_;
   std::string folder_;
@@ -35,7 +40,7 @@ class Sounds {
 void Wait(EventLoop& events, double seconds);
 
 // Puts the window above every window that is not topmost, and keeps it there.
-void MakeTopmost(Form& form);
+void MakeTopmost(WindowManager& windows, const Form& form);
 
 // Dragging a window by its drag handle. One drag state is shared by every window.
 class DragState {
@@ -55,5 +60,15 @@ class DragState {
 
 // Moves `form` as its drag handle's mouse-move event asks (see DragState).
 void DragFormMouseMove(DragState& drag, Form& form, int button, int x, int y);
+
+// What every skinned window uses of the program around it: the host that gives it a real
+// window, the window manager that keeps it on top, the interface sounds, and the drag state all
+// windows share. The program owns them and hands the same set to each window.
+struct FormServices {
+  ViewHost& views;
+  WindowManager& windows;
+  Sounds& sounds;
+  DragState& drag;
+};
 
 }  // namespace pelkrin

@@ -5,12 +5,14 @@
 
 #include "app/command_ids.h"
 #include "harness.h"
+#include "ui/form.h"
+#include "ui/win32/rain_button.h"
 
 namespace pelkrin::e2e {
 namespace {
 
-constexpr char kFormClass[] = "PelkrinForm";
-constexpr char kButtonClass[] = "PelkrinRainButton";
+constexpr const char* kFormClass = kFormWindowClass;
+constexpr const char* kButtonClass = win32::kRainButtonClassName;
 constexpr char kTitle[] = "Pelkrin - Allow / Block";
 
 struct ChildSearch {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/handle_text.h"
+#include "tray/systray.h"
 
 namespace pelkrin::win32 {
 namespace {
@@ -69,7 +70,7 @@ TEST(Win32HandleWidthTest, MessageParametersKeepTheirFullWidth) {
   Win32NotifyArea tray;
   Win32WindowManager windows;
   Win32EventLoop events;
-  const Hwnd window = tray.CreateIconWindow();
+  const Hwnd window = tray.CreateIconWindow(kTrayWindowClass);
   ASSERT_NE(window, kNoWindow);
   constexpr std::uint32_t kProbe = WM_APP + 17;
   std::vector<std::pair<WParam, LParam>> seen;

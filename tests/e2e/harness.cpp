@@ -7,6 +7,7 @@
 
 #include "app/command_ids.h"
 #include "e2e_paths.h"
+#include "tray/systray.h"
 
 namespace pelkrin::e2e {
 namespace {

@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/command_ids.h"
 #include "platform/win32/callback_guard.h"
+#include "tray/systray.h"
 
 namespace pelkrin::win32 {
 namespace {
@@ -310,7 +310,7 @@ TEST(Win32WindowsTest, EnumerationAndLookupSeeANewWindow) {
 TEST(Win32NotifyAreaTest, IconWindowIsFoundAndItsHandlerSeesEveryMessage) {
   Win32NotifyArea tray;
   Win32EventLoop events;
-  const Hwnd window = tray.CreateIconWindow();
+  const Hwnd window = tray.CreateIconWindow(kTrayWindowClass);
   ASSERT_NE(window, kNoWindow);
   // Other programs find it by its class (a running pelkrin.exe may have one too).
   bool found = false;

@@ -4,6 +4,7 @@
 
 #include "app/command_ids.h"
 #include "harness.h"
+#include "tray/systray.h"
 
 namespace pelkrin::e2e {
 namespace {

@@ -137,10 +137,10 @@ TEST_F(AllowBlockTest, DoubleClickOpensTheListsMenuWithRemoveAsDefault) {
   w().List1.AddItem("a.com");
   w().List1.AddItem("b.com");
   w().List1.UserSelect(1);
-  p.desktop.views.ChooseNext("RemoveDomain");
+  p.views.ChooseNext("RemoveDomain");
   w().List1.DblClick();
   EXPECT_EQ(w().List1.Items(), Entries{"a.com"});
-  const auto& shown = p.desktop.views.MenusShown().back();
+  const auto& shown = p.views.MenusShown().back();
   EXPECT_EQ(shown.menu, &p->main.List2Pop);
   EXPECT_EQ(shown.default_item, p->main.RemoveDomain);
   EXPECT_EQ(Sounds().back(), "menu.sys");
@@ -148,26 +148,26 @@ TEST_F(AllowBlockTest, DoubleClickOpensTheListsMenuWithRemoveAsDefault) {
   w().List2.AddItem("results");
   w().List2.UserSelect(0);
   w().List2.DblClick();  // dismissed: nothing happens
-  EXPECT_EQ(p.desktop.views.MenusShown().back().menu, &p->main.List1Pop);
-  EXPECT_EQ(p.desktop.views.MenusShown().back().default_item, p->main.RemoveCaption);
+  EXPECT_EQ(p.views.MenusShown().back().menu, &p->main.List1Pop);
+  EXPECT_EQ(p.views.MenusShown().back().default_item, p->main.RemoveCaption);
   EXPECT_EQ(w().List2.ListCount(), 1);
 
   w().List3.AddItem("Popup - Microsoft Internet Explorer");
-  p.desktop.views.ChooseNext("ClearBlackList");
+  p.views.ChooseNext("ClearBlackList");
   p.desktop.dialogs.AnswerNext(kIdYes);
   w().List3.DblClick();
-  EXPECT_EQ(p.desktop.views.MenusShown().back().default_item, p->main.RemoveBlackListEntry);
+  EXPECT_EQ(p.views.MenusShown().back().default_item, p->main.RemoveBlackListEntry);
   EXPECT_EQ(w().List3.ListCount(), 0);
 }
 
 TEST_F(AllowBlockTest, NoMenuForAnEmptyListOrAHiddenWindow) {
-  const std::size_t menus = p.desktop.views.MenusShown().size();
+  const std::size_t menus = p.views.MenusShown().size();
   w().List1.DblClick();
   EXPECT_EQ(Sounds().back(), "menu.sys");
   w().List2.AddItem("x");
   w().Hide();
   w().List2.DblClick();
-  EXPECT_EQ(p.desktop.views.MenusShown().size(), menus);
+  EXPECT_EQ(p.views.MenusShown().size(), menus);
 }
 
 TEST_F(AllowBlockTest, TheTwoClearCommandsClearDifferentLists) {

@@ -4,6 +4,7 @@
 
 #include "platform/sim/sim_desktop.h"
 #include "ui/form.h"
+#include "ui/sim/sim_view_host.h"
 
 namespace pelkrin {
 namespace {
@@ -13,16 +14,16 @@ constexpr char kPath[] = "C:\\Pelkrin\\alwdom.sys";
 
 class ListForm : public Form {
  public:
-  explicit ListForm(Platform& platform)
-      : Form(platform, "F", "F", {}), list(*this, "List1", {}), other(*this, "List2", {}) {}
+  explicit ListForm(ViewHost& views)
+      : Form(views, "F", "F", {}), list(*this, "List1", {}), other(*this, "List2", {}) {}
   ListBox list;
   ListBox other;
 };
 
 struct ListTest : ::testing::Test {
   sim::SimDesktop desktop;
-  Platform platform = desktop.platform();
-  ListForm form{platform};
+  sim::SimViewHost views;
+  ListForm form{views};
   ListBox& list = form.list;
 
   void Fill(const Entries& entries) {

@@ -8,6 +8,7 @@
 #include "ui/controls.h"
 #include "ui/form.h"
 #include "ui/guarded.h"
+#include "ui/sim/sim_view_host.h"
 
 namespace pelkrin {
 namespace {
@@ -76,13 +77,12 @@ TEST(Wait, ANonPositiveOrAbsurdWaitStillReturns) {
 
 class DragForm : public Form {
  public:
-  explicit DragForm(Platform& platform) : Form(platform, "F", "F", {100, 200, 50, 40}) {}
+  explicit DragForm(ViewHost& views) : Form(views, "F", "F", {100, 200, 50, 40}) {}
 };
 
 TEST(Drag, TheWindowFollowsTheLeftButtonOnly) {
-  sim::SimDesktop desktop;
-  Platform platform = desktop.platform();
-  DragForm form(platform);
+  sim::SimViewHost views;
+  DragForm form(views);
   DragState drag;
   drag.MouseDown();
   DragFormMouseMove(drag, form, kLeftButton, 300, 150);  // first move: takes the grab point

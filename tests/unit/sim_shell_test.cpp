@@ -8,6 +8,8 @@
 
 #include "app/command_ids.h"
 #include "platform/sim/sim_desktop.h"
+#include "tray/systray.h"
+#include "ui/sim/sim_view_host.h"
 
 namespace pelkrin::sim {
 namespace {
@@ -26,8 +28,8 @@ NotifyIconRecord Record(Hwnd window, std::uint32_t flags, std::uint32_t icon, co
 TEST(SimNotifyAreaTest, TrayKeepsIconsLikeTheShell) {
   SimDesktop desktop;
   SimNotifyArea& tray = desktop.notify;
-  const Hwnd window = tray.CreateIconWindow();
   const std::string tray_class = kTrayWindowClass;
+  const Hwnd window = tray.CreateIconWindow(tray_class);
   EXPECT_EQ(desktop.windows.FindTopLevel(&tray_class, nullptr), window);  // others can find it
   EXPECT_FALSE(desktop.windows.IsVisible(window));
 
@@ -56,7 +58,7 @@ TEST(SimNotifyAreaTest, TrayKeepsIconsLikeTheShell) {
 TEST(SimNotifyAreaTest, HandlerSeesEveryMessageAndTheTaskbarRestart) {
   SimDesktop desktop;
   SimNotifyArea& tray = desktop.notify;
-  const Hwnd window = tray.CreateIconWindow();
+  const Hwnd window = tray.CreateIconWindow(kTrayWindowClass);
   std::vector<std::uint32_t> messages;
   tray.SetMessageHandler(window, [&](std::uint32_t message, WParam, LParam) {
     messages.push_back(message);
@@ -74,7 +76,7 @@ TEST(SimNotifyAreaTest, HandlerSeesEveryMessageAndTheTaskbarRestart) {
   EXPECT_FALSE(tray.Deliver(window, kTrayCallbackMessage, 1, 0x205));
   EXPECT_FALSE(desktop.windows.IsWindow(window));
 
-  const Hwnd other = tray.CreateIconWindow();
+  const Hwnd other = tray.CreateIconWindow(kTrayWindowClass);
   tray.SetMessageHandler(other, [](std::uint32_t, WParam, LParam) {});
   tray.SetMessageHandler(other, {});  // the previous procedure is back
   EXPECT_FALSE(tray.Deliver(other, 1, 0, 0));
@@ -116,7 +118,7 @@ TEST(SimDialogsTest, TimersRunWhileABoxIsOpen) {
 }
 
 TEST(SimViewHostTest, MenuChoiceOpensTheSubmenusOnTheWay) {
-  SimDesktop desktop;
+  SimViewHost views;
   MenuItem root("MenuMain", "");
   MenuItem& options = root.Add("mnuOptions", "Options");
   MenuItem& stats = root.Add("mnuStats", "Stats");
@@ -131,24 +133,24 @@ TEST(SimViewHostTest, MenuChoiceOpensTheSubmenusOnTheWay) {
       submenu.Add("mnuToday", "Today: 3");  // filled when it opens
   };
 
-  desktop.views.ChooseNext("mnuExit");
-  EXPECT_EQ(desktop.views.PopupMenu(root, &exit_item, on_open), &exit_item);
-  desktop.views.ChooseNext("mnuAdvanced");
-  EXPECT_EQ(desktop.views.PopupMenu(root, nullptr, on_open)->Command(), 1006);
+  views.ChooseNext("mnuExit");
+  EXPECT_EQ(views.PopupMenu(root, &exit_item, on_open), &exit_item);
+  views.ChooseNext("mnuAdvanced");
+  EXPECT_EQ(views.PopupMenu(root, nullptr, on_open)->Command(), 1006);
   EXPECT_EQ(opened, std::vector<std::string>{"mnuOptions"});
-  desktop.views.ChooseNext("mnuToday");
-  EXPECT_EQ(desktop.views.PopupMenu(root, nullptr, on_open)->Caption(), "Today: 3");
+  views.ChooseNext("mnuToday");
+  EXPECT_EQ(views.PopupMenu(root, nullptr, on_open)->Caption(), "Today: 3");
   EXPECT_EQ(opened, (std::vector<std::string>{"mnuOptions", "mnuOptions", "mnuStats"}));
 
-  EXPECT_EQ(desktop.views.PopupMenu(root, nullptr, on_open), nullptr);  // nothing queued
+  EXPECT_EQ(views.PopupMenu(root, nullptr, on_open), nullptr);  // nothing queued
   exit_item.SetEnabled(false);
-  desktop.views.ChooseNext("mnuExit");
-  EXPECT_EQ(desktop.views.PopupMenu(root, nullptr, on_open), nullptr);
-  desktop.views.ChooseNext("mnuTypo");
-  EXPECT_THROW(desktop.views.PopupMenu(root, nullptr, on_open), std::invalid_argument);
-  ASSERT_EQ(desktop.views.MenusShown().size(), 6u);
-  EXPECT_EQ(desktop.views.MenusShown()[0].default_item, &exit_item);
-  EXPECT_EQ(desktop.views.MenusShown()[2].chosen, "mnuToday");
+  views.ChooseNext("mnuExit");
+  EXPECT_EQ(views.PopupMenu(root, nullptr, on_open), nullptr);
+  views.ChooseNext("mnuTypo");
+  EXPECT_THROW(views.PopupMenu(root, nullptr, on_open), std::invalid_argument);
+  ASSERT_EQ(views.MenusShown().size(), 6u);
+  EXPECT_EQ(views.MenusShown()[0].default_item, &exit_item);
+  EXPECT_EQ(views.MenusShown()[2].chosen, "mnuToday");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "app/command_ids.h"
 #include "test_support.h"
+#include "tray/systray.h"
 
 namespace pelkrin {
 namespace {
@@ -156,20 +157,20 @@ TEST(StartUp, TheListsLoadFromTheirFilesAndADetectorTickDuringLoadingSeesWhatIsL
 TEST(StartUp, TrayClicksOpenTheMenuWithPelkPopupsAsDefault) {
   SimApp p;
   p.Start();
-  p.desktop.notify.Deliver(p->main.SysTray.Window(), 0x465, 0, 0x205);
-  p.desktop.notify.Deliver(p->main.SysTray.Window(), 0x465, 0, 0x202);
-  p.desktop.notify.Deliver(p->main.SysTray.Window(), 0x465, 0, 0x208);
-  ASSERT_EQ(p.desktop.views.MenusShown().size(), 2u);
-  EXPECT_EQ(p.desktop.views.MenusShown()[0].menu, &p->main.MenuMain);
-  EXPECT_EQ(p.desktop.views.MenusShown()[0].default_item, p->main.PelkPopups);
+  p.desktop.notify.Deliver(p->main.SysTray.Window(), kTrayCallbackMessage, 0, 0x205);
+  p.desktop.notify.Deliver(p->main.SysTray.Window(), kTrayCallbackMessage, 0, 0x202);
+  p.desktop.notify.Deliver(p->main.SysTray.Window(), kTrayCallbackMessage, 0, 0x208);
+  ASSERT_EQ(p.views.MenusShown().size(), 2u);
+  EXPECT_EQ(p.views.MenusShown()[0].menu, &p->main.MenuMain);
+  EXPECT_EQ(p.views.MenusShown()[0].default_item, p->main.PelkPopups);
 }
 
 TEST(StartUp, PelkPopupsSwitchesAndTheNextStartFollowsSuperModeAgain) {
   SimApp p;
   p.Start();
   frmMain& main = p->main;
-  p.desktop.views.ChooseNext("PelkPopups");
-  p.desktop.notify.Deliver(main.SysTray.Window(), 0x465, 0, 0x205);
+  p.views.ChooseNext("PelkPopups");
+  p.desktop.notify.Deliver(main.SysTray.Window(), kTrayCallbackMessage, 0, 0x205);
   EXPECT_FALSE(main.PelkingOn());
   EXPECT_FALSE(main.Timer2.Enabled());
   EXPECT_EQ(main.SysTray.TrayTip(), "Pelkrin [OFF]");

@@ -70,7 +70,7 @@ TEST_F(TrayTest, MouseMessagesBecomeEventsAndTheMiddleButtonRaisesNothing) {
   // A right click, a left double click, then the middle button and a stray message.
   for (std::uint32_t m : {0x204u, 0x205u, 0x201u, 0x202u, 0x203u, 0x202u, 0x207u, 0x208u, 0x209u,
                           0x200u, 0x20Au})
-    desktop.notify.Deliver(w, 0x465, 0, m);
+    desktop.notify.Deliver(w, kTrayCallbackMessage, 0, m);
   EXPECT_EQ(events, (std::vector<std::string>{"down 2", "up 2", "down 1", "up 1", "dbl 1", "up 1",
                                               "move 0"}));
   desktop.notify.Deliver(w, 0x206, 0, 0);  // not the callback message: no event
@@ -81,7 +81,7 @@ TEST_F(TrayTest, NoEventsOnceTheIconIsGone) {
   auto tray = MakeTray();
   tray->SetInTray(true);
   tray->SetInTray(false);
-  desktop.notify.Deliver(tray->Window(), 0x465, 0, 0x205);
+  desktop.notify.Deliver(tray->Window(), kTrayCallbackMessage, 0, 0x205);
   EXPECT_TRUE(events.empty());
 }
 

@@ -6,6 +6,7 @@
 
 #include "app/pelkrin.h"
 #include "platform/sim/sim_desktop.h"
+#include "ui/sim/sim_view_host.h"
 
 namespace pelkrin::testing {
 
@@ -14,19 +15,20 @@ inline constexpr char kSettingsPath[] = "C:\\Program Files\\Pelkrin\\pk.sys";
 
 inline std::string InFolder(const std::string& name) { return std::string(kFolder) + "\\" + name; }
 
-// Owns a desktop and a program on it; Start() runs start-up, Restart() a second run that
-// finds the files the first one left.
+// Owns a desktop, the view host of the program's windows, and a program on them; Start() runs
+// start-up, Restart() a second run that finds the files the first one left.
 struct SimApp {
   sim::SimDesktop desktop;
+  sim::SimViewHost views;
   Platform platform = desktop.platform();
-  std::unique_ptr<Pelkrin> app = std::make_unique<Pelkrin>(platform);
+  std::unique_ptr<Pelkrin> app = std::make_unique<Pelkrin>(platform, views);
 
   Pelkrin& operator*() { return *app; }
   Pelkrin* operator->() { return app.get(); }
   void Start() { app->Start(); }
   void Restart() {
     app.reset();
-    app = std::make_unique<Pelkrin>(platform);
+    app = std::make_unique<Pelkrin>(platform, views);
     app->Start();
   }
   std::string Setting(const std::string& key) { return app->settings.ReadSetting(key); }

@@ -18,9 +18,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // Keyboard navigation of the skinned windows also works inside waits and list loading.
   system.Events().SetDialogMessageFilter(
       [&views](MSG& message) { return views.PreTranslate(message); });
-  pelkrin::Platform platform = system.Get(views);
+  pelkrin::Platform platform = system.Get();
 
-  pelkrin::Pelkrin app(platform);
+  pelkrin::Pelkrin app(platform, views);
   app.Start();
 
   MSG message;

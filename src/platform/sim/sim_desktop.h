@@ -37,7 +37,6 @@ class SimDesktop {
   SimNotifyArea notify;
   SimDialogs dialogs;
   SimPictures pictures;
-  SimViewHost views;
   SimDiagnostics diagnostics;
 };
 

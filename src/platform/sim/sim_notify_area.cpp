@@ -2,12 +2,10 @@
 
 #include <cstring>
 
-#include "app/command_ids.h"
-
 namespace pelkrin::sim {
 
-Hwnd SimNotifyArea::CreateIconWindow() {
-  const Hwnd window = windows_.Add(kNoWindow, kTrayWindowClass, "", kWsPopup, false);
+Hwnd SimNotifyArea::CreateIconWindow(const std::string& window_class) {
+  const Hwnd window = windows_.Add(kNoWindow, window_class, "", kWsPopup, false);
   created_.push_back(window);
   return window;
 }

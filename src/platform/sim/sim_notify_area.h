@@ -19,12 +19,12 @@ class SimNotifyArea : public NotifyArea {
   // The message number RegisterWindowMessage("TaskbarCreated") gives on the simulated desktop.
   static constexpr std::uint32_t kTaskbarCreated = 0xC0F1;
 
-  // The icon windows are real windows of the simulated desktop (hidden, top-level, of class
-  // kTrayWindowClass), so other programs find them as they would on Windows.
+  // The icon windows are real windows of the simulated desktop (hidden, top-level, of the class
+  // the caller names), so other programs find them as they would on Windows.
   explicit SimNotifyArea(SimWindows& windows) : windows_(windows) {}
 
   // NotifyArea
-  Hwnd CreateIconWindow() override;
+  Hwnd CreateIconWindow(const std::string& window_class) override;
   // The window's handler sees WM_DESTROY and WM_NCDESTROY, as a subclassed window does. Icons of
   // the window stay in the tray, as they do until the shell notices.
   void DestroyIconWindow(Hwnd window) override;

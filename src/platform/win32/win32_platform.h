@@ -1,6 +1,5 @@
 // The platform seam on the real Windows API: each class maps its interface onto the ANSI Win32
-// calls one for one. Win32Platform owns one of each and hands them out as a Platform together
-// with the view host the caller brings.
+// calls one for one. Win32Platform owns one of each and hands them out as a Platform.
 #pragma once
 
 // <windows.h> comes before platform.h: its macros for generic names (MessageBox, LoadIcon,
@@ -107,8 +106,8 @@ class Win32NotifyArea : public NotifyArea {
   ~Win32NotifyArea() override;
 
   // A hidden top-level window (not a message-only one, so other programs find it with
-  // FindWindowA) of class kTrayWindowClass.
-  Hwnd CreateIconWindow() override;
+  // FindWindowA) of the class the caller names, registered on first use.
+  Hwnd CreateIconWindow(const std::string& window_class) override;
   void DestroyIconWindow(Hwnd window) override;
   // Subclasses the window: the handler sees every message before the previous procedure.
   void SetMessageHandler(Hwnd window, MessageHandler handler) override;
@@ -227,7 +226,7 @@ class Win32Diagnostics : public Diagnostics {
 
 class Win32Platform {
  public:
-  Platform Get(ViewHost& views);
+  Platform Get();
 
   Win32WindowManager& Windows() { return windows_; }
   Win32ProfileFile& Profile() { return profile_; }

@@ -68,9 +68,9 @@ bool Win32Process::AnotherCopyIsRunning() {
 
 void Win32Process::Exit(int code) { ::ExitProcess(static_cast<UINT>(code)); }
 
-Platform Win32Platform::Get(ViewHost& views) {
-  return Platform{windows_, profile_, registry_, sound_,   notify_, dialogs_,
-                  pictures_, events_, files_,   process_, views,   diagnostics_};
+Platform Win32Platform::Get() {
+  return Platform{windows_,  profile_, registry_, sound_,   notify_,     dialogs_,
+                  pictures_, events_,  files_,    process_, diagnostics_};
 }
 
 }  // namespace pelkrin::win32

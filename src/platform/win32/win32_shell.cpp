@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/command_ids.h"
 #include "platform/win32/callback_guard.h"
 
 namespace pelkrin::win32 {
@@ -17,12 +16,11 @@ namespace {
 // The window property that leads from a subclassed window to its handler.
 constexpr char kSubclassProperty[] = "Pelkrin.Subclass";
 
-
-bool RegisterTrayWindowClass() {
+bool RegisterIconWindowClass(const std::string& name) {
   WNDCLASSA window_class{};
   window_class.lpfnWndProc = &::DefWindowProcA;
   window_class.hInstance = ::GetModuleHandleA(nullptr);
-  window_class.lpszClassName = kTrayWindowClass;
+  window_class.lpszClassName = name.c_str();
   return ::RegisterClassA(&window_class) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
@@ -47,10 +45,9 @@ Win32NotifyArea::~Win32NotifyArea() {
   }
 }
 
-Hwnd Win32NotifyArea::CreateIconWindow() {
-  static const bool registered = RegisterTrayWindowClass();
-  if (!registered) return kNoWindow;
-  const HWND window = ::CreateWindowExA(0, kTrayWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+Hwnd Win32NotifyArea::CreateIconWindow(const std::string& window_class) {
+  if (!RegisterIconWindowClass(window_class)) return kNoWindow;
+  const HWND window = ::CreateWindowExA(0, window_class.c_str(), "", WS_POPUP, 0, 0, 0, 0, nullptr,
                                         nullptr, ::GetModuleHandleA(nullptr), nullptr);
   if (!window) return kNoWindow;
   windows_.emplace(window, ScopedWindow(window));

@@ -607,7 +607,7 @@ LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_CTLCOLORBTN: {
       HDC dc = reinterpret_cast<HDC>(wparam);
       SetBkColor(dc, ToColorRef(form_.back_color));
-      SetTextColor(dc, RGB(0x1B, 0x26, 0x33));
+      SetTextColor(dc, ToColorRef(kTextColor));
       return reinterpret_cast<LRESULT>(BackBrush());
     }
     case WM_LBUTTONDOWN:

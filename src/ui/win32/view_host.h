@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/platform.h"
 #include "ui/menu.h"
+#include "ui/view_host.h"
 
 namespace pelkrin::win32 {
 

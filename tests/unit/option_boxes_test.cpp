@@ -1,0 +1,81 @@
+// The key tables of the Options and Advanced options windows: each stored value reaches its own
+// box, and the detector's view of the switches names each box rightly.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "settings/option_keys.h"
+#include "test_support.h"
+
+namespace pelkrin {
+namespace {
+
+using testing::kSettingsPath;
+using testing::SimApp;
+
+// Starts with every key of `keys` stored as "1" except `off`, stored as "0".
+template <std::size_t N>
+void StartWithOneOff(SimApp& p, const std::array<const char*, N>& keys, std::string_view off) {
+  std::string file = "[pk]\r\n";
+  for (const char* key : keys) file += std::string(key) + "=" + (key == off ? "0" : "1") + "\r\n";
+  p.desktop.files.Put(kSettingsPath, file);
+  p.Start();
+}
+
+TEST(OptionBoxes, EachGeneralOptionLandsInItsOwnBox) {
+  const struct {
+    const char* key;
+    CheckBox Form2::*box;
+  } expected[] = {{"play_sound", &Form2::Check1},         {"animate_tray", &Form2::Check6},
+                  {"start_with_windows", &Form2::Check2}, {"super_mode", &Form2::Check3},
+                  {"close_dlg", &Form2::Check4},          {"clear_cookies", &Form2::Check5},
+                  {"keep_history", &Form2::Check7}};
+  ASSERT_EQ(std::size(expected), kGeneralOptionKeys.size());
+  for (const auto& off : expected) {
+    SimApp p;
+    StartWithOneOff(p, kGeneralOptionKeys, off.key);
+    for (const auto& [key, box] : expected) {
+      EXPECT_EQ((p->form2.*box).Value(), &box == &off.box ? 0 : 1)
+          << key << " with " << off.key << " off";
+    }
+  }
+}
+
+TEST(OptionBoxes, EachAdvancedSwitchLandsInItsOwnBoxAndTheDetectorSeesIt) {
+  const struct {
+    const char* key;
+    CheckBox Form8::*box;
+    bool DetectionSwitches::*flag;  // nullptr: not a detection switch
+  } expected[] = {{"adv_max", &Form8::Check1, &DetectionSwitches::no_maximize_box},
+                  {"adv_min", &Form8::Check2, &DetectionSwitches::no_minimize_box},
+                  {"adv_title", &Form8::Check5, &DetectionSwitches::no_title_bar},
+                  {"adv_busyicon", &Form8::Check6, nullptr},
+                  {"adv_adware", &Form8::Check3, &DetectionSwitches::adware},
+                  {"adv_flash", &Form8::Check4, &DetectionSwitches::flash}};
+  ASSERT_EQ(std::size(expected), kAdvancedSwitchKeys.size());
+  for (const auto& off : expected) {
+    SimApp p;
+    StartWithOneOff(p, kAdvancedSwitchKeys, off.key);
+    const DetectionSwitches switches = p->form8.Switches();
+    for (const auto& [key, box, flag] : expected) {
+      const bool is_off = &box == &off.box;
+      EXPECT_EQ((p->form8.*box).Value(), is_off ? 0 : 1) << key << " with " << off.key << " off";
+      if (flag) {
+        EXPECT_EQ(switches.*flag, !is_off) << key << " with " << off.key << " off";
+      }
+    }
+  }
+}
+
+TEST(OptionBoxes, TheDetectorSeesAChangedBoxAtOnceBeforeSave) {
+  SimApp p;
+  p.Start();
+  EXPECT_EQ(p->form8.Switches(), DetectionSwitches{});
+  p->form8.Check4.UserClick();
+  EXPECT_FALSE(p->form8.Switches().flash);
+  EXPECT_EQ(p.Setting("adv_flash"), "1") << "nothing is saved";
+}
+
+}  // namespace
+}  // namespace pelkrin
