@@ -10,6 +10,7 @@
 #include "platform/sim/sim_desktop.h"
 #include "survey_scene.h"
 #include "ui/form.h"
+#include "ui/sim/sim_view_host.h"
 
 namespace pelkrin::bench {
 namespace {
@@ -21,7 +22,7 @@ double CpuMicroseconds() {
 }
 
 struct Host : Form {
-  explicit Host(Platform& platform) : Form(platform, "frmBench", "", {}) {}
+  explicit Host(ViewHost& views) : Form(views, "frmBench", "", {}) {}
   ListBox domains{*this, "List1", {}};
   ListBox captions{*this, "List2", {}};
   ListBox blocks{*this, "List3", {}};
@@ -33,9 +34,9 @@ struct Host : Form {
 
 int Run(int runs) {
   sim::SimDesktop desktop;
-  Platform platform = desktop.platform();
   SettingsStore settings(desktop.profile, "C:\\Pelkrin");
-  Host host(platform);
+  sim::SimViewHost views;
+  Host host(views);
   FillLists(host.domains, host.captions, host.blocks);
 
   sim::SimWindows& windows = desktop.windows;
@@ -56,9 +57,9 @@ int Run(int runs) {
 
   DetectionCycle cycle({desktop.windows, desktop.events, settings, desktop.dialogs, desktop.process,
                         desktop.diagnostics},
-                       host.domains, host.captions, host.blocks,
+                       {host.domains, host.captions, host.blocks},
                        {host.TextHnd, host.TextFlash, host.Text2, host.List2},
-                       {[] { return true; }, [] { return DetectorSwitches{}; }, [] {}});
+                       {[] { return true; }, [] { return DetectionSwitches{}; }, [] {}});
   cycle.Survey();  // warm up
   const auto survey = Measure(runs, CpuMicroseconds, [&] { cycle.Survey(); });
   const auto bare = Measure(runs, CpuMicroseconds, [&] {

@@ -21,11 +21,10 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 
 }  // namespace
 
-DetectionCycle::DetectionCycle(Services services, const ListBox& domains, const ListBox& captions,
-                               ListBox& block_list, DetectorFields fields, DetectorHooks hooks)
+DetectionCycle::DetectionCycle(Services services, AllowLists lists, DetectorFields fields,
+                               DetectorHooks hooks)
     : services_(services),
-      block_list_(block_list),
-      lists_{domains, captions, block_list},
+      lists_(lists),
       fields_(fields),
       hooks_(std::move(hooks)) {}
 
@@ -62,7 +61,7 @@ void DetectionCycle::RunSurvey() {
   for (const CensusWindow& entry : census_)
     if (entry.frame) fields_.List2.AddItem(entry.caption);
 
-  const DetectorSwitches switches = hooks_.switches ? hooks_.switches() : DetectorSwitches{};
+  const DetectionSwitches switches = hooks_.switches ? hooks_.switches() : DetectionSwitches{};
   WindowManager& windows = services_.windows;
   if (switches.adware) {
     Hwnd dialog = kNoWindow;
@@ -102,7 +101,7 @@ void DetectionCycle::PickUpBlockRequest() {
   SettingsStore& settings = services_.settings;
   if (settings.ReadSetting(kBlockRequestKey).empty()) return;
   // Read again: block.exe may have written a newer request in between.
-  block_list_.AddItem(settings.ReadSetting(kBlockRequestKey));
+  lists_.blocks.AddItem(settings.ReadSetting(kBlockRequestKey));
   settings.WriteSetting(kBlockRequestKey, "");
 }
 

@@ -36,7 +36,7 @@ struct DetectorFields {
 // What the cycle asks of the rest of the program.
 struct DetectorHooks {
   std::function<bool()> pelking_on;            // the "&Pelk Popups" check mark
-  std::function<DetectorSwitches()> switches;  // read live at every survey
+  std::function<DetectionSwitches()> switches;  // read live at every survey
   // Saves what a normal shutdown saves, before a failed survey ends the program.
   std::function<void()> save_before_failure_exit;
 };
@@ -52,10 +52,8 @@ class DetectionCycle {
     Diagnostics& diagnostics;
   };
 
-  // `block_list` is the block list of the Allow/Block window: the Block button's requests are
-  // appended to it; `domains` and `captions` are only read.
-  DetectionCycle(Services services, const ListBox& domains, const ListBox& captions,
-                 ListBox& block_list, DetectorFields fields, DetectorHooks hooks);
+  // The Block button's requests are appended to the block list; the other lists are only read.
+  DetectionCycle(Services services, AllowLists lists, DetectorFields fields, DetectorHooks hooks);
 
   // One tick of Timer2. A failure shows "Pelkrin Error <number>", saves like a shutdown, and
   // ends the program.
@@ -81,8 +79,7 @@ class DetectionCycle {
   void Fail(int number, const std::string& description);
 
   Services services_;
-  ListBox& block_list_;
-  DetectorLists lists_;
+  AllowLists lists_;
   DetectorFields fields_;
   DetectorHooks hooks_;
   std::vector<CensusWindow> census_;

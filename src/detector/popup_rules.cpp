@@ -2,7 +2,7 @@
 
 #include "detector/window_readers.h"
 #include "lists/list_model.h"
-#include "settings/settings_store.h"
+#include "ui/text.h"
 
 namespace pelkrin {
 namespace {
@@ -89,7 +89,7 @@ std::optional<std::string> MarkAdwareDialog(WindowManager& windows, Hwnd* dialog
 }
 
 PopupRule DecidePopup(WindowManager& windows, Hwnd window, std::string& caption,
-                      const DetectorLists& lists, const DetectorSwitches& switches) {
+                      const AllowLists& lists, const DetectionSwitches& switches) {
   // P1: the whole caption, suffix included, exactly as the user blocked it.
   if (OnBlockList(lists.blocks, caption)) return PopupRule::kBlockList;
 
@@ -102,9 +102,9 @@ PopupRule DecidePopup(WindowManager& windows, Hwnd window, std::string& caption,
 
   // P3: the style switches. One read of the style serves all three.
   const std::uint32_t style = windows.Style(window);
-  if (switches.maximize_box && !(style & kWsMaximizeBox)) return PopupRule::kNoMaximizeBox;
-  if (switches.minimize_box && !(style & kWsMinimizeBox)) return PopupRule::kNoMinimizeBox;
-  if (switches.title_bar && !(style & kWsDlgFrame)) return PopupRule::kNoTitleBar;
+  if (switches.no_maximize_box && !(style & kWsMaximizeBox)) return PopupRule::kNoMaximizeBox;
+  if (switches.no_minimize_box && !(style & kWsMinimizeBox)) return PopupRule::kNoMinimizeBox;
+  if (switches.no_title_bar && !(style & kWsDlgFrame)) return PopupRule::kNoTitleBar;
 
   // P4: a browser frame keeps its toolbars in its first child, hidden in a window that a page
   // opened without toolbars. Only the first 7 characters of the class count.
@@ -124,7 +124,7 @@ std::string ShortCaption(const std::string& caption) {
 }
 
 Exemption CheckExemptions(WindowManager& windows, Hwnd window, const std::string& caption,
-                          const DetectorLists& lists, std::string* short_caption) {
+                          const AllowLists& lists, std::string* short_caption) {
   short_caption->clear();
   if (caption.empty()) return Exemption::kEmptyCaption;
   for (std::string_view dialog : kBrowserDialogs)
@@ -140,7 +140,7 @@ Exemption CheckExemptions(WindowManager& windows, Hwnd window, const std::string
 }
 
 Verdict Classify(WindowManager& windows, Hwnd window, std::string caption,
-                 const DetectorLists& lists, const DetectorSwitches& switches) {
+                 const AllowLists& lists, const DetectionSwitches& switches) {
   Verdict verdict;
   verdict.rule = DecidePopup(windows, window, caption, lists, switches);
   if (verdict.IsPopup())

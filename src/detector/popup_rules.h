@@ -10,8 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "lists/list_model.h"
 #include "platform/platform.h"
-#include "ui/controls.h"
+#include "settings/detection_switches.h"
 
 namespace pelkrin {
 
@@ -20,22 +21,6 @@ inline constexpr char kHtmlDialogClass[] = "Internet Explorer_TridentDlgFrame";
 inline constexpr char kBrowserSuffix[] = " - Microsoft Internet Explorer";
 inline constexpr char kAdwareMark[] = "Adware - ";
 inline constexpr char kProductPrefix[] = "Pelkrin";
-
-// The detection switches as the Advanced options window holds them at the moment of use.
-struct DetectorSwitches {
-  bool maximize_box = true;  // "adv_max": a window without a maximize box is a popup
-  bool minimize_box = true;  // "adv_min": ... without a minimize box
-  bool title_bar = true;     // "adv_title": ... without a title bar
-  bool adware = true;        // "adv_adware": the browser's HTML dialogs are popups
-  bool flash = true;         // "adv_flash": Flash controls in browser windows are hidden
-};
-
-// The three lists the rules consult; they belong to the Allow/Block window.
-struct DetectorLists {
-  const ListBox& domains;   // allowed domains
-  const ListBox& captions;  // allowed captions
-  const ListBox& blocks;    // captions the user blocked
-};
 
 enum class PopupRule {
   kNone,            // not a popup
@@ -84,15 +69,15 @@ std::optional<std::string> MarkAdwareDialog(WindowManager& windows, Hwnd* dialog
 // P1 to P4 for the visible window `window` with candidate caption `caption`. P2 retitles the
 // window and takes the mark off `caption`.
 PopupRule DecidePopup(WindowManager& windows, Hwnd window, std::string& caption,
-                      const DetectorLists& lists, const DetectorSwitches& switches);
+                      const AllowLists& lists, const DetectionSwitches& switches);
 
 // E1 to E5 for a popup; sets `short_caption`. Reads the address bar only when it must.
 Exemption CheckExemptions(WindowManager& windows, Hwnd window, const std::string& caption,
-                          const DetectorLists& lists, std::string* short_caption);
+                          const AllowLists& lists, std::string* short_caption);
 
 // The whole decision for one window: the popup rules, then the exemptions for a popup.
 Verdict Classify(WindowManager& windows, Hwnd window, std::string caption,
-                 const DetectorLists& lists, const DetectorSwitches& switches);
+                 const AllowLists& lists, const DetectionSwitches& switches);
 
 // The caption without the browser suffix: when " - Microsoft Internet Explorer" stands anywhere
 // in it, its last 30 characters go.

@@ -13,6 +13,7 @@
 #include "platform/sim/sim_desktop.h"
 #include "sim_browser.h"
 #include "ui/form.h"
+#include "ui/sim/sim_view_host.h"
 
 namespace pelkrin {
 namespace {
@@ -24,11 +25,11 @@ using testing::BrowserCaption;
 using testing::BrowserSpec;
 using testing::SimBrowser;
 
-constexpr DetectorSwitches kAllOff{false, false, false, false, false};
+constexpr DetectionSwitches kAllOff{false, false, false, false, false};
 
 // The controls a survey works with: the three lists and the main window's invisible fields.
 struct Host : Form {
-  explicit Host(Platform& platform) : Form(platform, "frmTest", "", {}) {}
+  explicit Host(ViewHost& views) : Form(views, "frmTest", "", {}) {}
   ListBox domains{*this, "List1", {}};
   ListBox captions{*this, "List2", {}};
   ListBox blocks{*this, "List3", {}};
@@ -50,8 +51,8 @@ class DetectorTest : public ::testing::Test {
   }
 
   sim::SimWindows& windows() { return desktop.windows; }
-  DetectorLists lists() { return {host.domains, host.captions, host.blocks}; }
-  Verdict Judge(Hwnd window, const DetectorSwitches& with = {}) {
+  AllowLists lists() { return {host.domains, host.captions, host.blocks}; }
+  Verdict Judge(Hwnd window, const DetectionSwitches& with = {}) {
     return Classify(windows(), window, windows().Caption(window), lists(), with);
   }
   // Windows that the survey hid, in order.
@@ -71,17 +72,16 @@ class DetectorTest : public ::testing::Test {
   sim::SimDesktop desktop;
   Platform platform = desktop.platform();
   SettingsStore settings{desktop.profile, "C:\\Pelkrin"};
-  Host host{platform};
+  sim::SimViewHost views;
+  Host host{views};
   bool pelking = true;
-  DetectorSwitches switches;
+  DetectionSwitches switches;
   std::vector<std::string> pelk_events;
   int saves = 0;
   std::string fail_with;  // a survey fails with this when it is set
   DetectionCycle cycle{{desktop.windows, desktop.events, settings, desktop.dialogs, desktop.process,
                         desktop.diagnostics},
-                       host.domains,
-                       host.captions,
-                       host.blocks,
+                       {host.domains, host.captions, host.blocks},
                        {host.TextHnd, host.TextFlash, host.Text2, host.List2},
                        {[this] { return pelking; },
                         [this] {
@@ -138,7 +138,7 @@ TEST_F(DetectorTest, HiddenToolbarsMakeAPopupEvenWithEverySwitchOff) {
 
 TEST_F(DetectorTest, EachStyleSwitchCatchesItsMissingBit) {
   using testing::kNormalFrameStyle;
-  const auto judge_style = [&](std::uint32_t style, const DetectorSwitches& with) {
+  const auto judge_style = [&](std::uint32_t style, const DetectionSwitches& with) {
     return Judge(AddBrowser(windows(), {.style = style}).frame, with).rule;
   };
   EXPECT_EQ(judge_style(kNormalFrameStyle & ~kWsMaximizeBox, {}), PopupRule::kNoMaximizeBox);
