@@ -285,7 +285,7 @@ TEST(BrowserSim, WindowShownLaterStaysHiddenUntilItsDelayHasPassed) {
   auto sim = StartSim();
   ASSERT_TRUE(sim);
   OpenOptions options;
-  options.show_after_ms = 400;
+  options.show_after_ms = 800;
   const std::int64_t before_open = NowMicros();
   const auto opened = sim->Open(options);
   ASSERT_TRUE(opened) << sim->last_error();
@@ -301,7 +301,7 @@ TEST(BrowserSim, WindowShownLaterStaysHiddenUntilItsDelayHasPassed) {
       },
       kDefaultDeadlineMs, "the window to be shown"));
   EXPECT_TRUE(IsVisible(opened->hwnd));
-  EXPECT_GE(*shown - before_open, 400 * 1000 - 20 * 1000);  // timer granularity
+  EXPECT_GE(*shown - before_open, 800 * 1000 - 20 * 1000);  // timer granularity
 }
 
 TEST(BrowserSim, PopupModeOpensToolbarlessPopupsFromItsPageAgainAndAgain) {

@@ -103,7 +103,8 @@ HWND BrowserFrame::Create(HINSTANCE instance, std::unique_ptr<BrowserFrame> fram
     ::SetTimer(window, kPopupTimer, self->page_popups_->first_after_ms, nullptr);
   if (options.show_after_ms == 0) {
     ::ShowWindow(window, SW_SHOWNORMAL);
-    ::UpdateWindow(window);
+    // Painted, children included, before the window is reported open.
+    ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   } else {
     ::SetTimer(window, kShowTimer, options.show_after_ms, nullptr);
   }
@@ -249,6 +250,7 @@ LRESULT BrowserFrame::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam == kShowTimer) {
         ::KillTimer(window_, kShowTimer);
         ::ShowWindow(window_, SW_SHOWNORMAL);
+        ::RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         return 0;
       }
       if (wparam == kPopupTimer && page_popups_) {

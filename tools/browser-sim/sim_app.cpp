@@ -190,7 +190,8 @@ Reply SimApp::Retitle(const Fields& fields) {
   if (title.has_value() == exact.has_value()) {
     return {ErrorReply("retitle takes either title=... or caption=...")};
   }
-  auto done = std::make_shared<bool>(false);
+  // Set by the window's thread: whether it ran the task, and whether the caption changed.
+  auto done = std::make_shared<std::optional<bool>>();
   {
     std::lock_guard lock(mutex_);
     Reply error;
@@ -204,19 +205,20 @@ Reply SimApp::Retitle(const Fields& fields) {
     HWND handle = window->handle;
     const bool posted = window->thread->Post([this, handle, caption, done] {
       // On the window's own thread, as the browser retitles its frame for a new page title.
-      ::SetWindowTextA(handle, caption.c_str());
+      const bool changed = ::SetWindowTextA(handle, caption.c_str()) != FALSE;
       std::lock_guard lock(mutex_);
-      *done = true;
+      *done = changed;
       changed_.notify_all();
     });
     if (!posted) return {ErrorReply("window " + std::to_string(window->id) + " is closing")};
   }
   std::unique_lock lock(mutex_);
   if (!changed_.wait_for(lock, std::chrono::milliseconds(kThreadDeadlineMs),
-                         [&] { return *done; })) {
+                         [&] { return done->has_value(); })) {
     return {ErrorReply("the window's thread did not retitle it within " +
                        std::to_string(kThreadDeadlineMs) + " ms")};
   }
+  if (!**done) return {ErrorReply("the window did not take the new caption (closed meanwhile?)")};
   return {OkReply()};
 }
 
@@ -226,11 +228,18 @@ Reply SimApp::Close(const Fields& fields) {
   Window* window = FindLocked(fields, error);
   if (window == nullptr) return error;
   const int id = window->id;
-  ::PostMessageA(window->handle, WM_CLOSE, 0, 0);
+  HWND handle = window->handle;
+  ::PostMessageA(handle, WM_CLOSE, 0, 0);
   // A hung window closes once it is resumed; there is nothing to wait for now.
-  const bool closed = !window->thread->hung() &&
-                      changed_.wait_for(lock, std::chrono::milliseconds(kThreadDeadlineMs),
-                                        [&] { return !WindowLocked(id)->alive; });
+  bool closed = !window->thread->hung() &&
+                changed_.wait_for(lock, std::chrono::milliseconds(kThreadDeadlineMs),
+                                  [&] { return !WindowLocked(id)->alive; });
+  lock.unlock();
+  // The handle is freed just after the window's last message: wait for that too, so that the
+  // client finds no window once it has the reply.
+  const DWORD start = ::GetTickCount();
+  while (closed && ::IsWindow(handle) && ::GetTickCount() - start < kThreadDeadlineMs) ::Sleep(1);
+  closed = closed && !::IsWindow(handle);
   Reply reply{OkReply()};
   reply.line.fields.SetBool("closed", closed);
   return reply;
