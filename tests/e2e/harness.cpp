@@ -191,6 +191,9 @@ std::string RunsDir() { return FromEnvironment("PELKRIN_E2E_RUNS_DIR", PELKRIN_E
 std::string ArtifactsDir() {
   return FromEnvironment("PELKRIN_E2E_ARTIFACTS_DIR", PELKRIN_E2E_ARTIFACTS_DIR);
 }
+std::string BrowserSimPath() {
+  return FromEnvironment("PELKRIN_E2E_BROWSER_SIM", PELKRIN_E2E_BROWSER_SIM);
+}
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
@@ -453,11 +456,15 @@ std::string CaptionOf(HWND window) {
 }
 
 std::optional<std::string> ReadText(HWND window, UINT timeout_ms) {
+  // The length is asked for with the W function: under Wine 8, SendMessageTimeoutA with
+  // WM_GETTEXTLENGTH ignores its time limit and blocks for good on a window that does not
+  // answer. An ANSI text takes at most two bytes per UTF-16 unit.
   DWORD_PTR length = 0;
-  if (!::SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, timeout_ms,
+  if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, timeout_ms,
                              &length)) {
     return std::nullopt;
   }
+  length *= 2;
   std::string text(length + 1, '\0');
   DWORD_PTR copied = 0;
   if (!::SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),

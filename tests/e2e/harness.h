@@ -30,6 +30,8 @@ inline constexpr DWORD kPollIntervalMs = 15;
 std::string ProgramDir();    // PELKRIN_E2E_PROGRAM_DIR: pelkrin.exe and its files, as installed
 std::string RunsDir();       // PELKRIN_E2E_RUNS_DIR: one program-folder copy per test
 std::string ArtifactsDir();  // PELKRIN_E2E_ARTIFACTS_DIR: screenshots and other evidence
+// PELKRIN_E2E_BROWSER_SIM: browser-sim.exe, the browser stand-in (tools/browser-sim).
+std::string BrowserSimPath();
 
 std::string JoinPath(const std::string& folder, const std::string& name);
 // "Suite.Name" of the running test, made safe for a folder or file name.

@@ -1,0 +1,134 @@
+// The line format of browser-sim's control channel, which tests and benchmarks rely on to read
+// handles, captions and times exactly.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tools/browser-sim/protocol.h"
+
+namespace pelkrin::browser_sim {
+namespace {
+
+std::string ErrorOf(const std::string& text) {
+  std::string error;
+  const auto line = ParseLine(text, &error);
+  return line ? "<parsed>" : error;
+}
+
+TEST(BrowserSimProtocol, ValuesSurviveTheRoundTripWhateverTheyHold) {
+  Line line{"ok", {}, {}};
+  const std::string awkward[] = {"",
+                                 "plain",
+                                 "two words",
+                                 "say \"hi\"; bye",
+                                 "C:\\tmp\\x",
+                                 "tab\there, line\r\nend, \x01\x7f",
+                                 "key=value",
+                                 "caption     ",
+                                 std::string("nul\0inside", 10),
+                                 "\xE9t\xE9 \xFF"};
+  for (std::size_t i = 0; i < std::size(awkward); ++i) {
+    line.fields.Set("v" + std::to_string(i), awkward[i]);
+  }
+  line.records.emplace_back().Set("id", "1");
+  line.records.emplace_back().Set("caption", "a ; b");
+
+  const std::string text = FormatLine(line);
+  EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos) << text;
+  std::string error;
+  const auto parsed = ParseLine(text, &error);
+  ASSERT_TRUE(parsed) << error << "\n" << text;
+  EXPECT_EQ(parsed->verb, "ok");
+  ASSERT_EQ(parsed->fields.items(), line.fields.items());
+  ASSERT_EQ(parsed->records.size(), 2u);
+  EXPECT_EQ(parsed->records[0].Get("id"), "1");
+  EXPECT_EQ(parsed->records[1].Get("caption"), "a ; b");
+}
+
+TEST(BrowserSimProtocol, MalformedLinesAreRefusedWithAReason) {
+  EXPECT_EQ(ErrorOf(""), "the line has no command");
+  EXPECT_EQ(ErrorOf("title=x"), "the line begins with a field, not a command");
+  EXPECT_EQ(ErrorOf("open title"), "expected key=value at column 6");
+  EXPECT_EQ(ErrorOf("open title=\"x"), "the value of 'title' has no closing quote");
+  EXPECT_EQ(ErrorOf("open title=\"x\"y"),
+            "the quoted value of 'title' runs on after its closing quote");
+  EXPECT_EQ(ErrorOf("open title=\"\\q\""), "bad escape in the value of 'title'");
+  EXPECT_EQ(ErrorOf("open title=\"\\x4\""), "bad escape in the value of 'title'");
+  EXPECT_EQ(ErrorOf("open title=a\"b"), "bad character in the value of 'title'");
+  EXPECT_EQ(ErrorOf("open id=1 id=2"), "field 'id' is given twice");
+  EXPECT_EQ(ErrorOf("open " + std::string(kMaxLineLength, 'x')),
+            "the line is longer than " + std::to_string(kMaxLineLength));
+  EXPECT_EQ(ErrorOf("list ; id=1 ; id=1"), "<parsed>") << "a key may repeat across records";
+}
+
+TEST(BrowserSimProtocol, NumbersAreStrictAndHandlesKeepAllTheirBits) {
+  EXPECT_EQ(ParseInt("0"), 0);
+  EXPECT_EQ(ParseInt("-42"), -42);
+  EXPECT_EQ(ParseInt("0x94C00000"), 0x94C00000LL);
+  EXPECT_EQ(ParseInt("9223372036854775807"), 9223372036854775807LL);
+  EXPECT_EQ(ParseInt("-9223372036854775808"), -9223372036854775807LL - 1);
+  for (const char* bad : {"", "-", "+1", " 1", "1 ", "1.0", "12abc", "0x", "0xG",
+                          "9223372036854775808", "99999999999999999999999"}) {
+    EXPECT_EQ(ParseInt(bad), std::nullopt) << "'" << bad << "'";
+  }
+  // A 64-bit window handle that Windows sign-extended from 32 bits.
+  EXPECT_EQ(ParseUnsigned(std::to_string(0xFFFFFFFF80001234ULL)), 0xFFFFFFFF80001234ULL);
+  EXPECT_EQ(ParseUnsigned("18446744073709551616"), std::nullopt);
+}
+
+TEST(BrowserSimProtocol, CounterTicksBecomeMicrosecondsWithoutOverflow) {
+  EXPECT_EQ(CounterToMicros(15, 10000000), 1);
+  EXPECT_EQ(CounterToMicros(10000000, 10000000), 1000000);
+  EXPECT_EQ(CounterToMicros(3579545 * 2 + 1, 3579545), 2000000);
+  // Days of uptime at 10 MHz: ticks times a million would not fit in 64 bits.
+  const std::int64_t days = 40LL * 86400;
+  EXPECT_EQ(CounterToMicros(days * 10000000 + 5, 10000000), days * 1000000);
+  EXPECT_EQ(CounterToMicros(123, 0), 0);
+}
+
+TEST(BrowserSimProtocol, OpenOptionsTravelAsFieldsAndBadOnesAreNamed) {
+  OpenOptions options;
+  options.title = "Special offer";
+  options.caption = "Exact caption     ";
+  options.address = "http://ads.example.net/offer?a=1&b=2";
+  options.toolbars = false;
+  options.container = ToolbarContainer::kWorkerA;
+  options.flash = true;
+  options.dialog = true;
+  options.max_box = false;
+  options.min_box = false;
+  options.title_bar = false;
+  options.style = 0x94C00000;
+  options.show_after_ms = 250;
+  options.group = "ads";
+  options.x = -20;
+  options.width = 300;
+  std::string error;
+  const auto back = OpenOptionsFromFields(ToFields(options), &error);
+  ASSERT_TRUE(back) << error;
+  EXPECT_EQ(ToFields(*back).items(), ToFields(options).items());
+  EXPECT_EQ(CaptionOf(*back), "Exact caption     ");
+
+  const auto defaults = OpenOptionsFromFields(Fields{}, &error);
+  ASSERT_TRUE(defaults) << error;
+  EXPECT_EQ(CaptionOf(*defaults), "Example Domain - Microsoft Internet Explorer");
+  OpenOptions dialog;
+  dialog.dialog = true;
+  EXPECT_EQ(CaptionOf(dialog), "Example Domain");
+
+  auto refused = [&](const std::string& key, const std::string& value) {
+    Fields fields;
+    fields.Set(key, value);
+    return OpenOptionsFromFields(fields, &error) ? "<accepted>" : error;
+  };
+  EXPECT_EQ(refused("colour", "red"), "unknown option 'colour'");
+  EXPECT_EQ(refused("toolbars", "maybe"), "bad value 'maybe' for option 'toolbars'");
+  EXPECT_EQ(refused("container", "WorkerX"), "bad value 'WorkerX' for option 'container'");
+  EXPECT_EQ(refused("style", "0x100000000"), "bad value '0x100000000' for option 'style'");
+  EXPECT_EQ(refused("show", "-1"), "bad value '-1' for option 'show'");
+  EXPECT_EQ(refused("width", "0"), "bad value '0' for option 'width'");
+  EXPECT_EQ(refused("show", "86400000"), "<accepted>");
+}
+
+}  // namespace
+}  // namespace pelkrin::browser_sim
