@@ -27,6 +27,8 @@ enum CommandId : std::uint16_t {
   kCmdClearEntireDomainList = 1104,
   kCmdRemoveBlackListEntry = 1105,
   kCmdClearBlackList = 1106,
+  // The Options window's "Advanced Options" button: shows the Advanced options window.
+  kCmdAdvancedOptions = 1201,
 };
 
 // The main window's class (frmMain, caption "Pelkrin"), as other programs find it. The tray

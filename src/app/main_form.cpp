@@ -2,6 +2,7 @@
 
 #include "app/command_ids.h"
 #include "app/handle_text.h"
+#include "detector/popup_rules.h"
 #include "resources/resource.h"
 #include "settings/option_keys.h"
 #include "settings/setting_value.h"
@@ -153,6 +154,10 @@ void frmMain::RunCommand(MenuItem* item) {
 }
 
 void frmMain::Command(std::uint16_t command) {
+  if (command == kCmdAdvancedOptions) {
+    owner_.ShowAdvancedOptionsWindow();
+    return;
+  }
   for (MenuItem* menu : {&MenuMain, &List1Pop, &List2Pop, &List3Pop}) {
     if (MenuItem* item = menu->FindByCommand(command)) {
       RunCommand(item);
@@ -276,8 +281,10 @@ void frmMain::OnUnload() {
   Guarded(diagnostics, "shutdown: saving history_count",
           [&] { settings_.WriteSetting("history_count", owner_.SinceInstallationCount()); });
   Guarded(diagnostics, "shutdown: closing the last hidden popup", [&] {
+    // Only while the handle still names a browser window: it may belong to another program's
+    // window by now.
     const Hwnd popup = HandleFromText(TextHnd.Text());
-    if (popup != kNoWindow) platform_.windows.Post(popup, kWmClose, 0, 0);
+    if (IsBrowserWindow(platform_.windows, popup)) platform_.windows.Post(popup, kWmClose, 0, 0);
   });
   Guarded(diagnostics, "shutdown: the home page check", [&] { owner_.HomePageCheck(); });
 }

@@ -46,6 +46,7 @@ class MainWindowOwner {
 
   // Tray commands.
   virtual void ShowAllowBlockWindow() = 0;
+  virtual void ShowAdvancedOptionsWindow() = 0;
   virtual void EndProgram() = 0;
 };
 

@@ -8,10 +8,12 @@
 #include <string_view>
 
 #include "app/main_form.h"
+#include "detector/detection_cycle.h"
 #include "history/history_form.h"
 #include "lists/allow_block_form.h"
 #include "platform/platform.h"
 #include "settings/advanced_form.h"
+#include "settings/block_button.h"
 #include "settings/options_form.h"
 #include "settings/settings_store.h"
 #include "ui/services.h"
@@ -38,6 +40,9 @@ class Pelkrin : private MainWindowOwner {
   void SyncStartupEntry() override;
   // One detector pass; one step of the CTRL override; one step of the tray animation.
   void Survey();
+  // The pelk event: the main window's pelk signal Text2 was set to a pelked popup's short
+  // caption. It ends by emptying the signal.
+  void PelkEvent();
   void CtrlOverride();
   void AnimateTray();
 
@@ -48,12 +53,14 @@ class Pelkrin : private MainWindowOwner {
   Sounds sounds;
   DragState drag;
   FormServices form_services{views, platform.windows, sounds, drag};
+  BlockButton block_button;
 
   Form3 form3;  // Allow/Block; before the main window, whose menus act on its lists
   frmMain main;
   Form2 form2;  // Options
   Form8 form8;  // Advanced options
   Form1 form1;  // History
+  DetectionCycle detector;
 
  private:
   // MainWindowOwner: the other windows as start-up, shutdown and the tray menu use them.
@@ -65,7 +72,10 @@ class Pelkrin : private MainWindowOwner {
   void SetSinceInstallationCount(std::string count) override;
   std::string SinceInstallationCount() override;
   void SaveLists() override;
+  // What a normal exit saves: the lists and the since-installation counter.
+  void SaveBeforeFailureExit();
   void ShowAllowBlockWindow() override;
+  void ShowAdvancedOptionsWindow() override;
 };
 
 }  // namespace pelkrin

@@ -164,13 +164,19 @@ void DetectionCycle::HideFlash(Hwnd window) {
 
 void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict) {
   WindowManager& windows = services_.windows;
+  const Hwnd previous = HandleFromText(fields_.TextHnd.Text());
+  if (previous == window) {
+    // Pelked already, and still showing: its program has not taken the hide yet (it stopped
+    // answering). Ask again; it is not a new popup, so it is not reported or paused for again.
+    windows.Show(window, kSwHide);
+    return;
+  }
   services_.diagnostics.Note("pelked \"" + verdict.short_caption + "\" (" + HandleToText(window) +
                              "): " + Describe(verdict));
   // The pelk event runs now, inside this call, and empties the signal again.
   if (fields_.Text2.Text().empty()) fields_.Text2.SetText(verdict.short_caption);
   // The previous hidden popup closes for good, if it is still a browser window: its handle may
   // have passed to another program's window since.
-  const Hwnd previous = HandleFromText(fields_.TextHnd.Text());
   if (previous != kNoWindow && IsBrowserWindow(windows, previous))
     windows.Post(previous, kWmClose, 0, 0);
   fields_.TextHnd.SetText(HandleToText(window));

@@ -76,7 +76,7 @@ class WindowManager {
   virtual void Show(Hwnd window, int command) = 0;
   virtual void Post(Hwnd window, std::uint32_t message, WParam wparam, LParam lparam) = 0;
   // WM_GETTEXTLENGTH / WM_GETTEXT sent with a time limit; nullopt when the target does not
-  // answer in time (or does not exist).
+  // answer in time (or does not exist). The length may be more than the text holds, never less.
   virtual std::optional<long> SendGetTextLength(Hwnd window, unsigned timeout_ms) = 0;
   virtual std::optional<std::string> SendGetText(Hwnd window, std::size_t buffer_chars,
                                                  unsigned timeout_ms) = 0;

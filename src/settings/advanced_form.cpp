@@ -1,20 +1,115 @@
 #include "settings/advanced_form.h"
 
-namespace pelkrin {
+#include <string>
+#include <utility>
 
-Form8::Form8(const FormServices& services, SettingsStore& settings)
-    : Form(services.views, "Form8", "Advanced Options", {0, 0, 280, 300}),
-      Check1(*this, "Check1", {16, 60, 14, 14}, 1),
-      Check2(*this, "Check2", {16, 80, 14, 14}, 1),
-      Check5(*this, "Check5", {16, 100, 14, 14}, 1),
-      Check3(*this, "Check3", {16, 150, 14, 14}, 1),
-      Check4(*this, "Check4", {16, 170, 14, 14}, 1),
-      Check6(*this, "Check6", {16, 220, 14, 14}, 1),
+#include "ui/chrome.h"
+
+namespace pelkrin {
+namespace {
+
+constexpr int kWidth = 260;
+constexpr int kHeight = 318;
+constexpr int kLeft = 16;
+constexpr int kBoxLeft = 24;
+constexpr int kLabelLeft = 44;
+constexpr int kLabelWidth = kWidth - kLabelLeft - 12;
+constexpr Rgb kLineColor = 0x9AAFC4;
+
+Bounds BoxAt(int top) { return {kBoxLeft, top, 14, 14}; }
+Bounds LabelAt(int top) { return {kLabelLeft, top, kLabelWidth, 16}; }
+Bounds HeadingAt(int top) { return {kLeft, top, kWidth - 2 * kLeft, 16}; }
+Bounds CopyAt(int top) { return {kLeft - 1, top - 1, kWidth - 2 * kLeft, 16}; }
+Bounds LineAt(int top) { return {kLeft, top, kWidth - 2 * kLeft, 1}; }
+
+}  // namespace
+
+Form8::Form8(const FormServices& services, SettingsStore& settings, EventLoop& events,
+             Dialogs& dialogs, BlockButton& block_button,
+             std::function<void()> restore_options_window)
+    : Form(services.views, "Form8", "Advanced Options", {0, 0, kWidth, kHeight}),
+      RainButton1(*this, "RainButton1", {}, "", ControlKind::kTitleStrip),
+      Label1(*this, "Label1", {}),
+      Label2(*this, "Label2", HeadingAt(34), "Detection Methods:"),
+      Label9(*this, "Label9", CopyAt(58)),
+      Label3(*this, "Label3", HeadingAt(58), "Kill windows without..."),
+      Check1(*this, "Check1", BoxAt(80), 1),
+      Label4(*this, "Label4", LabelAt(79), "...a maximize button"),
+      Check2(*this, "Check2", BoxAt(100), 1),
+      Label5(*this, "Label5", LabelAt(99), "...a minimize button"),
+      Check5(*this, "Check5", BoxAt(120), 1),
+      Label6(*this, "Label6", LabelAt(119), "...a title bar"),
+      Line1(*this, "Line1", LineAt(144), Shape::Style::kRectangle, kLineColor),
+      Label10(*this, "Label10", CopyAt(154)),
+      Label7(*this, "Label7", HeadingAt(154), "Kill these types of ads:"),
+      Check3(*this, "Check3", BoxAt(176), 1),
+      Label8(*this, "Label8", LabelAt(175), "Adware popups"),
+      Check4(*this, "Check4", BoxAt(196), 1),
+      Label11(*this, "Label11", LabelAt(195), "Flash advertisements"),
+      Line2(*this, "Line2", LineAt(220), Shape::Style::kRectangle, kLineColor),
+      Label13(*this, "Label13", CopyAt(230)),
+      Label12(*this, "Label12", HeadingAt(230), "Internet Explorer Block Button:"),
+      Check6(*this, "Check6", BoxAt(252), 1),
+      Label14(*this, "Label14", LabelAt(251), "Show block button"),
+      Line3(*this, "Line3", LineAt(276), Shape::Style::kRectangle, kLineColor),
+      RainButton3(*this, "RainButton3", {kWidth - 2 * 84, 284, 76, 24}, "&Save"),
+      RainButton4(*this, "RainButton4", {kWidth - 88, 284, 76, 24}, "&Cancel"),
       windows_(services.windows),
       sounds_(services.sounds),
-      settings_(settings) {
-  for (CheckBox* box : {&Check1, &Check2, &Check5, &Check3, &Check4, &Check6})
+      settings_(settings),
+      events_(events),
+      dialogs_(dialogs),
+      block_button_(block_button),
+      restore_options_window_(std::move(restore_options_window)) {
+  back_color = kSkinBack;
+  // No close mark: the window closes through Save or Cancel.
+  SetUpChrome(*this, RainButton1, Label1, nullptr, Caption(), services.drag, "", {});
+
+  Label2.font.bold = true;
+  Label2.fore_color = kTextColor;
+  for (Label* heading : {&Label3, &Label7, &Label12}) {
+    heading->font.bold = true;
+    heading->fore_color = kTextColor;
+  }
+  for (Label* copy : {&Label9, &Label10, &Label13}) {
+    copy->font.bold = true;
+    copy->fore_color = kCopyLabelColor;
+  }
+  Label3.SetCopy(Label9);
+  Label7.SetCopy(Label10);
+  Label12.SetCopy(Label13);
+
+  RainButton3.tool_tip = "Save and exit.";
+  RainButton4.tool_tip = "Cancel without saving.";
+  StyleButton(RainButton3);
+  StyleButton(RainButton4);
+  RainButton3.on_click = [this] { Save(); };
+  RainButton4.on_click = [this] { Cancel(); };
+
+  // A change of a box, by a click, by its label or by the window itself, plays the click sound;
+  // the detector sees a detection box's new value at its next survey, before anything is saved.
+  for (CheckBox* box : {&Check1, &Check2, &Check5, &Check3, &Check4})
     box->on_click = [this] { sounds_.PlayClickSound(); };
+  Check6.on_click = [this] {
+    sounds_.PlayClickSound();
+    BlockButtonSwitched();
+  };
+  // A click on a label toggles its box, after a click sound of its own.
+  const std::pair<Label*, CheckBox*> labels[] = {{&Label4, &Check1}, {&Label5, &Check2},
+                                                 {&Label6, &Check5}, {&Label8, &Check3},
+                                                 {&Label11, &Check4}, {&Label14, &Check6}};
+  for (const auto& [label, box] : labels) {
+    label->fore_color = kTextColor;
+    label->on_click = [this, box = box] {
+      sounds_.PlayClickSound();
+      box->SetValue(box->Value() == 1 ? 0 : 1);
+    };
+  }
+
+  int tab = 0;
+  for (Control* control : std::initializer_list<Control*>{
+           &Check1, &Check2, &Check5, &Check3, &Check4, &Check6, &RainButton3, &RainButton4})
+    control->tab_index = ++tab;
 }
 
 void Form8::OnLoad() {
@@ -40,6 +135,41 @@ DetectionSwitches Form8::Switches() const {
       .adware = Check3.Value() == 1,
       .flash = Check4.Value() == 1,
   };
+}
+
+void Form8::BlockButtonSwitched() {
+  // Loading the window at start-up removes a button the user switched off; installing only
+  // ever follows the user's own click.
+  const auto report = Visible() ? BlockButton::Report::kToTheUser : BlockButton::Report::kSilently;
+  if (Check6.Value() == 1) {
+    // An empty flag makes the installation write every value again, even over a button that is
+    // there already (it may point at the program's old folder).
+    settings_.WriteSetting(kIconCreatedKey, "");
+    Wait(events_, 0.2);
+    block_button_.Install(report);
+  } else {
+    block_button_.Remove(report);
+  }
+}
+
+void Form8::Save() {
+  sounds_.PlayClickSound();
+  const auto boxes = Boxes();
+  for (std::size_t i = 0; i < boxes.size(); ++i)
+    settings_.WriteSetting(kAdvancedSwitchKeys[i], std::to_string(boxes[i]->Value()));
+  dialogs_.MessageBox(kSettingsSavedMessage, kAppTitle, kInformationSystemModal);
+  if (restore_options_window_) restore_options_window_();
+  Hide();
+}
+
+void Form8::Cancel() {
+  sounds_.PlayClickSound();
+  if (dialogs_.MessageBox(kCancelQuestion, kAppTitle, kQuestionYesNoSystemModal) != kIdYes) return;
+  if (restore_options_window_) restore_options_window_();
+  // Each box goes back to its stored value with its usual effect: a Block button switched on or
+  // off since the last save is removed or installed again to match the stored switch.
+  SetBoxesFromSettings();
+  Hide();
 }
 
 }  // namespace pelkrin

@@ -1,10 +1,13 @@
 // Form8, the Advanced options window: the five detection switches the detector reads on every
-// survey, and the "Show block button" switch.
+// survey, live, saved or not, and the "Show block button" switch, which installs or removes the
+// browser's Block button at once. Loaded at start-up and only ever hidden afterwards.
 #pragma once
 
 #include <array>
+#include <functional>
 
 #include "platform/platform.h"
+#include "settings/block_button.h"
 #include "settings/detection_switches.h"
 #include "settings/option_keys.h"
 #include "settings/settings_store.h"
@@ -14,22 +17,52 @@
 
 namespace pelkrin {
 
+inline constexpr char kSettingsSavedMessage[] = "Settings saved successfully.";
+inline constexpr char kCancelQuestion[] = "Are you sure you want to cancel without saving?";
+
 class Form8 : public Form {
  public:
-  Form8(const FormServices& services, SettingsStore& settings);
+  // `restore_options_window` puts the Options window back to its normal state when it is
+  // visible (it minimised itself to show this one).
+  Form8(const FormServices& services, SettingsStore& settings, EventLoop& events,
+        Dialogs& dialogs, BlockButton& block_button,
+        std::function<void()> restore_options_window);
 
-  CheckBox Check1;  // "...a maximize button" (adv_max)
-  CheckBox Check2;  // "...a minimize button" (adv_min)
-  CheckBox Check5;  // "...a title bar" (adv_title)
-  CheckBox Check3;  // "Adware popups" (adv_adware)
-  CheckBox Check4;  // "Flash advertisements" (adv_flash)
-  CheckBox Check6;  // "Show block button" (adv_busyicon)
+  // Declaration order is drawing order: the strip first, the labels over it, copies behind.
+  RainButton RainButton1;  // title strip "Advanced Options", no close mark
+  Label Label1;            // drag handle
+  Label Label2;            // "Detection Methods:"
+  Label Label9, Label3;    // "Kill windows without..." and its copy
+  CheckBox Check1;         // adv_max
+  Label Label4;            // "...a maximize button"
+  CheckBox Check2;         // adv_min
+  Label Label5;            // "...a minimize button"
+  CheckBox Check5;         // adv_title
+  Label Label6;            // "...a title bar"
+  Shape Line1;
+  Label Label10, Label7;  // "Kill these types of ads:" and its copy
+  CheckBox Check3;        // adv_adware
+  Label Label8;           // "Adware popups"
+  CheckBox Check4;        // adv_flash
+  Label Label11;          // "Flash advertisements"
+  Shape Line2;
+  Label Label13, Label12;  // "Internet Explorer Block Button:" and its copy
+  CheckBox Check6;         // adv_busyicon
+  Label Label14;           // "Show block button"
+  Shape Line3;
+  RainButton RainButton3;  // "&Save"
+  RainButton RainButton4;  // "&Cancel"
 
   // Sets the six boxes from the stored settings, in the order max, min, title, block button,
-  // adware, flash; a value that is no number leaves its box.
+  // adware, flash; a value that is no number leaves its box, a different one is a change.
   void SetBoxesFromSettings();
   // The five detection switches as the boxes hold them now, saved or not.
   DetectionSwitches Switches() const;
+
+  void Save();    // RainButton3
+  void Cancel();  // RainButton4
+  // Escape or Alt+F4: the window has no close mark, so they mean Cancel.
+  void CloseRequested() override { Cancel(); }
 
  protected:
   void OnLoad() override;
@@ -37,10 +70,15 @@ class Form8 : public Form {
  private:
   // The boxes in the order of kAdvancedSwitchKeys.
   std::array<CheckBox*, kAdvancedSwitchKeys.size()> Boxes();
+  void BlockButtonSwitched();
 
   WindowManager& windows_;
   Sounds& sounds_;
   SettingsStore& settings_;
+  EventLoop& events_;
+  Dialogs& dialogs_;
+  BlockButton& block_button_;
+  std::function<void()> restore_options_window_;
 };
 
 }  // namespace pelkrin

@@ -343,6 +343,18 @@ TEST_F(DetectorTest, AHungPopupNeverFreezesTheSurveyAndLaterPopupsAreStillPelked
   EXPECT_FALSE(windows().IsVisible(later.frame));
 }
 
+TEST_F(DetectorTest, APopupThatHasNotTakenItsHideYetIsNotReportedTwice) {
+  const SimBrowser hung = AddPopup(windows(), "Hung Offer");
+  windows().SetHung(hung.frame, true);
+  cycle.Survey();
+  cycle.Survey();
+  EXPECT_EQ(pelk_events.size(), 1u);
+  EXPECT_TRUE(Closed().empty()) << "it is the last hidden popup, not the one before it";
+  EXPECT_EQ(Hidden(), (std::vector<Hwnd>{hung.frame, hung.frame})) << "the hide is asked again";
+  windows().SetHung(hung.frame, false);
+  EXPECT_FALSE(windows().IsVisible(hung.frame));
+}
+
 TEST_F(DetectorTest, ACensusBeyond32767FramesKeepsTheLastInTheLastPlace) {
   for (std::size_t i = 0; i < kMaxCensus + 2; ++i)
     windows().Add(kNoWindow, "IEFrame", "Frame " + std::to_string(i), testing::kNormalFrameStyle,

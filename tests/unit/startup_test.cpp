@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/command_ids.h"
+#include "sim_browser.h"
 #include "test_support.h"
 #include "tray/systray.h"
 
@@ -17,7 +18,7 @@ constexpr char kFirstRunSettings[] =
     "[pk]\r\nPLAY_SOUND=0\r\nANIMATE_TRAY=1\r\nSTART_WITH_WINDOWS=1\r\nSUPER_MODE=1\r\n"
     "CLOSE_DLG=1\r\nCLEAR_COOKIES=0\r\nKEEP_HISTORY=1\r\nINSTALL_DATE=06/12/2026\r\n"
     "ADV_MAX=1\r\nADV_MIN=1\r\nADV_TITLE=1\r\nADV_BUSYICON=1\r\nADV_ADWARE=1\r\nADV_FLASH=1\r\n"
-    "HISTORY_COUNT=0\r\n";
+    "ICON_CREATED=1\r\nHISTORY_COUNT=0\r\n";
 
 TEST(StartUp, FirstRunWritesTheDefaultsAndStartsPelking) {
   SimApp p;
@@ -64,7 +65,7 @@ TEST(StartUp, AMissingKeyIsWrittenAgainFromTheOptionsWindowsDesignState) {
                       "[pk]\r\nPLAY_SOUND=1\r\nSTART_WITH_WINDOWS=0\r\nSUPER_MODE=1\r\n"
                       "CLOSE_DLG=0\r\nCLEAR_COOKIES=1\r\nKEEP_HISTORY=0\r\nINSTALL_DATE=01/01/2020\r\n"
                       "ADV_MAX=0\r\nADV_MIN=0\r\nADV_TITLE=0\r\nADV_BUSYICON=0\r\nADV_ADWARE=0\r\n"
-                      "ADV_FLASH=0\r\nHISTORY_COUNT=12\r\n");
+                      "ADV_FLASH=0\r\nICON_CREATED=0\r\nHISTORY_COUNT=12\r\n");
   p.Start();
   EXPECT_EQ(p.Setting("animate_tray"), "1");
   EXPECT_EQ(p->form2.Check6.Value(), 1) << "the box keeps its design state";
@@ -188,7 +189,8 @@ TEST(StartUp, LoggingOffSavesWhatANormalExitSaves) {
   p.Start();
   p->form3.List1.AddItem("example.com");
   p->form1.Label4.SetCaption("12");
-  p->main.TextHnd.SetText("4242");
+  const Hwnd popup = testing::AddPopup(p.desktop.windows, "Offer").frame;
+  p->main.TextHnd.SetText(std::to_string(popup));
   p->main.SessionEnding();
   EXPECT_EQ(p.FileBytes("alwdom.sys"), "example.com\r\n");
   EXPECT_EQ(p.FileBytes("alwcap.sys"), "");
@@ -196,8 +198,19 @@ TEST(StartUp, LoggingOffSavesWhatANormalExitSaves) {
   EXPECT_EQ(p.Setting("history_count"), "12");
   EXPECT_TRUE(p.desktop.notify.Icons().empty());
   ASSERT_FALSE(p.desktop.windows.Posted().empty());
-  EXPECT_EQ(p.desktop.windows.Posted().back().window, 4242u);
+  EXPECT_EQ(p.desktop.windows.Posted().back().window, popup);
   EXPECT_EQ(p.desktop.windows.Posted().back().message, kWmClose);
+}
+
+TEST(StartUp, ShutdownNeverClosesAWindowThatIsNoLongerTheHiddenPopup) {
+  SimApp p;
+  p.Start();
+  // The popup closed by itself and its handle went to another program's window.
+  const Hwnd other = p.desktop.windows.Add(kNoWindow, "Notepad", "Report", 0, true);
+  p->main.TextHnd.SetText(std::to_string(other));
+  p->main.SessionEnding();
+  EXPECT_TRUE(p.desktop.windows.Posted().empty());
+  EXPECT_TRUE(p.desktop.windows.IsWindow(other));
 }
 
 }  // namespace

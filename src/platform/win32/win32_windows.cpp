@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "platform/win32/callback_guard.h"
 #include "platform/win32/win32_platform.h"
 
@@ -97,11 +99,19 @@ void Win32WindowManager::Post(Hwnd window, std::uint32_t message, WParam wparam,
 }
 
 std::optional<long> Win32WindowManager::SendGetTextLength(Hwnd window, unsigned timeout_ms) {
+  // Asked in UTF-16 units: under Wine the ANSI form of this one message ignores its time limit
+  // on a window that stopped answering, and would freeze the program. An ANSI character takes
+  // at most MaxCharSize bytes, so the answer is scaled to a length that surely holds the ANSI
+  // text (WM_GETTEXTLENGTH may always answer more than the text holds).
   DWORD_PTR length = 0;
-  if (!::SendMessageTimeoutA(ToHwnd(window), WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+  if (!::SendMessageTimeoutW(ToHwnd(window), WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
                              timeout_ms, &length))
     return std::nullopt;
-  return static_cast<long>(length);
+  static const UINT max_char_size = [] {
+    CPINFO info{};
+    return ::GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 0 ? info.MaxCharSize : 2u;
+  }();
+  return static_cast<long>(std::min<DWORD_PTR>(length, 0x3FFFFFFF) * max_char_size);
 }
 
 std::optional<std::string> Win32WindowManager::SendGetText(Hwnd window, std::size_t buffer_chars,
