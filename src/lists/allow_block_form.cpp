@@ -173,7 +173,9 @@ void Form3::AddCaption() {
 
 void Form3::ListDoubleClicked(ListBox& list) {
   app_.sounds.PlayMenuSound();
-  if (!Visible() || list.ListCount() == 0) return;
+  // The menu's "&Remove ..." takes the selected entry: with none selected (the menu key on a
+  // fresh list, or pressed again after a removal) there is nothing for it to act on.
+  if (!Visible() || list.ListCount() == 0 || list.ListIndex() < 0) return;
   frmMain& main = app_.main;
   if (&list == &List1) {
     main.ShowListMenu(main.List2Pop, *main.RemoveDomain);
