@@ -677,6 +677,26 @@ LRESULT CALLBACK Win32FormView::ChildProc(HWND window, UINT message, WPARAM wpar
   return result;
 }
 
+void Win32FormView::OpenListMenuFromKeyboard(ListBox& list, HWND window) {
+  // The menu opens beside the selected entry rather than wherever the mouse pointer rests.
+  // With no entry selected the list's handling opens nothing.
+  std::optional<POINT> point;
+  RECT entry{};
+  if (list.ListIndex() >= 0 &&
+      SendMessageA(window, LB_GETITEMRECT, static_cast<WPARAM>(list.ListIndex()),
+                   reinterpret_cast<LPARAM>(&entry)) != LB_ERR) {
+    RECT area{};
+    GetClientRect(window, &area);
+    // An entry scrolled out of sight gives a point at the list's nearest edge.
+    POINT at{entry.left, std::clamp((entry.top + entry.bottom) / 2, area.top,
+                                    std::max(area.top, area.bottom - 1))};
+    ClientToScreen(window, &at);
+    point = at;
+  }
+  NextMenuPoint at(host_, point);
+  list.DblClick();
+}
+
 LRESULT Win32FormView::HandleChildMessage(Child& child, UINT message, WPARAM wparam,
                                           LPARAM lparam) {
   HWND window = child.window;
@@ -720,15 +740,44 @@ LRESULT Win32FormView::HandleChildMessage(Child& child, UINT message, WPARAM wpa
         return code;
       }
       case WM_KEYDOWN:
-        // Enter and the menu key open the entry's menu, as a double-click does.
+        // Enter and the menu key open the selected entry's menu, as a double-click does.
         if (wparam == VK_RETURN || wparam == VK_APPS) {
-          list.DblClick();
+          OpenListMenuFromKeyboard(list, window);
           return 0;
         }
         break;
-      case WM_CONTEXTMENU:
+      case WM_KEYUP:
+        // Windows turns a released menu key into WM_CONTEXTMENU: the key down opened the menu.
+        if (wparam == VK_APPS) return 0;
+        break;
+      case WM_CONTEXTMENU: {
+        const POINT screen{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+        if (screen.x == -1 && screen.y == -1) {  // Shift+F10
+          OpenListMenuFromKeyboard(list, window);
+          return 0;
+        }
+        POINT client = screen;
+        ScreenToClient(window, &client);
+        RECT area{};
+        GetClientRect(window, &area);
+        if (!PtInRect(&area, client)) break;  // the scroll bar's own menu
+        // A list box does not move its selection for the right button, but the menu's
+        // "&Remove ..." acts on the selection: the entry under the pointer becomes the user's
+        // selection first. With no entry there, nothing opens.
+        const LRESULT hit =
+            CallWindowProcA(previous, window, LB_ITEMFROMPOINT, 0, MAKELPARAM(client.x, client.y));
+        const int index = LOWORD(hit);
+        RECT entry{};
+        if (HIWORD(hit) != 0 || index >= list.ListCount() ||
+            CallWindowProcA(previous, window, LB_GETITEMRECT, static_cast<WPARAM>(index),
+                            reinterpret_cast<LPARAM>(&entry)) == LB_ERR ||
+            !PtInRect(&entry, client))
+          return 0;
+        list.UserSelect(index);
+        NextMenuPoint at(host_, screen);
         list.DblClick();
         return 0;
+      }
       default:
         break;
     }

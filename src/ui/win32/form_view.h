@@ -52,6 +52,7 @@ class Win32FormView : public FormView, public FormSink, public ControlSink {
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleChildMessage(Child& child, UINT message, WPARAM wparam, LPARAM lparam);
 
+  void OpenListMenuFromKeyboard(ListBox& list, HWND window);
   void CreateWindowAndChildren();
   void CreateChild(Control& control, int id);
   void AddToolTip(const Child& child, int id);
