@@ -325,6 +325,34 @@ TEST_F(AllowBlockWindow, AMenuOpenedFromTheKeyboardAppearsAtTheSelectedEntry) {
   EXPECT_EQ(EntryText(list, 0), "first.example");
 }
 
+// Keys typed into a text box pass through the program's handling of Enter on their way to the
+// box; characters beyond ASCII (here "\xE9" and the euro sign "\x80" of the ANSI code page)
+// come out as they went in.
+TEST_F(AllowBlockWindow, CharactersTypedIntoTheBoxReachTheListFileUnchanged) {
+  HWND domain_box = VisibleChild(form, "Edit");
+  ASSERT_NE(domain_box, nullptr);
+  LeftClickAt(domain_box, MAKELPARAM(4, 4));  // clears the placeholder
+  ASSERT_TRUE(WaitFor([&] { return ReadText(domain_box) == ""; }, kDefaultDeadlineMs,
+                      "the placeholder to go"));
+  const std::string typed = "caf\xE9\x80.example";
+  for (const char c : typed) PostMessageA(domain_box, WM_CHAR, static_cast<unsigned char>(c), 1);
+  std::string shown;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        shown = ReadText(domain_box).value_or("<no answer>");
+        return shown == typed;
+      },
+      kDefaultDeadlineMs, "the typed text in the box"))
+      << "the box holds " << Escaped(shown);
+  PressKey(domain_box, VK_RETURN);
+  ASSERT_TRUE(WaitFor([&] { return ReadText(domain_box) == ""; }, kDefaultDeadlineMs,
+                      "the domain box to empty after the add"));
+  RECT client{};
+  GetClientRect(form, &client);
+  ClickAt(form, client.right - 12, 12);
+  ExpectFile("alwdom.sys", "first.example\r\nsecond.example\r\n" + typed + "\r\n");
+}
+
 TEST_F(AllowBlockWindow, RestingTheMouseOnAControlShowsItsTip) {
   HWND help = VisibleChild(form, kButtonClass, "&Help");
   ASSERT_NE(help, nullptr);
