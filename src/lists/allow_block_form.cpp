@@ -179,7 +179,10 @@ void Form3::AddCaption() {
 
 void Form3::ListDoubleClicked(AllowList list) {
   sounds_.PlayMenuSound();
-  if (!Visible() || Lists().Of(list).ListCount() == 0) return;
+  // The menu's "&Remove ..." takes the selected entry: with none selected (the menu key on a
+  // fresh list, or pressed again after a removal) there is nothing for it to act on.
+  const ListBox& box = Lists().Of(list);
+  if (!Visible() || box.ListCount() == 0 || box.ListIndex() < 0) return;
   open_list_menu_(list);
 }
 

@@ -194,6 +194,167 @@ TEST_F(AllowBlockWindow, TheListMenuRemovesTheEntryAndClearsAfterAsking) {
   ExpectFile("alwcap.sys", "search results\r\n");
 }
 
+// The rectangle of entry `index` of the program's list box, in the list's client coordinates.
+RECT EntryRect(HWND list, int index) {
+  RECT rect{};
+  SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
+  return rect;
+}
+
+LPARAM EntryPoint(HWND list, int index) {
+  const RECT rect = EntryRect(list, index);
+  return MAKELPARAM(rect.left + 8, (rect.top + rect.bottom) / 2);
+}
+
+// The text of an entry. Read with the W function: across processes Wine hands LB_GETTEXT back
+// in UTF-16 whichever function asked.
+std::string EntryText(HWND list, int index) {
+  const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == LB_ERR) return "<none>";
+  std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
+  SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.data()));
+  wide.resize(static_cast<std::size_t>(length));
+  std::string text;
+  for (wchar_t c : wide) text += static_cast<char>(c);  // the test's entries are ASCII
+  return text;
+}
+
+int SelectedEntry(HWND list) { return static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0)); }
+
+void LeftClickAt(HWND window, LPARAM at) {
+  PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(window, WM_LBUTTONUP, 0, at);
+}
+
+void RightClickAt(HWND window, LPARAM at) {
+  PostMessageA(window, WM_RBUTTONDOWN, MK_RBUTTON, at);
+  PostMessageA(window, WM_RBUTTONUP, 0, at);
+}
+
+void PressKey(HWND window, WPARAM key) {
+  PostMessageA(window, WM_KEYDOWN, key, 1);
+  PostMessageA(window, WM_KEYUP, key, 0xC0000001);
+}
+
+// Proves that no menu opened for what was posted before: switches to the caption view with a
+// click posted after it, waits until the domain list has gone, then looks for a menu. A menu
+// that had opened would still be showing then (its loop runs the click too).
+void ExpectNoMenuOpened(HWND form, HWND list, DWORD pid, const char* after) {
+  HWND caption_view = VisibleChild(form, kButtonClass, "Allow (Caption)");
+  ASSERT_NE(caption_view, nullptr);
+  Click(caption_view);
+  ASSERT_TRUE(WaitFor([&] { return !IsVisible(list); }, kDefaultDeadlineMs,
+                      "the caption view, switched to after the menu's chance to open"));
+  HWND menu = FindVisibleMenu(pid);
+  EXPECT_EQ(menu, nullptr) << "a menu opened after " << after;
+  if (menu) CloseMenu(menu);
+}
+
+TEST_F(AllowBlockWindow, TheRightButtonRemovesTheEntryUnderThePointerNotTheSelectedOne) {
+  const DWORD pid = copy.process().id();
+  HWND list = VisibleChild(form, "ListBox");
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
+  LeftClickAt(list, EntryPoint(list, 0));
+  ASSERT_TRUE(WaitFor([&] { return SelectedEntry(list) == 0; }, kDefaultDeadlineMs,
+                      "the first entry to be selected"));
+
+  RightClickAt(list, EntryPoint(list, 1));
+  HWND menu = WaitForMenu(pid);
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(SelectedEntry(list), 1) << "the right button selects the entry under the pointer";
+  ChooseByLetter(menu, 'R');  // "&Remove Domain"
+  ASSERT_TRUE(WaitFor([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == 1; },
+                      kDefaultDeadlineMs, "the entry under the pointer to go"));
+  EXPECT_EQ(EntryText(list, 0), "first.example");
+
+  // Below the last entry there is no entry under the pointer: no menu, not even for the one
+  // still selected.
+  LeftClickAt(list, EntryPoint(list, 0));
+  ASSERT_TRUE(WaitFor([&] { return SelectedEntry(list) == 0; }, kDefaultDeadlineMs,
+                      "the remaining entry to be selected"));
+  RECT client{};
+  GetClientRect(list, &client);
+  RightClickAt(list, MAKELPARAM(8, client.bottom - 4));
+  ExpectNoMenuOpened(form, list, pid, "a right click below the entries");
+
+  RECT form_client{};
+  GetClientRect(form, &form_client);
+  ClickAt(form, form_client.right - 12, 12);  // the close mark saves the lists
+  ExpectFile("alwdom.sys", "first.example\r\n");
+}
+
+TEST_F(AllowBlockWindow, TheMenuKeyAndEnterOpenNothingWhileNoEntryIsSelected) {
+  const DWORD pid = copy.process().id();
+  HWND list = VisibleChild(form, "ListBox");
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(SelectedEntry(list), LB_ERR) << "a list starts with no entry selected";
+  PressKey(list, VK_APPS);
+  ExpectNoMenuOpened(form, list, pid, "the menu key with no entry selected");
+
+  HWND domain_view = VisibleChild(form, kButtonClass, "Allow (Domain)");
+  ASSERT_NE(domain_view, nullptr);
+  Click(domain_view);
+  ASSERT_TRUE(WaitFor([&] { return IsVisible(list); }, kDefaultDeadlineMs, "the domain view"));
+  PressKey(list, VK_RETURN);
+  ExpectNoMenuOpened(form, list, pid, "Enter with no entry selected");
+  EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
+}
+
+TEST_F(AllowBlockWindow, AMenuOpenedFromTheKeyboardAppearsAtTheSelectedEntry) {
+  const DWORD pid = copy.process().id();
+  HWND list = VisibleChild(form, "ListBox");
+  ASSERT_NE(list, nullptr);
+  SetCursorPos(0, 0);  // the mouse pointer is far from the list
+  LeftClickAt(list, EntryPoint(list, 1));
+  ASSERT_TRUE(WaitFor([&] { return SelectedEntry(list) == 1; }, kDefaultDeadlineMs,
+                      "the second entry to be selected"));
+
+  PressKey(list, VK_APPS);
+  HWND menu = WaitForMenu(pid);
+  ASSERT_NE(menu, nullptr);
+  RECT shown{};
+  GetWindowRect(menu, &shown);
+  RECT entry = EntryRect(list, 1);
+  MapWindowPoints(list, HWND_DESKTOP, reinterpret_cast<POINT*>(&entry), 2);
+  const POINT corner{shown.left, shown.top};
+  EXPECT_TRUE(PtInRect(&entry, corner))
+      << "menu at (" << shown.left << ", " << shown.top << "), entry at (" << entry.left << ", "
+      << entry.top << ") - (" << entry.right << ", " << entry.bottom << ")";
+  ChooseByLetter(menu, 'R');
+  ASSERT_TRUE(WaitFor([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == 1; },
+                      kDefaultDeadlineMs, "the selected entry to go"));
+  EXPECT_EQ(EntryText(list, 0), "first.example");
+}
+
+// Keys typed into a text box pass through the program's handling of Enter on their way to the
+// box; characters beyond ASCII (here "\xE9" and the euro sign "\x80" of the ANSI code page)
+// come out as they went in.
+TEST_F(AllowBlockWindow, CharactersTypedIntoTheBoxReachTheListFileUnchanged) {
+  HWND domain_box = VisibleChild(form, "Edit");
+  ASSERT_NE(domain_box, nullptr);
+  LeftClickAt(domain_box, MAKELPARAM(4, 4));  // clears the placeholder
+  ASSERT_TRUE(WaitFor([&] { return ReadText(domain_box) == ""; }, kDefaultDeadlineMs,
+                      "the placeholder to go"));
+  const std::string typed = "caf\xE9\x80.example";
+  for (const char c : typed) PostMessageA(domain_box, WM_CHAR, static_cast<unsigned char>(c), 1);
+  std::string shown;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        shown = ReadText(domain_box).value_or("<no answer>");
+        return shown == typed;
+      },
+      kDefaultDeadlineMs, "the typed text in the box"))
+      << "the box holds " << Escaped(shown);
+  PressKey(domain_box, VK_RETURN);
+  ASSERT_TRUE(WaitFor([&] { return ReadText(domain_box) == ""; }, kDefaultDeadlineMs,
+                      "the domain box to empty after the add"));
+  RECT client{};
+  GetClientRect(form, &client);
+  ClickAt(form, client.right - 12, 12);
+  ExpectFile("alwdom.sys", "first.example\r\nsecond.example\r\n" + typed + "\r\n");
+}
+
 TEST_F(AllowBlockWindow, RestingTheMouseOnAControlShowsItsTip) {
   HWND help = VisibleChild(form, kButtonClass, "&Help");
   ASSERT_NE(help, nullptr);

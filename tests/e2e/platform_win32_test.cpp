@@ -358,6 +358,26 @@ TEST(Win32NotifyAreaTest, IconWindowIsFoundAndItsHandlerSeesEveryMessage) {
   EXPECT_EQ(Win32Pictures().LoadIcon(0x7FFFFF), Picture{});  // not a resource number
 }
 
+// A handler on a window that the notification area does not own goes with the area: the window
+// keeps working with its own procedure, and nothing reaches the handler any more.
+TEST(Win32NotifyAreaTest, AHandlerOnAWindowThatOutlivesTheAreaGoesWithIt) {
+  Win32NotifyArea keeper;
+  const Hwnd window = keeper.CreateIconWindow(kTrayWindowClass);
+  ASSERT_NE(window, kNoWindow);
+  int seen = 0;
+  {
+    Win32NotifyArea tray;
+    tray.SetMessageHandler(window, [&](std::uint32_t, WParam, LParam) { ++seen; });
+    ::SendMessageA(ToHwnd(window), WM_USER + 7, 0, 0);
+    EXPECT_EQ(seen, 1);
+  }
+  ::SendMessageA(ToHwnd(window), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("still here"));
+  EXPECT_EQ(seen, 1);
+  char text[16] = {};
+  ::GetWindowTextA(ToHwnd(window), text, sizeof text);
+  EXPECT_STREQ(text, "still here");
+}
+
 // ---- Timers and the event pump ----
 
 TEST(Win32EventLoopTest, TickThatWaitsIsNotReenteredWhileOtherTimersRun) {

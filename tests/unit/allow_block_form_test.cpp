@@ -153,6 +153,7 @@ TEST_F(AllowBlockTest, DoubleClickOpensTheListsMenuWithRemoveAsDefault) {
   EXPECT_EQ(w().List2.ListCount(), 1);
 
   w().List3.AddItem("Popup - Microsoft Internet Explorer");
+  w().List3.UserSelect(0);
   p.views.ChooseNext("ClearBlackList");
   p.desktop.dialogs.AnswerNext(kIdYes);
   w().List3.DblClick();
@@ -168,6 +169,27 @@ TEST_F(AllowBlockTest, NoMenuForAnEmptyListOrAHiddenWindow) {
   w().Hide();
   w().List2.DblClick();
   EXPECT_EQ(p.views.MenusShown().size(), menus);
+}
+
+// The menu key acts on the selected entry; with none selected (a fresh list, or right after
+// "&Remove ..." took the selected one) it must not offer "&Remove ..." for some other entry.
+TEST_F(AllowBlockTest, NoMenuWhileNoEntryIsSelected) {
+  w().List1.AddItem("first.example");
+  w().List1.AddItem("second.example");
+  const std::size_t menus = p.views.MenusShown().size();
+  w().List1.DblClick();
+  EXPECT_EQ(Sounds().back(), "menu.sys") << "the menu sound still plays";
+  EXPECT_EQ(p.views.MenusShown().size(), menus);
+
+  w().List1.UserSelect(1);
+  p.views.ChooseNext("RemoveDomain");
+  w().List1.DblClick();
+  EXPECT_EQ(w().List1.Items(), Entries{"first.example"});
+  EXPECT_EQ(w().List1.ListIndex(), -1);
+  p.views.ChooseNext("RemoveDomain");
+  w().List1.DblClick();  // pressed again: nothing is selected now
+  EXPECT_EQ(p.views.MenusShown().size(), menus + 1);
+  EXPECT_EQ(w().List1.Items(), Entries{"first.example"});
 }
 
 TEST_F(AllowBlockTest, TheTwoClearCommandsClearDifferentLists) {

@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/win32/callback_guard.h"
+
 namespace pelkrin::gallery {
 namespace {
 
@@ -127,6 +129,7 @@ bool Gallery::Dispatch(MSG& msg) {
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
   }
+  win32::RethrowCallbackException();
   return true;
 }
 
@@ -190,7 +193,10 @@ LRESULT CALLBACK Gallery::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
     if (gallery != nullptr) gallery->window_ = nullptr;
   }
   if (gallery == nullptr) return ::DefWindowProcA(hwnd, message, wparam, lparam);
-  return gallery->Handle(message, wparam, lparam);
+  // Nothing may unwind through Windows' frames: Dispatch raises a parked failure again.
+  LRESULT result = 0;
+  if (!win32::CallGuarded([&] { result = gallery->Handle(message, wparam, lparam); })) return 0;
+  return result;
 }
 
 LRESULT Gallery::Handle(UINT message, WPARAM wparam, LPARAM lparam) {

@@ -59,7 +59,8 @@ class Gallery {
 
   // Runs one round of the message loop, the way the program's loop does: keyboard messages go
   // through IsDialogMessage (Tab, access keys, Enter) before TranslateMessage/DispatchMessage.
-  // Returns false once WM_QUIT arrives.
+  // A failure parked by a window procedure is raised again here. Returns false once WM_QUIT
+  // arrives.
   bool PumpPending();
   // Pumps until done() holds or timeout_ms passes; returns done().
   bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms);

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <exception>
 #include <string>
 
 #include "gallery.h"
@@ -45,9 +46,7 @@ std::optional<Screenshot> SettledScreenshot(Gallery& gallery) {
   return current;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int RunGallery(int argc, char** argv) {
   bool selftest = false;
   std::string screenshot_path;
   for (int i = 1; i < argc; ++i) {
@@ -83,4 +82,16 @@ int main(int argc, char** argv) {
     return 1;
   }
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // A failure inside a window procedure is raised again by the message pump and ends up here.
+  try {
+    return RunGallery(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "ui-gallery: %s\n", e.what());
+    return 2;
+  }
 }

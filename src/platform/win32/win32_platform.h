@@ -109,7 +109,8 @@ class Win32NotifyArea : public NotifyArea {
   // FindWindowA) of the class the caller names, registered on first use.
   Hwnd CreateIconWindow(const std::string& window_class) override;
   void DestroyIconWindow(Hwnd window) override;
-  // Subclasses the window: the handler sees every message before the previous procedure.
+  // Subclasses the window (a window of this thread): the handler sees every message before the
+  // window's own procedure, up to WM_NCDESTROY, where the subclass is removed.
   void SetMessageHandler(Hwnd window, MessageHandler handler) override;
   bool Notify(std::uint32_t operation, const NotifyIconRecord& record) override;
   std::uint32_t TaskbarCreatedMessage() override;
@@ -117,11 +118,10 @@ class Win32NotifyArea : public NotifyArea {
  private:
   struct Subclass {
     Win32NotifyArea* owner;
-    HWND window;
     MessageHandler handler;
-    WNDPROC previous;
   };
-  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                       UINT_PTR id, DWORD_PTR subclass);
   void Unsubclass(HWND window);
 
   // Declared before windows_ so that the windows go first and their last messages still reach

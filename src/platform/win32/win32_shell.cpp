@@ -1,20 +1,23 @@
 #include "platform/win32/win32_platform.h"
 // After win32_platform.h, which prepares <windows.h>.
+#include <commctrl.h>
 #include <commdlg.h>
 #include <mmsystem.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "platform/win32/callback_guard.h"
+#include "platform/win32/diagnostics.h"
 
 namespace pelkrin::win32 {
 
 namespace {
 
-// The window property that leads from a subclassed window to its handler.
-constexpr char kSubclassProperty[] = "Pelkrin.Subclass";
+// Our subclass of a window among any others the window may have.
+constexpr UINT_PTR kSubclassId = 1;
 
 bool RegisterIconWindowClass(const std::string& name) {
   WNDCLASSA window_class{};
@@ -43,6 +46,8 @@ Win32NotifyArea::~Win32NotifyArea() {
     ScopedWindow doomed = std::move(windows_.begin()->second);
     windows_.erase(windows_.begin());
   }
+  // Windows of others that outlive this object keep no subclass that leads here.
+  while (!subclasses_.empty()) Unsubclass(subclasses_.begin()->first);
 }
 
 Hwnd Win32NotifyArea::CreateIconWindow(const std::string& window_class) {
@@ -75,38 +80,36 @@ void Win32NotifyArea::SetMessageHandler(Hwnd window, MessageHandler handler) {
     found->second->handler = std::move(handler);
     return;
   }
-  auto subclass = std::make_unique<Subclass>(Subclass{this, target, std::move(handler), nullptr});
-  // A property rather than GWLP_USERDATA, which the window's own class may be using.
-  if (!::SetPropA(target, kSubclassProperty, subclass.get())) return;
-  subclass->previous = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
-      target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32NotifyArea::SubclassProc)));
+  auto subclass = std::make_unique<Subclass>(Subclass{this, std::move(handler)});
+  if (!::SetWindowSubclass(target, &Win32NotifyArea::SubclassProc, kSubclassId,
+                           reinterpret_cast<DWORD_PTR>(subclass.get()))) {
+    TraceDiagnostic("the tray window could not be subclassed (error " +
+                    std::to_string(::GetLastError()) + ")");
+    return;
+  }
   subclasses_.emplace(target, std::move(subclass));
 }
 
 void Win32NotifyArea::Unsubclass(HWND window) {
   const auto found = subclasses_.find(window);
   if (found == subclasses_.end()) return;
-  if (::IsWindow(window)) {
-    ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(found->second->previous));
-    ::RemovePropA(window, kSubclassProperty);
-  }
+  if (::IsWindow(window))
+    ::RemoveWindowSubclass(window, &Win32NotifyArea::SubclassProc, kSubclassId);
   subclasses_.erase(found);
 }
 
 LRESULT CALLBACK Win32NotifyArea::SubclassProc(HWND window, UINT message, WPARAM wparam,
-                                               LPARAM lparam) {
-  auto* subclass = static_cast<Subclass*>(::GetPropA(window, kSubclassProperty));
-  if (!subclass) return ::DefWindowProcA(window, message, wparam, lparam);
+                                               LPARAM lparam, UINT_PTR, DWORD_PTR data) {
+  const auto* subclass = reinterpret_cast<const Subclass*>(data);
   // Copies: the handler may replace or remove itself, or destroy the window.
   Win32NotifyArea* const owner = subclass->owner;
-  const WNDPROC previous = subclass->previous;
-  const MessageHandler handler = subclass->handler;
   CallGuarded([&] {
+    const MessageHandler handler = subclass->handler;
     handler(message, static_cast<WParam>(wparam), static_cast<LParam>(lparam));
   });
-  const LRESULT result = ::CallWindowProcA(previous, window, message, wparam, lparam);
-  if (message == WM_NCDESTROY) owner->Unsubclass(window);  // the handle may be reused
-  return result;
+  // The last message: the subclass goes before the window does (the handle may be reused).
+  if (message == WM_NCDESTROY) owner->Unsubclass(window);
+  return ::DefSubclassProc(window, message, wparam, lparam);
 }
 
 bool Win32NotifyArea::Notify(std::uint32_t operation, const NotifyIconRecord& record) {

@@ -2,18 +2,20 @@
 // children mirror the form's controls. Labels, shapes, pictures and the title strip are drawn on
 // the window itself, like lightweight controls, so the transparent drag handle and close mark
 // can lie over the title strip; buttons, text boxes, list boxes and check boxes are child
-// windows. The view holds no behaviour: input goes straight to the controls' handlers.
+// windows. Each control's own part (its window or its painting, its changes, its input) is its
+// ControlView; the form view holds the window, the tooltips and the mouse over drawn controls.
+// It holds no behaviour: input goes straight to the controls' handlers.
 #pragma once
 
 #include <windows.h>
 
-#include <map>
-#include <string>
+#include <memory>
 #include <vector>
 
 #include "platform/win32/scoped_handle.h"
 #include "ui/controls.h"
 #include "ui/form.h"
+#include "ui/win32/control_views.h"
 
 namespace pelkrin::win32 {
 
@@ -40,44 +42,32 @@ class Win32FormView : public FormView, public FormSink, public ControlSink {
   void ControlChanged(Control& control, Change change, int index) override;
 
  private:
-  struct Child {
-    Control* control = nullptr;
-    HWND window = nullptr;  // nullptr for controls drawn on the form
-    WNDPROC previous_proc = nullptr;
-    bool stale = false;  // a list box whose entries changed while its window was hidden
-  };
-
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  static LRESULT CALLBACK ChildProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT HandleChildMessage(Child& child, UINT message, WPARAM wparam, LPARAM lparam);
 
   void CreateWindowAndChildren();
-  void CreateChild(Control& control, int id);
-  void AddToolTip(const Child& child, int id);
-  void FillList(const ListBox& list, HWND window);
-  void RefreshStaleLists();
+  void AddToolTip(const ControlView& view, int id);
   void Paint(HDC dc, const RECT& client);
-  void PaintControl(HDC dc, const Control& control);
-  Child* FindChild(int id);
-  Child* FindChild(const Control& control);
-  Child* FindChildWindow(HWND window);
-  // The topmost visible control drawn on the form under the point, or nullptr.
-  Label* LabelAt(POINT point);
+  ControlView* FindChild(int id);
+  ControlView* FindChild(const Control& control);
+  // The topmost visible control drawn on the form that takes the mouse at the point, or nullptr.
+  ControlView* MouseTargetAt(POINT point);
   void MouseEvent(UINT message, WPARAM wparam, LPARAM lparam);
   void Command(WORD id, WORD code, HWND child);
-  HFONT FontFor(const Font& font);
   HBRUSH BackBrush();
-  void InvalidateControl(const Control& control);
 
   Win32ViewHost& host_;
   Form& form_;
   HWND window_ = nullptr;
   HWND tooltip_ = nullptr;
-  std::vector<Child> children_;
-  std::map<std::string, ScopedGdiObject> fonts_;
+  FontCache fonts_;
+  ControlSite site_;
+  // One view per control, in tab order (a child's control ID is its place here plus
+  // kFirstChildId), and the same views in the form's drawing order.
+  std::vector<std::unique_ptr<ControlView>> children_;
+  std::vector<ControlView*> drawing_order_;
   ScopedGdiObject back_brush_;
-  Label* mouse_label_ = nullptr;  // the label that took the mouse button down
+  ControlView* mouse_view_ = nullptr;  // the control drawn on the form that took the mouse down
   bool destroying_ = false;
 };
 

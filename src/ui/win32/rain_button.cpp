@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
-#include <new>
 
+#include "platform/win32/callback_guard.h"
 #include "ui/win32/skin.h"
 
 namespace pelkrin::win32 {
@@ -131,12 +131,12 @@ class RainButton {
 LRESULT CALLBACK RainButton::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   auto* button = reinterpret_cast<RainButton*>(::GetWindowLongPtrA(hwnd, 0));
   if (message == WM_NCCREATE) {
-    try {
+    // Out of memory fails CreateWindowEx; the exception is raised again once Windows returns.
+    const bool created = CallGuarded([&] {
       auto owned = std::make_unique<RainButton>(hwnd);
       ::SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(owned.release()));
-    } catch (const std::bad_alloc&) {
-      return FALSE;  // CreateWindowEx fails; no exception may cross the system's frames
-    }
+    });
+    if (!created) return FALSE;
     return ::DefWindowProcA(hwnd, message, wparam, lparam);
   }
   if (message == WM_NCDESTROY) {
@@ -145,7 +145,10 @@ LRESULT CALLBACK RainButton::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     return ::DefWindowProcA(hwnd, message, wparam, lparam);
   }
   if (button == nullptr) return ::DefWindowProcA(hwnd, message, wparam, lparam);
-  return button->Handle(message, wparam, lparam);
+  // Nothing may unwind through Windows' frames: a failure is parked for the message loop.
+  LRESULT result = 0;
+  if (!CallGuarded([&] { result = button->Handle(message, wparam, lparam); })) return 0;
+  return result;
 }
 
 RainButtonState RainButton::State() const {

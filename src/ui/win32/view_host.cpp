@@ -1,6 +1,7 @@
 #include "ui/win32/view_host.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/win32/scoped_handle.h"
 #include "ui/form.h"
@@ -82,7 +83,11 @@ MenuItem* Win32ViewHost::PopupMenu(MenuItem& menu, const MenuItem* default_item,
     if (item == default_item) SetMenuDefaultItem(handle.Get(), id, FALSE);
 
   POINT point{};
-  GetCursorPos(&point);
+  if (next_menu_point_) {
+    point = *std::exchange(next_menu_point_, std::nullopt);
+  } else {
+    GetCursorPos(&point);
+  }
   // The menu only closes on a click elsewhere when its owner is the foreground window.
   SetForegroundWindow(owner);
   // A menu can open while another one waits (a survey's message box, a nested command):

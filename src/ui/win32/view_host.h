@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "ui/menu.h"
@@ -33,6 +34,12 @@ class Win32ViewHost : public ViewHost {
   // show.
   void SubmenuOpening(HMENU submenu);
 
+  // The next pop-up menu opens at this point of the screen instead of at the mouse pointer: a
+  // menu opened from the keyboard belongs beside the entry it acts on. The point holds for one
+  // menu; a view forgets it after raising the event that may open one, in case none opened.
+  void SetNextMenuPoint(POINT screen_point) { next_menu_point_ = screen_point; }
+  void ForgetNextMenuPoint() { next_menu_point_.reset(); }
+
   HINSTANCE Instance() const { return instance_; }
   void ViewCreated(Win32FormView* view);
   void ViewDestroyed(Win32FormView* view);
@@ -45,6 +52,21 @@ class Win32ViewHost : public ViewHost {
   // While a pop-up menu is open: its submenus and the handler for their opening.
   std::map<HMENU, MenuItem*> open_submenus_;
   const std::function<void(MenuItem&)>* on_submenu_open_ = nullptr;
+  std::optional<POINT> next_menu_point_;
+};
+
+// Sets the host's next menu point for as long as it lives, and forgets it afterwards.
+class NextMenuPoint {
+ public:
+  NextMenuPoint(Win32ViewHost& host, std::optional<POINT> screen_point) : host_(host) {
+    if (screen_point) host_.SetNextMenuPoint(*screen_point);
+  }
+  NextMenuPoint(const NextMenuPoint&) = delete;
+  NextMenuPoint& operator=(const NextMenuPoint&) = delete;
+  ~NextMenuPoint() { host_.ForgetNextMenuPoint(); }
+
+ private:
+  Win32ViewHost& host_;
 };
 
 }  // namespace pelkrin::win32
