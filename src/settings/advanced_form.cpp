@@ -95,8 +95,8 @@ Form8::Form8(const FormServices& services, SettingsStore& settings, EventLoop& e
     BlockButtonSwitched();
   };
   // A click on a label toggles its box, after a click sound of its own.
-  const std::pair<Label*, CheckBox*> labels[] = {{&Label4, &Check1}, {&Label5, &Check2},
-                                                 {&Label6, &Check5}, {&Label8, &Check3},
+  const std::pair<Label*, CheckBox*> labels[] = {{&Label4, &Check1},  {&Label5, &Check2},
+                                                 {&Label6, &Check5},  {&Label8, &Check3},
                                                  {&Label11, &Check4}, {&Label14, &Check6}};
   for (const auto& [label, box] : labels) {
     label->fore_color = kTextColor;

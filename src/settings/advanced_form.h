@@ -24,9 +24,8 @@ class Form8 : public Form {
  public:
   // `restore_options_window` puts the Options window back to its normal state when it is
   // visible (it minimised itself to show this one).
-  Form8(const FormServices& services, SettingsStore& settings, EventLoop& events,
-        Dialogs& dialogs, BlockButton& block_button,
-        std::function<void()> restore_options_window);
+  Form8(const FormServices& services, SettingsStore& settings, EventLoop& events, Dialogs& dialogs,
+        BlockButton& block_button, std::function<void()> restore_options_window);
 
   // Declaration order is drawing order: the strip first, the labels over it, copies behind.
   RainButton RainButton1;  // title strip "Advanced Options", no close mark

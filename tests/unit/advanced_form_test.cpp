@@ -14,9 +14,8 @@ using testing::InFolder;
 using testing::kSettingsPath;
 using testing::SimApp;
 
-const std::vector<std::string> kValueNames = {"ButtonText",    "CLSID",    "Default Visible",
-                                              "Exec",          "HotIcon",  "Icon",
-                                              "MenuStatusBar", "MenuText"};
+const std::vector<std::string> kValueNames = {"ButtonText", "CLSID", "Default Visible", "Exec",
+                                              "HotIcon",    "Icon",  "MenuStatusBar",   "MenuText"};
 
 struct AdvancedTest : ::testing::Test {
   std::optional<std::string> Value(const std::string& name) {
