@@ -377,6 +377,12 @@ TEST_F(AllowBlockWindow, RestingTheMouseOnAControlShowsItsTip) {
 TEST_F(AllowBlockWindow, TheTitleStripDragsTheWindowWithTheLeftButtonOnly) {
   RECT before{};
   GetWindowRect(form, &before);
+  // The real pointer rests where the drag starts: while the window holds the mouse, Windows
+  // also sends it moves at the real pointer's place (after the window moved, say), and a
+  // pointer left elsewhere by an earlier test would drag the window there.
+  POINT start{60, 12};
+  ClientToScreen(form, &start);
+  SetCursorPos(start.x, start.y);
   // The right button moves nothing.
   PostMessageA(form, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(60, 12));
   PostMessageA(form, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(60, 12));

@@ -50,6 +50,23 @@ ScopedFile CreateTemporaryBeside(const std::string& path, std::string* temporary
   return ScopedFile();
 }
 
+// Moves `from` over `to`. Another program that has `to` open for a moment (a virus scanner, a
+// backup, a reader of the list) makes the move fail with a sharing or access error: try again
+// for up to half a second before giving up, so a save is not lost to a passing reader.
+bool MoveOver(const std::string& from, const std::string& to) {
+  constexpr int kAttempts = 10;
+  constexpr DWORD kPauseMs = 50;
+  for (int attempt = 1;; ++attempt) {
+    if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return true;
+    const DWORD error = ::GetLastError();
+    if (attempt == kAttempts || (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
+                                 error != ERROR_LOCK_VIOLATION))
+      return false;
+    ::Sleep(kPauseMs);
+  }
+}
+
 }  // namespace
 
 std::optional<std::string> Win32FileSystem::ReadFile(const std::string& path) {
@@ -80,8 +97,7 @@ bool Win32FileSystem::ReplaceFile(const std::string& path, const std::string& by
   bool ok = WriteAll(file.Get(), bytes) && ::FlushFileBuffers(file.Get());
   // Closing can be where a network drive reports a failed write.
   ok = ::CloseHandle(file.Release()) && ok;
-  ok = ok && ::MoveFileExA(temporary.c_str(), path.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  ok = ok && MoveOver(temporary, path);
   if (!ok) ::DeleteFileA(temporary.c_str());
   return ok;
 }
