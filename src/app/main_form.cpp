@@ -92,6 +92,19 @@ void frmMain::BuildMenus() {
     Wait(platform_.events, 0.1);
     owner_.EndProgram();
   };
+  MenuMain.FindByName("HelpTopics")->on_click = [this] {
+    sounds_.PlayBarbleSound();
+    owner_.ShowHelpTopicsWindow();
+  };
+  MenuMain.FindByName("RemoveCookies")->on_click = [this] {
+    sounds_.PlayBarbleSound();
+    Wait(platform_.events, 0.1);
+    owner_.ShowCookieRemoverWindow();
+  };
+  MenuMain.FindByName("HomePageLock")->on_click = [this] {
+    sounds_.PlayBarbleSound();
+    owner_.ShowHomePageLockWindow();
+  };
 
   // The list menus act on the lists of the Allow/Block window. List1Pop serves the caption
   // list and List2Pop the domain list.

@@ -47,6 +47,9 @@ class MainWindowOwner {
   // Tray commands.
   virtual void ShowAllowBlockWindow() = 0;
   virtual void ShowAdvancedOptionsWindow() = 0;
+  virtual void ShowHelpTopicsWindow() = 0;
+  virtual void ShowCookieRemoverWindow() = 0;
+  virtual void ShowHomePageLockWindow() = 0;
   virtual void EndProgram() = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "app/pelkrin.h"
 
+#include <algorithm>
+
 #include "ui/guarded.h"
 
 namespace pelkrin {
@@ -12,6 +14,7 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
       sounds(platform.sound, program_folder),
       block_button(platform.registry, settings, platform.dialogs, platform.diagnostics,
                    program_folder),
+      home_page_lock(platform.registry, settings, platform.dialogs, platform.diagnostics),
       form3(form_services, platform.dialogs, platform.files, platform.diagnostics, program_folder,
             [this](AllowList list) { main.OpenListMenu(list); }),
       main(platform, views, settings, sounds, form3.Lists(), program_folder, *this),
@@ -72,16 +75,52 @@ void Pelkrin::ShowAdvancedOptionsWindow() {
   form8.Show();
 }
 
+template <typename F, typename Make>
+void Pelkrin::ShowAfresh(std::unique_ptr<F>& form, Make make) {
+  std::erase_if(closed_forms_,
+                [](const std::unique_ptr<Form>& closed) { return !closed->IsInUse(); });
+  if (form && form->IsLoaded()) {
+    form->Show();  // already open: it stays as it is
+    return;
+  }
+  // A closed window is replaced; one whose handler still runs (it was closed during a wait or a
+  // message box) lives on until that handler returns.
+  if (form && form->IsInUse()) closed_forms_.push_back(std::move(form));
+  form = make();
+  form->Show();
+}
+
+void Pelkrin::ShowHelpTopicsWindow() {
+  ShowAfresh(form9, [this] { return std::make_unique<Form9>(form_services); });
+}
+
+void Pelkrin::ShowCookieRemoverWindow() {
+  ShowAfresh(form6, [this] {
+    return std::make_unique<Form6>(form_services, platform.files, platform.process, platform.events,
+                                   platform.dialogs);
+  });
+}
+
+void Pelkrin::ShowHomePageLockWindow() {
+  ShowAfresh(form12, [this] {
+    return std::make_unique<Form12>(form_services, settings, platform.events, platform.dialogs,
+                                    home_page_lock);
+  });
+}
+
 void Pelkrin::InstallBlockButton() { block_button.Install(BlockButton::Report::kSilently); }
 void Pelkrin::Survey() { detector.Survey(); }
 
-// The history entry, the counters, the sound, the tray animation and the home page check join
-// the pelk event as they are built; it ends by emptying the signal, as it always will.
-void Pelkrin::PelkEvent() { main.Text2.SetText(""); }
+// The history entry, the counters, the sound and the tray animation join the pelk event as they
+// are built; it ends by emptying the signal, as it always will.
+void Pelkrin::PelkEvent() {
+  HomePageCheck();
+  main.Text2.SetText("");
+}
 
-// The home page lock, the start-up entry, the CTRL override and the tray animation join here as
-// they are built.
-void Pelkrin::HomePageCheck() {}
+void Pelkrin::HomePageCheck() { home_page_lock.Check(); }
+
+// The start-up entry, the CTRL override and the tray animation join here as they are built.
 void Pelkrin::SyncStartupEntry() {}
 void Pelkrin::CtrlOverride() {}
 void Pelkrin::AnimateTray() {}

@@ -4,11 +4,17 @@
 // tray icon.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/main_form.h"
 #include "detector/detection_cycle.h"
+#include "guards/cookie_form.h"
+#include "guards/home_page_form.h"
+#include "guards/home_page_lock.h"
+#include "help/help_form.h"
 #include "history/history_form.h"
 #include "lists/allow_block_form.h"
 #include "platform/platform.h"
@@ -54,6 +60,7 @@ class Pelkrin : private MainWindowOwner {
   DragState drag;
   FormServices form_services{views, platform.windows, sounds, drag};
   BlockButton block_button;
+  HomePageLock home_page_lock;
 
   Form3 form3;  // Allow/Block; before the main window, whose menus act on its lists
   frmMain main;
@@ -61,6 +68,10 @@ class Pelkrin : private MainWindowOwner {
   Form8 form8;  // Advanced options
   Form1 form1;  // History
   DetectionCycle detector;
+  // Windows that unload when closed: each opening makes a new one (none before the first).
+  std::unique_ptr<Form9> form9;    // Help topics
+  std::unique_ptr<Form6> form6;    // Cookie remover
+  std::unique_ptr<Form12> form12;  // Home page lock
 
  private:
   // MainWindowOwner: the other windows as start-up, shutdown and the tray menu use them.
@@ -76,6 +87,16 @@ class Pelkrin : private MainWindowOwner {
   void SaveBeforeFailureExit();
   void ShowAllowBlockWindow() override;
   void ShowAdvancedOptionsWindow() override;
+  void ShowHelpTopicsWindow() override;
+  void ShowCookieRemoverWindow() override;
+  void ShowHomePageLockWindow() override;
+
+  // Shows `form`, making a new one when there is none or it was closed (unloaded).
+  template <typename F, typename Make>
+  void ShowAfresh(std::unique_ptr<F>& form, Make make);
+  // Closed windows whose handler was still running when a new opening replaced them; each is
+  // destroyed once its handler has returned.
+  std::vector<std::unique_ptr<Form>> closed_forms_;
 };
 
 }  // namespace pelkrin

@@ -111,6 +111,7 @@ Form3::Form3(const FormServices& services, Dialogs& dialogs, FileSystem& files,
     AddCaption();
   };
 
+  for (ListBox* list : {&List1, &List2, &List3}) list->dbl_click_opens_menu = true;
   List1.on_dbl_click = [this] { ListDoubleClicked(AllowList::kDomain); };
   List2.on_dbl_click = [this] { ListDoubleClicked(AllowList::kCaption); };
   List3.on_dbl_click = [this] { ListDoubleClicked(AllowList::kBlock); };

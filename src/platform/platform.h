@@ -267,9 +267,16 @@ class FileSystem {
   // Replaces the file by `bytes` so that a failure part-way leaves the previous file whole:
   // the bytes go to a temporary file in the same folder, which then takes the old one's place.
   virtual bool ReplaceFile(const std::string& path, const std::string& bytes) = 0;
-  // Names (not paths) of the files in `folder` that match `pattern` ("*.txt").
-  virtual std::vector<std::string> ListFiles(const std::string& folder,
-                                             const std::string& pattern) = 0;
+  // The names (not paths) of the plain files directly in `folder` whose long names match
+  // `pattern` ("*.txt", see platform/wildcard.h), in name order. Folders and links (reparse
+  // points) are left out, even when named like a match, and so is a file whose name has no exact
+  // spelling in the ANSI code page: every name returned, put after the folder and a backslash,
+  // names exactly the file that was listed and nothing else. nullopt when the folder cannot be
+  // listed (it is missing, is no folder, or may not be read); an empty list when it holds no match.
+  virtual std::optional<std::vector<std::string>> ListFiles(const std::string& folder,
+                                                            const std::string& pattern) = 0;
+  // False when the file is not there or cannot be deleted (read-only, or held open by another
+  // program).
   virtual bool DeleteFile(const std::string& path) = 0;
 };
 

@@ -101,6 +101,32 @@ void ListBox::UserSelect(int index) {
   if (on_click) on_click();
 }
 
+ComboBox::ComboBox(Form& form, std::string name, Bounds bounds, std::string text)
+    : Control(form, std::move(name), ControlKind::kComboBox, bounds), text_(std::move(text)) {}
+
+void ComboBox::AddItem(std::string item) {
+  items_.push_back(std::move(item));
+  Notify(Change::kItemAdded, ListCount() - 1);
+}
+
+void ComboBox::SetText(std::string text) {
+  list_index_ = -1;
+  if (text_ == text) return;
+  text_ = std::move(text);
+  Notify(Change::kCaption);
+}
+
+void ComboBox::UserPick(int index) {
+  if (index < 0 || index >= ListCount()) return;
+  list_index_ = index;
+  if (text_ != List(index)) {
+    text_ = List(index);
+    Notify(Change::kCaption);
+  }
+  Notify(Change::kSelection, index);
+  if (on_click) on_click();
+}
+
 CheckBox::CheckBox(Form& form, std::string name, Bounds bounds, int value)
     : Control(form, std::move(name), ControlKind::kCheckBox, bounds), value_(value) {}
 

@@ -37,6 +37,7 @@ enum class ControlKind {
   kLabel,
   kTextBox,
   kListBox,
+  kComboBox,
   kCheckBox,
   kButton,
   kTitleStrip,
@@ -153,6 +154,11 @@ class TextBox : public Control {
   // Changes the text and raises the change event when it differs, from code or from the user.
   void SetText(std::string text);
 
+  // Design values: several lines with word wrap and a vertical scroll bar; read-only text that
+  // the user can still select and copy.
+  bool multi_line = false;
+  bool locked = false;
+
   std::function<void()> on_change;
   std::function<void()> on_click;
   // The character typed; a handler may set it to 0 to swallow it.
@@ -196,8 +202,46 @@ class ListBox : public Control {
     if (on_dbl_click) on_dbl_click();
   }
 
+  // Design value: the double-click opens the entry's menu, so the keyboard's ways of opening a
+  // menu (Enter, the menu key, Shift+F10) and the right button raise it too. Off, only a
+  // double-click with the mouse does.
+  bool dbl_click_opens_menu = false;
+
  private:
   std::vector<std::string> items_;
+  int list_index_ = -1;
+};
+
+// A drop-down list with an edit field: the user picks an entry from the list or types. Picking an
+// entry puts it into the field and raises the click event; typing changes only the text.
+class ComboBox : public Control {
+ public:
+  ComboBox(Form& form, std::string name, Bounds bounds, std::string text = {});
+
+  int ListCount() const { return static_cast<int>(items_.size()); }
+  const std::string& List(int index) const { return items_.at(static_cast<std::size_t>(index)); }
+  const std::vector<std::string>& Items() const { return items_; }
+  void AddItem(std::string item);
+
+  // The text of the edit field.
+  const std::string& Text() const { return text_; }
+  // Typed text, or text set by code: no click event.
+  void SetText(std::string text);
+  // The picked entry, -1 when the text was typed or set.
+  int ListIndex() const { return list_index_; }
+  // The user picks an entry: its text goes into the field, then the click event runs.
+  void UserPick(int index);
+  // The user opens the list.
+  void DropDown() {
+    if (on_dropdown) on_dropdown();
+  }
+
+  std::function<void()> on_click;
+  std::function<void()> on_dropdown;
+
+ private:
+  std::vector<std::string> items_;
+  std::string text_;
   int list_index_ = -1;
 };
 

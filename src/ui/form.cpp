@@ -63,6 +63,12 @@ void Form::SetIcon(const Picture& icon) {
   if (sink_) sink_->FormIconChanged();
 }
 
+void Form::SetMousePointer(MousePointer pointer) {
+  if (mouse_pointer_ == pointer) return;
+  mouse_pointer_ = pointer;
+  if (sink_) sink_->FormMousePointerChanged();
+}
+
 Hwnd Form::Handle() const { return view_ ? view_->Handle() : kNoWindow; }
 
 }  // namespace pelkrin

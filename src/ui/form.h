@@ -19,6 +19,9 @@ inline constexpr char kAppTitle[] = "Pelkrin";
 // The window class of every skinned window, as other programs find them.
 inline constexpr char kFormWindowClass[] = "PelkrinForm";
 
+// The mouse pointer over a window and its controls.
+enum class MousePointer { kDefault, kHourglass };
+
 class FormSink {
  public:
   virtual ~FormSink() = default;
@@ -26,6 +29,7 @@ class FormSink {
   virtual void FormWindowStateChanged(int state) = 0;
   virtual void FormMoved() = 0;
   virtual void FormIconChanged() = 0;
+  virtual void FormMousePointerChanged() = 0;
 };
 
 class Form {
@@ -57,6 +61,24 @@ class Form {
   void MoveTo(int left, int top);
   // The real window's handle; 0 when there is no view.
   Hwnd Handle() const;
+  // The pointer over the whole window, its controls included (the hourglass while it works).
+  MousePointer GetMousePointer() const { return mouse_pointer_; }
+  void SetMousePointer(MousePointer pointer);
+
+  // A handler that lets other events run (a wait, a message box) holds one of these while it
+  // runs: the window may be closed meanwhile, and whoever owns it keeps it until the handler
+  // has returned.
+  class InUse {
+   public:
+    explicit InUse(Form& form) : form_(form) { ++form_.in_use_; }
+    InUse(const InUse&) = delete;
+    InUse& operator=(const InUse&) = delete;
+    ~InUse() { --form_.in_use_; }
+
+   private:
+    Form& form_;
+  };
+  bool IsInUse() const { return in_use_ > 0; }
 
   // The user asked the window to close (Alt+F4, Escape); windows that can be closed do what
   // their close mark does.
@@ -98,6 +120,8 @@ class Form {
   bool visible_ = false;
   int window_state_ = 0;
   Picture icon_;
+  MousePointer mouse_pointer_ = MousePointer::kDefault;
+  int in_use_ = 0;
 };
 
 }  // namespace pelkrin

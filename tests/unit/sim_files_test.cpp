@@ -30,6 +30,32 @@ TEST(SimFilesTest, PathsAreCaseInsensitiveAndKeepTheirSpelling) {
   EXPECT_FALSE(files.DeleteFile("C:\\Data\\One.txt"));
 }
 
+TEST(SimFilesTest, ListingsTellAMissingFolderFromAnEmptyOneAndHoldPlainFilesOnly) {
+  SimFileSystem files;
+  EXPECT_EQ(files.ListFiles("C:\\Data", "*.txt"), std::nullopt);
+  files.MakeFolder("C:\\Data");
+  EXPECT_EQ(files.ListFiles("C:\\Data", "*.txt"), std::vector<std::string>{});
+  EXPECT_EQ(files.ListFiles("C:\\", "*.txt"), std::vector<std::string>{}) << "a drive's root";
+  files.Put("C:\\Data\\plain.txt", "1");
+  files.MakeFolder("C:\\Data\\folder.txt");
+  files.Put("C:\\Data\\deeper.txt\\inner.txt", "2");
+  files.PutLink("C:\\Data\\link.txt");
+  EXPECT_EQ(files.ListFiles("C:\\Data", "*.txt"), std::vector<std::string>{"plain.txt"});
+  EXPECT_EQ(files.ListFiles("C:\\Data\\plain.txt", "*"), std::nullopt) << "a file is no folder";
+  EXPECT_EQ(files.ReadFile("C:\\Data\\link.txt"), std::nullopt);
+  EXPECT_FALSE(files.DeleteFile("C:\\Data\\folder.txt"));
+
+  files.SetInUse("C:\\Data\\PLAIN.txt", true);
+  EXPECT_FALSE(files.DeleteFile("C:\\Data\\plain.txt"));
+  EXPECT_EQ(files.ReadFile("C:\\Data\\plain.txt"), "1");
+  files.SetInUse("C:\\Data\\plain.txt", false);
+  EXPECT_TRUE(files.DeleteFile("C:\\Data\\plain.txt"));
+
+  files.RemoveFolder("C:\\Data");
+  EXPECT_EQ(files.ListFiles("C:\\Data", "*"), std::nullopt);
+  EXPECT_TRUE(files.Paths().empty());
+}
+
 TEST(SimFilesTest, ReplaceFileNeverLeavesAHalfWrittenFile) {
   SimFileSystem files;
   files.Put(kList, "old contents");

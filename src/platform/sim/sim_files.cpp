@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/sim/sim_text.h"
+#include "platform/wildcard.h"
 
 namespace pelkrin::sim {
 
@@ -11,38 +12,7 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-bool MatchesFrom(std::string_view name, std::string_view pattern) {
-  // Classic greedy matcher with one backtrack point for the last '*'.
-  std::size_t n = 0, p = 0;
-  std::size_t star = std::string_view::npos, star_n = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() &&
-        (pattern[p] == '?' || LowerAscii(pattern[p]) == LowerAscii(name[n]))) {
-      ++n;
-      ++p;
-    } else if (p < pattern.size() && pattern[p] == '*') {
-      star = p++;
-      star_n = n;
-    } else if (star != std::string_view::npos) {
-      p = star + 1;
-      n = ++star_n;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
-}
-
 }  // namespace
-
-bool MatchesWildcard(std::string_view name, std::string_view pattern) {
-  if (MatchesFrom(name, pattern)) return true;
-  if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" &&
-      name.find('.') == std::string_view::npos)
-    return MatchesFrom(name, pattern.substr(0, pattern.size() - 2));
-  return false;
-}
 
 std::string PathKey(const std::string& path) {
   std::string key = LowerAscii(path);
@@ -88,11 +58,29 @@ bool SimFileSystem::IsValidPath(const std::string& path) {
 std::optional<std::string> SimFileSystem::ReadFile(const std::string& path) {
   if (!IsValidPath(path)) return std::nullopt;
   const std::string key = PathKey(path);
-  const auto file = files_.find(key);
-  if (file == files_.end()) return std::nullopt;
+  const File* file = PlainFile(key);
+  if (file == nullptr) return std::nullopt;
   const auto failure = fail_reads_after_.find(key);
-  if (failure != fail_reads_after_.end()) return file->second.bytes.substr(0, failure->second);
-  return file->second.bytes;
+  if (failure != fail_reads_after_.end()) return file->bytes.substr(0, failure->second);
+  return file->bytes;
+}
+
+const SimFileSystem::File* SimFileSystem::PlainFile(const std::string& key) const {
+  const auto file = files_.find(key);
+  return file == files_.end() || file->second.link ? nullptr : &file->second;
+}
+
+bool SimFileSystem::FolderExists(const std::string& folder_key) const {
+  // A drive's root always exists.
+  if (folder_key.size() == 2 && folder_key[1] == ':') return true;
+  const std::string inside = folder_key + '\\';
+  const auto lies_inside = [&](const std::string& key) {
+    return key == folder_key || key.compare(0, inside.size(), inside) == 0;
+  };
+  if (std::any_of(folders_.begin(), folders_.end(), lies_inside)) return true;
+  return std::any_of(files_.begin(), files_.end(), [&](const auto& entry) {
+    return entry.first.compare(0, inside.size(), inside) == 0;
+  });
 }
 
 bool SimFileSystem::ReplaceFile(const std::string& path, const std::string& bytes) {
@@ -119,13 +107,16 @@ bool SimFileSystem::WriteInPlace(const std::string& path, const std::string& byt
   return true;
 }
 
-std::vector<std::string> SimFileSystem::ListFiles(const std::string& folder,
-                                                  const std::string& pattern) {
+std::optional<std::vector<std::string>> SimFileSystem::ListFiles(const std::string& folder,
+                                                                 const std::string& pattern) {
   std::string folder_key = PathKey(folder);
   while (!folder_key.empty() && folder_key.back() == '\\') folder_key.pop_back();
+  if (!IsValidPath(folder_key)) return std::nullopt;
+  if (files_.count(folder_key) != 0 || !FolderExists(folder_key)) return std::nullopt;
   std::vector<std::string> names;
   for (const auto& [key, file] : files_) {
-    if (FolderOf(key) != folder_key) continue;
+    // Files in folders below are not listed; those folders themselves are not files.
+    if (file.link || FolderOf(key) != folder_key) continue;
     std::string name = NameOf(file.name);
     if (MatchesWildcard(name, pattern)) names.push_back(std::move(name));
   }
@@ -136,7 +127,37 @@ std::vector<std::string> SimFileSystem::ListFiles(const std::string& folder,
 
 bool SimFileSystem::DeleteFile(const std::string& path) {
   if (!IsValidPath(path) || IsReadOnly(path)) return false;
-  return files_.erase(PathKey(path)) == 1;
+  const std::string key = PathKey(path);
+  if (PlainFile(key) == nullptr || std::count(in_use_.begin(), in_use_.end(), key) != 0)
+    return false;
+  return files_.erase(key) == 1;
+}
+
+void SimFileSystem::MakeFolder(const std::string& path) {
+  std::string key = PathKey(path);
+  while (!key.empty() && key.back() == '\\') key.pop_back();
+  if (std::count(folders_.begin(), folders_.end(), key) == 0) folders_.push_back(key);
+}
+
+void SimFileSystem::RemoveFolder(const std::string& path) {
+  std::string key = PathKey(path);
+  while (!key.empty() && key.back() == '\\') key.pop_back();
+  const std::string inside = key + '\\';
+  const auto lies_inside = [&](const std::string& k) {
+    return k == key || k.compare(0, inside.size(), inside) == 0;
+  };
+  std::erase_if(folders_, lies_inside);
+  std::erase_if(files_, [&](const auto& entry) { return lies_inside(entry.first); });
+}
+
+void SimFileSystem::PutLink(const std::string& path) {
+  files_[PathKey(path)] = File{path, {}, true};
+}
+
+void SimFileSystem::SetInUse(const std::string& path, bool in_use) {
+  const std::string key = PathKey(path);
+  std::erase(in_use_, key);
+  if (in_use) in_use_.push_back(key);
 }
 
 void SimFileSystem::Put(const std::string& path, std::string bytes) {

@@ -17,8 +17,9 @@ class SimFileSystem : public FileSystem {
   // FileSystem
   std::optional<std::string> ReadFile(const std::string& path) override;
   bool ReplaceFile(const std::string& path, const std::string& bytes) override;
-  std::vector<std::string> ListFiles(const std::string& folder,
-                                     const std::string& pattern) override;
+  // A folder exists when it was made with MakeFolder or something lies in it.
+  std::optional<std::vector<std::string>> ListFiles(const std::string& folder,
+                                                    const std::string& pattern) override;
   bool DeleteFile(const std::string& path) override;
 
   // Test set-up and checks. Put and Remove act directly, bypassing every failure rule, and
@@ -27,6 +28,14 @@ class SimFileSystem : public FileSystem {
   std::optional<std::string> Bytes(const std::string& path) const;
   bool Exists(const std::string& path) const;
   void Remove(const std::string& path);
+  // An empty folder; removing it takes whatever lies in it too.
+  void MakeFolder(const std::string& path);
+  void RemoveFolder(const std::string& path);
+  // A link (a symbolic link or junction) at `path`: it is no plain file, so listings leave it
+  // out; reading and deleting fail.
+  void PutLink(const std::string& path);
+  // Another program holds the file open without sharing it: deleting it fails until released.
+  void SetInUse(const std::string& path, bool in_use);
   // Every file, in the spelling of its last creation, ordered case-insensitively.
   std::vector<std::string> Paths() const;
 
@@ -54,14 +63,20 @@ class SimFileSystem : public FileSystem {
   struct File {
     std::string name;  // the path as spelt when the file was last created
     std::string bytes;
+    bool link = false;
   };
   bool IsReadOnly(const std::string& path) const;
+  bool FolderExists(const std::string& folder_key) const;
+  // The file at the key, unless it is missing or a link.
+  const File* PlainFile(const std::string& key) const;
   // Consumes the armed disk-full failure if a write of `size` bytes triggers it; returns the
   // number of bytes that fit, or nullopt when the write fits whole.
   std::optional<std::size_t> TakeWriteFailure(std::size_t size);
 
   std::map<std::string, File> files_;  // by lower-case normalised path
   std::vector<std::string> read_only_folders_;
+  std::vector<std::string> folders_;  // lower-case keys of folders made empty
+  std::vector<std::string> in_use_;   // lower-case keys of files held open
   std::optional<std::size_t> fail_writes_after_;
   std::map<std::string, std::size_t> fail_reads_after_;
   std::map<std::string, int> write_counts_;

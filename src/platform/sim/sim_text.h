@@ -1,6 +1,6 @@
 // Text rules the simulated desktop shares with Windows: ASCII case folding (the way Windows
 // compares class names, profile keys, registry names and file names for the texts Pelkrin
-// uses) and the file-name wildcards of FindFirstFileA.
+// uses). File-name wildcards are in platform/wildcard.h.
 #pragma once
 
 #include <cstddef>
@@ -33,9 +33,5 @@ inline bool LessNoCase(std::string_view a, std::string_view b) {
   }
   return a.size() < b.size();
 }
-
-// '*' matches any run of characters, '?' exactly one; case-insensitive. A pattern that ends in
-// ".*" also matches names without any dot, as "*.*" does on Windows.
-bool MatchesWildcard(std::string_view name, std::string_view pattern);
 
 }  // namespace pelkrin::sim

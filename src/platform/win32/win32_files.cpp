@@ -1,7 +1,10 @@
 #include <algorithm>
 #include <cctype>
+#include <cwchar>
 #include <string_view>
 
+#include "platform/wildcard.h"
+#include "platform/win32/diagnostics.h"
 #include "platform/win32/win32_platform.h"
 
 namespace pelkrin::win32 {
@@ -67,6 +70,39 @@ bool MoveOver(const std::string& from, const std::string& to) {
   }
 }
 
+std::optional<std::wstring> WidenAnsi(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int size = static_cast<int>(text.size());
+  const int length =
+      ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+  if (length <= 0) return std::nullopt;
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(), length) !=
+      length)
+    return std::nullopt;
+  return wide;
+}
+
+// The name in the ANSI code page when it has an exact spelling there, which converts back to the
+// very same name; nullopt for a name that would come out as a look-alike or with a default
+// character.
+std::optional<std::string> ExactAnsi(const wchar_t* wide) {
+  const int size = static_cast<int>(std::wcslen(wide));
+  if (size == 0) return std::string();
+  // Best-fit look-alikes are asked to be left out; a UTF-8 code page takes no flags.
+  const DWORD flags = ::GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  const int length = ::WideCharToMultiByte(CP_ACP, flags, wide, size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::nullopt;
+  std::string ansi(static_cast<std::size_t>(length), '\0');
+  if (::WideCharToMultiByte(CP_ACP, flags, wide, size, ansi.data(), length, nullptr, nullptr) !=
+      length)
+    return std::nullopt;
+  const std::optional<std::wstring> back = WidenAnsi(ansi);
+  if (!back || *back != std::wstring_view(wide, static_cast<std::size_t>(size)))
+    return std::nullopt;
+  return ansi;
+}
+
 }  // namespace
 
 std::optional<std::string> Win32FileSystem::ReadFile(const std::string& path) {
@@ -102,18 +138,42 @@ bool Win32FileSystem::ReplaceFile(const std::string& path, const std::string& by
   return ok;
 }
 
-std::vector<std::string> Win32FileSystem::ListFiles(const std::string& folder,
-                                                    const std::string& pattern) {
-  std::string query = folder;
-  if (!query.empty() && query.back() != '\\' && query.back() != '/') query += '\\';
-  query += pattern;
+std::optional<std::vector<std::string>> Win32FileSystem::ListFiles(const std::string& folder,
+                                                                   const std::string& pattern) {
+  // The wide functions give every name as it is; the ANSI ones would give a name outside the
+  // code page as a best-fit look-alike or with '?' in it, which names another file or none.
+  const std::optional<std::wstring> wide_folder = WidenAnsi(folder);
+  const std::optional<std::wstring> wide_pattern = WidenAnsi(pattern);
+  if (!wide_folder || !wide_pattern || wide_folder->empty()) return std::nullopt;
+  const DWORD attributes = ::GetFileAttributesW(wide_folder->c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return std::nullopt;
+
+  std::wstring query = *wide_folder;
+  if (query.back() != L'\\' && query.back() != L'/') query += L'\\';
+  query += *wide_pattern;
   std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  ScopedFind search(::FindFirstFileA(query.c_str(), &found));
-  if (!search) return names;
+  WIN32_FIND_DATAW found;
+  ScopedFind search(::FindFirstFileW(query.c_str(), &found));
+  if (!search) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return names;
+    return std::nullopt;
+  }
   do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
-  } while (::FindNextFileA(search.Get(), &found));
+    // Folders, and links to files or folders, are no plain files of this folder.
+    if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+      continue;
+    std::optional<std::string> name = ExactAnsi(found.cFileName);
+    if (!name) {
+      TraceDiagnostic("a file in " + folder +
+                      " is left out of its listing: its name has no spelling in the ANSI code "
+                      "page");
+      continue;
+    }
+    // Windows also matches the pattern against the short (8.3) name: "a.txt2" is "A~1.TXT".
+    if (MatchesWildcard(*name, pattern)) names.push_back(std::move(*name));
+  } while (::FindNextFileW(search.Get(), &found));
   std::sort(names.begin(), names.end(), LessNoCase);
   return names;
 }

@@ -197,9 +197,9 @@ class Win32FileSystem : public FileSystem {
   // Writes a temporary file in the target's folder, flushes it, and moves it over the target;
   // on any failure the temporary file goes and the old file stays as it was.
   bool ReplaceFile(const std::string& path, const std::string& bytes) override;
-  // Files only (no folders), ordered case-insensitively.
-  std::vector<std::string> ListFiles(const std::string& folder,
-                                     const std::string& pattern) override;
+  // Through the wide functions, so that a name is never turned into another file's name.
+  std::optional<std::vector<std::string>> ListFiles(const std::string& folder,
+                                                    const std::string& pattern) override;
   bool DeleteFile(const std::string& path) override;
 };
 

@@ -139,6 +139,10 @@ void ControlView::FormShowing() {
   if (control_) OnFormShowing();
 }
 
+void ControlView::FormPointerChanged(MousePointer pointer) {
+  if (control_) OnFormPointerChanged(pointer);
+}
+
 void ControlView::Paint(HDC dc) {
   if (control_) Draw(dc);
 }
@@ -311,17 +315,26 @@ class ButtonView final : public ControlView {
     HWND window = CreateRainButton(site.form, id, ToRect(button.bounds), button.Caption(),
                                    LookOf(button, site.fonts));
     if (window) {
-      if (button.cursor)
-        SendMessageA(
-            window, kRbmSetCursor,
-            reinterpret_cast<WPARAM>(LoadCursorA(site.instance, MAKEINTRESOURCEA(button.cursor))),
-            0);
+      SetCursor(window, OwnCursor());
       ShowWindow(window, button.Visible() ? SW_SHOWNA : SW_HIDE);
     }
     Attach(window, /*set_font=*/false, /*see_messages=*/false);  // the look carries the font
   }
 
  private:
+  HCURSOR OwnCursor() const {
+    return button_.cursor ? LoadCursorA(site_.instance, MAKEINTRESOURCEA(button_.cursor)) : nullptr;
+  }
+  static void SetCursor(HWND window, HCURSOR cursor) {
+    SendMessageA(window, kRbmSetCursor, reinterpret_cast<WPARAM>(cursor), 0);
+  }
+  void OnFormPointerChanged(MousePointer pointer) override {
+    if (!window()) return;
+    SetCursor(window(), pointer == MousePointer::kHourglass
+                            ? LoadCursorA(nullptr, MAKEINTRESOURCEA(32514))  // IDC_WAIT
+                            : OwnCursor());
+  }
+
   void Mirror(Change change, int) override {
     if (change == Change::kCaption && WindowText(window()) != button_.Caption())
       SetWindowTextA(window(), button_.Caption().c_str());
@@ -337,8 +350,9 @@ class TextBoxView final : public ControlView {
  public:
   TextBoxView(const ControlSite& site, TextBox& text, int id)
       : ControlView(site, text), text_(text) {
-    Attach(CreateChildWindow(site, text, id, WS_EX_CLIENTEDGE, "EDIT", text.Text().c_str(),
-                             ES_AUTOHSCROLL),
+    DWORD style = text.multi_line ? ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL : ES_AUTOHSCROLL;
+    if (text.locked) style |= ES_READONLY;
+    Attach(CreateChildWindow(site, text, id, WS_EX_CLIENTEDGE, "EDIT", text.Text().c_str(), style),
            /*set_font=*/true, /*see_messages=*/true);
   }
 
@@ -355,8 +369,10 @@ class TextBoxView final : public ControlView {
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
     switch (message) {
       case WM_GETDLGCODE: {
-        // Enter belongs to the box (it adds the entry), not to the window.
+        // Enter belongs to the box (it adds the entry), not to the window; a box of several
+        // lines keeps Tab out, so Tab still moves on to the next control.
         LRESULT code = Default(message, wparam, lparam);
+        if (text_.multi_line) code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
         const MSG* msg = reinterpret_cast<const MSG*>(lparam);
         if (msg && (msg->message == WM_KEYDOWN || msg->message == WM_CHAR) &&
             msg->wParam == VK_RETURN)
@@ -458,6 +474,8 @@ class ListBoxView final : public ControlView {
   }
 
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
+    // Only a list whose double-click opens a menu opens it from the keyboard and the right button.
+    if (!list_.dbl_click_opens_menu) return std::nullopt;
     switch (message) {
       case WM_GETDLGCODE: {
         LRESULT code = Default(message, wparam, lparam);
@@ -537,6 +555,69 @@ class ListBoxView final : public ControlView {
   bool stale_ = false;  // entries changed while the form's window was hidden
 };
 
+// The drop-down list with its edit field.
+class ComboBoxView final : public ControlView {
+ public:
+  ComboBoxView(const ControlSite& site, ComboBox& combo, int id)
+      : ControlView(site, combo), combo_(combo) {
+    const Bounds& b = combo.bounds;
+    // A combo box's height includes its dropped list.
+    HWND window =
+        CreateWindowExA(0, "COMBOBOX", "",
+                        WS_CHILD | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL |
+                            (combo.Visible() ? WS_VISIBLE : 0),
+                        b.left, b.top, b.width, b.height + kDroppedListHeight, site.form,
+                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), site.instance, nullptr);
+    Attach(window, /*set_font=*/true, /*see_messages=*/false);
+    if (!window) return;
+    for (const std::string& item : combo.Items())
+      SendMessageA(window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    SetWindowTextA(window, combo.Text().c_str());
+  }
+
+ private:
+  static constexpr int kDroppedListHeight = 160;
+
+  void Mirror(Change change, int index) override {
+    HWND w = window();
+    if (!w) return;
+    switch (change) {
+      case Change::kCaption:
+        if (WindowText(w) != combo_.Text()) SetWindowTextA(w, combo_.Text().c_str());
+        break;
+      case Change::kItemAdded:
+        SendMessageA(w, CB_INSERTSTRING, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(combo_.List(index).c_str()));
+        break;
+      default:
+        break;
+    }
+  }
+
+  void OnCommand(WORD code) override {
+    switch (code) {
+      case CBN_DROPDOWN:
+        combo_.DropDown();
+        break;
+      case CBN_SELCHANGE: {
+        // The edit field still shows the old text here: the entry is taken from the list.
+        const LRESULT index = SendMessageA(window(), CB_GETCURSEL, 0, 0);
+        if (index != CB_ERR) combo_.UserPick(static_cast<int>(index));
+        break;
+      }
+      case CBN_EDITCHANGE: {
+        std::string typed = WindowText(window());
+        if (typed != combo_.Text()) combo_.SetText(std::move(typed));
+        break;
+      }
+      default:
+        break;
+    }
+  }
+
+  ComboBox& combo_;
+};
+
 class CheckBoxView final : public ControlView {
  public:
   CheckBoxView(const ControlSite& site, CheckBox& box, int id) : ControlView(site, box), box_(box) {
@@ -586,6 +667,8 @@ std::unique_ptr<ControlView> MakeControlView(const ControlSite& site, Control& c
       return std::make_unique<TextBoxView>(site, static_cast<TextBox&>(control), id);
     case ControlKind::kListBox:
       return std::make_unique<ListBoxView>(site, static_cast<ListBox&>(control), id);
+    case ControlKind::kComboBox:
+      return std::make_unique<ComboBoxView>(site, static_cast<ComboBox&>(control), id);
     case ControlKind::kCheckBox:
       return std::make_unique<CheckBoxView>(site, static_cast<CheckBox&>(control), id);
     case ControlKind::kTimer:

@@ -14,6 +14,7 @@
 
 #include "platform/win32/scoped_handle.h"
 #include "ui/controls.h"
+#include "ui/form.h"
 
 namespace pelkrin::win32 {
 
@@ -66,6 +67,8 @@ class ControlView {
   void Changed(Change change, int index);
   // The form's window is about to show.
   void FormShowing();
+  // The form's mouse pointer changed.
+  void FormPointerChanged(MousePointer pointer);
   void Paint(HDC dc);
   // x and y in twips inside the control; button and shift as the handlers receive them.
   void Mouse(MouseAction action, int button, int shift, int x, int y);
@@ -87,6 +90,9 @@ class ControlView {
 
   virtual void Mirror(Change /*change*/, int /*index*/) {}
   virtual void OnFormShowing() {}
+  // A control's window that shows a pointer of its own shows the form's hourglass instead;
+  // the others ask the form (their parent) and get it from there.
+  virtual void OnFormPointerChanged(MousePointer /*pointer*/) {}
   virtual void Draw(HDC /*dc*/) {}
   virtual void OnMouse(MouseAction /*action*/, int /*button*/, int /*shift*/, int /*x*/,
                        int /*y*/) {}

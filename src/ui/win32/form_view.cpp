@@ -189,6 +189,18 @@ void Win32FormView::FormIconChanged() {
   SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 }
 
+void Win32FormView::FormMousePointerChanged() {
+  if (!window_) return;
+  for (const auto& child : children_) child->FormPointerChanged(form_.GetMousePointer());
+  // The pointer changes at once where it rests over the window, not at the next mouse move.
+  POINT point;
+  if (!GetCursorPos(&point)) return;
+  HWND under = WindowFromPoint(point);
+  if (under != window_ && !IsChild(window_, under)) return;
+  SendMessageA(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
+
 // ---- ControlSink ---------------------------------------------------------------------------
 
 void Win32FormView::ControlChanged(Control& control, Change change, int index) {
@@ -345,7 +357,15 @@ LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
       mouse_view_ = nullptr;
       return 0;
     case WM_SETCURSOR:
-      if (reinterpret_cast<HWND>(wparam) == window_ && LOWORD(lparam) == HTCLIENT) {
+      // The hourglass covers the window and every control on it: the controls' windows ask
+      // their parent first (a button with a pointer of its own was told by its view).
+      if (form_.GetMousePointer() == MousePointer::kHourglass && LOWORD(lparam) == HTCLIENT) {
+        SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));  // IDC_WAIT
+        return TRUE;
+      }
+      // Otherwise a control's window shows its own pointer.
+      if (reinterpret_cast<HWND>(wparam) != window_) return FALSE;
+      if (LOWORD(lparam) == HTCLIENT) {
         POINT point;
         GetCursorPos(&point);
         ScreenToClient(window_, &point);

@@ -38,6 +38,7 @@ class Win32FormView : public FormView, public FormSink, public ControlSink {
   void FormWindowStateChanged(int state) override;
   void FormMoved() override;
   void FormIconChanged() override;
+  void FormMousePointerChanged() override;
   // ControlSink
   void ControlChanged(Control& control, Change change, int index) override;
 
