@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <stdexcept>
@@ -161,6 +162,95 @@ TEST(Win32FilesTest, ReplaceFileReadFileAndListFiles) {
   ::RemoveDirectoryA(folder.File("sub.txt").c_str());
   EXPECT_TRUE(files.DeleteFile(list));
   EXPECT_FALSE(files.DeleteFile(list));
+}
+
+// Creates an empty file by its UTF-16 name.
+bool CreateWide(const std::wstring& path) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  ::CloseHandle(file);
+  return true;
+}
+
+std::wstring Wide(const std::string& ansi) {
+  std::wstring wide(ansi.size() * 2 + 1, L'\0');
+  const int length = ::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide.data(),
+                                           static_cast<int>(wide.size()));
+  wide.resize(length > 0 ? static_cast<std::size_t>(length - 1) : 0);
+  return wide;
+}
+
+TEST(Win32FilesTest, AListingHoldsOnlyPlainFilesWhoseNamesNameThemExactly) {
+  ScratchFolder folder;
+  Win32FileSystem files;
+  const std::wstring base = Wide(folder.Path()) + L"\\";
+  EXPECT_EQ(files.ListFiles(folder.Path(), "*.txt"), std::vector<std::string>{}) << "empty";
+  EXPECT_EQ(files.ListFiles(folder.File("missing"), "*.txt"), std::nullopt);
+
+  ASSERT_TRUE(CreateWide(base + L"plain.txt"));
+  ASSERT_TRUE(CreateWide(base + L"UPPER.TXT"));
+  // Matches "*.txt" only by the short name Windows makes for it (C~1.TXT).
+  ASSERT_TRUE(CreateWide(base + L"c.txt2"));
+  // Names with letters outside the ANSI code page: Latin a with ogonek (best-fit "a"), a CJK
+  // letter (no ANSI form at all: "?").
+  ASSERT_TRUE(CreateWide(base + L"\u0105.txt"));
+  ASSERT_TRUE(CreateWide(base + L"x\u4e2d.txt"));
+  ASSERT_TRUE(::CreateDirectoryW((base + L"folder.txt").c_str(), nullptr));
+  // CreateSymbolicLinkW came with Vista, after the Windows this program is built for.
+  using CreateLink = BOOLEAN(WINAPI*)(const wchar_t*, const wchar_t*, DWORD);
+  const auto create_link = reinterpret_cast<CreateLink>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"),
+                                               "CreateSymbolicLinkW")));
+  const bool link = create_link != nullptr &&
+                    create_link((base + L"link.txt").c_str(), (base + L"plain.txt").c_str(), 0);
+  EXPECT_EQ(files.ListFiles(folder.File("plain.txt"), "*"), std::nullopt) << "a file is no folder";
+
+  const auto listed = files.ListFiles(folder.Path(), "*.txt");
+  ASSERT_TRUE(listed.has_value());
+  std::string all;
+  for (const std::string& name : *listed) all += "[" + name + "]";
+  // Every name listed names exactly one of the files, by its own name.
+  for (const std::string& name : *listed) {
+    EXPECT_EQ(name.find('?'), std::string::npos) << all;
+    EXPECT_NE(name, "a.txt") << "the best-fit look-alike of another file's name: " << all;
+    const DWORD attributes = ::GetFileAttributesW((base + Wide(name)).c_str());
+    EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES) << name;
+    EXPECT_FALSE(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) << name;
+  }
+  for (const char* not_listed : {"c.txt2", "folder.txt", "link.txt"})
+    EXPECT_EQ(std::count(listed->begin(), listed->end(), not_listed), 0) << all;
+  EXPECT_EQ(std::count(listed->begin(), listed->end(), "plain.txt"), 1) << all;
+  EXPECT_EQ(std::count(listed->begin(), listed->end(), "UPPER.TXT"), 1) << all;
+  // Deleting what was listed deletes nothing else.
+  for (const std::string& name : *listed) EXPECT_TRUE(files.DeleteFile(folder.File(name))) << name;
+  EXPECT_NE(::GetFileAttributesW((base + L"\u0105.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(::GetFileAttributesW((base + L"x\u4e2d.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  for (const wchar_t* name : {L"c.txt2", L"\u0105.txt", L"x\u4e2d.txt", L"link.txt"})
+    ::DeleteFileW((base + name).c_str());
+  ::RemoveDirectoryW((base + L"folder.txt").c_str());
+  if (!link) std::printf("note: no symbolic link could be made here; links were not tried\n");
+}
+
+TEST(Win32FilesTest, AFileHeldOpenOrReadOnlyIsNotDeleted) {
+  ScratchFolder folder;
+  Win32FileSystem files;
+  const std::string held = folder.File("held.txt");
+  const std::string read_only = folder.File("read-only.txt");
+  ASSERT_TRUE(files.ReplaceFile(held, "x"));
+  ASSERT_TRUE(files.ReplaceFile(read_only, "x"));
+  ASSERT_TRUE(::SetFileAttributesA(read_only.c_str(), FILE_ATTRIBUTE_READONLY));
+  {
+    ScopedFile open(::CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(open);
+    EXPECT_FALSE(files.DeleteFile(held));
+  }
+  EXPECT_FALSE(files.DeleteFile(read_only));
+  EXPECT_TRUE(files.DeleteFile(held)) << "once let go";
+  ::SetFileAttributesA(read_only.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_TRUE(files.DeleteFile(read_only));
 }
 
 TEST(Win32FilesTest, ReplaceFileThatCannotCompleteKeepsTheOldFile) {
