@@ -81,6 +81,20 @@ TEST_F(RegistryTest, MissingKeysValuesAndEmptyDataGiveTheDefault) {
   EXPECT_EQ(RegReadString(registry, kHkeyCurrentUser, "Software\\Nowhere", "x", "dflt"), "dflt");
   ASSERT_TRUE(RegWriteString(registry, kHkeyCurrentUser, kMain, "Other", "1"));
   EXPECT_EQ(RegReadString(registry, kHkeyCurrentUser, kMain, "Start Page", "dflt"), "dflt");
+  desktop.registry.PutData(kHkeyCurrentUser, kMain, "Start Page", "");  // no data at all
+  EXPECT_EQ(RegReadString(registry, kHkeyCurrentUser, kMain, "Start Page", "dflt"), "dflt");
+  desktop.registry.PutData(kHkeyCurrentUser, kMain, "Start Page", std::string(1, '\0'));
+  EXPECT_EQ(RegReadString(registry, kHkeyCurrentUser, kMain, "Start Page", "dflt"), "")
+      << "an empty string is a value, not a missing one";
+}
+
+TEST_F(RegistryTest, DataStoredWithoutATerminatorKeepsItsLastCharacter) {
+  // Other programs may store a string's size without its terminating NUL.
+  desktop.registry.PutData(kHkeyCurrentUser, kMain, "Start Page", "http://example.com/");
+  EXPECT_EQ(RegReadString(registry, kHkeyCurrentUser, kMain, "Start Page", "dflt"),
+            "http://example.com/");
+  desktop.registry.PutData(kHkeyCurrentUser, kMain, "Start Page", "x");
+  EXPECT_EQ(RegReadString(registry, kHkeyCurrentUser, kMain, "Start Page", "dflt"), "x");
 }
 
 TEST_F(RegistryTest, StarMeansTheUnnamedDefaultValue) {
