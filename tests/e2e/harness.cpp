@@ -237,6 +237,13 @@ bool FileExists(const std::string& path) {
   return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool DeleteFileTree(const std::string& path) {
+  std::string error;
+  if (DeleteTree(path, error)) return true;
+  ADD_FAILURE() << error;
+  return false;
+}
+
 std::string TodayShortDate() {
   char buffer[128] = {};
   const int length = ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buffer,

@@ -39,6 +39,9 @@ std::string CurrentTestName();
 std::optional<std::string> ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// Removes a file or a folder with everything in it; true when nothing is left (also when there
+// was nothing), otherwise a test failure names what could not be removed.
+bool DeleteFileTree(const std::string& path);
 
 // Today's date in the user's short date format, as the program writes it.
 std::string TodayShortDate();

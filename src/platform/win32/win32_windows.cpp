@@ -61,6 +61,8 @@ int Win32WindowManager::CaptionLength(Hwnd window) {
 }
 
 std::string Win32WindowManager::Caption(Hwnd window, int buffer_chars) {
+  // Wine answers GetWindowTextA for no window at all with a count and bytes of its own.
+  if (window == kNoWindow) return {};
   return ReadName(buffer_chars, [window](char* buffer, int chars) {
     return ::GetWindowTextA(ToHwnd(window), buffer, chars);
   });
