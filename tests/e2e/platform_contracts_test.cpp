@@ -41,8 +41,11 @@ class Win32RegistryWorld : public RegistryWorld {
                                 nullptr, &key, nullptr),
               ERROR_SUCCESS);
     ScopedRegKey owned(key);
+    // RegSetValueExA counts a terminator the caller left out when a NUL follows the data, as
+    // Windows NT does; with another byte there the data is stored exactly as given.
+    const std::string followed = bytes + 'X';
     EXPECT_EQ(::RegSetValueExA(key, name.c_str(), 0, expand ? REG_EXPAND_SZ : REG_SZ,
-                               reinterpret_cast<const BYTE*>(bytes.data()),
+                               reinterpret_cast<const BYTE*>(followed.data()),
                                static_cast<DWORD>(bytes.size())),
               ERROR_SUCCESS);
   }
