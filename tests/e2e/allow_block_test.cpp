@@ -77,7 +77,7 @@ struct AllowBlockWindow : ::testing::Test {
         << "expected:\n" << Escaped(bytes) << "actual:\n" << Escaped(last);
   }
 
-  ProgramCopy copy{{{"alwdom.sys", "first.example\nsecond.example"},
+  ProgramCopy copy{{{"alwdom.sys", "first.example.com\nsecond.example.org"},
                     {"alwcap.sys", "search results\r\n"},
                     {"popblk.sys", "Win a prize - Microsoft Internet Explorer\r\n"}}};
   HWND main_window = nullptr;
@@ -97,14 +97,14 @@ TEST_F(AllowBlockWindow, AddsRefusesAndSavesEveryListOnClose) {
                       "the domain box to empty after the add"));
 
   // A domain with a blank is refused with its message; the box keeps the text.
-  TypeAndPressEnter(domain_box, "bad domain.com");
+  TypeAndPressEnter(domain_box, "bad example.com");
   HWND box = WaitForMessageBox("Pelkrin Allow List", kDefaultDeadlineMs, pid);
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(MessageBoxText(box), "Do not use spaces in domain name.");
   ASSERT_TRUE(PressButton(box, IDOK));
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(box) || !IsVisible(box); }, kDefaultDeadlineMs,
                       "the message box to close"));
-  EXPECT_EQ(ReadText(domain_box), "bad domain.com");
+  EXPECT_EQ(ReadText(domain_box), "bad example.com");
 
   // A caption, in the caption view, added with its "+" button.
   HWND caption_view = VisibleChild(form, kButtonClass, "Allow (Caption)");
@@ -138,7 +138,7 @@ TEST_F(AllowBlockWindow, AddsRefusesAndSavesEveryListOnClose) {
   ClickAt(form, client.right - 12, 12);
   ASSERT_TRUE(WaitFor([&] { return !IsVisible(form); }, kDefaultDeadlineMs,
                       "the window to hide on its close mark"));
-  ExpectFile("alwdom.sys", "first.example\r\nsecond.example\r\nwww.example.com\r\n");
+  ExpectFile("alwdom.sys", "first.example.com\r\nsecond.example.org\r\nwww.example.com\r\n");
   ExpectFile("alwcap.sys", "search results\r\ndaily news\r\n");
   ExpectFile("popblk.sys", "Win a prize - Microsoft Internet Explorer\r\n");
   EXPECT_TRUE(copy.process().Running());
@@ -258,7 +258,7 @@ namespace {
 TEST(AllowBlockLists, AHugeHandEditedListLoadsWhole) {
   std::string bytes;
   for (int i = 0; i < 100000; ++i)
-    bytes += "site" + std::to_string(i) + ".example" + (i % 3 == 0 ? "\n" : "\r\n");
+    bytes += "site" + std::to_string(i) + ".example.net" + (i % 3 == 0 ? "\n" : "\r\n");
   bytes += std::string("after\0nul", 9);
   ProgramCopy copy({{"alwdom.sys", bytes}});
   ASSERT_TRUE(copy.ok());

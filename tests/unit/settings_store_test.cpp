@@ -70,11 +70,11 @@ TEST(TrimKeyPath, DropsOneBackslashAtEachEnd) {
 }
 
 TEST_F(RegistryTest, WrittenTextReadsBackThroughEitherSpellingOfThePath) {
-  ASSERT_TRUE(RegWriteString(registry, kHkeyCurrentUser, kMain, "Start Page", "http://a.example/"));
+  ASSERT_TRUE(RegWriteString(registry, kHkeyCurrentUser, kMain, "Start Page", "http://www.example.com/"));
   EXPECT_EQ(RegReadString(registry, kHkeyCurrentUser, std::string("\\") + kMain + "\\", "Start Page",
                           "none"),
-            "http://a.example/");
-  EXPECT_EQ(desktop.registry.Value(kHkeyCurrentUser, kMain, "Start Page"), "http://a.example/");
+            "http://www.example.com/");
+  EXPECT_EQ(desktop.registry.Value(kHkeyCurrentUser, kMain, "Start Page"), "http://www.example.com/");
 }
 
 TEST_F(RegistryTest, MissingKeysValuesAndEmptyDataGiveTheDefault) {
