@@ -87,6 +87,7 @@ struct AllowBlockWindow : ::testing::Test {
 TEST_F(AllowBlockWindow, AddsRefusesAndSavesEveryListOnClose) {
   const DWORD pid = copy.process().id();
   ScreenshotWhenStable("allow-block-domain");
+  EXPECT_TRUE(GetWindowLongA(form, GWL_EXSTYLE) & WS_EX_TOPMOST) << "it stays above other windows";
 
   // A domain typed in capitals with its scheme and slash, added with Enter.
   HWND domain_box = VisibleChild(form, "Edit");
