@@ -17,8 +17,6 @@
 
 namespace pelkrin::contract {
 
-// ---- Registry --------------------------------------------------------------------------------
-
 class RegistryWorld {
  public:
   virtual ~RegistryWorld() = default;
@@ -28,8 +26,6 @@ class RegistryWorld {
   virtual void PutStringData(RegKey root, const std::string& path, const std::string& name,
                              const std::string& bytes, bool expand) = 0;
 };
-
-// ---- Files and private-profile files -----------------------------------------------------------
 
 class FileWorld {
  public:
@@ -52,8 +48,6 @@ class FileWorld {
   bool rewrites_profile_files = true;
 };
 
-// ---- Windows of other programs -----------------------------------------------------------------
-
 class WindowsWorld {
  public:
   virtual ~WindowsWorld() = default;
@@ -71,8 +65,6 @@ class WindowsWorld {
   virtual bool WaitUntil(const std::function<bool()>& condition, unsigned deadline_ms) = 0;
 };
 
-// ---- The notification area -----------------------------------------------------------------------
-
 class NotifyWorld {
  public:
   virtual ~NotifyWorld() = default;
@@ -84,8 +76,6 @@ class NotifyWorld {
   virtual std::uint32_t AnIcon() = 0;
 };
 
-// ---- Timers, the event pump and message boxes --------------------------------------------------
-
 class EventWorld {
  public:
   virtual ~EventWorld() = default;
@@ -93,11 +83,8 @@ class EventWorld {
   virtual Dialogs& dialogs() = 0;
   // The user presses `answer` in the next message box titled `title` once `ready()` holds, time
   // passing meanwhile (ready() may be asked from another thread).
-  virtual void AnswerNextBox(const std::string& title, int answer,
-                             std::function<bool()> ready) = 0;
+  virtual void AnswerNextBox(const std::string& title, int answer, std::function<bool()> ready) = 0;
 };
-
-// ---- The process, sound and pictures ------------------------------------------------------------
 
 class SystemWorld {
  public:
@@ -106,8 +93,6 @@ class SystemWorld {
   virtual Sound& sound() = 0;
   virtual Pictures& pictures() = 0;
 };
-
-// ---- The suites ------------------------------------------------------------------------------------
 
 template <typename World>
 using WorldFactory = std::unique_ptr<World> (*)();
@@ -133,14 +118,14 @@ class DialogsContract : public Contract<EventWorld> {};
 class SystemContract : public Contract<SystemWorld> {};
 
 // Runs every contract suite over the worlds an implementation's factories make.
-#define PELKRIN_INSTANTIATE_CONTRACTS(Name, registry, files, windows, notify, events, system)     \
-  INSTANTIATE_TEST_SUITE_P(Name, RegistryContract, ::testing::Values(registry));               \
-  INSTANTIATE_TEST_SUITE_P(Name, FileSystemContract, ::testing::Values(files));                \
-  INSTANTIATE_TEST_SUITE_P(Name, ProfileFileContract, ::testing::Values(files));               \
-  INSTANTIATE_TEST_SUITE_P(Name, WindowManagerContract, ::testing::Values(windows));           \
-  INSTANTIATE_TEST_SUITE_P(Name, NotifyAreaContract, ::testing::Values(notify));               \
-  INSTANTIATE_TEST_SUITE_P(Name, EventLoopContract, ::testing::Values(events));                \
-  INSTANTIATE_TEST_SUITE_P(Name, DialogsContract, ::testing::Values(events));                  \
+#define PELKRIN_INSTANTIATE_CONTRACTS(Name, registry, files, windows, notify, events, system) \
+  INSTANTIATE_TEST_SUITE_P(Name, RegistryContract, ::testing::Values(registry));              \
+  INSTANTIATE_TEST_SUITE_P(Name, FileSystemContract, ::testing::Values(files));               \
+  INSTANTIATE_TEST_SUITE_P(Name, ProfileFileContract, ::testing::Values(files));              \
+  INSTANTIATE_TEST_SUITE_P(Name, WindowManagerContract, ::testing::Values(windows));          \
+  INSTANTIATE_TEST_SUITE_P(Name, NotifyAreaContract, ::testing::Values(notify));              \
+  INSTANTIATE_TEST_SUITE_P(Name, EventLoopContract, ::testing::Values(events));               \
+  INSTANTIATE_TEST_SUITE_P(Name, DialogsContract, ::testing::Values(events));                 \
   INSTANTIATE_TEST_SUITE_P(Name, SystemContract, ::testing::Values(system))
 
 }  // namespace pelkrin::contract

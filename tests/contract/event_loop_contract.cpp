@@ -39,7 +39,8 @@ TEST_P(EventLoopContract, TimersTickUntilStoppedAndNameTheRightTimer) {
   ASSERT_NE(second, 0u);
   EXPECT_NE(first, second);
   events.StopTimer(first);
-  EXPECT_TRUE(PumpUntil(events, [&] { return second_ticks >= 3; }, 5000));
+  EXPECT_TRUE(PumpUntil(
+      events, [&] { return second_ticks >= 3; }, 5000));
   events.StopTimer(second);
   const int ticks = second_ticks;
   Wait(events, 60);
@@ -59,7 +60,8 @@ TEST_P(EventLoopContract, ATickThatWaitsIsNotReenteredWhileOtherTimersRun) {
     --depth;
   });
   const std::uint32_t fast = events.StartTimer(10, [&] { ++fast_ticks; });
-  EXPECT_TRUE(PumpUntil(events, [&] { return slow_ticks >= 2; }, 5000));
+  EXPECT_TRUE(PumpUntil(
+      events, [&] { return slow_ticks >= 2; }, 5000));
   events.StopTimer(slow);
   events.StopTimer(fast);
   EXPECT_EQ(deepest, 1);

@@ -106,8 +106,8 @@ TEST_P(ProfileFileContract, WritesGiveTheseBytesAndReadBackTrimmed) {
   EXPECT_EQ(world().profile().Read(world().Folder() + "\\missing.ini", "Other", "X", "none", 256),
             "none");
   if (world().has_folders) {
-    EXPECT_FALSE(world().profile().Write(world().Folder() + "\\no such folder\\pk.sys", "S", "K",
-                                         "V"));
+    EXPECT_FALSE(
+        world().profile().Write(world().Folder() + "\\no such folder\\pk.sys", "S", "K", "V"));
   }
 }
 
@@ -133,8 +133,9 @@ TEST_P(ProfileFileContract, ValuesAreCutToTheBufferAndLoseOnePairOfQuotes) {
 
 TEST_P(ProfileFileContract, HandEditedFilesAreReadLeniently) {
   Profile ini(world());
-  ini.Put("; top comment\n\n[A]\nk1 = v1 \n\n; comment in A\n\n[B]\nq=\"quoted\"\n"
-          "r='x'\nnoequals\n[ Sp ]\nz=1\n[A]\ndup=2\nlast=end");
+  ini.Put(
+      "; top comment\n\n[A]\nk1 = v1 \n\n; comment in A\n\n[B]\nq=\"quoted\"\n"
+      "r='x'\nnoequals\n[ Sp ]\nz=1\n[A]\ndup=2\nlast=end");
   EXPECT_EQ(ini.Read("a", "K1"), "v1");
   EXPECT_EQ(ini.Read("B", "noequals", "d"), "d");  // a line without '=' is no value
   EXPECT_EQ(ini.Read("sp", "z"), "1");

@@ -75,8 +75,8 @@ TEST_P(RegistryContract, KeysOpenByTheRealPathRules) {
 TEST_P(RegistryContract, KeysAreDeletedAsWindowsNtDeletesThem) {
   Registry& registry = world().registry();
   RegKey parent = 0, deeper = 0;
-  ASSERT_EQ(registry.CreateKey(kHkeyCurrentUser, std::string(kKey) + "\\Sub\\Deeper",
-                               kKeyAllAccess, &deeper),
+  ASSERT_EQ(registry.CreateKey(kHkeyCurrentUser, std::string(kKey) + "\\Sub\\Deeper", kKeyAllAccess,
+                               &deeper),
             kErrorSuccess);
   ASSERT_EQ(registry.SetStringValue(deeper, "v", "1"), kErrorSuccess);
   ASSERT_EQ(registry.OpenKey(kHkeyCurrentUser, kKey, kKeyRead, &parent), kErrorSuccess);

@@ -16,18 +16,6 @@ namespace {
 
 using namespace win32;
 
-// Waits for `condition`, keeping this thread's windows answering.
-bool PumpUntil(const std::function<bool()>& condition, DWORD deadline_ms) {
-  const DWORD start = ::GetTickCount();
-  while (!condition()) {
-    if (::GetTickCount() - start >= deadline_ms) return condition();
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&message);
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  return true;
-}
-
 class Win32RegistryWorld : public RegistryWorld {
  public:
   static constexpr char kKey[] = "Software\\PelkrinContract";
@@ -128,7 +116,9 @@ class Win32WindowsWorld : public WindowsWorld {
     });
     return FromHwnd(window);
   }
-  void Remove(Hwnd window) override { Do([&] { ::DestroyWindow(ToHwnd(window)); }); }
+  void Remove(Hwnd window) override {
+    Do([&] { ::DestroyWindow(ToHwnd(window)); });
+  }
   void SetHung(bool hung) override {
     if (hung == hung_) return;
     hung_ = hung;
@@ -148,7 +138,7 @@ class Win32WindowsWorld : public WindowsWorld {
     return (::GetWindowLongA(ToHwnd(window), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
   }
   bool WaitUntil(const std::function<bool()>& condition, unsigned deadline_ms) override {
-    return PumpUntil(condition, deadline_ms);
+    return e2e::WaitFor(condition, deadline_ms, "the other program");
   }
 
  private:
@@ -199,8 +189,12 @@ class Win32WindowsWorld : public WindowsWorld {
   std::thread thread_;  // last: it starts once everything above exists
 };
 
-class Win32NotifyWorld : public NotifyWorld {
+// This process's own windows, timers, message boxes and files, and the shell.
+class Win32ProcessWorld : public NotifyWorld, public EventWorld, public SystemWorld {
  public:
+  ~Win32ProcessWorld() override {
+    if (user_.joinable()) user_.join();
+  }
   NotifyArea& notify() override { return notify_; }
   WindowManager& windows() override { return windows_; }
   void Deliver(Hwnd window, std::uint32_t message, WParam wparam, LParam lparam) override {
@@ -212,17 +206,6 @@ class Win32NotifyWorld : public NotifyWorld {
     return NarrowHandle(::LoadIconA(nullptr, MAKEINTRESOURCEA(32512)));  // IDI_APPLICATION
   }
 
- private:
-  Win32NotifyArea notify_;
-  Win32WindowManager windows_;
-  Win32EventLoop events_;
-};
-
-class Win32EventWorld : public EventWorld {
- public:
-  ~Win32EventWorld() override {
-    if (user_.joinable()) user_.join();
-  }
   EventLoop& events() override { return events_; }
   Dialogs& dialogs() override { return dialogs_; }
   void AnswerNextBox(const std::string& title, int answer, std::function<bool()> ready) override {
@@ -235,22 +218,19 @@ class Win32EventWorld : public EventWorld {
     });
   }
 
- private:
-  Win32EventLoop events_;
-  Win32Dialogs dialogs_;
-  std::thread user_;
-};
-
-class Win32SystemWorld : public SystemWorld {
- public:
   Process& process() override { return process_; }
   Sound& sound() override { return sound_; }
   Pictures& pictures() override { return pictures_; }
 
  private:
+  Win32NotifyArea notify_;
+  Win32WindowManager windows_;
+  Win32EventLoop events_;
+  Win32Dialogs dialogs_;
   Win32Process process_;
   Win32Sound sound_;
   Win32Pictures pictures_;
+  std::thread user_;
 };
 
 template <typename World, typename Real>
@@ -261,9 +241,9 @@ std::unique_ptr<World> Make() {
 PELKRIN_INSTANTIATE_CONTRACTS(Win32, (&Make<RegistryWorld, Win32RegistryWorld>),
                               (&Make<FileWorld, Win32FileWorld>),
                               (&Make<WindowsWorld, Win32WindowsWorld>),
-                              (&Make<NotifyWorld, Win32NotifyWorld>),
-                              (&Make<EventWorld, Win32EventWorld>),
-                              (&Make<SystemWorld, Win32SystemWorld>));
+                              (&Make<NotifyWorld, Win32ProcessWorld>),
+                              (&Make<EventWorld, Win32ProcessWorld>),
+                              (&Make<SystemWorld, Win32ProcessWorld>));
 
 }  // namespace
 }  // namespace pelkrin::contract

@@ -32,9 +32,8 @@ TEST(Win32NotifyAreaTest, TheWindowsOwnProcedureStillRunsBehindTheHandler) {
   const Hwnd window = tray.CreateIconWindow();
   ASSERT_NE(window, kNoWindow);
   std::vector<std::uint32_t> seen;
-  tray.SetMessageHandler(window, [&](std::uint32_t message, WParam, LParam) {
-    seen.push_back(message);
-  });
+  tray.SetMessageHandler(window,
+                         [&](std::uint32_t message, WParam, LParam) { seen.push_back(message); });
   ::SendMessageA(ToHwnd(window), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("tray"));
   char text[16] = {};
   ::GetWindowTextA(ToHwnd(window), text, sizeof text);

@@ -167,7 +167,8 @@ TEST(NormaliseListEntry, FollowsItsStepsInOrder) {
   EXPECT_EQ(NormaliseListEntry("/"), "/");
   EXPECT_EQ(NormaliseListEntry(""), "");
   EXPECT_EQ(NormaliseListEntry(" Search Results "), " search results ");
-  EXPECT_EQ(NormaliseListEntry("http://https://example.test"), "example.test");  // each prefix step once
+  // Each prefix step once.
+  EXPECT_EQ(NormaliseListEntry("http://https://example.test"), "example.test");
   EXPECT_EQ(NormaliseListEntry("https://http://example.test"), "http://example.test");
 }
 

@@ -61,6 +61,7 @@ TEST(Wait, LetsTimersRunAndEndsAfterItsTimeWhateverTheWallClockDoes) {
   Wait(events, 2.0);
   EXPECT_EQ(events.MonotonicMs() - start, 2000u);
   EXPECT_EQ(events.TimeText(), "12:00:01 AM");
+  EXPECT_EQ(events.ShortDate(), "01/01/2027");
   EXPECT_EQ(ticks, 62);  // every 32 ms
 
   // The user sets the clock back an hour while the program waits.

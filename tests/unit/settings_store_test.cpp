@@ -70,11 +70,13 @@ TEST(TrimKeyPath, DropsOneBackslashAtEachEnd) {
 }
 
 TEST_F(RegistryTest, WrittenTextReadsBackThroughEitherSpellingOfThePath) {
-  ASSERT_TRUE(RegWriteString(registry, kHkeyCurrentUser, kMain, "Start Page", "http://www.example.com/"));
-  EXPECT_EQ(RegReadString(registry, kHkeyCurrentUser, std::string("\\") + kMain + "\\", "Start Page",
-                          "none"),
+  ASSERT_TRUE(
+      RegWriteString(registry, kHkeyCurrentUser, kMain, "Start Page", "http://www.example.com/"));
+  EXPECT_EQ(RegReadString(registry, kHkeyCurrentUser, std::string("\\") + kMain + "\\",
+                          "Start Page", "none"),
             "http://www.example.com/");
-  EXPECT_EQ(desktop.registry.Value(kHkeyCurrentUser, kMain, "Start Page"), "http://www.example.com/");
+  EXPECT_EQ(desktop.registry.Value(kHkeyCurrentUser, kMain, "Start Page"),
+            "http://www.example.com/");
 }
 
 TEST_F(RegistryTest, MissingKeysValuesAndEmptyDataGiveTheDefault) {
@@ -86,15 +88,6 @@ TEST_F(RegistryTest, MissingKeysValuesAndEmptyDataGiveTheDefault) {
   desktop.registry.PutData(kHkeyCurrentUser, kMain, "Start Page", std::string(1, '\0'));
   EXPECT_EQ(RegReadString(registry, kHkeyCurrentUser, kMain, "Start Page", "dflt"), "")
       << "an empty string is a value, not a missing one";
-}
-
-TEST_F(RegistryTest, DataStoredWithoutATerminatorKeepsItsLastCharacter) {
-  // Other programs may store a string's size without its terminating NUL.
-  desktop.registry.PutData(kHkeyCurrentUser, kMain, "Start Page", "http://example.com/");
-  EXPECT_EQ(RegReadString(registry, kHkeyCurrentUser, kMain, "Start Page", "dflt"),
-            "http://example.com/");
-  desktop.registry.PutData(kHkeyCurrentUser, kMain, "Start Page", "x");
-  EXPECT_EQ(RegReadString(registry, kHkeyCurrentUser, kMain, "Start Page", "dflt"), "x");
 }
 
 TEST_F(RegistryTest, StarMeansTheUnnamedDefaultValue) {

@@ -1,7 +1,7 @@
-// The simulated shell and user: what the tray, message boxes, the file dialog and pop-up menus\n// record and how tests script them. What they share with Windows is in the contracts.
+// The simulated shell and user: what the tray, message boxes, the file dialog and pop-up menus\n//
+// record and how tests script them. What they share with Windows is in the contracts.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -11,44 +11,6 @@
 
 namespace pelkrin::sim {
 namespace {
-
-NotifyIconRecord Record(Hwnd window, std::uint32_t flags, std::uint32_t icon, const char* tip) {
-  NotifyIconRecord record;
-  record.window = window;
-  record.id = 1;
-  record.flags = flags;
-  record.callback_message = kTrayCallbackMessage;
-  record.icon = icon;
-  std::strncpy(record.tip, tip, sizeof record.tip - 1);
-  return record;
-}
-
-TEST(SimNotifyAreaTest, TheShellsRecordFailedAddsAndARestartOfTheTaskbar) {
-  SimDesktop desktop;
-  SimNotifyArea& tray = desktop.notify;
-  const Hwnd window = tray.CreateIconWindow();
-  std::vector<std::uint32_t> messages;
-  tray.SetMessageHandler(window, [&](std::uint32_t message, WParam, LParam) {
-    messages.push_back(message);
-    if (message == tray.TaskbarCreatedMessage())  // re-adds its icon, as the tray control must
-      tray.Notify(kNimAdd, Record(window, kNifIcon, 5, ""));
-  });
-  tray.FailNextAdds(1);
-  EXPECT_FALSE(tray.Notify(kNimAdd, Record(window, kNifIcon | kNifTip, 0x10065, "Pelkrin")));
-  EXPECT_TRUE(tray.Notify(kNimAdd, Record(window, kNifIcon | kNifTip, 0x10065, "Pelkrin")));
-  EXPECT_TRUE(tray.Notify(kNimModify, Record(window, kNifIcon, 0x10066, "ignored")));
-  ASSERT_EQ(tray.Icons().size(), 1u);
-  EXPECT_EQ(tray.Icons()[0].icon, 0x10066u);
-  EXPECT_EQ(tray.Icons()[0].tip, "Pelkrin");  // no NIF_TIP: the tip stays
-  EXPECT_EQ(tray.Calls().size(), 3u);
-
-  tray.RestartTaskbar();
-  ASSERT_EQ(tray.Icons().size(), 1u);
-  EXPECT_EQ(tray.Icons()[0].icon, 5u);
-  EXPECT_EQ(messages, std::vector<std::uint32_t>{SimNotifyArea::kTaskbarCreated});
-  tray.SetMessageHandler(window, {});
-  EXPECT_FALSE(tray.Deliver(window, kTrayCallbackMessage, 1, 0x205)) << "no handler to take it";
-}
 
 TEST(SimDialogsTest, BoxesAnswerFromTheQueueOrWithTheirDefaultButton) {
   SimDesktop desktop;

@@ -45,7 +45,7 @@ TEST_F(SimWindowsTest, HungWindowCostsTheTimeoutThenAnswersAtOnceAfterFiveSecond
   EXPECT_EQ(desktop.events.Now() - start, 1000u);
   desktop.events.Sleep(5000);
   EXPECT_EQ(windows.SendGetText(edit, 256, 1000), std::nullopt);
-  EXPECT_EQ(desktop.events.Now() - start, 6000u);  // no further wait
+  EXPECT_EQ(desktop.events.Now() - start, 6000u);   // no further wait
   EXPECT_EQ(windows.Caption(frame, 256), "Stuck");  // another program's caption needs no answer
   windows.SetHung(edit, false);
   EXPECT_EQ(windows.SendGetText(edit, 256, 1000)->c_str(), std::string("http://ads.example.com/"));
