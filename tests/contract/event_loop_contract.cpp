@@ -73,8 +73,9 @@ TEST_P(EventLoopContract, SleepAndWaitingRunNothingAndOverdueTicksComeOnce) {
   int ticks = 0;
   const std::uint32_t timer = events.StartTimer(10, [&] { ++ticks; });
   std::uint64_t start = events.MonotonicMs();
+  // The clock may run in steps of 16 ms (Wine's does).
   events.Sleep(100);
-  EXPECT_GE(events.MonotonicMs() - start, 90u);
+  EXPECT_GE(events.MonotonicMs() - start, 60u);
   events.WaitForEvents(1000);  // a tick is due: returns at once
   EXPECT_LT(events.MonotonicMs() - start, 500u);
   EXPECT_EQ(ticks, 0);
@@ -82,8 +83,8 @@ TEST_P(EventLoopContract, SleepAndWaitingRunNothingAndOverdueTicksComeOnce) {
   EXPECT_EQ(ticks, 1);
   events.StopTimer(timer);
   start = events.MonotonicMs();
-  events.WaitForEvents(30);  // nothing to come: returns at its limit
-  EXPECT_GE(events.MonotonicMs() - start, 20u);
+  events.WaitForEvents(100);  // nothing to come: returns at its limit
+  EXPECT_GE(events.MonotonicMs() - start, 60u);
   EXPECT_LT(events.MonotonicMs() - start, 1000u);
 }
 
