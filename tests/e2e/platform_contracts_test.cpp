@@ -3,9 +3,6 @@
 // <windows.h> (through win32_platform.h) comes before the seam's header; see win32_platform.h.
 #include "platform/win32/win32_platform.h"
 
-#include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 #include "../contract/contract.h"
@@ -80,8 +77,7 @@ class Win32FileWorld : public FileWorld {
 class Win32WindowsWorld : public WindowsWorld {
  public:
   Win32WindowsWorld() : thread_([this] { Run(); }) {
-    std::unique_lock lock(mutex_);
-    started_.wait(lock, [this] { return thread_id_ != 0; });
+    ::WaitForSingleObject(started_.Get(), INFINITE);
   }
   ~Win32WindowsWorld() override {
     SetHung(false);
@@ -98,17 +94,13 @@ class Win32WindowsWorld : public WindowsWorld {
            std::uint32_t style, bool visible) override {
     HWND window = nullptr;
     Do([&] {
-      WNDCLASSEXA window_class{};
-      window_class.cbSize = sizeof window_class;
+      // A plain window of that class name (registered once; later calls fail harmlessly).
       const HINSTANCE instance = ::GetModuleHandleA(nullptr);
-      if (!::GetClassInfoExA(instance, class_name.c_str(), &window_class)) {
-        window_class = WNDCLASSEXA{};
-        window_class.cbSize = sizeof window_class;
-        window_class.lpfnWndProc = &::DefWindowProcA;
-        window_class.hInstance = instance;
-        window_class.lpszClassName = class_name.c_str();
-        ::RegisterClassExA(&window_class);
-      }
+      WNDCLASSA window_class{};
+      window_class.lpfnWndProc = &::DefWindowProcA;
+      window_class.hInstance = instance;
+      window_class.lpszClassName = class_name.c_str();
+      ::RegisterClassA(&window_class);
       window = ::CreateWindowExA(0, class_name.c_str(), caption.c_str(), style, 0, 0, 200, 100,
                                  ToHwnd(parent), nullptr, instance, nullptr);
       if (window && visible) ::ShowWindow(window, SW_SHOWNA);
@@ -147,11 +139,8 @@ class Win32WindowsWorld : public WindowsWorld {
   void Run() {
     MSG message;
     ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists now
-    {
-      std::lock_guard lock(mutex_);
-      thread_id_ = ::GetCurrentThreadId();
-    }
-    started_.notify_one();
+    thread_id_ = ::GetCurrentThreadId();
+    ::SetEvent(started_.Get());
     while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
       if (message.hwnd == nullptr && message.message == kRunTask) {
         std::unique_ptr<std::function<void()>> task(
@@ -183,8 +172,7 @@ class Win32WindowsWorld : public WindowsWorld {
   std::vector<HWND> windows_;  // of the other thread, used only there
   ScopedKernelHandle release_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
   bool hung_ = false;
-  std::mutex mutex_;
-  std::condition_variable started_;
+  ScopedKernelHandle started_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
   DWORD thread_id_ = 0;
   std::thread thread_;  // last: it starts once everything above exists
 };
