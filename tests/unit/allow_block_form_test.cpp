@@ -38,6 +38,14 @@ struct AllowBlockTest : ::testing::Test {
   SimApp p;
 };
 
+TEST(AllowBlockWindow, LoadingPutsItAboveOtherWindows) {
+  SimApp p;
+  const std::size_t before = p.desktop.windows.TopmostCalls().size();
+  p->form3.Load();
+  ASSERT_EQ(p.desktop.windows.TopmostCalls().size(), before + 1);
+  EXPECT_EQ(p.desktop.windows.TopmostCalls().back(), p->form3.Handle());
+}
+
 TEST_F(AllowBlockTest, TheTrayCommandShowsTheWindowInTheDomainView) {
   EXPECT_TRUE(w().Visible());
   EXPECT_EQ(w().Caption(), "Pelkrin - Allow / Block");
@@ -134,12 +142,12 @@ TEST_F(AllowBlockTest, CaptionsAreStoredInLowerCaseWithTheirBlanks) {
 }
 
 TEST_F(AllowBlockTest, DoubleClickOpensTheListsMenuWithRemoveAsDefault) {
-  w().List1.AddItem("a.com");
-  w().List1.AddItem("b.com");
+  w().List1.AddItem("example.com");
+  w().List1.AddItem("example.org");
   w().List1.UserSelect(1);
   p.views.ChooseNext("RemoveDomain");
   w().List1.DblClick();
-  EXPECT_EQ(w().List1.Items(), Entries{"a.com"});
+  EXPECT_EQ(w().List1.Items(), Entries{"example.com"});
   const auto& shown = p.views.MenusShown().back();
   EXPECT_EQ(shown.menu, &p->main.List2Pop);
   EXPECT_EQ(shown.default_item, p->main.RemoveDomain);

@@ -144,8 +144,8 @@ TEST_F(ListTest, QueriesMatchAnywhereIgnoringCase) {
   EXPECT_FALSE(IsDomainAllowed(list, "http://www.example.com/"));
   Fill({"EXAMPLE.com"});
   EXPECT_TRUE(IsDomainAllowed(list, "HTTP://WWW.EXAMPLE.COM/"));
-  EXPECT_TRUE(IsDomainAllowed(list, "http://ads.net/?ref=example.com"));
-  EXPECT_TRUE(IsDomainAllowed(list, "http://myexample.community/"));
+  EXPECT_TRUE(IsDomainAllowed(list, "http://ads.test/?ref=example.com"));
+  EXPECT_TRUE(IsDomainAllowed(list, "http://myexample.com.test/"));
   EXPECT_FALSE(IsDomainAllowed(list, "http://example.org/"));
   list.Clear();
   Fill({"www.example.com"});
@@ -168,8 +168,9 @@ TEST(NormaliseListEntry, FollowsItsStepsInOrder) {
   EXPECT_EQ(NormaliseListEntry("/"), "/");
   EXPECT_EQ(NormaliseListEntry(""), "");
   EXPECT_EQ(NormaliseListEntry(" Search Results "), " search results ");
-  EXPECT_EQ(NormaliseListEntry("http://https://x.com"), "x.com");  // each prefix step once
-  EXPECT_EQ(NormaliseListEntry("https://http://x.com"), "http://x.com");
+  // Each prefix step once.
+  EXPECT_EQ(NormaliseListEntry("http://https://example.test"), "example.test");
+  EXPECT_EQ(NormaliseListEntry("https://http://example.test"), "http://example.test");
 }
 
 }  // namespace
