@@ -75,7 +75,7 @@ const std::vector<std::string>& ListState::LoweredEntries(const ListBox& list,
     lowered_at_edit_ = list.EditCount();
   }
   const std::vector<std::string>& entries = list.Items();
-  lowered_.reserve(entries.size());
+  if (lowered_.empty()) lowered_.reserve(entries.size());
   for (std::size_t i = lowered_.size(); i < entries.size(); ++i)
     lowered_.push_back(text_case.Lower(entries[i]));
   return lowered_;

@@ -71,9 +71,9 @@ TEST(Win32ProfileTest, WriteSequenceGivesTheBytesTheSimulationWrites) {
   EXPECT_TRUE(profile.Write(ini, "SETTINGS", "Gamma", "3"));
   EXPECT_TRUE(profile.Write(ini, "  Third ", "  Key2  ", "  value  "));
   EXPECT_EQ(Win32FileSystem().ReadFile(ini),
-            "[Settings]\r\nAlpha=2\r\nBeta=\r\nGamma=3\r\n"
-            "[Other]\r\nX=y\r\n"
-            "[Third ]\r\nKey2  =value  \r\n");
+            (FileContents{"[Settings]\r\nAlpha=2\r\nBeta=\r\nGamma=3\r\n"
+                          "[Other]\r\nX=y\r\n"
+                          "[Third ]\r\nKey2  =value  \r\n"}));
 
   EXPECT_EQ(profile.Read(ini, "third", "KEY2", "(none)", 256), "value");
   EXPECT_EQ(profile.Read(ini, "Settings", "Beta", "(none)", 256), "");
@@ -150,9 +150,9 @@ TEST(Win32FilesTest, ReplaceFileReadFileAndListFiles) {
   EXPECT_EQ(files.ReadFile(list), std::nullopt);
   ASSERT_TRUE(files.ReplaceFile(list, "first\r\n"));
   ASSERT_TRUE(files.ReplaceFile(list, std::string("second\0\r\n", 9)));
-  EXPECT_EQ(files.ReadFile(list), std::string("second\0\r\n", 9));
+  EXPECT_EQ(files.ReadFile(list), FileContents{std::string("second\0\r\n", 9)});
   ASSERT_TRUE(files.ReplaceFile(folder.File("B.TXT"), ""));
-  EXPECT_EQ(files.ReadFile(folder.File("b.txt")), "");
+  EXPECT_EQ(files.ReadFile(folder.File("b.txt")), FileContents{});
   ::CreateDirectoryA(folder.File("sub.txt").c_str(), nullptr);
   // Files only, in name order; no temporary file is left over.
   EXPECT_EQ(files.ListFiles(folder.Path(), "*.txt"),
@@ -160,6 +160,32 @@ TEST(Win32FilesTest, ReplaceFileReadFileAndListFiles) {
   ::RemoveDirectoryA(folder.File("sub.txt").c_str());
   EXPECT_TRUE(files.DeleteFile(list));
   EXPECT_FALSE(files.DeleteFile(list));
+}
+
+// A file of `size` bytes, all zero, made without writing them.
+bool MakeFileOfSize(const std::string& path, LONGLONG size) {
+  ScopedFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER end{};
+  end.QuadPart = size;
+  return file && ::SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) &&
+         ::SetEndOfFile(file.Get());
+}
+
+TEST(Win32FilesTest, ReadFileSaysWhetherItGotTheWholeFile) {
+  ScratchFolder folder;
+  Win32FileSystem files;
+  const std::string path = folder.File("big.sys");
+  ASSERT_TRUE(MakeFileOfSize(path, kMaxReadBytes));
+  auto read = files.ReadFile(path);
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(read->bytes.size(), kMaxReadBytes);
+  EXPECT_TRUE(read->whole) << "a file of exactly the limit is read whole";
+  ASSERT_TRUE(MakeFileOfSize(path, kMaxReadBytes + 1));
+  read = files.ReadFile(path);
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(read->bytes.size(), kMaxReadBytes);
+  EXPECT_FALSE(read->whole) << "one byte more is not read";
 }
 
 TEST(Win32FilesTest, ReplaceFileThatCannotCompleteKeepsTheOldFile) {
@@ -184,6 +210,33 @@ TEST(Win32FilesTest, ReplaceFileThatCannotCompleteKeepsTheOldFile) {
   if (!before) GTEST_SKIP() << "no read-only folder to try";
   EXPECT_FALSE(files.ReplaceFile(fixed, "replaced"));
   EXPECT_EQ(files.ReadFile(fixed), before);
+}
+
+// ---- Letter case ----
+
+// CharLowerBuffA lowers every byte, NULs included, by the ANSI code page. In Windows-1252 (where
+// the simulated desktop's letter case must agree with it byte for byte) that is A to Z, 0xC0 to
+// 0xDE without 0xD7, and 0x8A, 0x8C, 0x8E, 0x9F.
+TEST(Win32TextCaseTest, LowersByTheAnsiCodePage) {
+  Win32TextCase text_case;
+  EXPECT_EQ(text_case.Lower("Example.COM/Path"), "example.com/path");
+  EXPECT_EQ(text_case.Lower(std::string("A\0B", 3)), std::string("a\0b", 3));
+  EXPECT_EQ(text_case.Lower(""), "");
+  if (::GetACP() != 1252)
+    GTEST_SKIP() << "the ANSI code page here is " << ::GetACP() << ", not Windows-1252";
+  EXPECT_EQ(text_case.Lower("CAF\xC9"), "caf\xE9");
+  std::string every_byte;
+  for (int c = 0; c < 256; ++c) every_byte += static_cast<char>(c);
+  const std::string lowered = text_case.Lower(every_byte);
+  ASSERT_EQ(lowered.size(), 256u);
+  for (int c = 0; c < 256; ++c) {
+    int expected = c;
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) expected = c + 0x20;
+    if (c == 0x8A || c == 0x8C || c == 0x8E) expected = c + 0x10;
+    if (c == 0x9F) expected = 0xFF;
+    EXPECT_EQ(static_cast<unsigned char>(lowered[static_cast<std::size_t>(c)]), expected)
+        << "byte 0x" << std::hex << c;
+  }
 }
 
 // ---- Process ----
