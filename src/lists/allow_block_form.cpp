@@ -219,12 +219,12 @@ void Form3::SaveLists() {
   const struct {
     const char* file_name;
     AllowList list;
-  } files[] = {{kDomainListFile, AllowList::kDomain},
-               {kCaptionListFile, AllowList::kCaption},
-               {kBlockListFile, AllowList::kBlock}};
+  } list_files[] = {{kDomainListFile, AllowList::kDomain},
+                    {kCaptionListFile, AllowList::kCaption},
+                    {kBlockListFile, AllowList::kBlock}};
   // A list that cannot be written is skipped without a word to the user; the others are still
   // saved.
-  for (const auto& [file_name, list] : files)
+  for (const auto& [file_name, list] : list_files)
     SaveListFile(files_, diagnostics_, PathInFolder(program_folder_, file_name), lists.Of(list),
                  lists.StateOf(list));
 }
