@@ -20,7 +20,7 @@ TEST_P(FileSystemContract, PathsIgnoreCaseAndListingsHoldFilesInNameOrder) {
   ASSERT_TRUE(files.ReplaceFile(folder + "/two.txt", "2"));
   ASSERT_TRUE(files.ReplaceFile(folder + "\\notes", "4"));
   world().MakeFolder(folder + "\\sub.txt");
-  EXPECT_EQ(files.ReadFile(folder + "\\ONE.txt"), "1");
+  EXPECT_EQ(files.ReadFile(folder + "\\ONE.txt"), (FileContents{"1"}));
   EXPECT_EQ(files.ListFiles(folder + "\\", "*.txt"), (Names{"One.TXT", "two.txt"}));
   EXPECT_EQ(files.ListFiles(folder, "*.*"), (Names{"notes", "One.TXT", "two.txt"}));
   EXPECT_EQ(files.ListFiles(folder, "?wo.*"), Names{"two.txt"});
@@ -36,9 +36,9 @@ TEST_P(FileSystemContract, ReplaceFileWritesEveryByteAndLeavesNothingElse) {
   const std::string list = world().Folder() + "\\captions.txt";
   ASSERT_TRUE(files.ReplaceFile(list, "first\r\n"));
   ASSERT_TRUE(files.ReplaceFile(list, "second\0\r\n\xff"s));
-  EXPECT_EQ(files.ReadFile(list), "second\0\r\n\xff"s);
+  EXPECT_EQ(files.ReadFile(list), (FileContents{"second\0\r\n\xff"s}));
   ASSERT_TRUE(files.ReplaceFile(world().Folder() + "\\empty.txt", ""));
-  EXPECT_EQ(files.ReadFile(world().Folder() + "\\EMPTY.txt"), "");
+  EXPECT_EQ(files.ReadFile(world().Folder() + "\\EMPTY.txt"), (FileContents{""}));
   EXPECT_EQ(files.ListFiles(world().Folder(), "*"), (Names{"captions.txt", "empty.txt"}))
       << "no temporary file is left over";
 }
@@ -78,7 +78,9 @@ class Profile {
     return world_.profile().Write(path_, section, key, value);
   }
   void Put(const std::string& bytes) { ASSERT_TRUE(world_.files().ReplaceFile(path_, bytes)); }
-  std::string Bytes() { return world_.files().ReadFile(path_).value_or("<missing>"); }
+  std::string Bytes() {
+    return world_.files().ReadFile(path_).value_or(FileContents{"<missing>"}).bytes;
+  }
   const std::string& path() const { return path_; }
 
  private:
@@ -195,7 +197,7 @@ TEST_P(ProfileFileContract, ABareFileNameIsInTheWindowsFolder) {
   const std::string name = "PelkrinContract.ini";
   ASSERT_TRUE(world().profile().Write(name, "S", "K", "V"));
   const std::string path = world().WindowsFolder() + "\\" + name;
-  EXPECT_EQ(world().files().ReadFile(path), "[S]\r\nK=V\r\n");
+  EXPECT_EQ(world().files().ReadFile(path), (FileContents{"[S]\r\nK=V\r\n"}));
   EXPECT_EQ(world().profile().Read(name, "S", "K", "", 16), "V");
   EXPECT_TRUE(world().files().DeleteFile(path));
 }

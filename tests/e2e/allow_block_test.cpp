@@ -356,6 +356,20 @@ TEST_F(AllowBlockWindow, CharactersTypedIntoTheBoxReachTheListFileUnchanged) {
   ExpectFile("alwdom.sys", "first.example.com\r\nsecond.example.org\r\n" + typed + "\r\n");
 }
 
+// Typed text is lowered by the system's ANSI code page, accented capitals too.
+TEST_F(AllowBlockWindow, AnAccentedCapitalTypedIsStoredInLowerCase) {
+  if (GetACP() != 1252) GTEST_SKIP() << "the ANSI code page here is " << GetACP() << ", not 1252";
+  HWND domain_box = VisibleChild(form, "Edit");
+  ASSERT_NE(domain_box, nullptr);
+  TypeAndPressEnter(domain_box, "HTTP://CAF\xC9.EXAMPLE/");
+  ASSERT_TRUE(WaitFor([&] { return ReadText(domain_box) == ""; }, kDefaultDeadlineMs,
+                      "the domain box to empty after the add"));
+  RECT client{};
+  GetClientRect(form, &client);
+  ClickAt(form, client.right - 12, 12);
+  ExpectFile("alwdom.sys", "first.example.com\r\nsecond.example.org\r\ncaf\xE9.example\r\n");
+}
+
 TEST_F(AllowBlockWindow, RestingTheMouseOnAControlShowsItsTip) {
   HWND help = VisibleChild(form, kButtonClass, "&Help");
   ASSERT_NE(help, nullptr);
@@ -451,6 +465,59 @@ TEST(AllowBlockLists, AHugeHandEditedListLoadsWhole) {
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 100001);
   std::printf("showing it took %lu ms more\n", static_cast<unsigned long>(GetTickCount() - start - loaded));
+}
+
+// "the same bytes", or where the two first differ; never the 64 MiB themselves.
+::testing::AssertionResult SameBytes(const std::optional<std::string>& actual,
+                                     const std::string& expected) {
+  if (!actual) return ::testing::AssertionFailure() << "the file is missing";
+  if (*actual == expected) return ::testing::AssertionSuccess();
+  std::size_t at = 0;
+  while (at < actual->size() && at < expected.size() && (*actual)[at] == expected[at]) ++at;
+  return ::testing::AssertionFailure() << actual->size() << " bytes instead of " << expected.size()
+                                       << ", first difference at " << at;
+}
+
+// A list file bigger than the program reads (64 MiB) loads up to there, without the entry cut
+// in two. Ending the program must not write that shorter list over the file: the file stays
+// byte for byte as it was, and the list goes beside it, to "alwdom.sys.partial".
+TEST(AllowBlockLists, AListFileTooBigToReadWholeIsLeftAsItWas) {
+  constexpr std::size_t kLineBytes = 4000;  // the line end included
+  constexpr std::size_t kLines = 17000;     // 68,000,000 bytes
+  constexpr std::size_t kReadable = std::size_t{64} << 20;
+  std::string bytes;
+  bytes.reserve(kLineBytes * kLines);
+  for (std::size_t i = 0; i < kLines; ++i) {
+    std::string entry = "entry" + std::to_string(i) + ".example/";
+    entry.resize(kLineBytes - 2, 'x');
+    bytes += entry + "\r\n";
+  }
+  // The 16,777 entries that end before the limit; the one it cuts is left out.
+  const std::string loaded = bytes.substr(0, kReadable / kLineBytes * kLineBytes);
+
+  ProgramCopy copy({{"alwdom.sys", bytes}});
+  ASSERT_TRUE(copy.ok());
+  // The big files go whatever the outcome; the program must have ended first.
+  struct RemoveBigFiles {
+    ProgramCopy& copy;
+    ~RemoveBigFiles() {
+      copy.Stop();
+      DeleteFileA(copy.Path("alwdom.sys").c_str());
+      DeleteFileA(copy.Path("alwdom.sys.partial").c_str());
+    }
+  } remove_big_files{copy};
+
+  ASSERT_TRUE(copy.Start());
+  HWND main_window = copy.WaitForMainWindow();
+  ASSERT_NE(main_window, nullptr);
+  ASSERT_TRUE(WaitForNotificationIcon(60000));  // the icon is added after the lists have loaded
+  ASSERT_TRUE(PostCommand(main_window, kCmdExitMenu));
+  ASSERT_TRUE(copy.process().WaitForExit(60000));
+  EXPECT_EQ(copy.ExitCode(), 0u);
+
+  EXPECT_TRUE(SameBytes(copy.ReadFile("alwdom.sys"), bytes)) << "alwdom.sys was changed";
+  EXPECT_TRUE(SameBytes(copy.ReadFile("alwdom.sys.partial"), loaded)) << "alwdom.sys.partial";
+  EXPECT_EQ(copy.ReadFile("alwcap.sys"), "") << "the other lists are saved as always";
 }
 
 }  // namespace
