@@ -40,7 +40,7 @@ class Sounds {
 void Wait(EventLoop& events, double seconds);
 
 // Puts the window above every window that is not topmost, and keeps it there.
-void MakeTopmost(WindowManager& windows, const Form& form);
+void MakeTopmost(WindowManager& windows, Form& form);
 
 // Dragging a window by its drag handle. One drag state is shared by every window.
 class DragState {

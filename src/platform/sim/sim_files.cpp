@@ -55,14 +55,17 @@ bool SimFileSystem::IsValidPath(const std::string& path) {
   return true;
 }
 
-std::optional<std::string> SimFileSystem::ReadFile(const std::string& path) {
+std::optional<FileContents> SimFileSystem::ReadFile(const std::string& path) {
   if (!IsValidPath(path)) return std::nullopt;
   const std::string key = PathKey(path);
   const File* file = PlainFile(key);
   if (file == nullptr) return std::nullopt;
+  std::size_t readable = read_limit_;
   const auto failure = fail_reads_after_.find(key);
-  if (failure != fail_reads_after_.end()) return file->bytes.substr(0, failure->second);
-  return file->bytes;
+  if (failure != fail_reads_after_.end()) readable = std::min(readable, failure->second);
+  const std::string& bytes = file->bytes;
+  if (bytes.size() <= readable) return FileContents{bytes, true};
+  return FileContents{bytes.substr(0, readable), false};
 }
 
 const SimFileSystem::File* SimFileSystem::PlainFile(const std::string& key) const {
