@@ -141,7 +141,7 @@ void Form6::RemoveSelected() {
 void Form6::RemoveAll() {
   const InUse in_use(*this);
   sounds_.PlayClickSound();
-  // A second click while the first one is at work waits for it.
+  // Delete all waits, so clicks reach the window while it works: one arriving then is ignored.
   if (removing_) return;
   if (File1.ListCount() == 0) {
     dialogs_.MessageBox("No cookies detected!", kAppTitle, kExclamationSystemModal);
