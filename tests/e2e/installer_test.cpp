@@ -203,7 +203,114 @@ Process StartInstalled() {
   return program;
 }
 
-TEST(Installer, SilentInstallPutsPelkrinInTheUsersProgramsFolderWhereItWritesItsSettings) {
+// ---- Wizards
+// --------------------------------------------------------------------------------------
+
+BOOL CALLBACK CollectDescendant(HWND window, LPARAM windows_address) {
+  reinterpret_cast<std::vector<HWND>*>(windows_address)->push_back(window);
+  return TRUE;
+}
+
+// A visible control of the installer's window whose text is `text`, or nullptr.
+HWND FindControlWithText(HWND dialog, const std::string& text) {
+  std::vector<HWND> controls;
+  ::EnumChildWindows(dialog, CollectDescendant, reinterpret_cast<LPARAM>(&controls));
+  for (HWND control : controls) {
+    if (IsVisible(control) && ReadText(control) == text) return control;
+  }
+  return nullptr;
+}
+
+// A wizard's caption without the blank that its pages may add at the end.
+std::string WizardTitle(HWND window) {
+  std::string caption = CaptionOf(window);
+  while (!caption.empty() && caption.back() == ' ') caption.pop_back();
+  return caption;
+}
+
+// Ends what a failed test left of an installer or uninstaller (the uninstaller runs on from a
+// copy of itself, which would keep ctest waiting for its output).
+void EndLeftoverWizards() {
+  for (HWND window : TopLevelWindows(0)) {
+    const std::string title = WizardTitle(window);
+    if (ClassNameOf(window) != "#32770" || title.rfind("Pelkrin ", 0) != 0) continue;
+    if (!title.ends_with(" Setup") && !title.ends_with(" Uninstall")) continue;
+    win32::ScopedKernelHandle process(
+        ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ProcessIdOf(window)));
+    if (!process) continue;
+    ::TerminateProcess(process.Get(), 1);
+    ::WaitForSingleObject(process.Get(), kDefaultDeadlineMs);
+  }
+}
+
+struct Packages : ::testing::Test {
+  void TearDown() override { EndLeftoverWizards(); }
+};
+using Installer = Packages;
+using Uninstaller = Packages;
+
+// The visible dialogs of a process (0: of all) with their controls, for a failure message.
+std::string DescribeWindows(DWORD process_id) {
+  std::string seen;
+  for (HWND window : TopLevelWindows(process_id)) {
+    if (!IsVisible(window) || ClassNameOf(window) != "#32770") continue;
+    seen += "\n  #32770 \"" + CaptionOf(window) + "\"";
+    std::vector<HWND> controls;
+    ::EnumChildWindows(window, CollectDescendant, reinterpret_cast<LPARAM>(&controls));
+    for (HWND control : controls) {
+      if (!IsVisible(control)) continue;
+      seen += "\n    " + ClassNameOf(control) + " \"" + ReadText(control).value_or("?") + "\"";
+    }
+  }
+  return seen;
+}
+
+// A message box of the installer or uninstaller: a visible dialog with the wizard's title that
+// holds a message text, beside the wizard itself.
+HWND WaitForWizardMessageBox(const std::string& title, HWND wizard) {
+  HWND box = nullptr;
+  const auto shown = WaitFor(
+      [&] {
+        for (HWND window : TopLevelWindows(0)) {
+          if (window != wizard && IsVisible(window) && ClassNameOf(window) == "#32770" &&
+              WizardTitle(window) == title && ::GetDlgItem(window, 0xFFFF) != nullptr) {
+            box = window;
+            return true;
+          }
+        }
+        return false;
+      },
+      kDefaultDeadlineMs, "a message box titled \"" + title + "\"");
+  EXPECT_TRUE(shown);
+  return box;
+}
+
+// The wizard's window with that title (of any process: the uninstaller runs on from a copy of
+// itself) once it shows a visible control with the text `control_text`.
+HWND WaitForWizard(const std::string& title, const std::string& control_text) {
+  HWND wizard = nullptr;
+  const auto shown = WaitFor(
+      [&] {
+        wizard = nullptr;
+        for (HWND window : TopLevelWindows(0)) {
+          if (IsVisible(window) && ClassNameOf(window) == "#32770" &&
+              WizardTitle(window) == title &&
+              FindControlWithText(window, control_text) != nullptr) {
+            wizard = window;
+            return true;
+          }
+        }
+        return false;
+      },
+      kDefaultDeadlineMs, "the wizard \"" + title + "\" with \"" + control_text + "\"");
+  EXPECT_TRUE(shown) << "the dialogs on the desktop:" << DescribeWindows(0);
+  return wizard;
+}
+
+// ---- Silent installation and removal
+// --------------------------------------------------------------
+
+TEST_F(Installer, SilentInstallPutsPelkrinInTheUsersProgramsFolderWhereItWritesItsSettings) {
   ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
   ASSERT_NO_FATAL_FAILURE(RunInstaller("/S"));
 
@@ -237,7 +344,7 @@ TEST(Installer, SilentInstallPutsPelkrinInTheUsersProgramsFolderWhereItWritesIts
   EXPECT_TRUE(FileExists(InstalledPath("pk.sys")));
 }
 
-TEST(Installer, SecondInstallReplacesTheProgramAndKeepsTheUsersFilesByteForByte) {
+TEST_F(Installer, SecondInstallReplacesTheProgramAndKeepsTheUsersFilesByteForByte) {
   ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
   ASSERT_NO_FATAL_FAILURE(RunInstaller("/S"));
   ASSERT_NO_FATAL_FAILURE(SeedUserFiles());
@@ -249,7 +356,7 @@ TEST(Installer, SecondInstallReplacesTheProgramAndKeepsTheUsersFilesByteForByte)
   ExpectProgramFilesInstalled();
 }
 
-TEST(Installer, SilentInstallEndsARunningPelkrinThroughItsShutdown) {
+TEST_F(Installer, SilentInstallEndsARunningPelkrinThroughItsShutdown) {
   ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
   ASSERT_NO_FATAL_FAILURE(RunInstaller("/S"));
   ASSERT_NO_FATAL_FAILURE(SeedUserFiles());
@@ -272,7 +379,7 @@ TEST(Installer, SilentInstallEndsARunningPelkrinThroughItsShutdown) {
   ExpectProgramFilesInstalled();
 }
 
-TEST(Uninstaller, SilentUninstallRemovesEverythingButTheUsersFilesAndTheProgramsOwnEntries) {
+TEST_F(Uninstaller, SilentUninstallRemovesEverythingButTheUsersFilesAndTheProgramsOwnEntries) {
   ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
   ASSERT_NO_FATAL_FAILURE(RunInstaller("/S"));
   {
@@ -343,7 +450,7 @@ TEST(Uninstaller, SilentUninstallRemovesEverythingButTheUsersFilesAndThePrograms
 
 // A start-with-Windows value and a Block button of another copy of Pelkrin, which still exists,
 // belong to that copy: the uninstaller leaves them.
-TEST(Uninstaller, LeavesTheEntriesOfAnotherCopyThatStillExists) {
+TEST_F(Uninstaller, LeavesTheEntriesOfAnotherCopyThatStillExists) {
   ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
   ASSERT_NO_FATAL_FAILURE(RunInstaller("/S"));
   ProgramCopy other;
@@ -372,22 +479,7 @@ TEST(Uninstaller, LeavesTheEntriesOfAnotherCopyThatStillExists) {
 
 // ---- The installer's pages ----------------------------------------------------------------------
 
-BOOL CALLBACK CollectDescendant(HWND window, LPARAM windows_address) {
-  reinterpret_cast<std::vector<HWND>*>(windows_address)->push_back(window);
-  return TRUE;
-}
-
-// A visible control of the installer's window whose text is `text`, or nullptr.
-HWND FindControlWithText(HWND dialog, const std::string& text) {
-  std::vector<HWND> controls;
-  ::EnumChildWindows(dialog, CollectDescendant, reinterpret_cast<LPARAM>(&controls));
-  for (HWND control : controls) {
-    if (IsVisible(control) && ReadText(control) == text) return control;
-  }
-  return nullptr;
-}
-
-TEST(Installer, PagesWelcomeTheUserAndTheLastOneOffersToStartPelkrin) {
+TEST_F(Installer, PagesWelcomeTheUserAndTheLastOneOffersToStartPelkrin) {
   ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
   Process installer = Process::Start(InstallerPath(), "", RunsDir());
   ASSERT_TRUE(installer.valid());
@@ -401,18 +493,7 @@ TEST(Installer, PagesWelcomeTheUserAndTheLastOneOffersToStartPelkrin) {
                FindControlWithText(wizard, "&Install") != nullptr;
       },
       kDefaultDeadlineMs, "the installer's first page");
-  std::string seen;
-  for (HWND window : TopLevelWindows(installer.id())) {
-    seen += "\n  " + ClassNameOf(window) + " \"" + CaptionOf(window) + "\"" +
-            (IsVisible(window) ? " visible" : " hidden");
-    std::vector<HWND> controls;
-    ::EnumChildWindows(window, CollectDescendant, reinterpret_cast<LPARAM>(&controls));
-    for (HWND control : controls) {
-      seen += "\n    " + ClassNameOf(control) + " \"" + ReadText(control).value_or("?") + "\"" +
-              (IsVisible(control) ? " visible" : " hidden");
-    }
-  }
-  ASSERT_TRUE(first_page) << "the installer's windows:" << seen;
+  ASSERT_TRUE(first_page) << "the installer's windows:" << DescribeWindows(installer.id());
   ScreenshotWhenStable("installer-first-page");
   ASSERT_TRUE(PressButton(wizard, IDOK));  // Install
 
@@ -433,6 +514,75 @@ TEST(Installer, PagesWelcomeTheUserAndTheLastOneOffersToStartPelkrin) {
   ASSERT_TRUE(WaitFor([] { return FileExists(InstalledPath("pk.sys")); }, kDefaultDeadlineMs,
                       "pk.sys in the installation folder"));
   ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
+}
+
+TEST_F(Installer, PageByPageItAsksTheUserToEndARunningPelkrinAndWaitsForIt) {
+  ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
+  ASSERT_NO_FATAL_FAILURE(RunInstaller("/S"));
+  ASSERT_NO_FATAL_FAILURE(SeedUserFiles());
+  Process program = StartInstalled();
+  ASSERT_TRUE(program.valid());
+
+  Process installer = Process::Start(InstallerPath(), "", RunsDir());
+  ASSERT_TRUE(installer.valid());
+  const std::string caption = std::string("Pelkrin ") + PELKRIN_E2E_VERSION + " Setup";
+  HWND wizard = WaitForWizard(caption, "&Install");
+  ASSERT_NE(wizard, nullptr);
+  ASSERT_TRUE(PressButton(wizard, IDOK));  // Install
+  HWND box = WaitForWizardMessageBox(caption, wizard);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box).value_or("").rfind("Pelkrin is running. Please end it first", 0),
+            0u)
+      << MessageBoxText(box).value_or("<no text>");
+  // The installer waits and touches nothing while the user has not ended the program.
+  EXPECT_TRUE(program.Running());
+
+  program.Stop();  // the user ends it
+  std::map<std::string, std::optional<std::string>> user_files;
+  for (const auto& [name, bytes] : UserFiles())
+    user_files[name] = ReadFileBytes(InstalledPath(name));
+  ASSERT_TRUE(PressButton(box, IDOK));
+  HWND start_now = nullptr;
+  ASSERT_TRUE(WaitFor(
+      [&] { return (start_now = FindControlWithText(wizard, "Start Pelkrin now")) != nullptr; },
+      kInstallerDeadlineMs, "the installer's last page"));
+  ASSERT_TRUE(::PostMessageA(start_now, BM_CLICK, 0, 0));  // untick "Start Pelkrin now"
+  ASSERT_TRUE(WaitFor([&] { return ::SendMessageA(start_now, BM_GETCHECK, 0, 0) == BST_UNCHECKED; },
+                      kDefaultDeadlineMs, "\"Start Pelkrin now\" to be unticked"));
+  ASSERT_TRUE(PressButton(wizard, IDOK));  // Finish
+  ASSERT_TRUE(installer.WaitForExit(kDefaultDeadlineMs));
+  EXPECT_EQ(installer.ExitCode(), 0u);
+  ExpectProgramFilesInstalled();
+  for (const auto& [name, bytes] : user_files) EXPECT_EQ(ReadFileBytes(InstalledPath(name)), bytes);
+  EXPECT_EQ(::FindWindowA(kMainWindowClass, nullptr), nullptr) << "Pelkrin was started";
+}
+
+TEST_F(Uninstaller, PageByPageItRemovesTheSettingsAndListsWhenTheUserSaysSo) {
+  ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
+  ASSERT_NO_FATAL_FAILURE(RunInstaller("/S"));
+  ASSERT_NO_FATAL_FAILURE(SeedUserFiles());
+  ASSERT_TRUE(WriteFileBytes(InstalledPath("alwdom.sys.partial"), "example.com\r\n"));
+
+  Process uninstaller = Process::Start(InstalledPath("uninstall.exe"), "", RunsDir());
+  ASSERT_TRUE(uninstaller.valid());
+  const std::string caption = std::string("Pelkrin ") + PELKRIN_E2E_VERSION + " Uninstall";
+  HWND wizard = WaitForWizard(caption, "&Uninstall");
+  ASSERT_NE(wizard, nullptr);
+  ASSERT_TRUE(PressButton(wizard, IDOK));  // Uninstall
+  HWND box = WaitForWizardMessageBox(caption, wizard);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box).value_or("").rfind("Keep your Pelkrin settings and lists?", 0), 0u)
+      << MessageBoxText(box).value_or("<no text>");
+  ASSERT_TRUE(PressButton(box, IDNO));
+
+  EXPECT_TRUE(WaitFor([] { return !FileExists(InstallDir()); }, kInstallerDeadlineMs,
+                      "the installation folder to go"))
+      << "left: " << Joined(FolderEntries(InstallDir()));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+  ASSERT_NE(WaitForWizard(caption, "&Close"), nullptr);
+  ASSERT_TRUE(PressButton(wizard, IDOK));  // Close
+  EXPECT_TRUE(
+      WaitFor([&] { return !::IsWindow(wizard); }, kDefaultDeadlineMs, "the uninstaller to close"));
 }
 
 // ---- The portable zip ---------------------------------------------------------------------------
