@@ -585,6 +585,36 @@ TEST_F(Uninstaller, PageByPageItRemovesTheSettingsAndListsWhenTheUserSaysSo) {
       WaitFor([&] { return !::IsWindow(wizard); }, kDefaultDeadlineMs, "the uninstaller to close"));
 }
 
+// ---- The version
+// ---------------------------------------------------------------------------------
+
+// The version that the version resource of a program file gives, as "a.b.c.d"; "" without one.
+std::string FileVersionOf(const std::string& path) {
+  DWORD ignored = 0;
+  const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  if (size == 0) return "";
+  std::string info(size, '\0');
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT fixed_size = 0;
+  if (!::GetFileVersionInfoA(path.c_str(), 0, size, info.data()) ||
+      !::VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &fixed_size) ||
+      fixed_size < sizeof *fixed) {
+    return "";
+  }
+  return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+         std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+         std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
+         std::to_string(LOWORD(fixed->dwFileVersionLS));
+}
+
+TEST(Release, TheProgramAndItsInstallerCarryTheProjectVersion) {
+  const std::string version = std::string(PELKRIN_E2E_VERSION) + ".0";
+  EXPECT_EQ(FileVersionOf(JoinPath(ProgramDir(), "pelkrin.exe")), version);
+  EXPECT_EQ(FileVersionOf(InstallerPath()), version);
+  EXPECT_NE(InstallerPath().find(std::string("pelkrin-") + PELKRIN_E2E_VERSION + "-setup.exe"),
+            std::string::npos);
+}
+
 // ---- The portable zip ---------------------------------------------------------------------------
 
 TEST(PortableZip, UnpacksToAFolderFromWhichPelkrinRuns) {
