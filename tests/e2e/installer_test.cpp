@@ -203,8 +203,7 @@ Process StartInstalled() {
   return program;
 }
 
-// ---- Wizards
-// --------------------------------------------------------------------------------------
+// ---- Wizards ------------------------------------------------------------------------------------
 
 BOOL CALLBACK CollectDescendant(HWND window, LPARAM windows_address) {
   reinterpret_cast<std::vector<HWND>*>(windows_address)->push_back(window);
@@ -307,8 +306,7 @@ HWND WaitForWizard(const std::string& title, const std::string& control_text) {
   return wizard;
 }
 
-// ---- Silent installation and removal
-// --------------------------------------------------------------
+// ---- Silent installation and removal ------------------------------------------------------------
 
 TEST_F(Installer, SilentInstallPutsPelkrinInTheUsersProgramsFolderWhereItWritesItsSettings) {
   ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
@@ -585,8 +583,7 @@ TEST_F(Uninstaller, PageByPageItRemovesTheSettingsAndListsWhenTheUserSaysSo) {
       WaitFor([&] { return !::IsWindow(wizard); }, kDefaultDeadlineMs, "the uninstaller to close"));
 }
 
-// ---- The version
-// ---------------------------------------------------------------------------------
+// ---- The version --------------------------------------------------------------------------------
 
 // The version that the version resource of a program file gives, as "a.b.c.d"; "" without one.
 std::string FileVersionOf(const std::string& path) {
