@@ -62,6 +62,8 @@ foreach(name IN LISTS _pelkrin_loose_files)
   list(APPEND _laid_out "${PELKRIN_PROGRAM_DIR}/${name}")
 endforeach()
 add_custom_target(pelkrin_resources ALL DEPENDS ${_generated} ${_laid_out})
+# The files laid out here, for the release packages (cmake/packaging.cmake).
+set(PELKRIN_LOOSE_FILES ${_pelkrin_loose_files})
 
 # ---- The application manifest, naming the architecture of this build ----
 # Windows refuses to start a program whose manifest names another processor architecture.
@@ -72,12 +74,14 @@ else()
 endif()
 configure_file("${_pelkrin_root}/resources/pelkrin.manifest.in"
   "${PELKRIN_GENERATED_DIR}/pelkrin.manifest" @ONLY)
+# The version and publisher of the version resource, from the project's version.
+configure_file("${_pelkrin_root}/resources/version.h.in" "${PELKRIN_GENERATED_DIR}/version.h" @ONLY)
 
 # ---- The resource script, compiled by windres ----
 enable_language(RC)
 set(_rc "${_pelkrin_root}/resources/pelkrin.rc")
-set(_rc_inputs
-  "${PELKRIN_GENERATED_DIR}/pelkrin.manifest" "${_pelkrin_root}/resources/resource.h")
+set(_rc_inputs "${PELKRIN_GENERATED_DIR}/pelkrin.manifest"
+  "${PELKRIN_GENERATED_DIR}/version.h" "${_pelkrin_root}/resources/resource.h")
 foreach(name IN LISTS _pelkrin_compiled_pictures)
   list(APPEND _rc_inputs "${PELKRIN_GENERATED_DIR}/${name}")
 endforeach()

@@ -2,7 +2,7 @@
 # Expects PELKRIN_ROOT to be the repository root.
 
 PELKRIN_PACKAGES="g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64
-xvfb xdotool imagemagick googletest cmake clang libclang-rt-14-dev g++ make"
+xvfb xdotool imagemagick googletest cmake clang libclang-rt-14-dev g++ make nsis"
 
 pk_log() { printf '==> %s\n' "$*" >&2; }
 pk_warn() { printf 'warning: %s\n' "$*" >&2; }
