@@ -1,5 +1,6 @@
 #include "app/pelkrin.h"
 
+#include "detector/ctrl_override.h"
 #include "ui/guarded.h"
 
 namespace pelkrin {
@@ -72,6 +73,34 @@ void Pelkrin::ShowAdvancedOptionsWindow() {
   form8.Show();
 }
 
+void Pelkrin::ShowExitConfirmation() {
+  if (!form7) {
+    form7 = std::make_unique<Form7>(
+        form_services, settings,
+        ExitConfirmationHooks{.remove_tray_icon = [this] { main.SysTray.SetInTray(false); },
+                              .unload_main_and_end =
+                                  [this] {
+                                    main.Unload();
+                                    platform.process.Exit(0);
+                                  },
+                              .dismiss = [this] { DismissExitConfirmation(); }});
+  }
+  form7->Show();
+}
+
+void Pelkrin::DismissExitConfirmation() {
+  if (!form7) return;
+  form7->Hide();
+  dismissed_form7_ = std::move(form7);
+  if (!unload_dismissed_form7_.Schedule([this] {
+        dismissed_form7_->Unload();
+        dismissed_form7_.reset();
+      })) {
+    // Without a timer the window stays loaded, hidden, until the program ends.
+    platform.diagnostics.Trace("the exit confirmation window could not be unloaded later");
+  }
+}
+
 void Pelkrin::InstallBlockButton() { block_button.Install(BlockButton::Report::kSilently); }
 void Pelkrin::Survey() { detector.Survey(); }
 
@@ -79,11 +108,11 @@ void Pelkrin::Survey() { detector.Survey(); }
 // the pelk event as they are built; it ends by emptying the signal, as it always will.
 void Pelkrin::PelkEvent() { main.Text2.SetText(""); }
 
-// The home page lock, the start-up entry, the CTRL override and the tray animation join here as
-// they are built.
+void Pelkrin::CtrlOverride() { pelkrin::CtrlOverride(platform.windows); }
+
+// The home page lock, the start-up entry and the tray animation join here as they are built.
 void Pelkrin::HomePageCheck() {}
 void Pelkrin::SyncStartupEntry() {}
-void Pelkrin::CtrlOverride() {}
 void Pelkrin::AnimateTray() {}
 
 }  // namespace pelkrin

@@ -4,9 +4,11 @@
 // tray icon.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "app/exit_form.h"
 #include "app/main_form.h"
 #include "detector/detection_cycle.h"
 #include "history/history_form.h"
@@ -32,13 +34,13 @@ class Pelkrin : private MainWindowOwner {
   void Start();
   // The orderly end: icon out of the notification area, the main window unloaded (which saves
   // the lists and the counter), then the process ends at once.
-  void EndProgram() override;
+  void EndProgram();
 
   // Routines owned by other parts of the program that start-up and shutdown call.
   void HomePageCheck() override;
   void InstallBlockButton() override;
   void SyncStartupEntry() override;
-  // One detector pass; one step of the CTRL override; one step of the tray animation.
+  // One detector pass; one tick of the CTRL override; one step of the tray animation.
   void Survey();
   // The pelk event: the main window's pelk signal Text2 was set to a pelked popup's short
   // caption. It ends by emptying the signal.
@@ -61,6 +63,8 @@ class Pelkrin : private MainWindowOwner {
   Form8 form8;  // Advanced options
   Form1 form1;  // History
   DetectionCycle detector;
+  // The exit confirmation window while it is open; created afresh by every "E&xit".
+  std::unique_ptr<Form7> form7;
 
  private:
   // MainWindowOwner: the other windows as start-up, shutdown and the tray menu use them.
@@ -76,6 +80,13 @@ class Pelkrin : private MainWindowOwner {
   void SaveBeforeFailureExit();
   void ShowAllowBlockWindow() override;
   void ShowAdvancedOptionsWindow() override;
+  void ShowExitConfirmation() override;
+  // "&Cancel" of the exit confirmation window: it is hidden now and goes once its click handler
+  // has returned; the next "E&xit" makes a new one.
+  void DismissExitConfirmation();
+
+  std::unique_ptr<Form7> dismissed_form7_;
+  DeferredTask unload_dismissed_form7_{platform.events};
 };
 
 }  // namespace pelkrin

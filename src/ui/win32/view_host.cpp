@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/win32/scoped_handle.h"
+#include "platform/win32/win32_platform.h"
 #include "ui/form.h"
 #include "ui/win32/form_view.h"
 #include "ui/win32/rain_button.h"
@@ -13,6 +14,47 @@ namespace {
 
 // Menu items without a command number of their own get one from here while the menu is open.
 constexpr UINT kFirstSpareMenuId = 0x8000;
+
+// The pointer counts as on the icon this far around it: it may move a little between the click
+// and the moment the menu opens.
+constexpr int kIconSlackPx = 4;
+
+// NOTIFYICONIDENTIFIER of Windows 7, declared here because the program is built for Windows XP
+// and takes Shell_NotifyIconGetRect from shell32 only where it exists.
+struct NotifyIconIdentifier {
+  DWORD cbSize;
+  HWND hWnd;
+  UINT uID;
+  GUID guidItem;
+};
+using NotifyIconGetRect = HRESULT(WINAPI*)(const NotifyIconIdentifier*, RECT*);
+
+std::optional<RECT> IconRect(HWND icon_window, UINT icon_id) {
+  static const NotifyIconGetRect get_rect = [] {
+    const HMODULE shell = GetModuleHandleA("shell32.dll");
+    const FARPROC found = shell ? GetProcAddress(shell, "Shell_NotifyIconGetRect") : nullptr;
+    return reinterpret_cast<NotifyIconGetRect>(reinterpret_cast<void (*)()>(found));
+  }();
+  if (!get_rect) return std::nullopt;
+  NotifyIconIdentifier identifier{sizeof identifier, icon_window, icon_id, GUID{}};
+  RECT rect{};
+  if (FAILED(get_rect(&identifier, &rect)) || IsRectEmpty(&rect)) return std::nullopt;
+  return rect;
+}
+
+// The notification area: the taskbar's own window for it on Windows; under Wine, which paints
+// the icons onto the taskbar from its right end, the right end of the taskbar.
+std::optional<RECT> NotificationAreaRect() {
+  HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+  RECT rect{};
+  if (!taskbar || !IsWindowVisible(taskbar) || !GetWindowRect(taskbar, &rect)) return std::nullopt;
+  RECT area{};
+  if (HWND notify = FindWindowExA(taskbar, nullptr, "TrayNotifyWnd", nullptr);
+      notify && IsWindowVisible(notify) && GetWindowRect(notify, &area))
+    return area;
+  rect.left = std::max(rect.left, rect.right - 1);
+  return rect;
+}
 
 HMENU BuildMenu(MenuItem& menu, std::map<UINT, MenuItem*>& ids,
                 std::map<HMENU, MenuItem*>& submenus, UINT& next_id) {
@@ -103,6 +145,32 @@ MenuItem* Win32ViewHost::PopupMenu(MenuItem& menu, const MenuItem* default_item,
 
   auto it = ids.find(chosen);
   return it == ids.end() ? nullptr : it->second;
+}
+
+MenuItem* Win32ViewHost::TrayIconMenu(const TrayIconId& icon, MenuItem& menu,
+                                      const MenuItem* default_item,
+                                      const std::function<void(MenuItem&)>& on_submenu_open) {
+  if (!next_menu_point_) {
+    if (const std::optional<POINT> at =
+            TrayMenuPointFromKeyboard(ToHwnd(icon.window), static_cast<UINT>(icon.id)))
+      next_menu_point_ = *at;
+  }
+  return PopupMenu(menu, default_item, on_submenu_open);
+}
+
+std::optional<POINT> TrayMenuPointFromKeyboard(HWND icon_window, UINT icon_id) {
+  POINT pointer{};
+  if (!GetCursorPos(&pointer)) return std::nullopt;
+  std::optional<RECT> icon = IconRect(icon_window, icon_id);
+  if (!icon) icon = NotificationAreaRect();
+  if (!icon) return std::nullopt;  // no taskbar to be seen: the pointer is as good as anywhere
+  RECT around = *icon;
+  InflateRect(&around, kIconSlackPx, kIconSlackPx);
+  if (PtInRect(&around, pointer)) return std::nullopt;
+  // At the icon's corner that faces the middle of the screen, so the menu opens over the
+  // desktop rather than over the taskbar.
+  const bool lower_half = icon->top + icon->bottom > GetSystemMetrics(SM_CYSCREEN);
+  return POINT{icon->left, lower_half ? icon->top : icon->bottom};
 }
 
 void Win32ViewHost::SubmenuOpening(HMENU submenu) {

@@ -25,6 +25,8 @@ class Win32ViewHost : public ViewHost {
   std::unique_ptr<FormView> CreateView(Form& form) override;
   MenuItem* PopupMenu(MenuItem& menu, const MenuItem* default_item,
                       const std::function<void(MenuItem&)>& on_submenu_open) override;
+  MenuItem* TrayIconMenu(const TrayIconId& icon, MenuItem& menu, const MenuItem* default_item,
+                         const std::function<void(MenuItem&)>& on_submenu_open) override;
 
   // Keyboard navigation of the skinned windows (Tab, mnemonics, Enter, Escape); true when the
   // message was handled and must not be dispatched again.
@@ -54,6 +56,13 @@ class Win32ViewHost : public ViewHost {
   const std::function<void(MenuItem&)>* on_submenu_open_ = nullptr;
   std::optional<POINT> next_menu_point_;
 };
+
+// Where the menu of a notification-area icon opens when the mouse pointer is not over the icon:
+// the user opened it from the keyboard (the shell then sends the icon the same button messages as
+// a click). At the icon, when the shell says where it is (Windows 7 and later); otherwise at the
+// taskbar's notification area. nullopt while the pointer is on the icon (or, where the icon's
+// place is unknown, on the notification area): the menu opens at the pointer.
+std::optional<POINT> TrayMenuPointFromKeyboard(HWND icon_window, UINT icon_id);
 
 // Sets the host's next menu point for as long as it lives, and forgets it afterwards.
 class NextMenuPoint {
