@@ -38,6 +38,7 @@ int Run(int runs) {
   sim::SimViewHost views;
   Host host(views);
   FillLists(host.domains, host.captions, host.blocks);
+  ListStates list_states;
 
   sim::SimWindows& windows = desktop.windows;
   for (int i = 0; i < kTopLevelWindows - kBrowserFrames; ++i)
@@ -57,7 +58,7 @@ int Run(int runs) {
 
   DetectionCycle cycle({desktop.windows, desktop.events, settings, desktop.dialogs, desktop.process,
                         desktop.diagnostics},
-                       {host.domains, host.captions, host.blocks},
+                       {host.domains, host.captions, host.blocks, list_states, desktop.text_case},
                        {host.TextHnd, host.TextFlash, host.Text2, host.List2},
                        {[] { return true; }, [] { return DetectionSwitches{}; }, [] {}});
   cycle.Survey();  // warm up

@@ -157,8 +157,10 @@ int MeasureSurvey(browser_sim::BrowserSim& sim, int runs) {
   NoViews views;
   Host host(views);
   FillLists(host.domains, host.captions, host.blocks);
+  ListStates list_states;
+  win32::Win32TextCase text_case;
   DetectionCycle cycle({windows, events, settings, dialogs, process_seam, diagnostics},
-                       {host.domains, host.captions, host.blocks},
+                       {host.domains, host.captions, host.blocks, list_states, text_case},
                        {host.TextHnd, host.TextFlash, host.Text2, host.List2},
                        {[] { return true; }, [] { return DetectionSwitches{}; }, [] {}});
   cycle.Survey();  // warm up

@@ -260,17 +260,21 @@ void frmMain::OnLoad() {
   Guarded(diagnostics, "start-up: the wait", [&] { Wait(platform_.events, 0.1); });
 
   // 15. The three lists, each from its file next to the program.
-  FileSystem& files = platform_.files;
-  EventLoop& events = platform_.events;
-  Guarded(diagnostics, "start-up: loading the domain list", [&] {
-    LoadListFile(files, events, PathInFolder(program_folder_, kDomainListFile), lists_.domains);
-  });
-  Guarded(diagnostics, "start-up: loading the caption list", [&] {
-    LoadListFile(files, events, PathInFolder(program_folder_, kCaptionListFile), lists_.captions);
-  });
-  Guarded(diagnostics, "start-up: loading the block list", [&] {
-    LoadListFile(files, events, PathInFolder(program_folder_, kBlockListFile), lists_.blocks);
-  });
+  const struct {
+    const char* step;
+    const char* file_name;
+    AllowList list;
+  } list_files[] = {
+      {"start-up: loading the domain list", kDomainListFile, AllowList::kDomain},
+      {"start-up: loading the caption list", kCaptionListFile, AllowList::kCaption},
+      {"start-up: loading the block list", kBlockListFile, AllowList::kBlock},
+  };
+  for (const auto& [step, file_name, list] : list_files) {
+    Guarded(diagnostics, step, [&] {
+      LoadListFile(platform_.files, platform_.events, diagnostics,
+                   PathInFolder(program_folder_, file_name), lists_.Of(list), lists_.StateOf(list));
+    });
+  }
 
   // 16. and 17. The tip, then the icon into the notification area.
   Guarded(diagnostics, "start-up: the tray tip",

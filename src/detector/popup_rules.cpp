@@ -2,7 +2,6 @@
 
 #include "detector/window_readers.h"
 #include "lists/list_model.h"
-#include "ui/text.h"
 
 namespace pelkrin {
 namespace {
@@ -131,11 +130,10 @@ Exemption CheckExemptions(WindowManager& windows, Hwnd window, const std::string
     if (caption == dialog) return Exemption::kBrowserDialog;
   *short_caption = ShortCaption(caption);
   if (StartsWith(*short_caption, kProductPrefix)) return Exemption::kOwnWindow;
-  if (IsCaptionAllowed(lists.captions, ToLowerAscii(*short_caption)))
+  if (IsCaptionAllowed(lists, lists.text_case.Lower(*short_caption)))
     return Exemption::kAllowedCaption;
   // The address costs messages to the browser: read it only for a popup that got this far.
-  if (IsDomainAllowed(lists.domains, ReadAddressBar(windows, window)))
-    return Exemption::kAllowedDomain;
+  if (IsDomainAllowed(lists, ReadAddressBar(windows, window))) return Exemption::kAllowedDomain;
   return Exemption::kNone;
 }
 

@@ -16,7 +16,7 @@ constexpr int kEnterKey = 13;
 }  // namespace
 
 Form3::Form3(const FormServices& services, Dialogs& dialogs, FileSystem& files,
-             Diagnostics& diagnostics, std::string program_folder,
+             Diagnostics& diagnostics, TextCase& text_case, std::string program_folder,
              std::function<void(AllowList)> open_list_menu)
     : Form(services.views, "Form3", "Pelkrin - Allow / Block", {0, 0, kWidth, kHeight}),
       RainButton1(*this, "RainButton1", {}, "", ControlKind::kTitleStrip),
@@ -47,6 +47,7 @@ Form3::Form3(const FormServices& services, Dialogs& dialogs, FileSystem& files,
       dialogs_(dialogs),
       files_(files),
       diagnostics_(diagnostics),
+      text_case_(text_case),
       program_folder_(std::move(program_folder)),
       open_list_menu_(std::move(open_list_menu)) {
   back_color = kSkinBack;
@@ -158,7 +159,7 @@ void Form3::AddDomain() {
     dialogs_.MessageBox("Type a domain name first!", kListBoxTitle, kExclamationSystemModal);
     return;
   }
-  std::string entry = NormaliseListEntry(Text1.Text());
+  std::string entry = NormaliseListEntry(text_case_, Text1.Text());
   if (entry.find(' ') != std::string::npos) {
     dialogs_.MessageBox("Do not use spaces in domain name.", kListBoxTitle, kStopSystemModal);
     return;
@@ -173,7 +174,7 @@ void Form3::AddCaption() {
     dialogs_.MessageBox("Type a caption first!", kListBoxTitle, kExclamationSystemModal);
     return;
   }
-  List2.AddItem(NormaliseListEntry(Text2.Text()));
+  List2.AddItem(NormaliseListEntry(text_case_, Text2.Text()));
   Text2.SetText("");
 }
 
@@ -214,15 +215,18 @@ void Form3::ShowHelp() {
 }
 
 void Form3::SaveLists() {
+  const AllowLists lists = Lists();
   const struct {
     const char* file_name;
-    const ListBox& list;
-  } lists[] = {{kDomainListFile, List1}, {kCaptionListFile, List2}, {kBlockListFile, List3}};
-  for (const auto& [file_name, list] : lists) {
-    // A list that cannot be written is skipped without a word; the others are still saved.
-    const std::string path = PathInFolder(program_folder_, file_name);
-    if (!SaveListFile(files_, path, list)) diagnostics_.Trace("could not save " + path);
-  }
+    AllowList list;
+  } list_files[] = {{kDomainListFile, AllowList::kDomain},
+                    {kCaptionListFile, AllowList::kCaption},
+                    {kBlockListFile, AllowList::kBlock}};
+  // A list that cannot be written is skipped without a word to the user; the others are still
+  // saved.
+  for (const auto& [file_name, list] : list_files)
+    SaveListFile(files_, diagnostics_, PathInFolder(program_folder_, file_name), lists.Of(list),
+                 lists.StateOf(list));
 }
 
 void Form3::Close() {

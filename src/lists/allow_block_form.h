@@ -20,9 +20,11 @@ inline constexpr char kCaptionPlaceholder[] = "Type caption here.";
 class Form3 : public Form {
  public:
   // `open_list_menu` opens the pop-up menu of a list (the main window keeps the menus); the
-  // lists are saved to their files in `program_folder`.
+  // lists are saved to their files in `program_folder`. Typed entries are lowered with
+  // `text_case`, which the lists' queries follow too.
   Form3(const FormServices& services, Dialogs& dialogs, FileSystem& files, Diagnostics& diagnostics,
-        std::string program_folder, std::function<void(AllowList)> open_list_menu);
+        TextCase& text_case, std::string program_folder,
+        std::function<void(AllowList)> open_list_menu);
 
   // Declaration order is drawing order: the strip first, the labels over it, copies behind.
   RainButton RainButton1;  // title strip
@@ -45,7 +47,7 @@ class Form3 : public Form {
   RainButton RainButton4;  // "&Help"
 
   // The three lists in the list boxes, for the rest of the program.
-  AllowLists Lists() { return {List1, List2, List3}; }
+  AllowLists Lists() { return {List1, List2, List3, list_states_, text_case_}; }
 
   // Each view shows one list.
   using View = AllowList;
@@ -74,6 +76,8 @@ class Form3 : public Form {
   Dialogs& dialogs_;
   FileSystem& files_;
   Diagnostics& diagnostics_;
+  TextCase& text_case_;
+  ListStates list_states_;
   std::string program_folder_;
   std::function<void(AllowList)> open_list_menu_;
 };

@@ -1,9 +1,7 @@
 #include "lists/list_model.h"
 
-#include <algorithm>
-#include <cctype>
-
-#include "ui/text.h"
+#include <optional>
+#include <utility>
 
 namespace pelkrin {
 namespace {
@@ -12,17 +10,15 @@ namespace {
 // freezes the tray icon, rarely enough that a big file loads in a blink.
 constexpr int kEntriesPerEventPump = 32;
 
-bool ContainsIgnoringCase(std::string_view text, std::string_view part) {
-  if (part.empty()) return true;
-  auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
-  auto it = std::search(text.begin(), text.end(), part.begin(), part.end(),
-                        [&](char a, char b) { return lower(a) == lower(b); });
-  return it != text.end();
-}
-
-bool AnyEntryOccursIn(const ListBox& list, std::string_view text) {
-  for (const std::string& entry : list.Items())
-    if (ContainsIgnoringCase(text, entry)) return true;
+// The queries compare lower-cased texts: the entries lowered once (see ListState), the text
+// they are looked for in lowered once per query.
+bool AnyEntryOccursIn(const ListBox& list, ListState& state, TextCase& text_case,
+                      std::string_view text) {
+  const std::vector<std::string>& entries = state.LoweredEntries(list, text_case);
+  if (entries.empty()) return false;
+  const std::string lowered = text_case.Lower(text);
+  for (const std::string& entry : entries)
+    if (lowered.find(entry) != std::string::npos) return true;
   return false;
 }
 
@@ -70,11 +66,37 @@ std::string FormatListFile(const std::vector<std::string>& entries) {
   return bytes;
 }
 
-void LoadListFile(FileSystem& files, EventLoop& events, const std::string& path, ListBox& list) {
-  std::optional<std::string> bytes = files.ReadFile(path);
-  if (!bytes) return;
-  std::vector<std::string> entries = ParseListFile(*bytes);
-  bytes.reset();
+const std::vector<std::string>& ListState::LoweredEntries(const ListBox& list,
+                                                          TextCase& text_case) {
+  if (lowered_list_ != &list || lowered_at_edit_ != list.EditCount() ||
+      lowered_.size() > list.Items().size()) {
+    lowered_.clear();
+    lowered_list_ = &list;
+    lowered_at_edit_ = list.EditCount();
+  }
+  const std::vector<std::string>& entries = list.Items();
+  if (lowered_.empty()) lowered_.reserve(entries.size());
+  for (std::size_t i = lowered_.size(); i < entries.size(); ++i)
+    lowered_.push_back(text_case.Lower(entries[i]));
+  return lowered_;
+}
+
+void LoadListFile(FileSystem& files, EventLoop& events, Diagnostics& diagnostics,
+                  const std::string& path, ListBox& list, ListState& state) {
+  std::optional<FileContents> contents = files.ReadFile(path);
+  if (!contents) return;
+  if (!contents->whole) {
+    state.loaded_in_part = true;
+    // The bytes after the last line end are the start of an entry whose end was not read.
+    const std::size_t end = contents->bytes.find_last_of("\r\n");
+    const std::size_t kept = end == std::string::npos ? 0 : end + 1;
+    diagnostics.Trace(path + " was read only in part (" + std::to_string(kept) +
+                      " bytes, up to the last whole entry): it is larger than the program " +
+                      "reads, or the read failed; saving will leave it as it is");
+    contents->bytes.resize(kept);
+  }
+  std::vector<std::string> entries = ParseListFile(contents->bytes);
+  contents.reset();
   int count = 0;
   for (std::string& entry : entries) {
     list.AddItem(std::move(entry));
@@ -83,8 +105,17 @@ void LoadListFile(FileSystem& files, EventLoop& events, const std::string& path,
   if (count % kEntriesPerEventPump != 0) events.ProcessPendingEvents();
 }
 
-bool SaveListFile(FileSystem& files, const std::string& path, const ListBox& list) {
-  return files.ReplaceFile(path, FormatListFile(list.Items()));
+bool SaveListFile(FileSystem& files, Diagnostics& diagnostics, const std::string& path,
+                  const ListBox& list, const ListState& state) {
+  std::string target = path;
+  if (state.loaded_in_part) {
+    target += kPartListSuffix;
+    diagnostics.Trace(path + " was loaded only in part and is left as it is; the list is saved " +
+                      "to " + target);
+  }
+  if (files.ReplaceFile(target, FormatListFile(list.Items()))) return true;
+  diagnostics.Trace("could not save " + target);
+  return false;
 }
 
 void RemoveSelected(ListBox& list) {
@@ -96,16 +127,16 @@ void ClearWithConfirmation(Dialogs& dialogs, ListBox& list) {
     list.Clear();
 }
 
-bool IsDomainAllowed(const ListBox& domains, std::string_view address) {
-  return AnyEntryOccursIn(domains, address);
+bool IsDomainAllowed(const AllowLists& lists, std::string_view address) {
+  return AnyEntryOccursIn(lists.domains, lists.states.domains, lists.text_case, address);
 }
 
-bool IsCaptionAllowed(const ListBox& captions, std::string_view caption) {
-  return AnyEntryOccursIn(captions, caption);
+bool IsCaptionAllowed(const AllowLists& lists, std::string_view caption) {
+  return AnyEntryOccursIn(lists.captions, lists.states.captions, lists.text_case, caption);
 }
 
-std::string NormaliseListEntry(std::string_view text) {
-  std::string entry = ToLowerAscii(text);
+std::string NormaliseListEntry(TextCase& text_case, std::string_view text) {
+  std::string entry = text_case.Lower(text);
   if (entry.size() > 1 && entry.back() == '/') entry.pop_back();
   if (entry.size() > 7 && StartsWith(entry, "http://")) entry.erase(0, 7);
   if (entry.size() > 8 && StartsWith(entry, "https://")) entry.erase(0, 8);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // <windows.h> renames these to their ANSI or wide forms; the seam's methods keep their own names
@@ -258,12 +259,25 @@ class EventLoop {
 
 // ---------------------------------------------------------------------------------------------
 // Files: the list files, the settings file's folder, the cookie folder.
+
+// Files are read up to this size, so that a stray huge file cannot exhaust a 32-bit process.
+inline constexpr std::size_t kMaxReadBytes = std::size_t{64} << 20;
+
+// What a read of a file got.
+struct FileContents {
+  std::string bytes;
+  // False when the bytes are only the start of the file: it is larger than kMaxReadBytes, or a
+  // read error broke off. Such bytes must never be written back over the file as all of it.
+  bool whole = true;
+  friend bool operator==(const FileContents&, const FileContents&) = default;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
-  // The whole file; nullopt when it cannot be opened. A read error part-way returns what was
-  // read before it; a file of more than 64 MiB is read up to there.
-  virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+  // The file's bytes, at most kMaxReadBytes of them; nullopt when it cannot be opened. A read
+  // error part-way returns what was read before it, marked as not whole.
+  virtual std::optional<FileContents> ReadFile(const std::string& path) = 0;
   // Replaces the file by `bytes` so that a failure part-way leaves the previous file whole:
   // the bytes go to a temporary file in the same folder, which then takes the old one's place.
   virtual bool ReplaceFile(const std::string& path, const std::string& bytes) = 0;
@@ -304,6 +318,16 @@ class Diagnostics {
   virtual void Note(const std::string& line) = 0;
 };
 
+// ---------------------------------------------------------------------------------------------
+// Letter case of the program's ANSI texts by the system's rules for its ANSI code page: the
+// accented capitals of Windows-1252 (0xC9, say) have lower-case letters (0xE9) as A to Z do.
+class TextCase {
+ public:
+  virtual ~TextCase() = default;
+  // CharLowerBuffA on a copy of `text`: every byte is examined, NULs included.
+  virtual std::string Lower(std::string_view text) = 0;
+};
+
 // Everything at once, as the program receives it.
 struct Platform {
   WindowManager& windows;
@@ -317,6 +341,7 @@ struct Platform {
   FileSystem& files;
   Process& process;
   Diagnostics& diagnostics;
+  TextCase& text_case;
 };
 
 }  // namespace pelkrin

@@ -56,10 +56,9 @@ std::string RegReadString(Registry& registry, RegKey root, std::string_view key_
   if (registry.QueryValue(key.Get(), name, &data, &size) != kErrorSuccess)
     return std::string(fallback);
   if (size < data.size()) data.resize(size);
-  if (data.empty()) return data;
-  // The data ends with the string's terminator; a value stored without one loses its last
-  // byte, as it always has.
-  data.pop_back();
+  // The size counts the string's terminator when the writer stored one; another program may
+  // have stored the text alone, and then the last byte is the text's own.
+  if (!data.empty() && data.back() == '\0') data.pop_back();
   return data;
 }
 

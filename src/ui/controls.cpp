@@ -70,6 +70,7 @@ void ListBox::AddItem(std::string item) {
 void ListBox::SetItem(int index, std::string item) {
   if (index < 0 || index >= ListCount()) return;
   items_[static_cast<std::size_t>(index)] = std::move(item);
+  ++edit_count_;
   // A view shows the change as the entry going and the new text coming at the same place.
   Notify(Change::kItemRemoved, index);
   Notify(Change::kItemAdded, index);
@@ -78,6 +79,7 @@ void ListBox::SetItem(int index, std::string item) {
 void ListBox::RemoveItem(int index) {
   if (index < 0 || index >= ListCount()) return;
   items_.erase(items_.begin() + index);
+  ++edit_count_;
   if (list_index_ == index) {
     list_index_ = -1;
   } else if (list_index_ > index) {
@@ -88,6 +90,7 @@ void ListBox::RemoveItem(int index) {
 
 void ListBox::Clear() {
   items_.clear();
+  ++edit_count_;
   list_index_ = -1;
   Notify(Change::kItemsCleared);
 }

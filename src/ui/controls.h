@@ -182,6 +182,9 @@ class ListBox : public Control {
   // Removes one entry; the selection stays on the entry it was on (none when that one goes).
   void RemoveItem(int index);
   void Clear();
+  // Counts the changes to entries already in the list (replaced, removed, cleared); appends do
+  // not count. A copy of the first entries stays true while this number stays the same.
+  std::uint64_t EditCount() const { return edit_count_; }
 
   // The selected entry, -1 for none. Only the user moves it: code that reads or appends
   // entries never does.
@@ -199,6 +202,7 @@ class ListBox : public Control {
  private:
   std::vector<std::string> items_;
   int list_index_ = -1;
+  std::uint64_t edit_count_ = 0;
 };
 
 class CheckBox : public Control {

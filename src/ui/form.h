@@ -77,6 +77,8 @@ class Form {
   std::string window_class = kFormWindowClass;
   Rgb back_color = 0xE8E4DC;
   bool skinned = true;   // borderless, topmost, with a painted background
+  // Set by MakeTopmost: a view keeps such a window above the others each time it shows it.
+  bool topmost = false;
 
  protected:
   virtual void OnLoad() {}

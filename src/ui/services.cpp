@@ -58,7 +58,10 @@ void DeferredTask::Run() {
   if (task) task();
 }
 
-void MakeTopmost(WindowManager& windows, const Form& form) { windows.MakeTopmost(form.Handle()); }
+void MakeTopmost(WindowManager& windows, Form& form) {
+  form.topmost = true;
+  windows.MakeTopmost(form.Handle());
+}
 
 bool DragState::MouseMove(int button, float x, float y, float window_left_twips,
                           float window_top_twips, int* new_left_px, int* new_top_px) {

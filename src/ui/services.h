@@ -68,7 +68,7 @@ class DeferredTask {
 };
 
 // Puts the window above every window that is not topmost, and keeps it there.
-void MakeTopmost(WindowManager& windows, const Form& form);
+void MakeTopmost(WindowManager& windows, Form& form);
 
 // Dragging a window by its drag handle. One drag state is shared by every window.
 class DragState {

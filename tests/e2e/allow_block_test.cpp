@@ -79,7 +79,7 @@ struct AllowBlockWindow : ::testing::Test {
         << "expected:\n" << Escaped(bytes) << "actual:\n" << Escaped(last);
   }
 
-  ProgramCopy copy{{{"alwdom.sys", "first.example\nsecond.example"},
+  ProgramCopy copy{{{"alwdom.sys", "first.example.com\nsecond.example.org"},
                     {"alwcap.sys", "search results\r\n"},
                     {"popblk.sys", "Win a prize - Microsoft Internet Explorer\r\n"}}};
   HWND main_window = nullptr;
@@ -89,6 +89,7 @@ struct AllowBlockWindow : ::testing::Test {
 TEST_F(AllowBlockWindow, AddsRefusesAndSavesEveryListOnClose) {
   const DWORD pid = copy.process().id();
   ScreenshotWhenStable("allow-block-domain");
+  EXPECT_TRUE(GetWindowLongA(form, GWL_EXSTYLE) & WS_EX_TOPMOST) << "it stays above other windows " << std::hex << GetWindowLongA(form, GWL_EXSTYLE) << " " << form;
 
   // A domain typed in capitals with its scheme and slash, added with Enter.
   HWND domain_box = VisibleChild(form, "Edit");
@@ -99,14 +100,14 @@ TEST_F(AllowBlockWindow, AddsRefusesAndSavesEveryListOnClose) {
                       "the domain box to empty after the add"));
 
   // A domain with a blank is refused with its message; the box keeps the text.
-  TypeAndPressEnter(domain_box, "bad domain.com");
+  TypeAndPressEnter(domain_box, "bad example.com");
   HWND box = WaitForMessageBox("Pelkrin Allow List", kDefaultDeadlineMs, pid);
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(MessageBoxText(box), "Do not use spaces in domain name.");
   ASSERT_TRUE(PressButton(box, IDOK));
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(box) || !IsVisible(box); }, kDefaultDeadlineMs,
                       "the message box to close"));
-  EXPECT_EQ(ReadText(domain_box), "bad domain.com");
+  EXPECT_EQ(ReadText(domain_box), "bad example.com");
 
   // A caption, in the caption view, added with its "+" button.
   HWND caption_view = VisibleChild(form, kButtonClass, "Allow (Caption)");
@@ -140,7 +141,7 @@ TEST_F(AllowBlockWindow, AddsRefusesAndSavesEveryListOnClose) {
   ClickAt(form, client.right - 12, 12);
   ASSERT_TRUE(WaitFor([&] { return !IsVisible(form); }, kDefaultDeadlineMs,
                       "the window to hide on its close mark"));
-  ExpectFile("alwdom.sys", "first.example\r\nsecond.example\r\nwww.example.com\r\n");
+  ExpectFile("alwdom.sys", "first.example.com\r\nsecond.example.org\r\nwww.example.com\r\n");
   ExpectFile("alwcap.sys", "search results\r\ndaily news\r\n");
   ExpectFile("popblk.sys", "Win a prize - Microsoft Internet Explorer\r\n");
   EXPECT_TRUE(copy.process().Running());
@@ -266,7 +267,7 @@ TEST_F(AllowBlockWindow, TheRightButtonRemovesTheEntryUnderThePointerNotTheSelec
   ChooseByLetter(menu, 'R');  // "&Remove Domain"
   ASSERT_TRUE(WaitFor([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == 1; },
                       kDefaultDeadlineMs, "the entry under the pointer to go"));
-  EXPECT_EQ(EntryText(list, 0), "first.example");
+  EXPECT_EQ(EntryText(list, 0), "first.example.com");
 
   // Below the last entry there is no entry under the pointer: no menu, not even for the one
   // still selected.
@@ -281,7 +282,7 @@ TEST_F(AllowBlockWindow, TheRightButtonRemovesTheEntryUnderThePointerNotTheSelec
   RECT form_client{};
   GetClientRect(form, &form_client);
   ClickAt(form, form_client.right - 12, 12);  // the close mark saves the lists
-  ExpectFile("alwdom.sys", "first.example\r\n");
+  ExpectFile("alwdom.sys", "first.example.com\r\n");
 }
 
 TEST_F(AllowBlockWindow, TheMenuKeyAndEnterOpenNothingWhileNoEntryIsSelected) {
@@ -324,7 +325,7 @@ TEST_F(AllowBlockWindow, AMenuOpenedFromTheKeyboardAppearsAtTheSelectedEntry) {
   ChooseByLetter(menu, 'R');
   ASSERT_TRUE(WaitFor([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == 1; },
                       kDefaultDeadlineMs, "the selected entry to go"));
-  EXPECT_EQ(EntryText(list, 0), "first.example");
+  EXPECT_EQ(EntryText(list, 0), "first.example.com");
 }
 
 // Keys typed into a text box pass through the program's handling of Enter on their way to the
@@ -352,7 +353,21 @@ TEST_F(AllowBlockWindow, CharactersTypedIntoTheBoxReachTheListFileUnchanged) {
   RECT client{};
   GetClientRect(form, &client);
   ClickAt(form, client.right - 12, 12);
-  ExpectFile("alwdom.sys", "first.example\r\nsecond.example\r\n" + typed + "\r\n");
+  ExpectFile("alwdom.sys", "first.example.com\r\nsecond.example.org\r\n" + typed + "\r\n");
+}
+
+// Typed text is lowered by the system's ANSI code page, accented capitals too.
+TEST_F(AllowBlockWindow, AnAccentedCapitalTypedIsStoredInLowerCase) {
+  if (GetACP() != 1252) GTEST_SKIP() << "the ANSI code page here is " << GetACP() << ", not 1252";
+  HWND domain_box = VisibleChild(form, "Edit");
+  ASSERT_NE(domain_box, nullptr);
+  TypeAndPressEnter(domain_box, "HTTP://CAF\xC9.EXAMPLE/");
+  ASSERT_TRUE(WaitFor([&] { return ReadText(domain_box) == ""; }, kDefaultDeadlineMs,
+                      "the domain box to empty after the add"));
+  RECT client{};
+  GetClientRect(form, &client);
+  ClickAt(form, client.right - 12, 12);
+  ExpectFile("alwdom.sys", "first.example.com\r\nsecond.example.org\r\ncaf\xE9.example\r\n");
 }
 
 TEST_F(AllowBlockWindow, RestingTheMouseOnAControlShowsItsTip) {
@@ -427,7 +442,7 @@ namespace {
 TEST(AllowBlockLists, AHugeHandEditedListLoadsWhole) {
   std::string bytes;
   for (int i = 0; i < 100000; ++i)
-    bytes += "site" + std::to_string(i) + ".example" + (i % 3 == 0 ? "\n" : "\r\n");
+    bytes += "site" + std::to_string(i) + ".example.net" + (i % 3 == 0 ? "\n" : "\r\n");
   bytes += std::string("after\0nul", 9);
   ProgramCopy copy({{"alwdom.sys", bytes}});
   ASSERT_TRUE(copy.ok());
@@ -450,6 +465,60 @@ TEST(AllowBlockLists, AHugeHandEditedListLoadsWhole) {
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 100001);
   std::printf("showing it took %lu ms more\n", static_cast<unsigned long>(GetTickCount() - start - loaded));
+}
+
+// "the same bytes", or where the two first differ; never the 64 MiB themselves.
+::testing::AssertionResult SameBytes(const std::optional<std::string>& actual,
+                                     const std::string& expected) {
+  if (!actual) return ::testing::AssertionFailure() << "the file is missing";
+  if (*actual == expected) return ::testing::AssertionSuccess();
+  std::size_t at = 0;
+  while (at < actual->size() && at < expected.size() && (*actual)[at] == expected[at]) ++at;
+  return ::testing::AssertionFailure() << actual->size() << " bytes instead of " << expected.size()
+                                       << ", first difference at " << at;
+}
+
+// A list file bigger than the program reads (64 MiB) loads up to there, without the entry cut
+// in two. Ending the program must not write that shorter list over the file: the file stays
+// byte for byte as it was, and the list goes beside it, to "alwdom.sys.partial".
+TEST(AllowBlockLists, AListFileTooBigToReadWholeIsLeftAsItWas) {
+  constexpr std::size_t kLineBytes = 4000;  // the line end included
+  constexpr std::size_t kLines = 17000;     // 68,000,000 bytes
+  constexpr std::size_t kReadable = std::size_t{64} << 20;
+  std::string bytes;
+  bytes.reserve(kLineBytes * kLines);
+  for (std::size_t i = 0; i < kLines; ++i) {
+    std::string entry = "entry" + std::to_string(i) + ".example/";
+    entry.resize(kLineBytes - 2, 'x');
+    bytes += entry + "\r\n";
+  }
+  // The 16,777 entries that end before the limit; the one it cuts is left out.
+  const std::string loaded = bytes.substr(0, kReadable / kLineBytes * kLineBytes);
+
+  // "E&xit" ends the program without asking.
+  ProgramCopy copy({{"alwdom.sys", bytes}, {"pk.sys", "[pk]\r\nCLOSE_DLG=0\r\n"}});
+  ASSERT_TRUE(copy.ok());
+  // The big files go whatever the outcome; the program must have ended first.
+  struct RemoveBigFiles {
+    ProgramCopy& copy;
+    ~RemoveBigFiles() {
+      copy.Stop();
+      DeleteFileA(copy.Path("alwdom.sys").c_str());
+      DeleteFileA(copy.Path("alwdom.sys.partial").c_str());
+    }
+  } remove_big_files{copy};
+
+  ASSERT_TRUE(copy.Start());
+  HWND main_window = copy.WaitForMainWindow();
+  ASSERT_NE(main_window, nullptr);
+  ASSERT_TRUE(WaitForNotificationIcon(60000));  // the icon is added after the lists have loaded
+  ASSERT_TRUE(PostCommand(main_window, kCmdExitMenu));
+  ASSERT_TRUE(copy.process().WaitForExit(60000));
+  EXPECT_EQ(copy.ExitCode(), 0u);
+
+  EXPECT_TRUE(SameBytes(copy.ReadFile("alwdom.sys"), bytes)) << "alwdom.sys was changed";
+  EXPECT_TRUE(SameBytes(copy.ReadFile("alwdom.sys.partial"), loaded)) << "alwdom.sys.partial";
+  EXPECT_EQ(copy.ReadFile("alwcap.sys"), "") << "the other lists are saved as always";
 }
 
 }  // namespace

@@ -251,6 +251,28 @@ TEST_F(Detector, AWindowOfAnotherProgramIsNeverTouchedWhateverItsCaption) {
 
 // ---- The Block button's registry key and the Advanced options window ----
 
+std::optional<std::string> ReadRegistryString(HKEY root, const std::string& key,
+                                              const std::string& name) {
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    return std::nullopt;
+  char data[1024] = {};
+  DWORD size = sizeof data - 1;
+  DWORD type = 0;
+  const LONG error = ::RegQueryValueExA(opened, name.c_str(), nullptr, &type,
+                                        reinterpret_cast<BYTE*>(data), &size);
+  ::RegCloseKey(opened);
+  if (error != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
+  return std::string(data);
+}
+
+bool RegistryKeyExists(HKEY root, const std::string& key) {
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  ::RegCloseKey(opened);
+  return true;
+}
+
 TEST(BlockButton, TheKeyHoldsItsValuesAfterTheFirstStartAndStaysAwayWhenSwitchedOff) {
   ASSERT_TRUE(DeleteRegistryTree(HKEY_LOCAL_MACHINE, kBlockButtonKey));
   {

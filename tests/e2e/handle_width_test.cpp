@@ -88,29 +88,11 @@ TEST(Win32HandleWidthTest, MessageParametersKeepTheirFullWidth) {
   tray.DestroyIconWindow(window);
 }
 
-TEST(Win32HandleWidthTest, IconsAndTimersComeBackUncut) {
+TEST(Win32HandleWidthTest, IconsComeBackUncut) {
   const HICON icon = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
   ASSERT_NE(icon, nullptr);
   EXPECT_TRUE(FitsSeam(icon));
   EXPECT_EQ(WidenHandle<HICON>(NarrowHandle(icon)), icon);
-
-  // The numbers StartTimer hands out name the right timers.
-  Win32EventLoop events;
-  int first_ticks = 0, second_ticks = 0;
-  const std::uint32_t first = events.StartTimer(10, [&] { ++first_ticks; });
-  const std::uint32_t second = events.StartTimer(10, [&] { ++second_ticks; });
-  ASSERT_NE(first, 0u);
-  ASSERT_NE(second, 0u);
-  EXPECT_NE(first, second);
-  events.StopTimer(first);
-  const std::uint64_t until = events.MonotonicMs() + 5000;
-  while (second_ticks < 3 && events.MonotonicMs() < until) {
-    events.WaitForEvents(50);
-    events.ProcessPendingEvents();
-  }
-  events.StopTimer(second);
-  EXPECT_GE(second_ticks, 3);
-  EXPECT_EQ(first_ticks, 0);
 }
 
 }  // namespace

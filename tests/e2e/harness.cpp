@@ -127,22 +127,6 @@ BOOL CALLBACK CollectTopLevelWindow(HWND window, LPARAM state_address) {
   return TRUE;
 }
 
-struct ChildQuery {
-  const char* class_name;
-  int control_id;
-  HWND found;
-};
-
-BOOL CALLBACK MatchChild(HWND window, LPARAM query_address) {
-  auto* query = reinterpret_cast<ChildQuery*>(query_address);
-  if (query->class_name != nullptr && ClassNameOf(window) != query->class_name) return TRUE;
-  if (query->control_id != kAnyControlId && ::GetDlgCtrlID(window) != query->control_id) {
-    return TRUE;
-  }
-  query->found = window;
-  return FALSE;
-}
-
 std::vector<HWND> ChildrenOfClass(HWND parent, const char* class_name) {
   std::vector<HWND> children;
   for (HWND child = ::FindWindowExA(parent, nullptr, class_name, nullptr); child != nullptr;
@@ -150,28 +134,6 @@ std::vector<HWND> ChildrenOfClass(HWND parent, const char* class_name) {
     children.push_back(child);
   }
   return children;
-}
-
-std::optional<std::string> ReadRegistryValue(HKEY root, const std::string& subkey,
-                                             const std::string& value, DWORD& type) {
-  HKEY opened = nullptr;
-  if (::RegOpenKeyExA(root, subkey.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  win32::ScopedRegKey key(opened);
-  DWORD size = 0;
-  if (::RegQueryValueExA(key.Get(), value.c_str(), nullptr, &type, nullptr, &size) !=
-      ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  std::string data(size, '\0');
-  if (size > 0 &&
-      ::RegQueryValueExA(key.Get(), value.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  data.resize(size);
-  return data;
 }
 
 RECT Clip(const RECT& area, int width, int height) {
@@ -239,6 +201,13 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 bool FileExists(const std::string& path) {
   return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool DeleteFileTree(const std::string& path) {
+  std::string error;
+  if (DeleteTree(path, error)) return true;
+  ADD_FAILURE() << error;
+  return false;
 }
 
 std::string TodayShortDate() {
@@ -388,9 +357,6 @@ ProgramCopy::~ProgramCopy() { Stop(); }
 std::optional<std::string> ProgramCopy::ReadFile(const std::string& name) const {
   return ReadFileBytes(Path(name));
 }
-bool ProgramCopy::WriteFile(const std::string& name, const std::string& bytes) const {
-  return WriteFileBytes(Path(name), bytes);
-}
 bool ProgramCopy::Exists(const std::string& name) const { return FileExists(Path(name)); }
 
 ::testing::AssertionResult ProgramCopy::Start(const std::string& arguments) {
@@ -494,12 +460,6 @@ HWND FindTopLevelWindow(DWORD process_id, const char* class_name, const char* ca
   return FindProcessWindow(process_id, class_name, caption);
 }
 
-HWND FindChild(HWND parent, const char* class_name, int control_id) {
-  ChildQuery query{class_name, control_id, nullptr};
-  ::EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&query));
-  return query.found;
-}
-
 // ---- Message boxes ----------------------------------------------------------------------------
 
 HWND WaitForMessageBox(const std::string& title, DWORD deadline_ms, DWORD process_id) {
@@ -571,43 +531,6 @@ bool CloseMenu(HWND menu_window) {
 
 bool PostCommand(HWND main_window, std::uint16_t command_id) {
   return ::PostMessageA(main_window, WM_COMMAND, MAKEWPARAM(command_id, 0), 0) != FALSE;
-}
-
-std::optional<std::string> ReadRegistryString(HKEY root, const std::string& subkey,
-                                              const std::string& value) {
-  DWORD type = REG_NONE;
-  auto data = ReadRegistryValue(root, subkey, value, type);
-  if (!data || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
-  // The stored size counts the terminating zero (when the writer included it).
-  while (!data->empty() && data->back() == '\0') data->pop_back();
-  return data;
-}
-
-std::optional<DWORD> ReadRegistryDword(HKEY root, const std::string& subkey,
-                                       const std::string& value) {
-  DWORD type = REG_NONE;
-  const auto data = ReadRegistryValue(root, subkey, value, type);
-  if (!data || type != REG_DWORD || data->size() != sizeof(DWORD)) return std::nullopt;
-  DWORD number = 0;
-  std::copy(data->begin(), data->end(), reinterpret_cast<char*>(&number));
-  return number;
-}
-
-bool RegistryKeyExists(HKEY root, const std::string& subkey) {
-  HKEY opened = nullptr;
-  if (::RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-  win32::ScopedRegKey key(opened);
-  return true;
-}
-
-bool DeleteRegistryValue(HKEY root, const std::string& subkey, const std::string& value) {
-  HKEY opened = nullptr;
-  const LONG open = ::RegOpenKeyExA(root, subkey.c_str(), 0, KEY_SET_VALUE, &opened);
-  if (open == ERROR_FILE_NOT_FOUND) return true;
-  if (open != ERROR_SUCCESS) return false;
-  win32::ScopedRegKey key(opened);
-  const LONG result = ::RegDeleteValueA(key.Get(), value.c_str());
-  return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
 bool DeleteRegistryTree(HKEY root, const std::string& subkey) {

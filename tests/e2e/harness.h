@@ -41,6 +41,9 @@ std::string CurrentTestName();
 std::optional<std::string> ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// Removes a file or a folder with everything in it; true when nothing is left (also when there
+// was nothing), otherwise a test failure names what could not be removed.
+bool DeleteFileTree(const std::string& path);
 
 // Today's date in the user's short date format, as the program writes it.
 std::string TodayShortDate();
@@ -107,7 +110,6 @@ class ProgramCopy {
   std::string exe_path() const { return Path(kExeName); }
   std::string Path(const std::string& name) const { return JoinPath(folder_, name); }
   std::optional<std::string> ReadFile(const std::string& name) const;
-  bool WriteFile(const std::string& name, const std::string& bytes) const;
   bool Exists(const std::string& name) const;
 
   // Starts the first instance, which this object keeps; again once it has ended.
@@ -135,8 +137,6 @@ class ProgramCopy {
 
 // ---- Windows ----------------------------------------------------------------------------------
 
-inline constexpr int kAnyControlId = -1;
-
 std::string ClassNameOf(HWND window);
 // The caption of a top-level window (never blocks, even when its owner hangs).
 std::string CaptionOf(HWND window);
@@ -150,8 +150,6 @@ bool IsVisible(HWND window);
 std::vector<HWND> TopLevelWindows(DWORD process_id = 0);
 // The first top-level window of the process with that class and/or caption (nullptr = any).
 HWND FindTopLevelWindow(DWORD process_id, const char* class_name, const char* caption = nullptr);
-// The first descendant of `parent` with that class (nullptr = any) and control ID.
-HWND FindChild(HWND parent, const char* class_name, int control_id = kAnyControlId);
 
 // ---- Message boxes ----------------------------------------------------------------------------
 
@@ -181,15 +179,9 @@ bool CloseMenu(HWND menu_window);
 // Posts WM_COMMAND with a command number of src/app/command_ids.h, as a menu click does.
 bool PostCommand(HWND main_window, std::uint16_t command_id);
 
-std::optional<std::string> ReadRegistryString(HKEY root, const std::string& subkey,
-                                              const std::string& value);
-std::optional<DWORD> ReadRegistryDword(HKEY root, const std::string& subkey,
-                                       const std::string& value);
-bool RegistryKeyExists(HKEY root, const std::string& subkey);
 // The Wine prefix (and so its registry) is shared by all tests of a run and kept between runs:
-// a test that checks what the program writes to the registry first removes it with these.
-// Both return true when the value or key is gone afterwards (also when it never existed).
-bool DeleteRegistryValue(HKEY root, const std::string& subkey, const std::string& value);
+// a test that uses a key of its own first removes it with this. True when the key is gone
+// afterwards, with all its subkeys (also when it never existed).
 bool DeleteRegistryTree(HKEY root, const std::string& subkey);
 
 // ---- Screen captures ----------------------------------------------------------------------------

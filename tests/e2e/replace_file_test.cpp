@@ -30,7 +30,7 @@ TEST(Win32ReplaceFileTest, AReaderThatHoldsTheFileForAMomentDoesNotLoseTheSave) 
   const bool saved = files.ReplaceFile(path, "new\r\n");
   release.join();
   EXPECT_TRUE(saved);
-  EXPECT_EQ(files.ReadFile(path), "new\r\n");
+  EXPECT_EQ(files.ReadFile(path), (FileContents{"new\r\n"}));
   files.DeleteFile(path);
 }
 

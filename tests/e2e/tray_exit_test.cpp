@@ -13,6 +13,9 @@
 #include "app/command_ids.h"
 #include "browser_sim_client.h"
 #include "harness.h"
+// After harness.h, which brings <windows.h>.
+#include <shellapi.h>
+
 #include "tray/systray.h"
 #include "ui/form.h"
 #include "ui/win32/rain_button.h"
@@ -237,6 +240,34 @@ TEST_F(TrayAndExit, TheMenuOpensAtThePointerForAClickAndAtTheIconFromTheKeyboard
   CloseMenu(menu);
 }
 
+// Whether the taskbar holds the program's icon: the taskbar answers a change to an icon it does
+// not know with a failure, so a change of nothing tells whether it is there.
+bool TaskbarHoldsIcon(HWND tray) {
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = tray;
+  data.uID = 0;
+  return ::Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+TEST_F(TrayAndExit, TheIconComesBackWhenTheTaskbarStartsAfresh) {
+  Begin();
+  ASSERT_TRUE(TaskbarHoldsIcon(tray)) << "the probe does not see the icon that is there";
+  // A taskbar that starts afresh has lost every icon, and tells every program so.
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = tray;
+  ASSERT_TRUE(::Shell_NotifyIconA(NIM_DELETE, &data));
+  ASSERT_FALSE(TaskbarHoldsIcon(tray));
+  ASSERT_TRUE(::PostMessageA(HWND_BROADCAST, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0));
+  EXPECT_TRUE(
+      WaitFor([&] { return TaskbarHoldsIcon(tray); }, kDefaultDeadlineMs, "the icon to come back"));
+  // The icon that came back is the program's own: its menu still opens from it.
+  HWND menu = OpenTrayMenu();
+  ASSERT_NE(menu, nullptr);
+  CloseMenu(menu);
+}
+
 // ---- Exit ----
 
 TEST_F(TrayAndExit, CancelKeepsTheProgramAndTheNextExitAsksAfresh) {
@@ -282,7 +313,7 @@ TEST_F(TrayAndExit, OkWithNeverAskAgainSavesRemovesTheIconAndTheNextRunDoesNotAs
         return copy->ReadFile("pk.sys").value_or("").find("KEEP_HISTORY") != std::string::npos;
       },
       kDefaultDeadlineMs, "start-up to write the defaults"));
-  ASSERT_TRUE(copy->WriteFile("pk.sys", "[pk]\r\nCLOSE_DLG=1\r\n"));
+  ASSERT_TRUE(WriteFileBytes(copy->Path("pk.sys"), "[pk]\r\nCLOSE_DLG=1\r\n"));
   const auto with_icon = CaptureScreen();
   ASSERT_TRUE(with_icon);
   const auto area = NotificationArea();

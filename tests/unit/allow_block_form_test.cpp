@@ -38,6 +38,14 @@ struct AllowBlockTest : ::testing::Test {
   SimApp p;
 };
 
+TEST(AllowBlockWindow, LoadingPutsItAboveOtherWindows) {
+  SimApp p;
+  const std::size_t before = p.desktop.windows.TopmostCalls().size();
+  p->form3.Load();
+  ASSERT_EQ(p.desktop.windows.TopmostCalls().size(), before + 1);
+  EXPECT_EQ(p.desktop.windows.TopmostCalls().back(), p->form3.Handle());
+}
+
 TEST_F(AllowBlockTest, TheTrayCommandShowsTheWindowInTheDomainView) {
   EXPECT_TRUE(w().Visible());
   EXPECT_EQ(w().Caption(), "Pelkrin - Allow / Block");
@@ -133,13 +141,24 @@ TEST_F(AllowBlockTest, CaptionsAreStoredInLowerCaseWithTheirBlanks) {
   EXPECT_EQ(w().Text2.Text(), "");
 }
 
+// The system's lower case (Windows-1252 on the simulated desktop), not only ASCII's.
+TEST_F(AllowBlockTest, TypedAccentedCapitalsAreStoredInLowerCase) {
+  Type(w().Text1, "HTTP://CAF\xC9.EXAMPLE/");
+  PressEnter(w().Text1);
+  EXPECT_EQ(w().List1.Items(), Entries{"caf\xE9.example"});
+  w().RainButton6.Click();
+  Type(w().Text2, "\xC9T\xC9 \x8ALE");
+  w().RainButton2.Click();
+  EXPECT_EQ(w().List2.Items(), Entries{"\xE9t\xE9 \x9Ale"});
+}
+
 TEST_F(AllowBlockTest, DoubleClickOpensTheListsMenuWithRemoveAsDefault) {
-  w().List1.AddItem("a.com");
-  w().List1.AddItem("b.com");
+  w().List1.AddItem("example.com");
+  w().List1.AddItem("example.org");
   w().List1.UserSelect(1);
   p.views.ChooseNext("RemoveDomain");
   w().List1.DblClick();
-  EXPECT_EQ(w().List1.Items(), Entries{"a.com"});
+  EXPECT_EQ(w().List1.Items(), Entries{"example.com"});
   const auto& shown = p.views.MenusShown().back();
   EXPECT_EQ(shown.menu, &p->main.List2Pop);
   EXPECT_EQ(shown.default_item, p->main.RemoveDomain);
@@ -254,6 +273,44 @@ TEST_F(AllowBlockTest, AListThatCannotBeSavedLeavesATraceAndTheOthersAreStillWri
   EXPECT_TRUE(p.desktop.diagnostics.Saw("could not save " + testing::InFolder("alwdom.sys")));
   EXPECT_EQ(p.desktop.diagnostics.Lines().size(), 1u);
   EXPECT_EQ(p.FileBytes("alwcap.sys"), "results\r\n");
+  EXPECT_TRUE(p.desktop.dialogs.Shown().empty()) << "the user is told nothing";
+}
+
+// A list file bigger than the program reads loads up to its last whole entry there. Closing
+// the window, and ending the program, then leave that file as it was and save the list beside
+// it; the other lists are saved as always.
+TEST(AllowBlockLists, AListFileTooBigToReadWholeIsLeftAsItWasAndTheListSavedBesideIt) {
+  SimApp p;
+  std::string big, loaded;
+  for (int i = 0; i < 1000; ++i) {
+    const std::string line = "site" + std::to_string(i) + ".example\r\n";
+    big += line;
+    if (i < 999) loaded += line;
+  }
+  const std::string domains = testing::InFolder("alwdom.sys");
+  p.desktop.files.Put(domains, big);
+  p.desktop.files.Put(testing::InFolder("alwcap.sys"), "results\r\n");
+  p.desktop.files.SetReadLimit(big.size() - 5);  // inside the last entry
+  p.desktop.diagnostics.Expect("only in part");
+  p.Start();
+  EXPECT_EQ(p->form3.List1.ListCount(), 999);
+  EXPECT_EQ(p.desktop.diagnostics.Lines().size(), 1u);
+
+  p->main.Command(kCmdAllowBlockList);
+  p->form3.Text1.SetText("Added.Example");
+  p->form3.RainButton3.Click();
+  p->form3.List2.AddItem("news");
+  p->form3.Label6.Click();
+  EXPECT_EQ(p.desktop.files.Bytes(domains), big);
+  EXPECT_EQ(p.FileBytes("alwdom.sys.partial"), loaded + "added.example\r\n");
+  EXPECT_EQ(p.FileBytes("alwcap.sys"), "results\r\nnews\r\n");
+  EXPECT_TRUE(p.desktop.diagnostics.Saw(domains + " was loaded only in part"));
+
+  p->main.Command(kCmdExitMenu);
+  ASSERT_TRUE(p->form7) << "E&xit asks first";
+  EXPECT_THROW(p->form7->RainButton2.Click(), sim::ProcessExit);
+  EXPECT_EQ(p.desktop.files.Bytes(domains), big);
+  EXPECT_EQ(p.desktop.files.WriteCount(domains), 0);
   EXPECT_TRUE(p.desktop.dialogs.Shown().empty()) << "the user is told nothing";
 }
 

@@ -51,7 +51,9 @@ class DetectorTest : public ::testing::Test {
   }
 
   sim::SimWindows& windows() { return desktop.windows; }
-  AllowLists lists() { return {host.domains, host.captions, host.blocks}; }
+  AllowLists lists() {
+    return {host.domains, host.captions, host.blocks, list_states, desktop.text_case};
+  }
   Verdict Judge(Hwnd window, const DetectionSwitches& with = {}) {
     return Classify(windows(), window, windows().Caption(window), lists(), with);
   }
@@ -74,6 +76,7 @@ class DetectorTest : public ::testing::Test {
   SettingsStore settings{desktop.profile, "C:\\Pelkrin"};
   sim::SimViewHost views;
   Host host{views};
+  ListStates list_states;
   bool pelking = true;
   DetectionSwitches switches;
   std::vector<std::string> pelk_events;
@@ -81,7 +84,7 @@ class DetectorTest : public ::testing::Test {
   std::string fail_with;  // a survey fails with this when it is set
   DetectionCycle cycle{{desktop.windows, desktop.events, settings, desktop.dialogs, desktop.process,
                         desktop.diagnostics},
-                       {host.domains, host.captions, host.blocks},
+                       {host.domains, host.captions, host.blocks, list_states, desktop.text_case},
                        {host.TextHnd, host.TextFlash, host.Text2, host.List2},
                        {[this] { return pelking; },
                         [this] {
@@ -177,6 +180,19 @@ TEST_F(DetectorTest, ExemptionsInTheirOrder) {
   host.domains.AddItem("example.org");
   EXPECT_EQ(exemption("Offer", "http://www.test/?from=EXAMPLE.ORG"), Exemption::kAllowedDomain);
   EXPECT_EQ(exemption("Offer"), Exemption::kNone);
+}
+
+// Case is the system's, not ASCII's: in Windows-1252 0xC9 is the capital of 0xE9.
+TEST_F(DetectorTest, AllowedCaptionsAndDomainsMatchAccentedCapitals) {
+  host.captions.AddItem("caf\xE9");
+  const SimBrowser cafe = AddPopup(windows(), "CAF\xC9 OF THE DAY");
+  EXPECT_EQ(Judge(cafe.frame).exemption, Exemption::kAllowedCaption);
+  host.domains.AddItem("\xE9t\xE9.example");
+  const SimBrowser summer = AddPopup(windows(), "Offer", "HTTP://\xC9T\xC9.EXAMPLE/");
+  EXPECT_EQ(Judge(summer.frame).exemption, Exemption::kAllowedDomain);
+  const SimBrowser times = AddPopup(windows(), "2\xD7 more", "http://example.net/");
+  host.captions.AddItem("2\xF7 more");  // the division sign is no lower-case multiplication sign
+  EXPECT_EQ(Judge(times.frame).exemption, Exemption::kNone);
 }
 
 TEST_F(DetectorTest, TheSuffixAnywhereCostsTheLastThirtyCharacters) {

@@ -15,9 +15,13 @@ constexpr char kPath[] = "C:\\Pelkrin\\alwdom.sys";
 class ListForm : public Form {
  public:
   explicit ListForm(ViewHost& views)
-      : Form(views, "F", "F", {}), list(*this, "List1", {}), other(*this, "List2", {}) {}
+      : Form(views, "F", "F", {}),
+        list(*this, "List1", {}),
+        other(*this, "List2", {}),
+        blocks(*this, "List3", {}) {}
   ListBox list;
   ListBox other;
+  ListBox blocks;
 };
 
 struct ListTest : ::testing::Test {
@@ -25,16 +29,24 @@ struct ListTest : ::testing::Test {
   sim::SimViewHost views;
   ListForm form{views};
   ListBox& list = form.list;
+  ListStates states;
+  ListState& state = states.domains;
 
   void Fill(const Entries& entries) {
     for (const auto& e : entries) list.AddItem(e);
   }
+  void LoadFile() {
+    LoadListFile(desktop.files, desktop.events, desktop.diagnostics, kPath, list, state);
+  }
   Entries Load(const std::string& bytes) {
     desktop.files.Put(kPath, bytes);
     list.Clear();
-    LoadListFile(desktop.files, desktop.events, kPath, list);
+    LoadFile();
     return list.Items();
   }
+  bool Save() { return SaveListFile(desktop.files, desktop.diagnostics, kPath, list, state); }
+  // `list` serves as the domain list and as the caption list.
+  AllowLists Lists() { return {list, list, form.blocks, states, desktop.text_case}; }
 };
 
 TEST(ListFile, LinesMayEndInCrLfLfOrCrAndTheLastNeedsNoEnding) {
@@ -58,7 +70,7 @@ TEST_F(ListTest, EntriesWithCommasQuotesAndBlanksRoundTripUnchanged) {
   const Entries tricky = {"a, b", "say \"hi\"", "  padded  ", "", "x\tlike\ttabs",
                           "Win - Microsoft Internet Explorer", "\xe9t\xe9"};
   Fill(tricky);
-  SaveListFile(desktop.files, kPath, list);
+  Save();
   EXPECT_EQ(desktop.files.Bytes(kPath),
             "a, b\r\nsay \"hi\"\r\n  padded  \r\n\r\nx\tlike\ttabs\r\n"
             "Win - Microsoft Internet Explorer\r\n\xe9t\xe9\r\n");
@@ -66,43 +78,86 @@ TEST_F(ListTest, EntriesWithCommasQuotesAndBlanksRoundTripUnchanged) {
 }
 
 TEST_F(ListTest, AnEmptyListSavesAsAnEmptyFile) {
-  SaveListFile(desktop.files, kPath, list);
+  Save();
   EXPECT_EQ(desktop.files.Bytes(kPath), "");
 }
 
 TEST_F(ListTest, LoadingAppendsAndAMissingFileChangesNothing) {
   Fill({"kept"});
-  LoadListFile(desktop.files, desktop.events, kPath, list);
+  LoadFile();
   EXPECT_EQ(list.Items(), Entries{"kept"});
   desktop.files.Put(kPath, "more\r\n");
-  LoadListFile(desktop.files, desktop.events, kPath, list);
+  LoadFile();
   EXPECT_EQ(list.Items(), (Entries{"kept", "more"}));
 }
 
-TEST_F(ListTest, AReadErrorKeepsWhatWasReadBeforeIt) {
-  desktop.files.Put(kPath, "one\r\ntwo\r\nthree\r\n");
-  desktop.files.FailReadsAfter(kPath, 7);
-  LoadListFile(desktop.files, desktop.events, kPath, list);
-  EXPECT_EQ(list.Items(), (Entries{"one", "tw"}));
+// A file read only in part (bigger than the program reads, or a read that broke off) keeps its
+// whole entries and drops the one cut short; saving then leaves the file as it was and writes
+// the list beside it, so what the program never read is never lost.
+TEST_F(ListTest, AFileReadOnlyInPartIsNeverSavedOverButBesideIt) {
+  const std::string original = "one\r\ntwo\r\nthree\r\nfour\r\n";
+  const std::string beside = std::string(kPath) + ".partial";
+  desktop.diagnostics.Expect("was read only in part");
+  desktop.diagnostics.Expect("was loaded only in part");
+  desktop.files.SetReadLimit(12);  // "one\r\ntwo\r\nth"
+  EXPECT_EQ(Load(original), (Entries{"one", "two"}));
+  EXPECT_TRUE(state.loaded_in_part);
+  EXPECT_TRUE(desktop.diagnostics.Saw(std::string(kPath) + " was read only in part"));
+
+  list.AddItem("added");
+  EXPECT_TRUE(Save());
+  EXPECT_EQ(desktop.files.Bytes(kPath), original) << "the file is left as it was";
+  EXPECT_EQ(desktop.files.Bytes(beside), "one\r\ntwo\r\nadded\r\n");
+  EXPECT_TRUE(desktop.diagnostics.Saw(beside));
+  EXPECT_EQ(desktop.files.WriteCount(kPath), 0);
+
+  // A read error part-way is the same, and a cut that falls on a line end loses no entry.
+  ListState fresh;
+  desktop.files.SetReadLimit(kMaxReadBytes);
+  desktop.files.FailReadsAfter(kPath, 10);  // "one\r\ntwo\r\n"
+  list.Clear();
+  LoadListFile(desktop.files, desktop.events, desktop.diagnostics, kPath, list, fresh);
+  EXPECT_EQ(list.Items(), (Entries{"one", "two"}));
+  EXPECT_TRUE(fresh.loaded_in_part);
+  SaveListFile(desktop.files, desktop.diagnostics, kPath, list, fresh);
+  EXPECT_EQ(desktop.files.Bytes(kPath), original);
+  EXPECT_EQ(desktop.files.Bytes(beside), "one\r\ntwo\r\n");
+
+  // A single line longer than what was read yields no entry at all.
+  desktop.files.StopFailingReads(kPath);
+  desktop.files.SetReadLimit(3);
+  EXPECT_EQ(Load("a very long entry\r\n"), Entries{});
 }
 
-TEST_F(ListTest, AFailedSaveLeavesThePreviousFileWhole) {
+TEST_F(ListTest, AFileReadWholeIsSavedOverAsBefore) {
+  desktop.files.SetReadLimit(8);
+  EXPECT_EQ(Load("one\r\ntwo"), (Entries{"one", "two"})) << "8 bytes: exactly the limit";
+  EXPECT_FALSE(state.loaded_in_part);
+  list.AddItem("three");
+  EXPECT_TRUE(Save());
+  EXPECT_EQ(desktop.files.Bytes(kPath), "one\r\ntwo\r\nthree\r\n");
+  EXPECT_FALSE(desktop.files.Exists(std::string(kPath) + ".partial"));
+}
+
+TEST_F(ListTest, AFailedSaveLeavesThePreviousFileWholeAndATrace) {
+  desktop.diagnostics.Expect("could not save");
   desktop.files.Put(kPath, "old1\r\nold2\r\n");
   Fill({"new entry that is long enough"});
   desktop.files.FailWritesAfter(5);
-  SaveListFile(desktop.files, kPath, list);
+  EXPECT_FALSE(Save());
   EXPECT_EQ(desktop.files.Bytes(kPath), "old1\r\nold2\r\n");
   desktop.files.SetReadOnlyFolder("C:\\Pelkrin", true);
-  SaveListFile(desktop.files, kPath, list);
+  EXPECT_FALSE(Save());
   EXPECT_EQ(desktop.files.Bytes(kPath), "old1\r\nold2\r\n");
   EXPECT_EQ(list.Items(), Entries{"new entry that is long enough"});
+  EXPECT_EQ(desktop.diagnostics.Lines(), Entries(2, std::string("could not save ") + kPath));
 }
 
 TEST_F(ListTest, AHundredThousandEntriesRoundTripAndLetEventsRun) {
   Entries entries;
   for (int i = 0; i < 100000; ++i) entries.push_back("popup caption number " + std::to_string(i));
   Fill(entries);
-  SaveListFile(desktop.files, kPath, list);
+  Save();
   const int pumps = desktop.events.ProcessPendingCalls();
   EXPECT_EQ(Load(*desktop.files.Bytes(kPath)), entries);
   EXPECT_GE(desktop.events.ProcessPendingCalls() - pumps, 100000 / 64);
@@ -141,35 +196,79 @@ TEST_F(ListTest, ClearingAsksFirstAndOnlyYesEmptiesTheList) {
 }
 
 TEST_F(ListTest, QueriesMatchAnywhereIgnoringCase) {
-  EXPECT_FALSE(IsDomainAllowed(list, "http://www.example.com/"));
+  EXPECT_FALSE(IsDomainAllowed(Lists(), "http://www.example.com/"));
   Fill({"EXAMPLE.com"});
-  EXPECT_TRUE(IsDomainAllowed(list, "HTTP://WWW.EXAMPLE.COM/"));
-  EXPECT_TRUE(IsDomainAllowed(list, "http://ads.net/?ref=example.com"));
-  EXPECT_TRUE(IsDomainAllowed(list, "http://myexample.community/"));
-  EXPECT_FALSE(IsDomainAllowed(list, "http://example.org/"));
+  EXPECT_TRUE(IsDomainAllowed(Lists(), "HTTP://WWW.EXAMPLE.COM/"));
+  EXPECT_TRUE(IsDomainAllowed(Lists(), "http://ads.test/?ref=example.com"));
+  EXPECT_TRUE(IsDomainAllowed(Lists(), "http://myexample.com.test/"));
+  EXPECT_FALSE(IsDomainAllowed(Lists(), "http://example.org/"));
   list.Clear();
   Fill({"www.example.com"});
-  EXPECT_FALSE(IsDomainAllowed(list, "http://example.com/"));
-  EXPECT_TRUE(IsCaptionAllowed(list, "go to WWW.Example.com now"));
+  EXPECT_FALSE(IsDomainAllowed(Lists(), "http://example.com/"));
+  EXPECT_TRUE(IsCaptionAllowed(Lists(), "go to WWW.Example.com now"));
   Fill({""});
-  EXPECT_TRUE(IsDomainAllowed(list, "anything")) << "an empty entry allows everything";
-  EXPECT_TRUE(IsCaptionAllowed(list, ""));
+  EXPECT_TRUE(IsDomainAllowed(Lists(), "anything")) << "an empty entry allows everything";
+  EXPECT_TRUE(IsCaptionAllowed(Lists(), ""));
+}
+
+// Windows-1252 has capitals beyond ASCII: 0xC0 to 0xDE (not 0xD7, the multiplication sign),
+// and 0x8A, 0x8C, 0x8E, 0x9F, whose lower-case letters are 0x9A, 0x9C, 0x9E, 0xFF.
+TEST_F(ListTest, QueriesIgnoreTheCaseOfAccentedLettersOnBothSides) {
+  Fill({"caf\xE9.example", "\x8A\xC0\xDE", "\xFF"});
+  EXPECT_TRUE(IsDomainAllowed(Lists(), "HTTP://CAF\xC9.EXAMPLE/"));
+  EXPECT_TRUE(IsDomainAllowed(Lists(), "http://caf\xE9.example/"));
+  EXPECT_FALSE(IsDomainAllowed(Lists(), "http://cafe.example/"));
+  EXPECT_TRUE(IsCaptionAllowed(Lists(), "x \x9A\xE0\xFE y")) << "a hand-edited capital entry";
+  EXPECT_TRUE(IsCaptionAllowed(Lists(), "\x9F"));
+  list.Clear();
+  Fill({"\xF7"});
+  EXPECT_FALSE(IsCaptionAllowed(Lists(), "\xD7")) << "0xD7 is no capital of 0xF7";
+}
+
+// The entries are lowered once, not at every query: a query lowers only its own text, an append
+// only the new entry, and only a change to an existing entry lowers the list again.
+TEST_F(ListTest, QueriesLowerEachEntryOnceAndFollowEveryChange) {
+  for (int i = 0; i < 100000; ++i) list.AddItem("Site" + std::to_string(i) + ".EXAMPLE");
+  const int before = desktop.text_case.Calls();
+  EXPECT_TRUE(IsDomainAllowed(Lists(), "http://site99999.example/"));
+  EXPECT_EQ(desktop.text_case.Calls() - before, 100001);
+  EXPECT_FALSE(IsDomainAllowed(Lists(), "http://example.org/"));
+  EXPECT_EQ(desktop.text_case.Calls() - before, 100002);
+
+  list.AddItem("EXAMPLE.ORG");
+  EXPECT_TRUE(IsDomainAllowed(Lists(), "http://example.org/"));
+  EXPECT_EQ(desktop.text_case.Calls() - before, 100004);
+
+  list.RemoveItem(list.ListCount() - 1);
+  EXPECT_FALSE(IsDomainAllowed(Lists(), "http://example.org/"));
+  list.SetItem(0, "EXAMPLE.ORG");
+  EXPECT_TRUE(IsDomainAllowed(Lists(), "http://example.org/"));
+  list.Clear();
+  EXPECT_FALSE(IsDomainAllowed(Lists(), "http://example.org/"));
+  list.AddItem("Example.Org");
+  EXPECT_TRUE(IsDomainAllowed(Lists(), "http://example.org/"));
 }
 
 TEST(NormaliseListEntry, FollowsItsStepsInOrder) {
-  EXPECT_EQ(NormaliseListEntry("HTTP://WWW.EXAMPLE.COM/"), "www.example.com");
-  EXPECT_EQ(NormaliseListEntry("https://Example.com/"), "example.com");
-  EXPECT_EQ(NormaliseListEntry("ftp://files.example.com/pub/"), "files.example.com/pub");
-  EXPECT_EQ(NormaliseListEntry("example.com//"), "example.com/");  // one slash only
-  EXPECT_EQ(NormaliseListEntry("http://"), "http:/");  // slash first, then too short for a prefix
-  EXPECT_EQ(NormaliseListEntry("https://"), "https:/");
-  EXPECT_EQ(NormaliseListEntry("ftp://"), "ftp:/");
-  EXPECT_EQ(NormaliseListEntry("http://x"), "x");
-  EXPECT_EQ(NormaliseListEntry("/"), "/");
-  EXPECT_EQ(NormaliseListEntry(""), "");
-  EXPECT_EQ(NormaliseListEntry(" Search Results "), " search results ");
-  EXPECT_EQ(NormaliseListEntry("http://https://x.com"), "x.com");  // each prefix step once
-  EXPECT_EQ(NormaliseListEntry("https://http://x.com"), "http://x.com");
+  sim::SimTextCase text_case;
+  auto normalise = [&](std::string_view text) { return NormaliseListEntry(text_case, text); };
+  EXPECT_EQ(normalise("HTTP://WWW.EXAMPLE.COM/"), "www.example.com");
+  EXPECT_EQ(normalise("https://Example.com/"), "example.com");
+  EXPECT_EQ(normalise("ftp://files.example.com/pub/"), "files.example.com/pub");
+  EXPECT_EQ(normalise("example.com//"), "example.com/");  // one slash only
+  EXPECT_EQ(normalise("http://"), "http:/");  // slash first, then too short for a prefix
+  EXPECT_EQ(normalise("https://"), "https:/");
+  EXPECT_EQ(normalise("ftp://"), "ftp:/");
+  EXPECT_EQ(normalise("http://x"), "x");
+  EXPECT_EQ(normalise("/"), "/");
+  EXPECT_EQ(normalise(""), "");
+  EXPECT_EQ(normalise(" Search Results "), " search results ");
+  EXPECT_EQ(normalise("http://https://example.test"), "example.test");  // each prefix step once
+  EXPECT_EQ(normalise("https://http://example.test"), "http://example.test");
+  // The system's lower case: accented capitals too; the multiplication sign stays.
+  EXPECT_EQ(normalise("HTTP://CAF\xC9.EXAMPLE/"), "caf\xE9.example");
+  EXPECT_EQ(normalise("\x8A\x8C\x8E\x9F \xC0\xD6\xD7\xD8\xDE"),
+            "\x9A\x9C\x9E\xFF \xE0\xF6\xD7\xF8\xFE");
 }
 
 }  // namespace

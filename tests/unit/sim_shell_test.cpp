@@ -1,7 +1,7 @@
-// The simulated shell and user: the tray, message boxes, the file dialog and pop-up menus.
+// The simulated shell and user: what the tray, message boxes, the file dialog and pop-up menus\n//
+// record and how tests script them. What they share with Windows is in the contracts.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -13,74 +13,6 @@
 
 namespace pelkrin::sim {
 namespace {
-
-NotifyIconRecord Record(Hwnd window, std::uint32_t flags, std::uint32_t icon, const char* tip) {
-  NotifyIconRecord record;
-  record.window = window;
-  record.id = 1;
-  record.flags = flags;
-  record.callback_message = kTrayCallbackMessage;
-  record.icon = icon;
-  std::strncpy(record.tip, tip, sizeof record.tip - 1);
-  return record;
-}
-
-TEST(SimNotifyAreaTest, TrayKeepsIconsLikeTheShell) {
-  SimDesktop desktop;
-  SimNotifyArea& tray = desktop.notify;
-  const std::string tray_class = kTrayWindowClass;
-  const Hwnd window = tray.CreateIconWindow(tray_class);
-  EXPECT_EQ(desktop.windows.FindTopLevel(&tray_class, nullptr), window);  // others can find it
-  EXPECT_FALSE(desktop.windows.IsVisible(window));
-
-  const auto all = kNifMessage | kNifIcon | kNifTip;
-  EXPECT_FALSE(tray.Notify(kNimModify, Record(window, kNifTip, 0, "x")));  // not there yet
-  EXPECT_TRUE(tray.Notify(kNimAdd, Record(window, all, 0x10065, "Pelkrin")));
-  EXPECT_FALSE(tray.Notify(kNimAdd, Record(window, all, 0x10065, "Pelkrin")));  // twice
-  EXPECT_TRUE(tray.Notify(kNimModify, Record(window, kNifIcon, 0x10066, "ignored")));
-  ASSERT_EQ(tray.Icons().size(), 1u);
-  EXPECT_EQ(tray.Icons()[0].icon, 0x10066u);
-  EXPECT_EQ(tray.Icons()[0].tip, "Pelkrin");  // no NIF_TIP: the tip stays
-
-  NotifyIconRecord unterminated = Record(window, kNifTip, 0, "");
-  std::memset(unterminated.tip, 'x', sizeof unterminated.tip);
-  EXPECT_TRUE(tray.Notify(kNimModify, unterminated));
-  EXPECT_EQ(tray.FindIcon(window, 1)->tip, std::string(63, 'x'));
-
-  EXPECT_TRUE(tray.Notify(kNimDelete, Record(window, 0, 0, "")));
-  EXPECT_FALSE(tray.Notify(kNimDelete, Record(window, 0, 0, "")));
-  EXPECT_EQ(tray.Calls().size(), 7u);
-  tray.FailNextAdds(1);
-  EXPECT_FALSE(tray.Notify(kNimAdd, Record(window, all, 1, "")));
-  EXPECT_TRUE(tray.Notify(kNimAdd, Record(window, all, 1, "")));
-}
-
-TEST(SimNotifyAreaTest, HandlerSeesEveryMessageAndTheTaskbarRestart) {
-  SimDesktop desktop;
-  SimNotifyArea& tray = desktop.notify;
-  const Hwnd window = tray.CreateIconWindow(kTrayWindowClass);
-  std::vector<std::uint32_t> messages;
-  tray.SetMessageHandler(window, [&](std::uint32_t message, WParam, LParam) {
-    messages.push_back(message);
-    if (message == tray.TaskbarCreatedMessage())  // re-adds its icon, as the tray control must
-      tray.Notify(kNimAdd, Record(window, kNifIcon, 5, ""));
-  });
-  tray.Notify(kNimAdd, Record(window, kNifIcon, 5, ""));
-  EXPECT_TRUE(tray.Deliver(window, kTrayCallbackMessage, 1, 0x205));
-  tray.RestartTaskbar();
-  EXPECT_EQ(tray.Icons().size(), 1u);
-  tray.DestroyIconWindow(window);
-  EXPECT_EQ(messages,
-            (std::vector<std::uint32_t>{kTrayCallbackMessage, SimNotifyArea::kTaskbarCreated,
-                                        kWmDestroy, kWmNcDestroy}));
-  EXPECT_FALSE(tray.Deliver(window, kTrayCallbackMessage, 1, 0x205));
-  EXPECT_FALSE(desktop.windows.IsWindow(window));
-
-  const Hwnd other = tray.CreateIconWindow(kTrayWindowClass);
-  tray.SetMessageHandler(other, [](std::uint32_t, WParam, LParam) {});
-  tray.SetMessageHandler(other, {});  // the previous procedure is back
-  EXPECT_FALSE(tray.Deliver(other, 1, 0, 0));
-}
 
 TEST(SimDialogsTest, BoxesAnswerFromTheQueueOrWithTheirDefaultButton) {
   SimDesktop desktop;
@@ -96,18 +28,12 @@ TEST(SimDialogsTest, BoxesAnswerFromTheQueueOrWithTheirDefaultButton) {
   EXPECT_EQ(dialogs.Shown()[1].style, 0x1024u);
 }
 
-TEST(SimDialogsTest, TimersRunWhileABoxIsOpen) {
+TEST(SimDialogsTest, TheHookRunsWhileTheBoxIsOpenAndFileAnswersQueue) {
   SimDesktop desktop;
-  int ticks = 0, boxes_open_during_tick = 0;
-  desktop.events.StartTimer(100, [&] {
-    ++ticks;
-    boxes_open_during_tick = desktop.dialogs.OpenBoxes();
-  });
-  desktop.dialogs.OnShow([&] { desktop.events.Advance(250); });
-  desktop.dialogs.AnswerNext(kIdYes);
-  EXPECT_EQ(desktop.dialogs.MessageBox("Exit?", "Pelkrin", 0x24), kIdYes);
-  EXPECT_EQ(ticks, 2);
-  EXPECT_EQ(boxes_open_during_tick, 1);
+  int open_during_hook = 0;
+  desktop.dialogs.OnShow([&] { open_during_hook = desktop.dialogs.OpenBoxes(); });
+  desktop.dialogs.MessageBox("Exit?", "Pelkrin", 0x24);
+  EXPECT_EQ(open_during_hook, 1);
   EXPECT_EQ(desktop.dialogs.OpenBoxes(), 0);
 
   desktop.dialogs.AnswerFileNext("C:\\lists\\mine.txt");

@@ -2,6 +2,9 @@
 // copy.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "app/command_ids.h"
 #include "sim_browser.h"
 #include "test_support.h"
@@ -35,6 +38,7 @@ TEST(StartUp, FirstRunWritesTheDefaultsAndStartsPelking) {
   EXPECT_EQ(p.desktop.notify.Icons().size(), 1u);
   EXPECT_FALSE(main.Visible());
   EXPECT_EQ(main.Icon(), main.Image1.Get());
+  EXPECT_EQ(main.Text1.Text(), "1") << "the animation starts at its first frame";
   // The long-lived windows exist, hidden, with their state.
   for (Form* form : std::initializer_list<Form*>{&p->form3, &p->form2, &p->form8, &p->form1}) {
     EXPECT_TRUE(form->IsLoaded()) << form->Name();
@@ -52,11 +56,40 @@ TEST(StartUp, FirstRunWritesTheDefaultsAndStartsPelking) {
 TEST(StartUp, ASecondStartWritesNothing) {
   SimApp p;
   p.Start();
-  const int writes = p.desktop.files.WriteCount(kSettingsPath);
+  // The calls, not the file's writes: writing a value a key already has leaves the file alone.
+  const std::size_t writes = p.desktop.profile.Writes().size();
   p.desktop.events.SetShortDate("07/12/2026");
   p.Restart();
-  EXPECT_EQ(p.desktop.files.WriteCount(kSettingsPath), writes);
+  EXPECT_EQ(p.desktop.profile.Writes().size(), writes);
   EXPECT_EQ(p.FileBytes("pk.sys"), kFirstRunSettings);
+}
+
+TEST(StartUp, PendingEventsRunDuringItsTenthOfASecondsWait) {
+  SimApp p;
+  int ticks = 0;
+  p.desktop.events.StartTimer(50, [&] { ++ticks; });  // due while the program starts
+  const std::uint64_t start = p.desktop.events.MonotonicMs();
+  p.Start();
+  EXPECT_EQ(p.desktop.events.MonotonicMs() - start, 100u);
+  EXPECT_EQ(ticks, 2);
+}
+
+TEST(StartUp, TheTimersRunAsTheProgramNeedsThem) {
+  SimApp p;
+  p.Start();
+  const auto running = [&] {
+    auto intervals = p.desktop.events.Intervals();
+    std::sort(intervals.begin(), intervals.end());
+    return intervals;
+  };
+  using Intervals = std::vector<unsigned>;
+  // The CTRL override every 32 ms, always; the detector every 600 ms while pelking is on.
+  EXPECT_EQ(running(), (Intervals{32, 600}));
+  p->main.Command(kCmdPelkPopups);
+  EXPECT_EQ(running(), Intervals{32});
+  // The tray animation every 200 ms, once a pelked popup starts it.
+  p->main.Timer1.SetEnabled(true);
+  EXPECT_EQ(running(), (Intervals{32, 200}));
 }
 
 TEST(StartUp, AMissingKeyIsWrittenAgainFromTheOptionsWindowsDesignState) {
@@ -137,7 +170,7 @@ TEST(StartUp, ASecondCopySaysSoAndEndsTouchingNothing) {
 TEST(StartUp, TheListsLoadFromTheirFilesAndADetectorTickDuringLoadingSeesWhatIsLoaded) {
   SimApp p;
   std::string many;
-  for (int i = 0; i < 100; ++i) many += "site" + std::to_string(i) + ".example\r\n";
+  for (int i = 0; i < 100; ++i) many += "site" + std::to_string(i) + ".example.net\r\n";
   p.desktop.files.Put(InFolder("alwdom.sys"), many);
   p.desktop.files.Put(InFolder("alwcap.sys"), "results\r\n");
   p.desktop.files.Put(InFolder("popblk.sys"), "Win a prize - Microsoft Internet Explorer");

@@ -37,7 +37,7 @@ const char* const kEntries[] = {
     "Allow   mail.example.org",
     "Allow   news.example.net/today",
     "Block   ads.example.com",
-    "Block   popup.example.biz/offer?id=7&x=1",
+    "Block   popup.example.net/offer?id=7&x=1",
 };
 
 HWND CreateField(const char* window_class, DWORD style, const RECT& rect, HWND parent, int id,

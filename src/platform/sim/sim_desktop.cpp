@@ -6,8 +6,8 @@ SimDesktop::SimDesktop()
     : windows(&events), profile(files, process), sound(files), notify(windows) {}
 
 Platform SimDesktop::platform() {
-  return Platform{windows,  profile, registry, sound,   notify,     dialogs,
-                  pictures, events,  files,    process, diagnostics};
+  return Platform{windows,  profile, registry, sound,   notify,      dialogs,
+                  pictures, events,  files,    process, diagnostics, text_case};
 }
 
 }  // namespace pelkrin::sim

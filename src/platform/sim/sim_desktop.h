@@ -13,6 +13,7 @@
 #include "platform/sim/sim_profile.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_system.h"
+#include "platform/sim/sim_text_case.h"
 #include "platform/sim/sim_windows.h"
 
 namespace pelkrin::sim {
@@ -38,6 +39,7 @@ class SimDesktop {
   SimDialogs dialogs;
   SimPictures pictures;
   SimDiagnostics diagnostics;
+  SimTextCase text_case;
 };
 
 }  // namespace pelkrin::sim

@@ -81,6 +81,12 @@ std::optional<unsigned> SimEventLoop::TimerInterval(std::uint32_t timer) const {
   return found->second.interval;
 }
 
+std::vector<unsigned> SimEventLoop::Intervals() const {
+  std::vector<unsigned> intervals;
+  for (const auto& entry : timers_) intervals.push_back(entry.second.interval);
+  return intervals;
+}
+
 std::optional<std::uint64_t> SimEventLoop::NextDue() const {
   std::optional<std::uint64_t> next;
   for (const auto& entry : timers_)

@@ -65,6 +65,8 @@ class SimEventLoop : public EventLoop {
   std::size_t TimerCount() const { return timers_.size(); }
   bool HasTimer(std::uint32_t timer) const { return timers_.count(timer) != 0; }
   std::optional<unsigned> TimerInterval(std::uint32_t timer) const;
+  // The intervals of the running timers, in the order the timers were started.
+  std::vector<unsigned> Intervals() const;
   std::optional<std::uint64_t> NextDue() const;
   // How many ticks ran per timer id, and how many were dropped because the tick still ran.
   int TickCount(std::uint32_t timer) const;

@@ -85,14 +85,17 @@ bool SimFileSystem::IsValidPath(const std::string& path) {
   return true;
 }
 
-std::optional<std::string> SimFileSystem::ReadFile(const std::string& path) {
+std::optional<FileContents> SimFileSystem::ReadFile(const std::string& path) {
   if (!IsValidPath(path)) return std::nullopt;
   const std::string key = PathKey(path);
   const auto file = files_.find(key);
   if (file == files_.end()) return std::nullopt;
+  std::size_t readable = read_limit_;
   const auto failure = fail_reads_after_.find(key);
-  if (failure != fail_reads_after_.end()) return file->second.bytes.substr(0, failure->second);
-  return file->second.bytes;
+  if (failure != fail_reads_after_.end()) readable = std::min(readable, failure->second);
+  const std::string& bytes = file->second.bytes;
+  if (bytes.size() <= readable) return FileContents{bytes, true};
+  return FileContents{bytes.substr(0, readable), false};
 }
 
 bool SimFileSystem::ReplaceFile(const std::string& path, const std::string& bytes) {

@@ -15,7 +15,8 @@ namespace pelkrin::sim {
 class SimFileSystem : public FileSystem {
  public:
   // FileSystem
-  std::optional<std::string> ReadFile(const std::string& path) override;
+  // At most the read limit (kMaxReadBytes unless a test sets another), as Windows does.
+  std::optional<FileContents> ReadFile(const std::string& path) override;
   bool ReplaceFile(const std::string& path, const std::string& bytes) override;
   std::vector<std::string> ListFiles(const std::string& folder,
                                      const std::string& pattern) override;
@@ -35,9 +36,13 @@ class SimFileSystem : public FileSystem {
   // The disk fills up: the next write of more than `bytes` bytes stops after `bytes` bytes and
   // fails. Only that one write fails; smaller writes before it succeed.
   void FailWritesAfter(std::size_t bytes);
-  // Reading `path` breaks off after `bytes` bytes, until StopFailingReads.
+  // Reading `path` breaks off after `bytes` bytes, until StopFailingReads. A file no longer
+  // than that reads whole.
   void FailReadsAfter(const std::string& path, std::size_t bytes);
   void StopFailingReads(const std::string& path);
+  // Files are read up to `bytes` bytes instead of kMaxReadBytes, so that a test of a file too
+  // big to read whole need not hold 64 MiB.
+  void SetReadLimit(std::size_t bytes) { read_limit_ = bytes; }
   // How many writes of `path` were attempted (ReplaceFile and private-profile writes, failed
   // ones included), so a test can assert that nothing was written.
   int WriteCount(const std::string& path) const;
@@ -64,6 +69,7 @@ class SimFileSystem : public FileSystem {
   std::vector<std::string> read_only_folders_;
   std::optional<std::size_t> fail_writes_after_;
   std::map<std::string, std::size_t> fail_reads_after_;
+  std::size_t read_limit_ = kMaxReadBytes;
   std::map<std::string, int> write_counts_;
 };
 

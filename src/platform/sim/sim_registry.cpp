@@ -141,8 +141,8 @@ long SimRegistry::QueryValue(RegKey key, const std::string& name, std::string* d
   if (!(at.access & kQueryRights)) return kErrorAccessDenied;
   const auto value = at.node->values.find(LowerAscii(name));
   if (value == at.node->values.end()) return kErrorFileNotFound;
-  const std::string& text = value->second.second;
-  const auto needed = static_cast<std::uint32_t>(text.size() + 1);
+  const std::string& bytes = value->second.second;
+  const auto needed = static_cast<std::uint32_t>(bytes.size());
   if (!data) {
     *size = needed;
     return kErrorSuccess;
@@ -151,8 +151,7 @@ long SimRegistry::QueryValue(RegKey key, const std::string& name, std::string* d
     *size = needed;
     return kErrorMoreData;
   }
-  *data = text;
-  data->push_back('\0');
+  *data = bytes;
   *size = needed;
   return kErrorSuccess;
 }
@@ -163,7 +162,7 @@ long SimRegistry::SetStringValue(RegKey key, const std::string& name, const std:
   if (!(at.access & kSetRights)) return kErrorAccessDenied;
   if (at.predefined && IsDenied(at.root, {})) return kErrorAccessDenied;
   auto& value = at.node->values.try_emplace(LowerAscii(name), name, std::string()).first->second;
-  value.second = text;
+  value.second = text + '\0';
   return kErrorSuccess;
 }
 
@@ -218,11 +217,16 @@ void SimRegistry::PutKey(RegKey root, const std::string& path) {
 
 void SimRegistry::Put(RegKey root, const std::string& path, const std::string& name,
                       const std::string& text) {
+  PutData(root, path, name, text + '\0');
+}
+
+void SimRegistry::PutData(RegKey root, const std::string& path, const std::string& name,
+                          const std::string& bytes) {
   if (!IsPredefined(root)) return;
   PutKey(root, path);
   auto& value =
       Find(root, path)->values.try_emplace(LowerAscii(name), name, std::string()).first->second;
-  value.second = text;
+  value.second = bytes;
 }
 
 bool SimRegistry::HasKey(RegKey root, const std::string& path) const {
@@ -235,7 +239,9 @@ std::optional<std::string> SimRegistry::Value(RegKey root, const std::string& pa
   if (!node) return std::nullopt;
   const auto value = node->values.find(LowerAscii(name));
   if (value == node->values.end()) return std::nullopt;
-  return value->second.second;
+  std::string text = value->second.second;
+  if (!text.empty() && text.back() == '\0') text.pop_back();
+  return text;
 }
 
 std::vector<std::string> SimRegistry::ValueNames(RegKey root, const std::string& path) const {

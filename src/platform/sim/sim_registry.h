@@ -1,6 +1,8 @@
-// A registry of REG_SZ values with the error codes of advapi32: case-insensitive key paths and
+// A registry of string values with the error codes of advapi32: case-insensitive key paths and
 // value names (keeping their first spelling), counted handles so tests catch leaks, and
-// write-protected branches the way a normal user meets HKEY_LOCAL_MACHINE without rights.
+// write-protected branches the way a normal user meets HKEY_LOCAL_MACHINE without rights. A value
+// holds its data bytes as stored, so data that another program wrote without a terminating NUL
+// reads back the way it does on Windows.
 #pragma once
 
 #include <cstdint>
@@ -38,10 +40,15 @@ class SimRegistry : public Registry {
   long DeleteKey(RegKey key, const std::string& subkey) override;
   long CloseKey(RegKey key) override;
 
-  // Test set-up and checks; paths are relative to a predefined root.
+  // Test set-up and checks; paths are relative to a predefined root. Put stores the text with
+  // its terminating NUL, as SetStringValue does; PutData stores exactly `bytes` (a string value
+  // that another program wrote with or without its terminator, or with no data at all).
   void Put(RegKey root, const std::string& path, const std::string& name, const std::string& text);
+  void PutData(RegKey root, const std::string& path, const std::string& name,
+               const std::string& bytes);
   void PutKey(RegKey root, const std::string& path);
   bool HasKey(RegKey root, const std::string& path) const;
+  // The value's text: its data less the terminating NUL when it has one.
   std::optional<std::string> Value(RegKey root, const std::string& path,
                                    const std::string& name) const;
   std::vector<std::string> ValueNames(RegKey root, const std::string& path) const;
@@ -55,7 +62,7 @@ class SimRegistry : public Registry {
   struct Node {
     std::string name;
     std::map<std::string, std::shared_ptr<Node>> subkeys;               // by lower-case name
-    std::map<std::string, std::pair<std::string, std::string>> values;  // lower -> name, text
+    std::map<std::string, std::pair<std::string, std::string>> values;  // lower -> name, data
     bool deleted = false;
   };
   struct Handle {

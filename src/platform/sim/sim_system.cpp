@@ -1,5 +1,7 @@
 #include "platform/sim/sim_system.h"
 
+#include "resources/resource.h"
+
 namespace pelkrin::sim {
 
 unsigned SimSound::WaveOutDeviceCount() {
@@ -14,7 +16,7 @@ bool SimSound::Play(const std::string& path, unsigned flags) {
 
 Picture SimPictures::LoadIcon(int resource_id) {
   loaded_.push_back(resource_id);
-  if (resource_id <= 0) return Picture{};
+  if (resource_id < IDI_NORMAL || resource_id > IDI_PELK_OFF) return Picture{};
   return Picture{Picture::Kind::kIcon, kIconBase + static_cast<std::uint32_t>(resource_id)};
 }
 

@@ -36,7 +36,8 @@ class SimSound : public Sound {
 class SimPictures : public Pictures {
  public:
   static constexpr std::uint32_t kIconBase = 0x10000;
-  // Picture{kIcon, kIconBase + id}; an id that is not positive gives no picture.
+  // Picture{kIcon, kIconBase + id} for the program's icons (resources/resource.h); any other
+  // number gives no picture, as the program's file has no such icon.
   Picture LoadIcon(int resource_id) override;
   const std::vector<int>& Loaded() const { return loaded_; }
 

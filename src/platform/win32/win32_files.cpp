@@ -69,24 +69,30 @@ bool MoveOver(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-std::optional<std::string> Win32FileSystem::ReadFile(const std::string& path) {
+std::optional<FileContents> Win32FileSystem::ReadFile(const std::string& path) {
   ScopedFile file(::CreateFileA(path.c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return std::nullopt;
-  // No file of the program is anywhere near this size; a bigger one is read up to it, so a
-  // stray huge file cannot exhaust a 32-bit process.
-  constexpr std::size_t kMaxBytes = 64u << 20;
-  std::string bytes;
+  FileContents contents;
   std::string chunk(64 * 1024, '\0');
-  while (bytes.size() < kMaxBytes) {
+  for (;;) {
+    // At the limit, one more byte is asked for only to learn whether the file ends there.
+    const std::size_t room = kMaxReadBytes - contents.bytes.size();
+    const DWORD wanted = static_cast<DWORD>(room == 0 ? 1 : std::min(room, chunk.size()));
     DWORD got = 0;
-    if (!::ReadFile(file.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) ||
-        got == 0)
-      break;  // the end, or a read error: what came before is all there is
-    bytes.append(chunk.data(), got);
+    if (!::ReadFile(file.Get(), chunk.data(), wanted, &got, nullptr)) {
+      contents.whole = false;  // a read error: what came before it is all there is
+      break;
+    }
+    if (got == 0) break;  // the end of the file
+    if (room == 0) {
+      contents.whole = false;  // more than the limit
+      break;
+    }
+    contents.bytes.append(chunk.data(), got);
   }
-  return bytes;
+  return contents;
 }
 
 bool Win32FileSystem::ReplaceFile(const std::string& path, const std::string& bytes) {

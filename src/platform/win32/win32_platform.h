@@ -193,7 +193,9 @@ class Win32EventLoop : public EventLoop {
 
 class Win32FileSystem : public FileSystem {
  public:
-  std::optional<std::string> ReadFile(const std::string& path) override;
+  // Reads up to kMaxReadBytes; a longer file, or a read that fails, gives what came before the
+  // limit or the failure, marked as not whole.
+  std::optional<FileContents> ReadFile(const std::string& path) override;
   // Writes a temporary file in the target's folder, flushes it, and moves it over the target;
   // on any failure the temporary file goes and the old file stays as it was.
   bool ReplaceFile(const std::string& path, const std::string& bytes) override;
@@ -224,6 +226,12 @@ class Win32Diagnostics : public Diagnostics {
   void Note(const std::string& line) override;
 };
 
+class Win32TextCase : public TextCase {
+ public:
+  // CharLowerBuffA: the system's own lower case for its ANSI code page.
+  std::string Lower(std::string_view text) override;
+};
+
 class Win32Platform {
  public:
   Platform Get();
@@ -239,6 +247,7 @@ class Win32Platform {
   Win32FileSystem& Files() { return files_; }
   Win32Process& Process() { return process_; }
   Win32Diagnostics& Diagnostics() { return diagnostics_; }
+  Win32TextCase& TextCase() { return text_case_; }
 
  private:
   Win32WindowManager windows_;
@@ -252,6 +261,7 @@ class Win32Platform {
   Win32FileSystem files_;
   Win32Process process_;
   Win32Diagnostics diagnostics_;
+  Win32TextCase text_case_;
 };
 
 // The path of the running program file ("" if Windows cannot say).

@@ -69,8 +69,8 @@ bool Win32Process::AnotherCopyIsRunning() {
 void Win32Process::Exit(int code) { ::ExitProcess(static_cast<UINT>(code)); }
 
 Platform Win32Platform::Get() {
-  return Platform{windows_,  profile_, registry_, sound_,   notify_,     dialogs_,
-                  pictures_, events_,  files_,    process_, diagnostics_};
+  return Platform{windows_,  profile_, registry_, sound_,   notify_,      dialogs_,
+                  pictures_, events_,  files_,    process_, diagnostics_, text_case_};
 }
 
 }  // namespace pelkrin::win32

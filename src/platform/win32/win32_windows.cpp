@@ -63,6 +63,8 @@ int Win32WindowManager::CaptionLength(Hwnd window) {
 }
 
 std::string Win32WindowManager::Caption(Hwnd window, int buffer_chars) {
+  // Wine answers GetWindowTextA for no window at all with a count and bytes of its own.
+  if (window == kNoWindow) return {};
   return ReadName(buffer_chars, [window](char* buffer, int chars) {
     return ::GetWindowTextA(ToHwnd(window), buffer, chars);
   });
@@ -130,10 +132,14 @@ bool Win32WindowManager::IsKeyDown(int virtual_key) {
 }
 
 void Win32WindowManager::MakeTopmost(Hwnd window) {
-  // SWP_ASYNCWINDOWPOS only matters for another thread's window: the request is posted to it
-  // instead of waited for. This thread's windows move at once as usual.
-  ::SetWindowPos(ToHwnd(window), HWND_TOPMOST, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
+  // Another thread's window gets the request posted (SWP_ASYNCWINDOWPOS), so a hung window
+  // cannot block the call. This thread's windows are moved directly: Wine drops an
+  // asynchronous request for a hidden window of the calling thread now and then.
+  const HWND target = ToHwnd(window);
+  const bool ours = ::GetWindowThreadProcessId(target, nullptr) == ::GetCurrentThreadId();
+  ::SetWindowPos(target, HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | (ours ? 0 : SWP_ASYNCWINDOWPOS));
+  if (ours) RethrowCallbackException();  // our own window procedure ran
 }
 
 }  // namespace pelkrin::win32

@@ -167,6 +167,10 @@ void Win32FormView::FormVisibilityChanged(bool visible) {
   if (visible) {
     for (const auto& child : children_) child->FormShowing();
     ShowWindow(window_, form_.WindowState() == 1 ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+    // Wine loses, now and then, the topmost place that a still hidden window was given: give
+    // it again as the window shows.
+    if (form_.topmost && !(GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_TOPMOST))
+      SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetForegroundWindow(window_);
   } else {
     ShowWindow(window_, SW_HIDE);
