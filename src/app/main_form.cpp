@@ -2,7 +2,9 @@
 
 #include "app/command_ids.h"
 #include "app/handle_text.h"
+#include "detector/ctrl_override.h"
 #include "detector/popup_rules.h"
+#include "detector/restore.h"
 #include "resources/resource.h"
 #include "settings/option_keys.h"
 #include "settings/setting_value.h"
@@ -61,7 +63,7 @@ void frmMain::BuildMenus() {
   help.Add("HelpTopics", "&Help Topics", kCmdHelpTopics);
   help.AddSeparator();
   help.Add("RemoveCookies", "Delete &Cookies", kCmdRemoveCookies);
-  help.Add("KillAllIeWindows", "&Kill All IE Windows", kCmdKillAllIeWindows);
+  MenuItem& kill_all = help.Add("KillAllIeWindows", "&Kill All IE Windows", kCmdKillAllIeWindows);
   help.Add("HomePageLock", "Home &Page Lock", kCmdHomePageLock);
   help.AddSeparator();
   help.Add("AboutPelkrin", "&About Pelkrin", kCmdAboutPelkrin);
@@ -71,8 +73,8 @@ void frmMain::BuildMenus() {
   MenuMain.AddSeparator();
   MenuMain.Add("StatsMenu", "H&istory List", kCmdStatsMenu);
   MenuItem& restore = MenuMain.Add("RestoreMode", "&Restore Last");
-  restore.Add("RestorePopup", "&Popup", kCmdRestorePopup);
-  restore.Add("RestoreFlashAd", "&Flash Ad", kCmdRestoreFlashAd);
+  MenuItem& restore_popup = restore.Add("RestorePopup", "&Popup", kCmdRestorePopup);
+  MenuItem& restore_flash = restore.Add("RestoreFlashAd", "&Flash Ad", kCmdRestoreFlashAd);
   MenuMain.AddSeparator();
   PelkPopups = &MenuMain.Add("PelkPopups", "&Pelk Popups", kCmdPelkPopups);
   MenuMain.AddSeparator();
@@ -90,7 +92,14 @@ void frmMain::BuildMenus() {
   exit.on_click = [this] {
     sounds_.PlayBarbleSound();
     Wait(platform_.events, 0.1);
-    owner_.EndProgram();
+    owner_.ShowExitConfirmation();
+  };
+  kill_all.on_click = [this] { KillAllIeWindows(platform_.windows, platform_.events, sounds_); };
+  const RestoreServices restore_services{platform_.windows, platform_.dialogs, sounds_,
+                                         platform_.diagnostics};
+  restore_popup.on_click = [this, restore_services] { RestorePopup(restore_services, TextHnd); };
+  restore_flash.on_click = [this, restore_services] {
+    RestoreFlashAd(restore_services, TextFlash);
   };
   MenuMain.FindByName("HelpTopics")->on_click = [this] {
     sounds_.PlayBarbleSound();
@@ -140,7 +149,8 @@ void frmMain::SetPelking(bool on) {
 void frmMain::ShowTrayMenu() {
   sounds_.PlayMenuSound();
   MenuItem* chosen =
-      views_.PopupMenu(MenuMain, PelkPopups, [this](MenuItem&) { sounds_.PlayMenuSound(); });
+      views_.TrayIconMenu({SysTray.Window(), SysTray.IconId()}, MenuMain, PelkPopups,
+                          [this](MenuItem&) { sounds_.PlayMenuSound(); });
   RunCommand(chosen);
 }
 
@@ -180,9 +190,12 @@ void frmMain::Command(std::uint16_t command) {
 }
 
 void frmMain::SessionEnding() {
-  // Logging off or shutting Windows down saves what a normal exit saves.
+  // Logging off or shutting Windows down saves what a normal exit saves. The window is not
+  // unloaded: this runs inside its own window procedure, and Windows ends the process anyway.
+  // The detector stops, so that no popup is hidden after the last hidden one was closed.
   SysTray.SetInTray(false);
-  Unload();
+  Timer2.SetEnabled(false);
+  Shutdown();
 }
 
 void frmMain::OnLoad() {
@@ -289,9 +302,13 @@ void frmMain::OnLoad() {
   Guarded(diagnostics, "start-up: the start-up entry", [&] { owner_.SyncStartupEntry(); });
 }
 
-void frmMain::OnUnload() {
-  // Shutdown: what lives only in memory goes back to disk, the last hidden popup closes, and
-  // the home page gets a last look.
+void frmMain::OnUnload() { Shutdown(); }
+
+void frmMain::Shutdown() {
+  // What lives only in memory goes back to disk, the last hidden popup closes, and the home page
+  // gets a last look. Windows ending the session after an exit has begun finds it done.
+  if (shut_down_) return;
+  shut_down_ = true;
   // A file that cannot be written is skipped inside the save; the others are still written.
   Diagnostics& diagnostics = platform_.diagnostics;
   Guarded(diagnostics, "shutdown: saving the lists", [&] { owner_.SaveLists(); });

@@ -50,7 +50,8 @@ class MainWindowOwner {
   virtual void ShowHelpTopicsWindow() = 0;
   virtual void ShowCookieRemoverWindow() = 0;
   virtual void ShowHomePageLockWindow() = 0;
-  virtual void EndProgram() = 0;
+  // "E&xit": the exit confirmation window, which ends the program or goes away again.
+  virtual void ShowExitConfirmation() = 0;
 };
 
 class frmMain : public Form {
@@ -86,7 +87,8 @@ class frmMain : public Form {
   // opposite with the pelking-off icon.
   void SetPelking(bool on);
 
-  // Opens the tray menu at the mouse position.
+  // Opens the tray menu at the mouse position, or at the icon when it was opened from the
+  // keyboard.
   void ShowTrayMenu();
   // Opens the pop-up menu of one of the three lists, with its remove item as the default.
   void OpenListMenu(AllowList list);
@@ -94,6 +96,8 @@ class frmMain : public Form {
   void ShowListMenu(MenuItem& menu, const MenuItem& default_item);
 
   void Command(std::uint16_t command) override;
+  // Windows ends the session: the icon leaves the notification area and the shutdown runs, as
+  // at "E&xit"; the window itself stays, for Windows to end the process.
   void SessionEnding() override;
 
  protected:
@@ -103,6 +107,10 @@ class frmMain : public Form {
  private:
   void BuildMenus();
   void RunCommand(MenuItem* item);
+  // Saves the lists and the counter, closes the last hidden popup, checks the home page. Once.
+  void Shutdown();
+
+  bool shut_down_ = false;
 
   Platform& platform_;
   SettingsStore& settings_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "detector/ctrl_override.h"
 #include "ui/guarded.h"
 
 namespace pelkrin {
@@ -109,6 +110,34 @@ void Pelkrin::ShowHomePageLockWindow() {
   });
 }
 
+void Pelkrin::ShowExitConfirmation() {
+  if (!form7) {
+    form7 = std::make_unique<Form7>(
+        form_services, settings,
+        ExitConfirmationHooks{.remove_tray_icon = [this] { main.SysTray.SetInTray(false); },
+                              .unload_main_and_end =
+                                  [this] {
+                                    main.Unload();
+                                    platform.process.Exit(0);
+                                  },
+                              .dismiss = [this] { DismissExitConfirmation(); }});
+  }
+  form7->Show();
+}
+
+void Pelkrin::DismissExitConfirmation() {
+  if (!form7) return;
+  form7->Hide();
+  dismissed_form7_ = std::move(form7);
+  if (!unload_dismissed_form7_.Schedule([this] {
+        dismissed_form7_->Unload();
+        dismissed_form7_.reset();
+      })) {
+    // Without a timer the window stays loaded, hidden, until the program ends.
+    platform.diagnostics.Trace("the exit confirmation window could not be unloaded later");
+  }
+}
+
 void Pelkrin::InstallBlockButton() { block_button.Install(BlockButton::Report::kSilently); }
 void Pelkrin::Survey() { detector.Survey(); }
 
@@ -119,11 +148,12 @@ void Pelkrin::PelkEvent() {
   main.Text2.SetText("");
 }
 
+void Pelkrin::CtrlOverride() { pelkrin::CtrlOverride(platform.windows); }
+
 void Pelkrin::HomePageCheck() { home_page_lock.Check(); }
 
-// The start-up entry, the CTRL override and the tray animation join here as they are built.
+// The start-up entry and the tray animation join here as they are built.
 void Pelkrin::SyncStartupEntry() {}
-void Pelkrin::CtrlOverride() {}
 void Pelkrin::AnimateTray() {}
 
 }  // namespace pelkrin

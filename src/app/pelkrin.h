@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/exit_form.h"
 #include "app/main_form.h"
 #include "detector/detection_cycle.h"
 #include "guards/cookie_form.h"
@@ -38,13 +39,13 @@ class Pelkrin : private MainWindowOwner {
   void Start();
   // The orderly end: icon out of the notification area, the main window unloaded (which saves
   // the lists and the counter), then the process ends at once.
-  void EndProgram() override;
+  void EndProgram();
 
   // Routines owned by other parts of the program that start-up and shutdown call.
   void HomePageCheck() override;
   void InstallBlockButton() override;
   void SyncStartupEntry() override;
-  // One detector pass; one step of the CTRL override; one step of the tray animation.
+  // One detector pass; one tick of the CTRL override; one step of the tray animation.
   void Survey();
   // The pelk event: the main window's pelk signal Text2 was set to a pelked popup's short
   // caption. It ends by emptying the signal.
@@ -72,6 +73,8 @@ class Pelkrin : private MainWindowOwner {
   std::unique_ptr<Form9> form9;    // Help topics
   std::unique_ptr<Form6> form6;    // Cookie remover
   std::unique_ptr<Form12> form12;  // Home page lock
+  // The exit confirmation window while it is open; created afresh by every "E&xit".
+  std::unique_ptr<Form7> form7;
 
  private:
   // MainWindowOwner: the other windows as start-up, shutdown and the tray menu use them.
@@ -97,6 +100,13 @@ class Pelkrin : private MainWindowOwner {
   // Closed windows whose handler was still running when a new opening replaced them; each is
   // destroyed once its handler has returned.
   std::vector<std::unique_ptr<Form>> closed_forms_;
+  void ShowExitConfirmation() override;
+  // "&Cancel" of the exit confirmation window: it is hidden now and goes once its click handler
+  // has returned; the next "E&xit" makes a new one.
+  void DismissExitConfirmation();
+
+  std::unique_ptr<Form7> dismissed_form7_;
+  DeferredTask unload_dismissed_form7_{platform.events};
 };
 
 }  // namespace pelkrin

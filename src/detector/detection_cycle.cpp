@@ -5,12 +5,12 @@
 #include <stdexcept>
 
 #include "app/handle_text.h"
+#include "detector/ctrl_override.h"
 #include "detector/window_readers.h"
 
 namespace pelkrin {
 namespace {
 
-constexpr char kCtrlMark[] = "     ";  // five blanks: the user let this window through
 constexpr char kBlockRequestKey[] = "block_tmp";
 constexpr char kFailureTitle[] = "Pelkrin Error ";
 constexpr unsigned kFailureBoxStyle = 0x1030;  // exclamation, system-modal

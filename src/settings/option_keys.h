@@ -17,6 +17,9 @@ inline constexpr std::array<const char*, 7> kGeneralOptionKeys = {
     "close_dlg",  "clear_cookies", "keep_history",
 };
 
+// "0" once the user chose never to be asked again whether to exit.
+inline constexpr char kCloseDialogKey[] = "close_dlg";
+
 inline constexpr std::array<const char*, 6> kAdvancedSwitchKeys = {
     "adv_max", "adv_min", "adv_title", "adv_busyicon", "adv_adware", "adv_flash",
 };

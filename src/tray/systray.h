@@ -37,6 +37,7 @@ class cSysTray {
   void SetTrayTip(std::string tip);
 
   Hwnd Window() const { return window_; }
+  std::uint32_t IconId() const { return icon_id_; }
 
   // Events; ID is the icon's number towards the shell (always 0), Button 1 left, 2 right.
   std::function<void(int& id)> MouseMove;

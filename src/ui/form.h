@@ -86,6 +86,8 @@ class Form {
   // Windows is ending the session (logoff or shut down); the program must save what a normal
   // exit saves.
   virtual void SessionEnding() {}
+  // The window became the active window: it was shown, or the user came back to it.
+  virtual void Activated() {}
   // A command number arrived for this window (a menu item, or WM_COMMAND from outside).
   virtual void Command(std::uint16_t /*command*/) {}
 

@@ -35,6 +35,29 @@ void Wait(EventLoop& events, double seconds) {
   }
 }
 
+bool DeferredTask::Schedule(std::function<void()> task) {
+  if (Pending()) Run();
+  // The shortest timer there is: it ticks only when events are processed, so never inside the
+  // handler that schedules it.
+  timer_ = events_.StartTimer(0, [this] { Run(); });
+  if (timer_ == 0) return false;
+  task_ = std::move(task);
+  return true;
+}
+
+void DeferredTask::Cancel() {
+  if (timer_ != 0) events_.StopTimer(timer_);
+  timer_ = 0;
+  task_ = nullptr;
+}
+
+void DeferredTask::Run() {
+  // Once only, and the task may schedule another one.
+  std::function<void()> task = std::move(task_);
+  Cancel();
+  if (task) task();
+}
+
 void MakeTopmost(WindowManager& windows, Form& form) {
   form.topmost = true;
   windows.MakeTopmost(form.Handle());

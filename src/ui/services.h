@@ -2,6 +2,8 @@
 // keeps the windows alive, making a window topmost, and dragging a window by its title strip.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/platform.h"
@@ -38,6 +40,32 @@ class Sounds {
 // Returns after `seconds` while pending events keep running, so windows stay responsive and
 // timers tick. Measured on a clock that does not jump at midnight.
 void Wait(EventLoop& events, double seconds);
+
+// Runs a task once, on the user-interface thread, after the handler that is running now has
+// returned: the next time events are processed, some milliseconds later. A window that closes
+// itself from one of its own handlers (a button's click) uses it, so that the window is not
+// destroyed while its window procedure is still running. A task still pending when this object
+// goes is dropped.
+class DeferredTask {
+ public:
+  explicit DeferredTask(EventLoop& events) : events_(events) {}
+  DeferredTask(const DeferredTask&) = delete;
+  DeferredTask& operator=(const DeferredTask&) = delete;
+  ~DeferredTask() { Cancel(); }
+
+  // Schedules `task`; a task still pending is run at once first (its handler has long returned).
+  // Returns false when the event loop could not take it; the task is not run then.
+  bool Schedule(std::function<void()> task);
+  bool Pending() const { return timer_ != 0; }
+  void Cancel();
+
+ private:
+  void Run();
+
+  EventLoop& events_;
+  std::uint32_t timer_ = 0;
+  std::function<void()> task_;
+};
 
 // Puts the window above every window that is not topmost, and keeps it there.
 void MakeTopmost(WindowManager& windows, Form& form);

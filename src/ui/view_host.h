@@ -3,6 +3,7 @@
 // and the forms run on their own.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -12,6 +13,12 @@ namespace pelkrin {
 
 class Form;
 class MenuItem;
+
+// A notification-area icon as the shell knows it: the window its messages go to, and its number.
+struct TrayIconId {
+  Hwnd window = kNoWindow;
+  std::uint32_t id = 0;
+};
 
 class FormView {
  public:
@@ -28,6 +35,14 @@ class ViewHost {
   // `on_submenu_open` with that submenu.
   virtual MenuItem* PopupMenu(MenuItem& menu, const MenuItem* default_item,
                               const std::function<void(MenuItem&)>& on_submenu_open) = 0;
+  // The same for the menu of a notification-area icon. Opened by a click on the icon it appears
+  // at the mouse pointer; opened from the keyboard (the notification area's focus is on the
+  // icon, the pointer may be anywhere) it appears at the icon.
+  virtual MenuItem* TrayIconMenu(const TrayIconId& /*icon*/, MenuItem& menu,
+                                 const MenuItem* default_item,
+                                 const std::function<void(MenuItem&)>& on_submenu_open) {
+    return PopupMenu(menu, default_item, on_submenu_open);
+  }
 };
 
 }  // namespace pelkrin

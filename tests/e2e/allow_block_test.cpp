@@ -466,7 +466,8 @@ TEST(AllowBlockLists, AListFileTooBigToReadWholeIsLeftAsItWas) {
   // The 16,777 entries that end before the limit; the one it cuts is left out.
   const std::string loaded = bytes.substr(0, kReadable / kLineBytes * kLineBytes);
 
-  ProgramCopy copy({{"alwdom.sys", bytes}});
+  // "E&xit" ends the program without asking.
+  ProgramCopy copy({{"alwdom.sys", bytes}, {"pk.sys", "[pk]\r\nCLOSE_DLG=0\r\n"}});
   ASSERT_TRUE(copy.ok());
   // The big files go whatever the outcome; the program must have ended first.
   struct RemoveBigFiles {

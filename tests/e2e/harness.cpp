@@ -361,8 +361,8 @@ bool ProgramCopy::Exists(const std::string& name) const { return FileExists(Path
 
 ::testing::AssertionResult ProgramCopy::Start(const std::string& arguments) {
   if (!ok_) return ::testing::AssertionFailure() << "the program folder copy was not made";
-  if (process_.valid()) {
-    return ::testing::AssertionFailure() << "this copy's first instance was started already";
+  if (process_.valid() && process_.Running()) {
+    return ::testing::AssertionFailure() << "this copy's first instance is running already";
   }
   process_ = Process::Start(exe_path(), arguments, folder_);
   if (!process_.valid()) return ::testing::AssertionFailure() << "cannot start " << exe_path();

@@ -112,7 +112,7 @@ class ProgramCopy {
   std::optional<std::string> ReadFile(const std::string& name) const;
   bool Exists(const std::string& name) const;
 
-  // Starts the first instance, which this object keeps.
+  // Starts the first instance, which this object keeps; again once it has ended.
   ::testing::AssertionResult Start(const std::string& arguments = "");
   // Starts one more instance from the same folder; the caller keeps it.
   Process StartAnother(const std::string& arguments = "") const;

@@ -1,6 +1,9 @@
 #include "ui/sim/sim_view_host.h"
 
+#include <algorithm>
 #include <stdexcept>
+
+#include "ui/form.h"
 
 namespace pelkrin::sim {
 namespace {
@@ -40,9 +43,75 @@ MenuItem* Descend(MenuItem& opened, const std::string& name,
 
 }  // namespace
 
-std::unique_ptr<FormView> SimViewHost::CreateView(Form&) {
+class SimFormView : public FormView, public FormSink {
+ public:
+  SimFormView(SimViewHost& host, Form& form) : host_(host), form_(form), name_(form.Name()) {
+    form_.SetSink(this);
+  }
+  ~SimFormView() override {
+    form_.SetSink(nullptr);
+    host_.ViewDestroyed(this, name_);
+  }
+
+  Hwnd Handle() const override { return kNoWindow; }
+
+  // The program in front shows a window: the window becomes the active one.
+  void FormVisibilityChanged(bool visible) override {
+    if (visible) form_.Activated();
+  }
+  void FormWindowStateChanged(int) override {}
+  void FormMoved() override {}
+  void FormIconChanged() override {}
+  void FormMousePointerChanged() override {}
+
+ private:
+  SimViewHost& host_;
+  Form& form_;
+  std::string name_;
+};
+
+std::unique_ptr<FormView> SimViewHost::CreateView(Form& form) {
   ++views_requested_;
-  return nullptr;
+  auto view = std::make_unique<SimFormView>(*this, form);
+  views_.emplace_back(&form, view.get());
+  return view;
+}
+
+void SimViewHost::ViewDestroyed(const FormView* view, const std::string& form_name) {
+  std::erase_if(views_, [view](const auto& entry) { return entry.second == view; });
+  if (std::find(handling_.begin(), handling_.end(), view) != handling_.end())
+    destroyed_inside_.push_back(form_name);
+}
+
+void SimViewHost::DeliverInput(Form& form, const std::function<void()>& input) {
+  const auto found = std::find_if(views_.begin(), views_.end(),
+                                  [&form](const auto& entry) { return entry.first == &form; });
+  if (found == views_.end()) {
+    input();  // no window: nothing can be destroyed under it
+    return;
+  }
+  handling_.push_back(found->second);
+  struct Done {
+    std::vector<const FormView*>& handling;
+    ~Done() { handling.pop_back(); }
+  } done{handling_};
+  input();
+}
+
+MenuItem* SimViewHost::TrayIconMenu(const TrayIconId& icon, MenuItem& menu,
+                                    const MenuItem* default_item,
+                                    const std::function<void(MenuItem&)>& on_submenu_open) {
+  // The shown record is the last one PopupMenu adds; mark it once PopupMenu returns (or throws).
+  const std::size_t index = menus_shown_.size();
+  struct Mark {
+    std::vector<MenuShown>& shown;
+    std::size_t index;
+    TrayIconId icon;
+    ~Mark() {
+      if (index < shown.size()) shown[index].tray_icon = icon;
+    }
+  } mark{menus_shown_, index, icon};
+  return PopupMenu(menu, default_item, on_submenu_open);
 }
 
 MenuItem* SimViewHost::PopupMenu(MenuItem& menu, const MenuItem* default_item,
@@ -52,7 +121,7 @@ MenuItem* SimViewHost::PopupMenu(MenuItem& menu, const MenuItem* default_item,
     name = std::move(choices_.front());
     choices_.pop_front();
   }
-  menus_shown_.push_back(MenuShown{&menu, default_item, {}});
+  menus_shown_.push_back(MenuShown{&menu, default_item, {}, std::nullopt});
   const std::size_t shown = menus_shown_.size() - 1;
   if (name.empty()) return nullptr;
   MenuItem* chosen = Descend(menu, name, on_submenu_open);

@@ -384,15 +384,17 @@ LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
       Command(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam));
       return 0;
     case WM_ACTIVATE:
-      // Coming back to a window puts the keyboard on its first control if nothing has it.
-      if (LOWORD(wparam) != WA_INACTIVE && form_.skinned) {
+      if (LOWORD(wparam) == WA_INACTIVE || !form_.skinned) break;
+      {
+        // Coming back to a window puts the keyboard on its first control if nothing has it.
         HWND focus = GetFocus();
         if (!focus || !IsChild(window_, focus)) {
           if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) SetFocus(first);
         }
-        return 0;
       }
-      break;
+      // Last: the form's handling may end the program.
+      form_.Activated();
+      return 0;
     case WM_INITMENUPOPUP:
       host_.SubmenuOpening(reinterpret_cast<HMENU>(wparam));
       return 0;

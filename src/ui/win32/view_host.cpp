@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/win32/scoped_handle.h"
+#include "platform/win32/win32_platform.h"
 #include "ui/form.h"
 #include "ui/win32/form_view.h"
 #include "ui/win32/rain_button.h"
@@ -13,6 +14,53 @@ namespace {
 
 // Menu items without a command number of their own get one from here while the menu is open.
 constexpr UINT kFirstSpareMenuId = 0x8000;
+
+// The pointer counts as on the icon this far around it: it may move a little between the click
+// and the moment the menu opens.
+constexpr int kIconSlackPx = 4;
+
+// NOTIFYICONIDENTIFIER of Windows 7, declared here because the program is built for Windows XP
+// and takes Shell_NotifyIconGetRect from shell32 only where it exists.
+struct NotifyIconIdentifier {
+  DWORD cbSize;
+  HWND hWnd;
+  UINT uID;
+  GUID guidItem;
+};
+using NotifyIconGetRect = HRESULT(WINAPI*)(const NotifyIconIdentifier*, RECT*);
+
+std::optional<RECT> IconRect(HWND icon_window, UINT icon_id) {
+  static const NotifyIconGetRect get_rect = [] {
+    const HMODULE shell = GetModuleHandleA("shell32.dll");
+    const FARPROC found = shell ? GetProcAddress(shell, "Shell_NotifyIconGetRect") : nullptr;
+    return reinterpret_cast<NotifyIconGetRect>(reinterpret_cast<void (*)()>(found));
+  }();
+  if (!get_rect) return std::nullopt;
+  NotifyIconIdentifier identifier{sizeof identifier, icon_window, icon_id, GUID{}};
+  RECT rect{};
+  if (FAILED(get_rect(&identifier, &rect)) || IsRectEmpty(&rect)) return std::nullopt;
+  return rect;
+}
+
+// Without the icon's own place: the taskbar. A pointer anywhere on it may have clicked the icon;
+// the menu from the keyboard goes to the notification area, the taskbar's own window for it on
+// Windows, and under Wine, which paints the icons onto the taskbar from its right end, that end.
+struct TaskbarPlace {
+  RECT taskbar;
+  RECT icons;
+};
+std::optional<TaskbarPlace> FindTaskbar() {
+  HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+  TaskbarPlace place{};
+  if (!taskbar || !IsWindowVisible(taskbar) || !GetWindowRect(taskbar, &place.taskbar))
+    return std::nullopt;
+  if (HWND notify = FindWindowExA(taskbar, nullptr, "TrayNotifyWnd", nullptr);
+      notify && IsWindowVisible(notify) && GetWindowRect(notify, &place.icons))
+    return place;
+  place.icons = place.taskbar;
+  place.icons.left = std::max(place.icons.left, place.icons.right - 1);
+  return place;
+}
 
 HMENU BuildMenu(MenuItem& menu, std::map<UINT, MenuItem*>& ids,
                 std::map<HMENU, MenuItem*>& submenus, UINT& next_id) {
@@ -83,8 +131,10 @@ MenuItem* Win32ViewHost::PopupMenu(MenuItem& menu, const MenuItem* default_item,
     if (item == default_item) SetMenuDefaultItem(handle.Get(), id, FALSE);
 
   POINT point{};
+  UINT align = TPM_TOPALIGN;
   if (next_menu_point_) {
     point = *std::exchange(next_menu_point_, std::nullopt);
+    if (std::exchange(next_menu_above_, false)) align = TPM_BOTTOMALIGN;
   } else {
     GetCursorPos(&point);
   }
@@ -94,15 +144,49 @@ MenuItem* Win32ViewHost::PopupMenu(MenuItem& menu, const MenuItem* default_item,
   // keep the outer menu's state and put it back afterwards.
   auto saved_submenus = std::exchange(open_submenus_, std::move(submenus));
   auto saved_handler = std::exchange(on_submenu_open_, &on_submenu_open);
-  const UINT chosen =
-      static_cast<UINT>(TrackPopupMenu(handle.Get(), TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD,
-                                       point.x, point.y, 0, owner, nullptr));
+  const UINT chosen = static_cast<UINT>(
+      TrackPopupMenu(handle.Get(), TPM_LEFTALIGN | align | TPM_LEFTBUTTON | TPM_RETURNCMD, point.x,
+                     point.y, 0, owner, nullptr));
   open_submenus_ = std::move(saved_submenus);
   on_submenu_open_ = saved_handler;
   PostMessageA(owner, WM_NULL, 0, 0);
 
   auto it = ids.find(chosen);
   return it == ids.end() ? nullptr : it->second;
+}
+
+MenuItem* Win32ViewHost::TrayIconMenu(const TrayIconId& icon, MenuItem& menu,
+                                      const MenuItem* default_item,
+                                      const std::function<void(MenuItem&)>& on_submenu_open) {
+  if (!next_menu_point_) {
+    if (const std::optional<TrayMenuPlace> at =
+            TrayMenuPointFromKeyboard(ToHwnd(icon.window), static_cast<UINT>(icon.id))) {
+      next_menu_point_ = at->point;
+      next_menu_above_ = at->above;
+    }
+  }
+  return PopupMenu(menu, default_item, on_submenu_open);
+}
+
+std::optional<TrayMenuPlace> TrayMenuPointFromKeyboard(HWND icon_window, UINT icon_id) {
+  POINT pointer{};
+  if (!GetCursorPos(&pointer)) return std::nullopt;
+  RECT clicked{};  // where a click on the icon leaves the pointer
+  RECT icon{};     // where the menu goes from the keyboard
+  if (const std::optional<RECT> found = IconRect(icon_window, icon_id)) {
+    icon = clicked = *found;
+    InflateRect(&clicked, kIconSlackPx, kIconSlackPx);
+  } else if (const std::optional<TaskbarPlace> taskbar = FindTaskbar()) {
+    clicked = taskbar->taskbar;
+    icon = taskbar->icons;
+  } else {
+    return std::nullopt;  // no taskbar to be seen: the pointer is as good as anywhere
+  }
+  if (PtInRect(&clicked, pointer)) return std::nullopt;
+  // Beside the icon on the side that faces the middle of the screen, so that the menu opens
+  // over the desktop rather than over the taskbar.
+  const bool lower_half = icon.top + icon.bottom > GetSystemMetrics(SM_CYSCREEN);
+  return TrayMenuPlace{POINT{icon.left, lower_half ? icon.top : icon.bottom}, lower_half};
 }
 
 void Win32ViewHost::SubmenuOpening(HMENU submenu) {

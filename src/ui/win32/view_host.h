@@ -25,6 +25,8 @@ class Win32ViewHost : public ViewHost {
   std::unique_ptr<FormView> CreateView(Form& form) override;
   MenuItem* PopupMenu(MenuItem& menu, const MenuItem* default_item,
                       const std::function<void(MenuItem&)>& on_submenu_open) override;
+  MenuItem* TrayIconMenu(const TrayIconId& icon, MenuItem& menu, const MenuItem* default_item,
+                         const std::function<void(MenuItem&)>& on_submenu_open) override;
 
   // Keyboard navigation of the skinned windows (Tab, mnemonics, Enter, Escape); true when the
   // message was handled and must not be dispatched again.
@@ -38,7 +40,10 @@ class Win32ViewHost : public ViewHost {
   // menu opened from the keyboard belongs beside the entry it acts on. The point holds for one
   // menu; a view forgets it after raising the event that may open one, in case none opened.
   void SetNextMenuPoint(POINT screen_point) { next_menu_point_ = screen_point; }
-  void ForgetNextMenuPoint() { next_menu_point_.reset(); }
+  void ForgetNextMenuPoint() {
+    next_menu_point_.reset();
+    next_menu_above_ = false;
+  }
 
   HINSTANCE Instance() const { return instance_; }
   void ViewCreated(Win32FormView* view);
@@ -53,7 +58,19 @@ class Win32ViewHost : public ViewHost {
   std::map<HMENU, MenuItem*> open_submenus_;
   const std::function<void(MenuItem&)>* on_submenu_open_ = nullptr;
   std::optional<POINT> next_menu_point_;
+  bool next_menu_above_ = false;  // the next menu's bottom edge goes at the point
 };
+
+// Where the menu of a notification-area icon opens when the mouse pointer is not over the icon:
+// the user opened it from the keyboard (the shell then sends the icon the same button messages as
+// a click). At the icon, when the shell says where it is (Windows 7 and later); otherwise at the
+// taskbar's notification area. nullopt while the pointer is on the icon (or, where the icon's
+// place is unknown, on the taskbar): the menu opens at the pointer.
+struct TrayMenuPlace {
+  POINT point;
+  bool above;  // the menu's bottom edge at the point: the icon is in the lower half
+};
+std::optional<TrayMenuPlace> TrayMenuPointFromKeyboard(HWND icon_window, UINT icon_id);
 
 // Sets the host's next menu point for as long as it lives, and forgets it afterwards.
 class NextMenuPoint {

@@ -1,0 +1,59 @@
+// Form7, the exit confirmation window: "Are you sure you want to exit?", with "&Ok", "&Cancel"
+// and the box that stops the question for good. It exists only while it is open; every "E&xit"
+// creates it afresh, with the box unchecked.
+#pragma once
+
+#include <functional>
+
+#include "settings/settings_store.h"
+#include "ui/controls.h"
+#include "ui/form.h"
+#include "ui/services.h"
+
+namespace pelkrin {
+
+inline constexpr char kExitQuestion[] = "Are you sure you want to exit?";
+inline constexpr char kNeverAskAgain[] = "&Never ask this again.";
+
+// What the window asks of the program around it.
+struct ExitConfirmationHooks {
+  std::function<void()> remove_tray_icon;  // the icon leaves the notification area
+  // Unloads the main window, which runs the shutdown, and ends the process at once.
+  std::function<void()> unload_main_and_end;
+  // "&Cancel": the window goes, once the handler that asked has returned.
+  std::function<void()> dismiss;
+};
+
+class Form7 : public Form {
+ public:
+  Form7(const FormServices& services, SettingsStore& settings, ExitConfirmationHooks hooks);
+
+  // Declaration order is drawing order: the strip first, the labels over it, copies behind.
+  RainButton RainButton1;  // title strip "Pelkrin", no close mark
+  Label Label3;            // drag handle
+  Label Label4;            // copy of the question
+  Label Label1;            // the question
+  CheckBox Check1;         // never ask again
+  Label Label2;            // "&Never ask this again.", beside the box
+  RainButton RainButton2;  // "&Ok"
+  RainButton RainButton3;  // "&Cancel"
+
+  void Ok();      // RainButton2
+  void Cancel();  // RainButton3
+  // Escape or Alt+F4: the window has no close mark, so they mean Cancel.
+  void CloseRequested() override { Cancel(); }
+  // Each time the window becomes the active one: with close_dlg 0 the program ends without
+  // asking.
+  void Activated() override;
+
+ protected:
+  void OnLoad() override;
+
+ private:
+  WindowManager& windows_;
+  Sounds& sounds_;
+  SettingsStore& settings_;
+  ExitConfirmationHooks hooks_;
+};
+
+}  // namespace pelkrin
