@@ -1,5 +1,6 @@
 #include "app/pelkrin.h"
 
+#include "settings/startup_entry.h"
 #include "ui/guarded.h"
 
 namespace pelkrin {
@@ -16,17 +17,26 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
             platform.text_case, program_folder,
             [this](AllowList list) { main.OpenListMenu(list); }),
       main(platform, views, settings, sounds, form3.Lists(), program_folder, *this),
-      form2(form_services, settings, program_folder),
+      form2(form_services,
+            {platform.events, platform.dialogs, platform.registry, platform.text_case,
+             platform.diagnostics},
+            settings, program_folder, ProgramPath(platform.process), [this] { form8.Show(); }),
       form8(form_services, settings, platform.events, platform.dialogs, block_button,
             [this] {
               if (form2.Visible()) form2.SetWindowState(0);
             }),
-      form1(form_services, platform.events, settings),
+      form1(form_services, platform.events, platform.dialogs, settings),
       detector({platform.windows, platform.events, settings, platform.dialogs, platform.process,
                 platform.diagnostics},
                form3.Lists(), {main.TextHnd, main.TextFlash, main.Text2, main.List2},
                {[this] { return main.PelkingOn(); }, [this] { return form8.Switches(); },
-                [this] { SaveBeforeFailureExit(); }}) {
+                [this] { SaveBeforeFailureExit(); }}),
+      form4(form_services, platform.events, platform.pictures, settings,
+            [this] { return form1.Label7.Caption(); }),
+      pelk_event({platform.events, platform.text_case, sounds},
+                 {main.Text2, main.Timer1, form1, [this] { return form2.PelkingOptions(); },
+                  [this] { HomePageCheck(); }}),
+      tray_animation{main.Text1, main.Timer1, main.SysTray, main.Image1, main.Image2, main.Image3} {
   main.Timer1.on_timer = [this] { AnimateTray(); };
   main.Timer2.on_timer = [this] { Survey(); };
   main.Timer3.on_timer = [this] { CtrlOverride(); };
@@ -66,6 +76,10 @@ void Pelkrin::SaveBeforeFailureExit() {
 }
 void Pelkrin::ShowAllowBlockWindow() { form3.Show(); }
 
+void Pelkrin::ShowOptionsWindow() { form2.Show(); }
+void Pelkrin::ShowHistoryWindow() { form1.Show(); }
+void Pelkrin::ShowAboutWindow() { form4.Open(); }
+
 void Pelkrin::ShowAdvancedOptionsWindow() {
   // As the Options window's button does: that window steps aside, and this one comes up.
   if (form2.Visible()) form2.SetWindowState(1);
@@ -76,15 +90,12 @@ void Pelkrin::ShowAdvancedOptionsWindow() {
 void Pelkrin::InstallBlockButton() { block_button.Install(BlockButton::Report::kSilently); }
 void Pelkrin::Survey() { detector.Survey(); }
 
-// The history entry, the counters, the sound, the tray animation and the home page check join
-// the pelk event as they are built; it ends by emptying the signal, as it always will.
-void Pelkrin::PelkEvent() { main.Text2.SetText(""); }
+void Pelkrin::PelkEvent() { pelk_event.Run(); }
 
-// The home page lock, the start-up entry, the CTRL override and the tray animation join here as
-// they are built.
+// The home page lock and the CTRL override join here as they are built.
 void Pelkrin::HomePageCheck() {}
-void Pelkrin::SyncStartupEntry() {}
+void Pelkrin::SyncStartupEntry() { form2.SyncStartupEntry(); }
 void Pelkrin::CtrlOverride() {}
-void Pelkrin::AnimateTray() {}
+void Pelkrin::AnimateTray() { tray_animation.Step(); }
 
 }  // namespace pelkrin

@@ -9,6 +9,8 @@
 
 #include "app/main_form.h"
 #include "detector/detection_cycle.h"
+#include "detector/pelk_event.h"
+#include "history/about_form.h"
 #include "history/history_form.h"
 #include "lists/allow_block_form.h"
 #include "platform/platform.h"
@@ -16,6 +18,7 @@
 #include "settings/block_button.h"
 #include "settings/options_form.h"
 #include "settings/settings_store.h"
+#include "tray/tray_animation.h"
 #include "ui/services.h"
 #include "ui/view_host.h"
 
@@ -61,6 +64,9 @@ class Pelkrin : private MainWindowOwner {
   Form8 form8;  // Advanced options
   Form1 form1;  // History
   DetectionCycle detector;
+  Form4 form4;  // About; one object, loaded afresh at each opening
+  PelkEventHandler pelk_event;
+  TrayAnimation tray_animation;
 
  private:
   // MainWindowOwner: the other windows as start-up, shutdown and the tray menu use them.
@@ -76,6 +82,9 @@ class Pelkrin : private MainWindowOwner {
   void SaveBeforeFailureExit();
   void ShowAllowBlockWindow() override;
   void ShowAdvancedOptionsWindow() override;
+  void ShowOptionsWindow() override;
+  void ShowHistoryWindow() override;
+  void ShowAboutWindow() override;
 };
 
 }  // namespace pelkrin

@@ -46,7 +46,7 @@ enum class ControlKind {
 };
 
 enum class Change {
-  kCaption,    // caption or text
+  kCaption,  // caption or text
   kVisible,
   kEnabled,
   kValue,      // check box value
@@ -96,8 +96,8 @@ class Control {
   Font font;
   Rgb fore_color = 0x000000;
   Rgb back_color = 0xFFFFFF;
-  int cursor = 0;       // resource number of a custom mouse cursor, 0 for the default
-  int tab_index = 0;    // keyboard order among the controls that take the focus
+  int cursor = 0;     // resource number of a custom mouse cursor, 0 for the default
+  int tab_index = 0;  // keyboard order among the controls that take the focus
 
  protected:
   void Notify(Change change, int index = -1);
@@ -152,6 +152,10 @@ class TextBox : public Control {
   const std::string& Text() const { return text_; }
   // Changes the text and raises the change event when it differs, from code or from the user.
   void SetText(std::string text);
+
+  // Design values: several lines with a scroll bar; text the user can read but not change.
+  bool multi_line = false;
+  bool locked = false;
 
   std::function<void()> on_change;
   std::function<void()> on_click;

@@ -337,8 +337,10 @@ class TextBoxView final : public ControlView {
  public:
   TextBoxView(const ControlSite& site, TextBox& text, int id)
       : ControlView(site, text), text_(text) {
-    Attach(CreateChildWindow(site, text, id, WS_EX_CLIENTEDGE, "EDIT", text.Text().c_str(),
-                             ES_AUTOHSCROLL),
+    const DWORD style =
+        (text.multi_line ? ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL : ES_AUTOHSCROLL) |
+        (text.locked ? ES_READONLY : 0);
+    Attach(CreateChildWindow(site, text, id, WS_EX_CLIENTEDGE, "EDIT", text.Text().c_str(), style),
            /*set_font=*/true, /*see_messages=*/true);
   }
 
