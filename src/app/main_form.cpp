@@ -1,12 +1,17 @@
 #include "app/main_form.h"
 
+#include <functional>
+#include <utility>
+
 #include "app/command_ids.h"
 #include "app/handle_text.h"
 #include "detector/ctrl_override.h"
 #include "detector/popup_rules.h"
 #include "detector/restore.h"
 #include "resources/resource.h"
+#include "settings/advanced_form.h"
 #include "settings/option_keys.h"
+#include "settings/options_form.h"
 #include "settings/setting_value.h"
 #include "ui/guarded.h"
 #include "ui/text.h"
@@ -66,12 +71,12 @@ void frmMain::BuildMenus() {
   MenuItem& kill_all = help.Add("KillAllIeWindows", "&Kill All IE Windows", kCmdKillAllIeWindows);
   help.Add("HomePageLock", "Home &Page Lock", kCmdHomePageLock);
   help.AddSeparator();
-  help.Add("AboutPelkrin", "&About Pelkrin", kCmdAboutPelkrin);
+  MenuItem& about = help.Add("AboutPelkrin", "&About Pelkrin", kCmdAboutPelkrin);
   MenuMain.AddSeparator();
-  MenuMain.Add("OptionsMenu", "&Options", kCmdOptionsMenu);
+  MenuItem& options = MenuMain.Add("OptionsMenu", "&Options", kCmdOptionsMenu);
   MenuItem& allow_block = MenuMain.Add("AllowBlockList", "&Allow / Block", kCmdAllowBlockList);
   MenuMain.AddSeparator();
-  MenuMain.Add("StatsMenu", "H&istory List", kCmdStatsMenu);
+  MenuItem& history = MenuMain.Add("StatsMenu", "H&istory List", kCmdStatsMenu);
   MenuItem& restore = MenuMain.Add("RestoreMode", "&Restore Last");
   MenuItem& restore_popup = restore.Add("RestorePopup", "&Popup", kCmdRestorePopup);
   MenuItem& restore_flash = restore.Add("RestoreFlashAd", "&Flash Ad", kCmdRestoreFlashAd);
@@ -85,6 +90,17 @@ void frmMain::BuildMenus() {
     Wait(platform_.events, 0.1);
     owner_.ShowAllowBlockWindow();
   };
+  // The Options, History and About windows come up after the barble sound and a moment.
+  const auto show_after_barble = [this](MenuItem& item, std::function<void()> show) {
+    item.on_click = [this, show = std::move(show)] {
+      sounds_.PlayBarbleSound();
+      Wait(platform_.events, 0.1);
+      show();
+    };
+  };
+  show_after_barble(options, [this] { owner_.ShowOptionsWindow(); });
+  show_after_barble(history, [this] { owner_.ShowHistoryWindow(); });
+  show_after_barble(about, [this] { owner_.ShowAboutWindow(); });
   PelkPopups->on_click = [this] {
     sounds_.PlayClickSound();
     SetPelking(!PelkPopups->Checked());
@@ -220,10 +236,10 @@ void frmMain::OnLoad() {
 
   // 4. Missing general options take the state of their box in the Options window; the first
   //    look at a box loads that window, whose load handler applies the stored values.
-  for (const char* key : kGeneralOptionKeys) {
+  for (const OptionBox<Form2>& row : kOptionBoxes) {
     Guarded(diagnostics, "start-up: the default of an option", [&] {
-      if (settings.ReadSetting(key).empty())
-        settings.WriteSetting(key, owner_.GeneralOptionBox(key) == 1 ? "1" : "0");
+      if (settings.ReadSetting(row.key).empty())
+        settings.WriteSetting(row.key, owner_.GeneralOptionBox(row.key) == 1 ? "1" : "0");
     });
   }
 
@@ -233,10 +249,11 @@ void frmMain::OnLoad() {
       settings.WriteSetting("install_date", platform_.events.ShortDate());
   });
 
-  // 6. The advanced switches are all on unless stored otherwise.
-  for (const char* key : kAdvancedSwitchKeys) {
+  // 6. The advanced switches take their boxes' design values (all on) unless stored otherwise.
+  for (const OptionBox<Form8>& row : kAdvancedBoxes) {
     Guarded(diagnostics, "start-up: the default of an advanced switch", [&] {
-      if (settings.ReadSetting(key).empty()) settings.WriteSetting(key, "1");
+      if (settings.ReadSetting(row.key).empty())
+        settings.WriteSetting(row.key, std::to_string(row.design_value));
     });
   }
 

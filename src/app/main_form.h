@@ -28,7 +28,7 @@ class MainWindowOwner {
 
   // Start-up, in the order it asks.
   virtual void LoadAllowBlockWindow() = 0;
-  // The state of the Options window's box for a general option (a key of kGeneralOptionKeys);
+  // The state of the Options window's box for a general option (a key of kOptionBoxes);
   // the first look loads that window, whose load handler applies the stored values.
   virtual int GeneralOptionBox(std::string_view key) = 0;
   virtual void LoadOptionsWindow() = 0;
@@ -52,6 +52,9 @@ class MainWindowOwner {
   virtual void ShowHomePageLockWindow() = 0;
   // "E&xit": the exit confirmation window, which ends the program or goes away again.
   virtual void ShowExitConfirmation() = 0;
+  virtual void ShowOptionsWindow() = 0;
+  virtual void ShowHistoryWindow() = 0;
+  virtual void ShowAboutWindow() = 0;
 };
 
 class frmMain : public Form {

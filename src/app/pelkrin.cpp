@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "detector/ctrl_override.h"
+#include "settings/startup_entry.h"
 #include "ui/guarded.h"
 
 namespace pelkrin {
@@ -20,17 +21,26 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
             platform.text_case, program_folder,
             [this](AllowList list) { main.OpenListMenu(list); }),
       main(platform, views, settings, sounds, form3.Lists(), program_folder, *this),
-      form2(form_services, settings, program_folder),
+      form2(form_services,
+            {platform.events, platform.dialogs, platform.registry, platform.text_case,
+             platform.diagnostics},
+            settings, program_folder, ProgramPath(platform.process), [this] { form8.Show(); }),
       form8(form_services, settings, platform.events, platform.dialogs, block_button,
             [this] {
               if (form2.Visible()) form2.SetWindowState(0);
             }),
-      form1(form_services, platform.events, settings),
+      form1(form_services, platform.events, platform.dialogs, settings),
       detector({platform.windows, platform.events, settings, platform.dialogs, platform.process,
                 platform.diagnostics},
                form3.Lists(), {main.TextHnd, main.TextFlash, main.Text2, main.List2},
                {[this] { return main.PelkingOn(); }, [this] { return form8.Switches(); },
-                [this] { SaveBeforeFailureExit(); }}) {
+                [this] { SaveBeforeFailureExit(); }}),
+      form4(form_services, platform.events, platform.pictures, settings,
+            [this] { return form1.Label7.Caption(); }),
+      pelk_event({platform.events, platform.text_case, sounds},
+                 {main.Text2, main.Timer1, form1, [this] { return form2.PelkingOptions(); },
+                  [this] { HomePageCheck(); }}),
+      tray_animation{main.Text1, main.Timer1, main.SysTray, main.Image1, main.Image2, main.Image3} {
   main.Timer1.on_timer = [this] { AnimateTray(); };
   main.Timer2.on_timer = [this] { Survey(); };
   main.Timer3.on_timer = [this] { CtrlOverride(); };
@@ -69,6 +79,10 @@ void Pelkrin::SaveBeforeFailureExit() {
           [&] { settings.WriteSetting("history_count", form1.Label4.Caption()); });
 }
 void Pelkrin::ShowAllowBlockWindow() { form3.Show(); }
+
+void Pelkrin::ShowOptionsWindow() { form2.Show(); }
+void Pelkrin::ShowHistoryWindow() { form1.Show(); }
+void Pelkrin::ShowAboutWindow() { form4.Open(); }
 
 void Pelkrin::ShowAdvancedOptionsWindow() {
   // As the Options window's button does: that window steps aside, and this one comes up.
@@ -141,19 +155,11 @@ void Pelkrin::DismissExitConfirmation() {
 void Pelkrin::InstallBlockButton() { block_button.Install(BlockButton::Report::kSilently); }
 void Pelkrin::Survey() { detector.Survey(); }
 
-// The history entry, the counters, the sound and the tray animation join the pelk event as they
-// are built; it ends by emptying the signal, as it always will.
-void Pelkrin::PelkEvent() {
-  HomePageCheck();
-  main.Text2.SetText("");
-}
+void Pelkrin::PelkEvent() { pelk_event.Run(); }
 
 void Pelkrin::CtrlOverride() { pelkrin::CtrlOverride(platform.windows); }
-
 void Pelkrin::HomePageCheck() { home_page_lock.Check(); }
-
-// The start-up entry and the tray animation join here as they are built.
-void Pelkrin::SyncStartupEntry() {}
-void Pelkrin::AnimateTray() {}
+void Pelkrin::SyncStartupEntry() { form2.SyncStartupEntry(); }
+void Pelkrin::AnimateTray() { tray_animation.Step(); }
 
 }  // namespace pelkrin

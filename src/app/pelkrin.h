@@ -16,6 +16,8 @@
 #include "guards/home_page_form.h"
 #include "guards/home_page_lock.h"
 #include "help/help_form.h"
+#include "detector/pelk_event.h"
+#include "history/about_form.h"
 #include "history/history_form.h"
 #include "lists/allow_block_form.h"
 #include "platform/platform.h"
@@ -23,6 +25,7 @@
 #include "settings/block_button.h"
 #include "settings/options_form.h"
 #include "settings/settings_store.h"
+#include "tray/tray_animation.h"
 #include "ui/services.h"
 #include "ui/view_host.h"
 
@@ -75,6 +78,9 @@ class Pelkrin : private MainWindowOwner {
   std::unique_ptr<Form12> form12;  // Home page lock
   // The exit confirmation window while it is open; created afresh by every "E&xit".
   std::unique_ptr<Form7> form7;
+  Form4 form4;  // About; one object, loaded afresh at each opening
+  PelkEventHandler pelk_event;
+  TrayAnimation tray_animation;
 
  private:
   // MainWindowOwner: the other windows as start-up, shutdown and the tray menu use them.
@@ -107,6 +113,9 @@ class Pelkrin : private MainWindowOwner {
 
   std::unique_ptr<Form7> dismissed_form7_;
   DeferredTask unload_dismissed_form7_{platform.events};
+  void ShowOptionsWindow() override;
+  void ShowHistoryWindow() override;
+  void ShowAboutWindow() override;
 };
 
 }  // namespace pelkrin

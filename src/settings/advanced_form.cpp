@@ -33,23 +33,23 @@ Form8::Form8(const FormServices& services, SettingsStore& settings, EventLoop& e
       Label2(*this, "Label2", HeadingAt(34), "Detection Methods:"),
       Label9(*this, "Label9", CopyAt(58)),
       Label3(*this, "Label3", HeadingAt(58), "Kill windows without..."),
-      Check1(*this, "Check1", BoxAt(80), 1),
+      Check1(*this, "Check1", BoxAt(80), 0),
       Label4(*this, "Label4", LabelAt(79), "...a maximize button"),
-      Check2(*this, "Check2", BoxAt(100), 1),
+      Check2(*this, "Check2", BoxAt(100), 0),
       Label5(*this, "Label5", LabelAt(99), "...a minimize button"),
-      Check5(*this, "Check5", BoxAt(120), 1),
+      Check5(*this, "Check5", BoxAt(120), 0),
       Label6(*this, "Label6", LabelAt(119), "...a title bar"),
       Line1(*this, "Line1", LineAt(144), Shape::Style::kRectangle, kLineColor),
       Label10(*this, "Label10", CopyAt(154)),
       Label7(*this, "Label7", HeadingAt(154), "Kill these types of ads:"),
-      Check3(*this, "Check3", BoxAt(176), 1),
+      Check3(*this, "Check3", BoxAt(176), 0),
       Label8(*this, "Label8", LabelAt(175), "Adware popups"),
-      Check4(*this, "Check4", BoxAt(196), 1),
+      Check4(*this, "Check4", BoxAt(196), 0),
       Label11(*this, "Label11", LabelAt(195), "Flash advertisements"),
       Line2(*this, "Line2", LineAt(220), Shape::Style::kRectangle, kLineColor),
       Label13(*this, "Label13", CopyAt(230)),
       Label12(*this, "Label12", HeadingAt(230), "Internet Explorer Block Button:"),
-      Check6(*this, "Check6", BoxAt(252), 1),
+      Check6(*this, "Check6", BoxAt(252), 0),
       Label14(*this, "Label14", LabelAt(251), "Show block button"),
       Line3(*this, "Line3", LineAt(276), Shape::Style::kRectangle, kLineColor),
       RainButton3(*this, "RainButton3", {kWidth - 2 * 84, 284, 76, 24}, "&Save"),
@@ -62,6 +62,7 @@ Form8::Form8(const FormServices& services, SettingsStore& settings, EventLoop& e
       block_button_(block_button),
       restore_options_window_(std::move(restore_options_window)) {
   back_color = kSkinBack;
+  SetDesignValues(*this, kAdvancedBoxes);
   // No close mark: the window closes through Save or Cancel.
   SetUpChrome(*this, RainButton1, Label1, nullptr, Caption(), services.drag, "", {});
 
@@ -117,14 +118,8 @@ void Form8::OnLoad() {
   SetBoxesFromSettings();
 }
 
-std::array<CheckBox*, kAdvancedSwitchKeys.size()> Form8::Boxes() {
-  const std::array boxes{&Check1, &Check2, &Check5, &Check6, &Check3, &Check4};
-  static_assert(boxes.size() == kAdvancedSwitchKeys.size());
-  return boxes;
-}
-
 void Form8::SetBoxesFromSettings() {
-  pelkrin::SetBoxesFromSettings(settings_, kAdvancedSwitchKeys, Boxes());
+  pelkrin::SetBoxesFromSettings(settings_, *this, kAdvancedBoxes);
 }
 
 DetectionSwitches Form8::Switches() const {
@@ -154,10 +149,12 @@ void Form8::BlockButtonSwitched() {
 
 void Form8::Save() {
   sounds_.PlayClickSound();
-  const auto boxes = Boxes();
-  for (std::size_t i = 0; i < boxes.size(); ++i)
-    settings_.WriteSetting(kAdvancedSwitchKeys[i], std::to_string(boxes[i]->Value()));
-  dialogs_.MessageBox(kSettingsSavedMessage, kAppTitle, kInformationSystemModal);
+  // Success is reported only when every value reached the file.
+  if (SaveBoxesToSettings(settings_, *this, kAdvancedBoxes)) {
+    dialogs_.MessageBox(kSettingsSavedMessage, kAppTitle, kInformationSystemModal);
+  } else {
+    dialogs_.MessageBox(kSettingsNotSavedMessage, kAppTitle, kStopSystemModal);
+  }
   if (restore_options_window_) restore_options_window_();
   Hide();
 }

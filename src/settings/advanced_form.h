@@ -17,9 +17,6 @@
 
 namespace pelkrin {
 
-inline constexpr char kSettingsSavedMessage[] = "Settings saved successfully.";
-inline constexpr char kCancelQuestion[] = "Are you sure you want to cancel without saving?";
-
 class Form8 : public Form {
  public:
   // `restore_options_window` puts the Options window back to its normal state when it is
@@ -52,8 +49,8 @@ class Form8 : public Form {
   RainButton RainButton3;  // "&Save"
   RainButton RainButton4;  // "&Cancel"
 
-  // Sets the six boxes from the stored settings, in the order max, min, title, block button,
-  // adware, flash; a value that is no number leaves its box, a different one is a change.
+  // Sets the six boxes from the stored settings, in the order of kAdvancedBoxes; a value that
+  // is no number leaves its box, a different one is a change.
   void SetBoxesFromSettings();
   // The five detection switches as the boxes hold them now, saved or not.
   DetectionSwitches Switches() const;
@@ -67,8 +64,6 @@ class Form8 : public Form {
   void OnLoad() override;
 
  private:
-  // The boxes in the order of kAdvancedSwitchKeys.
-  std::array<CheckBox*, kAdvancedSwitchKeys.size()> Boxes();
   void BlockButtonSwitched();
 
   WindowManager& windows_;
@@ -79,5 +74,16 @@ class Form8 : public Form {
   BlockButton& block_button_;
   std::function<void()> restore_options_window_;
 };
+
+// The six boxes in the order the window loads and saves them: max, min, title, block button,
+// adware, flash. Every switch is on unless stored otherwise.
+inline constexpr std::array<OptionBox<Form8>, 6> kAdvancedBoxes{{
+    {&Form8::Check1, "adv_max", 1},
+    {&Form8::Check2, "adv_min", 1},
+    {&Form8::Check5, "adv_title", 1},
+    {&Form8::Check6, "adv_busyicon", 1},
+    {&Form8::Check3, "adv_adware", 1},
+    {&Form8::Check4, "adv_flash", 1},
+}};
 
 }  // namespace pelkrin

@@ -1,10 +1,11 @@
-// The setting keys of the Options window's general options and of the Advanced options window's
-// switches, each table in the one order in which the window loads and saves them and start-up
-// writes the defaults of the missing ones; and the routine that sets a window's boxes from them.
+// The one table of each options window's boxes: which box, the setting it loads from and saves
+// to, and its design value. A window loads, saves and cancels through its table, in the table's
+// order, and start-up writes a missing setting from it; no other list of these keys exists.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <string>
 
 #include "settings/setting_value.h"
 #include "settings/settings_store.h"
@@ -12,26 +13,49 @@
 
 namespace pelkrin {
 
-inline constexpr std::array<const char*, 7> kGeneralOptionKeys = {
-    "play_sound", "animate_tray",  "start_with_windows", "super_mode",
-    "close_dlg",  "clear_cookies", "keep_history",
+// What both options windows say on Save and ask on Cancel.
+inline constexpr char kSettingsSavedMessage[] = "Settings saved successfully.";
+inline constexpr char kSettingsNotSavedMessage[] =
+    "There was an error saving your settings.  Please reload the program and try again.";
+inline constexpr char kCancelQuestion[] = "Are you sure you want to cancel without saving?";
+
+template <typename Window>
+struct OptionBox {
+  CheckBox Window::*box;
+  const char* key;
+  int design_value;  // the box's state when the window is built; the default of a missing setting
 };
 
 // "0" once the user chose never to be asked again whether to exit.
 inline constexpr char kCloseDialogKey[] = "close_dlg";
 
-inline constexpr std::array<const char*, 6> kAdvancedSwitchKeys = {
-    "adv_max", "adv_min", "adv_title", "adv_busyicon", "adv_adware", "adv_flash",
-};
 
-// Sets each box from the stored setting of the key in the same place, in table order; a value
-// that is no number leaves its box. A box whose value changes raises its click handling.
-template <std::size_t N>
-void SetBoxesFromSettings(const SettingsStore& settings, const std::array<const char*, N>& keys,
-                          const std::array<CheckBox*, N>& boxes) {
-  for (std::size_t i = 0; i < N; ++i) {
-    if (auto value = CheckBoxValue(settings.ReadSetting(keys[i]))) boxes[i]->SetValue(*value);
+// Gives each box its design value; the window does this before it wires the boxes' handlers.
+template <typename Window, std::size_t N>
+void SetDesignValues(Window& window, const std::array<OptionBox<Window>, N>& table) {
+  for (const OptionBox<Window>& row : table) (window.*row.box).SetValue(row.design_value);
+}
+
+// Sets each box from its stored setting, in table order; a value that is no number leaves its
+// box. A box whose value changes raises its click handling.
+template <typename Window, std::size_t N>
+void SetBoxesFromSettings(const SettingsStore& settings, Window& window,
+                          const std::array<OptionBox<Window>, N>& table) {
+  for (const OptionBox<Window>& row : table) {
+    if (auto value = CheckBoxValue(settings.ReadSetting(row.key)))
+      (window.*row.box).SetValue(*value);
   }
+}
+
+// Writes each box's value as decimal text, in table order. Stops at the first write that fails
+// and returns false; the writes before it stay written.
+template <typename Window, std::size_t N>
+bool SaveBoxesToSettings(SettingsStore& settings, const Window& window,
+                         const std::array<OptionBox<Window>, N>& table) {
+  for (const OptionBox<Window>& row : table) {
+    if (!settings.WriteSetting(row.key, std::to_string((window.*row.box).Value()))) return false;
+  }
+  return true;
 }
 
 }  // namespace pelkrin

@@ -1,13 +1,17 @@
 // Form2, the Options window. Its check boxes are the live values of the general options for
-// the whole run, and their design states are the defaults start-up writes for missing settings.
+// the whole run (the pelk event reads them, saved or not), and their design states are the
+// defaults start-up writes for missing settings. The start-with-Windows box keeps the Windows
+// start-up entry in step at once, before Save.
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "platform/platform.h"
 #include "settings/option_keys.h"
+#include "settings/pelk_options.h"
 #include "settings/settings_store.h"
 #include "ui/controls.h"
 #include "ui/form.h"
@@ -15,36 +19,97 @@
 
 namespace pelkrin {
 
+inline constexpr char kWaveFileFilter[] = "Wave Files Only (*.wav)|*.wav";
+inline constexpr char kWaveFileDialogTitle[] = "Pelkrin - Select a wave file...";
+inline constexpr char kNotAWaveFileMessage[] = "Not a valid wave sound file!";
+
 class Form2 : public Form {
  public:
-  // The default sound file lies in `program_folder`.
-  Form2(const FormServices& services, SettingsStore& settings, std::string program_folder);
+  // The platform parts the window calls.
+  struct Parts {
+    EventLoop& events;
+    Dialogs& dialogs;
+    Registry& registry;
+    TextCase& text_case;
+    Diagnostics& diagnostics;
+  };
+  // The default sound file lies in `program_folder`; the start-up entry names `program_path`.
+  // `show_advanced_options` shows the Advanced options window.
+  Form2(const FormServices& services, Parts parts, SettingsStore& settings,
+        std::string program_folder, std::string program_path,
+        std::function<void()> show_advanced_options);
 
-  CheckBox Check1;  // "Play a sound file" (play_sound)
+  // Declaration order is drawing order: the strip first, the labels over it, copies behind.
+  RainButton RainButton1;  // title strip "Pelkrin - Options", no close mark
+  Label Label1;            // drag handle
+  Label Label9, Label2;    // "When a popup has been pelked:" and its copy
+  CheckBox Check1;         // "Play a sound file" (play_sound)
+  Label Label3;
   CheckBox Check6;  // "Animate the system tray icon" (animate_tray)
+  Label Label4;
   CheckBox Check7;  // "Add popup caption to the history list" (keep_history)
-  CheckBox Check2;  // "Start Pelkrin with Windows" (start_with_windows)
+  Label Label5;
+  TextBox Text1;           // the wave file played on a pelk (sound_file)
+  RainButton RainButton2;  // "&Browse"
+  RainButton RainButton6;  // "&Preview"
+  Shape Line1;
+  Label Label10, Label6;  // "Start / Close Program:" and its copy
+  CheckBox Check2;        // "Start Pelkrin with Windows" (start_with_windows)
+  Label Label7;
   CheckBox Check3;  // "Automatically enable Pelkrin" (super_mode)
+  Label Label8;
   CheckBox Check4;  // "Display the close program dialogue" (close_dlg)
-  CheckBox Check5;  // clear_cookies
-  TextBox Text1;    // the wave file played on a pelk (sound_file)
+  Label Label11;
+  CheckBox Check5;  // clear_cookies, without a label of its own
+  Shape Line2;
+  RainButton RainButton5;  // "&Advanced Options"
+  RainButton RainButton3;  // "&Save"
+  RainButton RainButton4;  // "&Cancel"
 
   // Sets the seven boxes from the stored settings; a value that is no number leaves its box.
   void SetBoxesFromSettings();
-  // The state of the box of a general option, by its key (one of kGeneralOptionKeys).
-  int OptionValue(std::string_view key);
+  // The state of the box of a general option, by its setting key (a key of kOptionBoxes).
+  int OptionValue(std::string_view key) const;
+  // What the pelk event reads: the boxes and the sound file as they are now.
+  PelkOptions PelkingOptions() const;
+
+  void Save();             // RainButton3
+  void Cancel();           // RainButton4
+  void Browse();           // RainButton2
+  void Preview();          // RainButton6
+  void AdvancedOptions();  // RainButton5
+  // Escape or Alt+F4: the window has no close mark, so they mean Cancel.
+  void CloseRequested() override { Cancel(); }
+
+  // The start-up entry follows the setting: written again with the current path when
+  // start_with_windows is on (a moved program starts from its new place); nothing is deleted.
+  void SyncStartupEntry();
 
  protected:
   void OnLoad() override;
 
  private:
-  // The boxes in the order of kGeneralOptionKeys.
-  std::array<CheckBox*, kGeneralOptionKeys.size()> Boxes();
+  void StartWithWindowsClicked();
 
   WindowManager& windows_;
   Sounds& sounds_;
+  Parts parts_;
   SettingsStore& settings_;
   std::string program_folder_;
+  std::string program_path_;
+  std::function<void()> show_advanced_options_;
 };
+
+// The seven boxes in the order the window loads and saves them and start-up writes their
+// defaults; the design values are the defaults of a first run.
+inline constexpr std::array<OptionBox<Form2>, 7> kOptionBoxes{{
+    {&Form2::Check1, "play_sound", 0},
+    {&Form2::Check6, "animate_tray", 1},
+    {&Form2::Check2, "start_with_windows", 1},
+    {&Form2::Check3, "super_mode", 1},
+    {&Form2::Check4, "close_dlg", 1},
+    {&Form2::Check5, "clear_cookies", 0},
+    {&Form2::Check7, "keep_history", 1},
+}};
 
 }  // namespace pelkrin

@@ -1,6 +1,7 @@
 #include "settings/setting_value.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -68,6 +69,17 @@ std::optional<int> CheckBoxValue(std::string_view text) {
   const std::optional<int> value = SettingInteger(text);
   if (value && (*value == 0 || *value == 1)) return value;
   return std::nullopt;
+}
+
+std::string NumberPlusOne(std::string_view text) {
+  const double value = SettingNumber(text) + 1;
+  char buffer[40];
+  if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 1e15) {
+    std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(value));
+  } else {
+    std::snprintf(buffer, sizeof buffer, "%.15g", value);
+  }
+  return buffer;
 }
 
 }  // namespace pelkrin

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace pelkrin {
@@ -20,5 +21,10 @@ std::optional<int> SettingInteger(std::string_view text);
 // The state a check box takes from a stored flag: 0 or 1; nullopt for anything else, which
 // leaves the box as it is.
 std::optional<int> CheckBoxValue(std::string_view text);
+
+// A counter kept as text, advanced by one: the numeric value of the text (SettingNumber) plus 1,
+// written without blanks; whole numbers without a fraction ("809" gives "810", "abc" gives "1",
+// "2.5" gives "3.5").
+std::string NumberPlusOne(std::string_view text);
 
 }  // namespace pelkrin

@@ -14,8 +14,8 @@ std::string SettingsStore::ReadSetting(std::string_view key) const {
   return profile_.Read(path_, kSettingsSection, ToLowerAscii(key), "", kReadBufferChars);
 }
 
-void SettingsStore::WriteSetting(std::string_view key, std::string_view value) {
-  profile_.Write(path_, kSettingsSection, ToUpperAscii(key), std::string(value));
+bool SettingsStore::WriteSetting(std::string_view key, std::string_view value) {
+  return profile_.Write(path_, kSettingsSection, ToUpperAscii(key), std::string(value));
 }
 
 }  // namespace pelkrin

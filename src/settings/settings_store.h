@@ -20,8 +20,9 @@ class SettingsStore {
   // The key's value, or "" when the file, the section or the key is missing. A value longer
   // than 749 characters comes back cut to 749.
   std::string ReadSetting(std::string_view key) const;
-  // Stores the value under the key's upper-case name. Failures (a read-only folder) are silent.
-  void WriteSetting(std::string_view key, std::string_view value);
+  // Stores the value under the key's upper-case name. False when the file could not be written
+  // (a read-only folder, a file another program holds locked); most callers go on regardless.
+  bool WriteSetting(std::string_view key, std::string_view value);
 
   const std::string& Path() const { return path_; }
 

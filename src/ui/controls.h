@@ -47,7 +47,7 @@ enum class ControlKind {
 };
 
 enum class Change {
-  kCaption,    // caption or text
+  kCaption,  // caption or text
   kVisible,
   kEnabled,
   kValue,      // check box value
@@ -97,8 +97,8 @@ class Control {
   Font font;
   Rgb fore_color = 0x000000;
   Rgb back_color = 0xFFFFFF;
-  int cursor = 0;       // resource number of a custom mouse cursor, 0 for the default
-  int tab_index = 0;    // keyboard order among the controls that take the focus
+  int cursor = 0;     // resource number of a custom mouse cursor, 0 for the default
+  int tab_index = 0;  // keyboard order among the controls that take the focus
 
  protected:
   void Notify(Change change, int index = -1);

@@ -352,7 +352,21 @@ ProgramCopy::ProgramCopy(const std::string& name,
   ok_ = true;
 }
 
-ProgramCopy::~ProgramCopy() { Stop(); }
+ProgramCopy::~ProgramCopy() {
+  Stop();
+  RemoveStartupEntries();
+}
+
+void RemoveStartupEntries() {
+  // A program started from a test folder writes its start-up entry (start_with_windows is on
+  // at a first start); left there, Wine would start that copy with the next session.
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, kRunKeyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) continue;
+    RegDeleteValueA(key, "Pelkrin");
+    RegCloseKey(key);
+  }
+}
 
 std::optional<std::string> ProgramCopy::ReadFile(const std::string& name) const {
   return ReadFileBytes(Path(name));

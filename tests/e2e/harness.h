@@ -191,6 +191,11 @@ bool PostCommand(HWND main_window, std::uint16_t command_id);
 // afterwards, with all its subkeys (also when it never existed).
 bool DeleteRegistryTree(HKEY root, const std::string& subkey);
 
+// The Windows start-up entries: the Run keys of the machine and of the user, and the value
+// "Pelkrin" the program writes there. ~ProgramCopy deletes the value from both.
+inline constexpr char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+void RemoveStartupEntries();
+
 // ---- Screen captures ----------------------------------------------------------------------------
 
 // The whole screen, 24 bits per pixel, rows top to bottom.

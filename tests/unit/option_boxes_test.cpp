@@ -14,11 +14,13 @@ namespace {
 using testing::kSettingsPath;
 using testing::SimApp;
 
-// Starts with every key of `keys` stored as "1" except `off`, stored as "0".
-template <std::size_t N>
-void StartWithOneOff(SimApp& p, const std::array<const char*, N>& keys, std::string_view off) {
+// Starts with every key of `table` stored as "1" except `off`, stored as "0".
+template <typename Window, std::size_t N>
+void StartWithOneOff(SimApp& p, const std::array<OptionBox<Window>, N>& table,
+                     std::string_view off) {
   std::string file = "[pk]\r\n";
-  for (const char* key : keys) file += std::string(key) + "=" + (key == off ? "0" : "1") + "\r\n";
+  for (const auto& row : table)
+    file += std::string(row.key) + "=" + (row.key == off ? "0" : "1") + "\r\n";
   p.desktop.files.Put(kSettingsPath, file);
   p.Start();
 }
@@ -31,10 +33,10 @@ TEST(OptionBoxes, EachGeneralOptionLandsInItsOwnBox) {
                   {"start_with_windows", &Form2::Check2}, {"super_mode", &Form2::Check3},
                   {"close_dlg", &Form2::Check4},          {"clear_cookies", &Form2::Check5},
                   {"keep_history", &Form2::Check7}};
-  ASSERT_EQ(std::size(expected), kGeneralOptionKeys.size());
+  ASSERT_EQ(std::size(expected), kOptionBoxes.size());
   for (const auto& off : expected) {
     SimApp p;
-    StartWithOneOff(p, kGeneralOptionKeys, off.key);
+    StartWithOneOff(p, kOptionBoxes, off.key);
     for (const auto& [key, box] : expected) {
       EXPECT_EQ((p->form2.*box).Value(), &box == &off.box ? 0 : 1)
           << key << " with " << off.key << " off";
@@ -53,10 +55,10 @@ TEST(OptionBoxes, EachAdvancedSwitchLandsInItsOwnBoxAndTheDetectorSeesIt) {
                   {"adv_busyicon", &Form8::Check6, nullptr},
                   {"adv_adware", &Form8::Check3, &DetectionSwitches::adware},
                   {"adv_flash", &Form8::Check4, &DetectionSwitches::flash}};
-  ASSERT_EQ(std::size(expected), kAdvancedSwitchKeys.size());
+  ASSERT_EQ(std::size(expected), kAdvancedBoxes.size());
   for (const auto& off : expected) {
     SimApp p;
-    StartWithOneOff(p, kAdvancedSwitchKeys, off.key);
+    StartWithOneOff(p, kAdvancedBoxes, off.key);
     const DetectionSwitches switches = p->form8.Switches();
     for (const auto& [key, box, flag] : expected) {
       const bool is_off = &box == &off.box;

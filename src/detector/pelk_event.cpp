@@ -1,0 +1,29 @@
+#include "detector/pelk_event.h"
+
+#include <utility>
+
+namespace pelkrin {
+
+PelkEventHandler::PelkEventHandler(Parts parts, Links links)
+    : parts_(parts), links_(std::move(links)) {}
+
+std::string PelkEventHandler::HistoryEntry(const std::string& short_caption) {
+  return parts_.events.ShortDate() + " " + parts_.text_case.Lower(parts_.events.TimeText()) +
+         " : " + short_caption;
+}
+
+void PelkEventHandler::Run() {
+  const std::string caption = links_.signal.Text();
+  if (caption.empty()) return;
+  if (links_.home_page_check) links_.home_page_check();
+  // The boxes are read once the home page check is done: its message box lets the user change
+  // them meanwhile.
+  const PelkOptions options = links_.options();
+  if (options.keep_history) links_.history.AddEntry(HistoryEntry(caption));
+  // An empty path would stop a sound that is playing, and play nothing.
+  if (options.play_sound && !options.sound_file.empty()) parts_.sounds.PlayFile(options.sound_file);
+  if (options.animate_tray) links_.animation.SetEnabled(true);
+  links_.signal.SetText("");
+}
+
+}  // namespace pelkrin

@@ -1,0 +1,47 @@
+// The pelk event: what the rest of the program sees of one pelked popup. The detection cycle
+// raises it by setting the main window's pelk signal Text2 to the popup's short caption; it runs
+// at once, inside the survey: the home page check, the history entry with both counters, the
+// sound, the tray animation, each as the Options window's boxes say at that moment, saved or
+// not. It ends by emptying the signal.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "history/history_form.h"
+#include "platform/platform.h"
+#include "settings/pelk_options.h"
+#include "ui/controls.h"
+#include "ui/services.h"
+
+namespace pelkrin {
+
+class PelkEventHandler {
+ public:
+  struct Parts {
+    EventLoop& events;  // the date and the time of the entry
+    TextCase& text_case;
+    Sounds& sounds;
+  };
+  struct Links {
+    TextBox& signal;                       // the main window's Text2
+    Timer& animation;                      // the main window's Timer1
+    Form1& history;                        // the History window, the list and the counters
+    std::function<PelkOptions()> options;  // the Options window's boxes, now
+    std::function<void()> home_page_check;
+  };
+  PelkEventHandler(Parts parts, Links links);
+
+  // Runs the event for the signal's text; an empty signal does nothing.
+  void Run();
+
+  // The history line for a popup: the date in the user's short date form, one blank, the time
+  // in the user's time form in lower case (so "PM" reads "pm"), " : ", the short caption.
+  std::string HistoryEntry(const std::string& short_caption);
+
+ private:
+  Parts parts_;
+  Links links_;
+};
+
+}  // namespace pelkrin

@@ -1,0 +1,191 @@
+// The Options window: its boxes, Save and Cancel, the sound file, and the Windows start-up entry
+// that follows the start-with-Windows box at once.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "settings/startup_entry.h"
+#include "test_support.h"
+
+namespace pelkrin {
+namespace {
+
+using testing::InFolder;
+using testing::kSettingsPath;
+using testing::SimApp;
+
+const std::string kProgram = InFolder("pelkrin.exe");
+
+struct OptionsTest : ::testing::Test {
+  // A registry like Windows': both Run keys exist.
+  OptionsTest() {
+    p.desktop.registry.PutKey(kHkeyLocalMachine, kRunKey);
+    p.desktop.registry.PutKey(kHkeyCurrentUser, kRunKey);
+  }
+  std::optional<std::string> Entry(RegKey root) {
+    return p.desktop.registry.Value(root, kRunKey, "Pelkrin");
+  }
+  Form2& w() { return p->form2; }
+  const sim::ShownMessageBox& LastBox() { return p.desktop.dialogs.Shown().back(); }
+
+  SimApp p;
+};
+
+TEST_F(OptionsTest, AFirstRunShowsTheDesignValuesAndThePopSoundInLowerCase) {
+  p.Start();
+  for (const auto& row : kOptionBoxes) EXPECT_EQ((w().*row.box).Value(), row.design_value);
+  EXPECT_EQ(w().Text1.Text(), "c:\\program files\\pelkrin\\pop.wav");
+  EXPECT_EQ(Entry(kHkeyLocalMachine), kProgram) << "start-up writes the entry";
+  EXPECT_EQ(p.desktop.registry.OpenHandleCount(), 0u);
+}
+
+TEST_F(OptionsTest, SaveWritesEveryBoxAndTheSoundFileInLowerCase) {
+  p.Start();
+  w().Show();
+  w().Label3.Click();  // "Play a sound file" by its label
+  w().Check5.UserClick();
+  w().Text1.SetText("D:\\Sounds\\Boing.wav");
+  w().RainButton3.Click();
+  EXPECT_EQ(p.Setting("play_sound"), "1");
+  EXPECT_EQ(p.Setting("clear_cookies"), "1");
+  EXPECT_EQ(p.Setting("animate_tray"), "1");
+  EXPECT_EQ(p.Setting("sound_file"), "d:\\sounds\\boing.wav");
+  EXPECT_EQ(LastBox().text, "Settings saved successfully.");
+  EXPECT_EQ(LastBox().style, 0x1040u);
+  EXPECT_FALSE(w().Visible());
+}
+
+TEST_F(OptionsTest, ASettingsFileThatCannotBeWrittenIsReportedNotSaved) {
+  p.Start();
+  p.desktop.files.SetReadOnlyFolder(testing::kFolder, true);
+  p.desktop.diagnostics.Expect("could not be saved");
+  w().Show();
+  w().Check6.UserClick();
+  w().RainButton3.Click();
+  EXPECT_EQ(LastBox().text,
+            "There was an error saving your settings.  Please reload the program and try again.");
+  EXPECT_EQ(LastBox().style, 0x1010u);
+  EXPECT_EQ(LastBox().title, "Pelkrin");
+  EXPECT_FALSE(w().Visible());
+  EXPECT_EQ(p.Setting("animate_tray"), "1");
+
+  // The Advanced options window says the same (a value that did not change needs no write).
+  p->form8.Show();
+  p->form8.Check4.UserClick();
+  p->form8.RainButton3.Click();
+  EXPECT_EQ(LastBox().style, 0x1010u);
+}
+
+TEST_F(OptionsTest, TheStartupEntryFollowsTheBoxAtOnceAndCancelPutsItBack) {
+  p.Start();
+  w().Show();
+  w().Label7.Click();  // "Start Pelkrin with Windows" off
+  EXPECT_EQ(Entry(kHkeyLocalMachine), std::nullopt) << "deleted before Save";
+  p.desktop.dialogs.AnswerNext(kIdNo);
+  w().RainButton4.Click();
+  EXPECT_TRUE(w().Visible());
+  EXPECT_EQ(Entry(kHkeyLocalMachine), std::nullopt) << "No changes nothing";
+  p.desktop.dialogs.AnswerNext(kIdYes);
+  w().RainButton4.Click();
+  EXPECT_EQ(LastBox().text, "Are you sure you want to cancel without saving?");
+  EXPECT_EQ(LastBox().style, 0x1024u);
+  EXPECT_EQ(w().Check2.Value(), 1);
+  EXPECT_EQ(Entry(kHkeyLocalMachine), kProgram) << "the revert writes it again";
+  EXPECT_FALSE(w().Visible());
+}
+
+TEST_F(OptionsTest, AUserWhoMayNotWriteTheMachineKeyGetsTheEntryUnderHisOwn) {
+  p.desktop.registry.DenyWrite(kHkeyLocalMachine, kRunKey);
+  p.Start();
+  EXPECT_EQ(Entry(kHkeyCurrentUser), kProgram) << "start-up";
+  w().Check2.UserClick();
+  EXPECT_EQ(Entry(kHkeyCurrentUser), std::nullopt);
+  w().Check2.UserClick();
+  EXPECT_EQ(Entry(kHkeyCurrentUser), kProgram);
+  EXPECT_EQ(Entry(kHkeyLocalMachine), std::nullopt);
+  EXPECT_EQ(p.desktop.registry.OpenHandleCount(), 0u);
+}
+
+TEST_F(OptionsTest, OnePlaceHoldsTheEntrySoWindowsStartsOneCopy) {
+  // Written under the user's key once, then the machine's key became writable.
+  p.desktop.registry.Put(kHkeyCurrentUser, kRunKey, "Pelkrin", "C:\\Old\\pelkrin.exe");
+  p.Start();
+  EXPECT_EQ(Entry(kHkeyLocalMachine), kProgram);
+  EXPECT_EQ(Entry(kHkeyCurrentUser), std::nullopt);
+
+  // A removal leaves a value in neither place.
+  p.desktop.registry.Put(kHkeyCurrentUser, kRunKey, "Pelkrin", kProgram);
+  w().Check2.UserClick();
+  EXPECT_EQ(Entry(kHkeyLocalMachine), std::nullopt);
+  EXPECT_EQ(Entry(kHkeyCurrentUser), std::nullopt);
+}
+
+TEST_F(OptionsTest, StartUpWritesTheEntryWithTheProgramsPathAndNeverDeletesIt) {
+  p.desktop.files.Put(kSettingsPath, "[pk]\r\nSTART_WITH_WINDOWS=1\r\n");
+  p.desktop.registry.Put(kHkeyLocalMachine, kRunKey, "Pelkrin", "C:\\Old\\pelkrin.exe");
+  p.Start();
+  EXPECT_EQ(Entry(kHkeyLocalMachine), kProgram) << "a moved program starts from its new place";
+
+  SimApp q;
+  q.desktop.files.Put(kSettingsPath, "[pk]\r\nSTART_WITH_WINDOWS=0\r\n");
+  q.desktop.registry.Put(kHkeyLocalMachine, kRunKey, "Pelkrin", "C:\\Old\\pelkrin.exe");
+  q.desktop.registry.DenyWrite(kHkeyLocalMachine, kRunKey);
+  q.desktop.diagnostics.Expect("start-up entry could not be deleted");
+  q.Start();
+  EXPECT_EQ(q.desktop.registry.Value(kHkeyLocalMachine, kRunKey, "Pelkrin"), "C:\\Old\\pelkrin.exe")
+      << "loading the box tried to delete it; without rights the value stays, with a trace";
+}
+
+TEST_F(OptionsTest, BrowseRefusesACapitalExtensionAndTakesTheLowerCaseOne) {
+  p.Start();
+  w().Show();
+  p.desktop.dialogs.AnswerFileNext("D:\\Sounds\\BOING.WAV");
+  p.desktop.dialogs.AnswerFileNext("D:\\Sounds\\boing.wav");
+  w().RainButton2.Click();
+  EXPECT_EQ(w().Text1.Text(), "D:\\Sounds\\boing.wav");
+  ASSERT_EQ(p.desktop.dialogs.FileRequests().size(), 2u);
+  const FileDialogRequest& request = p.desktop.dialogs.FileRequests().front();
+  EXPECT_EQ(request.initial_folder, testing::kFolder);
+  EXPECT_EQ(request.filter, "Wave Files Only (*.wav)|*.wav");
+  EXPECT_EQ(request.title, "Pelkrin - Select a wave file...");
+  EXPECT_EQ(request.file_name, "pop.wav");
+  EXPECT_EQ(LastBox().text, "Not a valid wave sound file!");
+  EXPECT_EQ(LastBox().title, "Pelkrin Error");
+  EXPECT_EQ(LastBox().style, 0x1030u);
+
+  // Cancelling keeps the text; a bare "pop.wav" lies in the program's folder.
+  w().RainButton2.Click();
+  EXPECT_EQ(w().Text1.Text(), "D:\\Sounds\\boing.wav");
+  p.desktop.dialogs.AnswerFileNext("pop.wav");
+  w().RainButton2.Click();
+  EXPECT_EQ(w().Text1.Text(), InFolder("pop.wav"));
+}
+
+TEST_F(OptionsTest, CancelKeepsAnUnsavedSoundFileForThisRunOnly) {
+  p.Start();
+  w().Text1.SetText("D:\\Sounds\\boing.wav");
+  p.desktop.dialogs.AnswerNext(kIdYes);
+  w().RainButton4.Click();
+  EXPECT_EQ(w().PelkingOptions().sound_file, "D:\\Sounds\\boing.wav");
+  p.Restart();
+  EXPECT_EQ(w().Text1.Text(), "c:\\program files\\pelkrin\\pop.wav");
+}
+
+TEST_F(OptionsTest, AdvancedOptionsStepsAsideAndShowsTheAdvancedWindow) {
+  p.desktop.sound.SetDeviceCount(1);
+  p.Start();
+  w().Show();
+  const std::uint64_t before = p.desktop.events.Now();
+  w().RainButton5.Click();
+  EXPECT_EQ(w().WindowState(), 1);
+  EXPECT_TRUE(p->form8.Visible());
+  EXPECT_GE(p.desktop.events.Now() - before, 200u);
+  EXPECT_TRUE(p.desktop.sound.Plays().back().path.ends_with("barble.sys"));
+  // Its Save puts this window back.
+  p->form8.RainButton3.Click();
+  EXPECT_EQ(w().WindowState(), 0);
+}
+
+}  // namespace
+}  // namespace pelkrin

@@ -1,0 +1,166 @@
+// The pelk event and the tray animation, on the whole program over the simulated desktop: what
+// one pelked popup leaves behind, as the Options window's boxes say at that moment.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "resources/resource.h"
+#include "sim_browser.h"
+#include "test_support.h"
+
+namespace pelkrin {
+namespace {
+
+using testing::AddPopup;
+using testing::InFolder;
+using testing::kSettingsPath;
+using testing::SimApp;
+
+constexpr unsigned kAsyncNoDefault = 3;
+
+// A start with a sound device, the pop sound next to the program and these settings.
+void StartApp(SimApp& p, const std::string& settings) {
+  p.desktop.files.Put(kSettingsPath, "[pk]\r\n" + settings);
+  p.desktop.sound.SetDeviceCount(1);
+  p.desktop.files.Put(InFolder("pop.wav"), "RIFF");
+  p.Start();
+}
+
+// The pelk sounds played so far (the interface sounds are .sys files).
+std::vector<std::string> PelkSounds(SimApp& p) {
+  std::vector<std::string> played;
+  for (const auto& call : p.desktop.sound.Plays()) {
+    if (call.path.ends_with(".sys")) continue;
+    EXPECT_EQ(call.flags, kAsyncNoDefault) << call.path;
+    played.push_back(call.path);
+  }
+  return played;
+}
+
+struct PelkEventTest : ::testing::Test {
+  void Start(const std::string& settings = "") { StartApp(p, settings); }
+  void Pelk(const std::string& caption) { p->main.Text2.SetText(caption); }
+  std::vector<std::string> PelkSounds() { return pelkrin::PelkSounds(p); }
+  Picture Icon(int id) { return p.desktop.pictures.LoadIcon(id); }
+
+  SimApp p;
+};
+
+TEST_F(PelkEventTest, TwoPopupsOfOneSurveyLeaveTwoEntriesTwoCountsAndTwoSounds) {
+  Start("PLAY_SOUND=1\r\nHISTORY_COUNT=807\r\n");
+  p.desktop.events.SetTimeText("3:04:05 PM");
+  AddPopup(p.desktop.windows, "First offer");
+  AddPopup(p.desktop.windows, "Second offer");
+  p.desktop.events.Advance(600 + 2 * 600 + 10);
+
+  Form1& history = p->form1;
+  ASSERT_EQ(history.List1.ListCount(), 2);
+  // The survey meets the newer popup first: it is the topmost window.
+  EXPECT_EQ(history.List1.List(0).substr(history.List1.List(0).find(" : ")), " : Second offer");
+  EXPECT_EQ(history.List1.List(1), "06/12/2026 3:04:05 pm : First offer")
+      << "date, blank, the time in lower case, \" : \", the short caption";
+  EXPECT_EQ(history.Label1.Caption(), "2");
+  EXPECT_EQ(history.Label4.Caption(), "809");
+  EXPECT_EQ(history.Label10.Caption(), "2") << "the copy labels follow";
+  EXPECT_EQ(history.Label7.Caption(), "809");
+  const std::string pop = "c:\\program files\\pelkrin\\pop.wav";  // the default, lower case
+  EXPECT_EQ(PelkSounds(), (std::vector<std::string>{pop, pop}));
+  EXPECT_EQ(p->main.Text2.Text(), "");
+}
+
+TEST_F(PelkEventTest, EachOptionRulesItsOwnEffectAlone) {
+  const struct {
+    const char* settings;
+    bool entry, sound, animation;
+  } cases[] = {
+      {"KEEP_HISTORY=1\r\nPLAY_SOUND=0\r\nANIMATE_TRAY=0\r\n", true, false, false},
+      {"KEEP_HISTORY=0\r\nPLAY_SOUND=1\r\nANIMATE_TRAY=0\r\n", false, true, false},
+      {"KEEP_HISTORY=0\r\nPLAY_SOUND=0\r\nANIMATE_TRAY=1\r\n", false, false, true},
+      {"KEEP_HISTORY=0\r\nPLAY_SOUND=0\r\nANIMATE_TRAY=0\r\n", false, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.settings);
+    SimApp q;
+    StartApp(q, c.settings);
+    q->main.Text2.SetText("Offer");
+    EXPECT_EQ(q->form1.List1.ListCount(), c.entry ? 1 : 0);
+    EXPECT_EQ(q->form1.Label1.Caption(), c.entry ? "1" : "0");
+    EXPECT_EQ(q->form1.Label4.Caption(), c.entry ? "1" : "0");
+    EXPECT_EQ(pelkrin::PelkSounds(q).size(), c.sound ? 1u : 0u);
+    EXPECT_EQ(q->main.Timer1.Enabled(), c.animation);
+    EXPECT_EQ(q->main.Text2.Text(), "");
+  }
+}
+
+TEST_F(PelkEventTest, TheBoxesCountAsTheyAreNowSavedOrNot) {
+  Start();
+  p->form2.Check7.UserClick();  // history off, not saved
+  p->form2.Check1.UserClick();  // sound on, not saved
+  p->form2.Text1.SetText("D:\\Sounds\\boing.wav");
+  p.desktop.files.Put("D:\\Sounds\\boing.wav", "RIFF");
+  Pelk("Offer");
+  EXPECT_EQ(p->form1.List1.ListCount(), 0);
+  EXPECT_EQ(p->form1.Label4.Caption(), "0");
+  EXPECT_EQ(PelkSounds(), std::vector<std::string>{"D:\\Sounds\\boing.wav"});
+  EXPECT_EQ(p.Setting("keep_history"), "1");
+}
+
+TEST_F(PelkEventTest, NoDeviceOrNoPathPlaysNothing) {
+  Start("PLAY_SOUND=1\r\n");
+  p.desktop.sound.SetDeviceCount(0);
+  Pelk("Offer");
+  EXPECT_TRUE(PelkSounds().empty());
+  p.desktop.sound.SetDeviceCount(1);
+  p->form2.Text1.SetText("");
+  Pelk("Offer");
+  EXPECT_TRUE(PelkSounds().empty());
+  EXPECT_EQ(p->form1.Label1.Caption(), "2") << "the history goes on";
+}
+
+TEST_F(PelkEventTest, TheAnimationShowsItsFourFramesAndEndsOnTheNormalIcon) {
+  Start();
+  Pelk("Offer");
+  std::vector<Picture> shown;
+  for (int tick = 0; tick < 6; ++tick) {
+    p.desktop.events.Advance(200);
+    shown.push_back(p->main.SysTray.TrayIcon());
+  }
+  const Picture normal = Icon(IDI_NORMAL), one = Icon(IDI_ANIM1), two = Icon(IDI_ANIM2);
+  EXPECT_EQ(shown, (std::vector<Picture>{one, two, one, normal, normal, normal}));
+  EXPECT_FALSE(p->main.Timer1.Enabled());
+  EXPECT_EQ(p->main.Text1.Text(), "1");
+}
+
+TEST_F(PelkEventTest, ASecondPelkDuringTheAnimationDoesNotStartItAgain) {
+  Start();
+  Pelk("First");
+  p.desktop.events.Advance(300);  // one frame shown
+  Pelk("Second");
+  const Picture normal = Icon(IDI_NORMAL);
+  int frames = 1;
+  for (int tick = 0; tick < 10 && p->main.SysTray.TrayIcon() != normal; ++tick) {
+    p.desktop.events.Advance(200);
+    ++frames;
+  }
+  EXPECT_EQ(frames, 4) << "one animation of four steps";
+  p.desktop.events.Advance(1000);
+  EXPECT_EQ(p->main.SysTray.TrayIcon(), normal);
+  EXPECT_FALSE(p->main.Timer1.Enabled());
+}
+
+TEST_F(PelkEventTest, AnUnknownFrameCounterLeavesTheIconAndKeepsTheTimer) {
+  Start("ANIMATE_TRAY=0\r\n");
+  const Picture before = p->main.SysTray.TrayIcon();
+  Pelk("Offer");
+  p.desktop.events.Advance(1000);
+  EXPECT_EQ(p->main.SysTray.TrayIcon(), before) << "animation off";
+  p->main.Text1.SetText("x");
+  p->main.Timer1.SetEnabled(true);
+  p.desktop.events.Advance(1000);
+  EXPECT_EQ(p->main.SysTray.TrayIcon(), before);
+  EXPECT_TRUE(p->main.Timer1.Enabled());
+}
+
+}  // namespace
+}  // namespace pelkrin
