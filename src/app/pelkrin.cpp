@@ -33,6 +33,17 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
   main.Text2.on_change = [this] {
     if (!main.Text2.Text().empty()) PelkEvent();
   };
+  // The event path beside the survey: window events are noted as they come, and the new browser
+  // windows judged at the top of the message loop.
+  if (!platform.windows.WatchWindowEvents(
+          [this](WindowEvent event, Hwnd window) { detector.NoteWindowEvent(event, window); }))
+    platform.diagnostics.Trace("window events cannot be watched; only the survey finds popups");
+  platform.events.SetIdleWork([this] { return detector.FollowNewWindows(); });
+}
+
+Pelkrin::~Pelkrin() {
+  platform.windows.WatchWindowEvents({});
+  platform.events.SetIdleWork({});
 }
 
 void Pelkrin::Start() { main.Load(); }
