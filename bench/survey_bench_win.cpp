@@ -322,8 +322,7 @@ void ReportVisible(const char* what, const std::vector<double>& visible_ms) {
               Percentile(visible_ms, 1.0), visible_ms.size());
 }
 
-// Opens `count` popups at once (each on a thread of its own, all shown at about the same
-// moment); their ids go to `ids`.
+// Opens `count` popups at once (all shown at about the same moment); their ids go to `ids`.
 bool OpenPopups(browser_sim::BrowserSim& sim, int first, int count, std::uint32_t show_after_ms,
                 std::uint32_t stagger_ms, std::vector<int>* ids) {
   for (int i = 0; i < count; ++i) {
@@ -334,6 +333,8 @@ bool OpenPopups(browser_sim::BrowserSim& sim, int first, int count, std::uint32_
     // Created hidden and shown later, as a page opens a popup; in a burst the earlier ones wait
     // longer, so that all show together.
     popup.show_after_ms = show_after_ms + static_cast<std::uint32_t>(count - 1 - i) * stagger_ms;
+    // A burst's windows share one thread of the stand-in, as one page's popups do.
+    if (count > 1) popup.group = "burst" + std::to_string(first);
     const auto window = sim.Open(popup);
     if (!window) {
       std::fprintf(stderr, "error: browser-sim: %s\n", sim.last_error().c_str());
@@ -406,8 +407,10 @@ int MeasureVisibleTime(const std::string& browser_sim_exe, const std::string& pr
 }
 
 // The bare census every 600 ms, as a small program would run it: the yardstick of idle CPU.
+void CALLBACK BareCensusTick(HWND, UINT, UINT_PTR, DWORD) { ::EnumWindows(ReadClassName, 0); }
+
 int RunBareCensus() {
-  ::SetTimer(nullptr, 0, 600, [](HWND, UINT, UINT_PTR, DWORD) { ::EnumWindows(ReadClassName, 0); });
+  ::SetTimer(nullptr, 0, 600, BareCensusTick);
   MSG message;
   while (::GetMessageA(&message, nullptr, 0, 0) > 0) ::DispatchMessageA(&message);
   return 0;
