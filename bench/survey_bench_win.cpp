@@ -2,10 +2,14 @@
 //   1. the time of one survey over 200 top-level windows, 20 of them browser frames of another
 //      process (the browser stand-in), with lists of 1,000 entries each, against a bare loop that
 //      only enumerates the same windows and reads their class names;
-//   2. how long each of 50 popups stayed visible before the running pelkrin.exe hid it, from the
-//      stand-in's own clock (shown and hidden times taken inside its window procedure).
+//   2. how long each popup stayed visible before the running pelkrin.exe hid it, from the
+//      stand-in's own clock (shown and hidden times taken inside its window procedure): N popups
+//      (default 50) one at a time, N/10 bursts of 10 at once, and N one at a time while 200 other
+//      top-level windows exist; each popup shows 30 ms after its creation;
+//   3. the CPU time of the running program over S seconds (default 60) with pelking on and 200
+//      windows open, against a small program that only runs the bare census every 600 ms.
 //
-//   survey_bench_win.exe <program folder> <browser-sim.exe> [popups]
+//   survey_bench_win.exe <program folder> <browser-sim.exe> [popups] [idle seconds]
 //
 // The other top-level windows belong to a second process of this program
 // (`survey_bench_win.exe --windows N`), as other programs' windows do.
@@ -170,6 +174,15 @@ int MeasureSurvey(browser_sim::BrowserSim& sim, int runs) {
               CountTopLevel(), frames, kListEntries);
 
   const auto bare_loop = [] { ::EnumWindows(ReadClassName, 0); };
+  // The survey as it was before it judged each candidate through the census's own window: the
+  // same work plus the second lookup's read of each frame's caption.
+  const auto former_survey = [&] {
+    cycle.Survey();
+    for (const auto& entry : cycle.Census()) {
+      if (!entry.frame) continue;
+      windows.Caption(entry.window, kCensusTextChars);
+    }
+  };
   const auto survey_wall = Measure(runs, WallMicroseconds, [&] { cycle.Survey(); });
   const auto bare_wall = Measure(runs, WallMicroseconds, bare_loop);
   // The thread's CPU time ticks in steps of 10 ms or more: take it over all runs at once.
@@ -179,11 +192,14 @@ int MeasureSurvey(browser_sim::BrowserSim& sim, int runs) {
     return (ThreadCpuMicroseconds() - start) / runs;
   };
   const double survey_cpu = mean_cpu([&] { cycle.Survey(); });
+  const double former_cpu = mean_cpu(former_survey);
   const double bare_cpu = mean_cpu(bare_loop);
   Report("survey (wall time)", survey_wall);
   Report("bare enumeration + class names (wall time)", bare_wall);
   std::printf("%-44s mean   %10.1f us\n", "survey (CPU time of this thread)", survey_cpu);
   std::printf("%-44s mean   %10.1f us\n", "bare enumeration (CPU time of this thread)", bare_cpu);
+  std::printf("%-44s mean   %10.1f us   ratio %.2f\n", "former survey, second lookup (CPU time)",
+              former_cpu, former_cpu / std::max(bare_cpu, 0.001));
   std::printf("%-44s %.2f (wall, medians), %.2f (CPU, means)\n", "ratio survey / bare loop",
               Percentile(survey_wall, 0.5) / std::max(Percentile(bare_wall, 0.5), 0.001),
               survey_cpu / std::max(bare_cpu, 0.001));
@@ -192,40 +208,80 @@ int MeasureSurvey(browser_sim::BrowserSim& sim, int runs) {
   return host.TextHnd.Text().empty() ? 0 : 1;
 }
 
-int MeasureVisibleTime(browser_sim::BrowserSim& sim, const std::string& program_folder,
-                       int popups) {
-  std::string command = "\"" + program_folder + "\\pelkrin.exe\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        program_folder.c_str(), &startup, &process)) {
-    std::fprintf(stderr, "error: could not start %s\n", command.c_str());
-    return 1;
+// The other top-level windows of a measurement: a second process of this program that holds
+// `count` plain windows until it is ended.
+class PlainWindows {
+ public:
+  explicit PlainWindows(int count) {
+    std::string self(MAX_PATH, '\0');
+    self.resize(::GetModuleFileNameA(nullptr, self.data(), MAX_PATH));
+    std::string command = "\"" + self + "\" --windows " + std::to_string(count);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process))
+      return;
+    process_.Reset(process.hProcess);
+    thread_.Reset(process.hThread);
+    ok_ = WaitFor([] { return ::FindWindowA("STATIC", kPlainWindowsReady) != nullptr; }, 20000);
   }
-  win32::ScopedKernelHandle process_handle(process.hProcess), thread_handle(process.hThread);
-  if (!WaitFor([] { return ::FindWindowA("PelkrinMain", nullptr) != nullptr; }, 30000)) {
-    std::fprintf(stderr, "error: pelkrin.exe showed no main window\n");
-    return 1;
+  ~PlainWindows() {
+    if (!process_) return;
+    ::TerminateProcess(process_.Get(), 0);
+    ::WaitForSingleObject(process_.Get(), 5000);
   }
-  std::vector<int> ids;
-  for (int i = 0; i < popups; ++i) {
-    browser_sim::OpenOptions popup;
-    popup.title = "Offer " + std::to_string(i);
-    popup.address = "http://ads.example.net/" + std::to_string(i);
-    popup.toolbars = false;
-    popup.group = "popups";
-    const auto opened = sim.Open(popup);
-    if (!opened) {
-      std::fprintf(stderr, "error: browser-sim: %s\n", sim.last_error().c_str());
-      break;
-    }
-    ids.push_back(opened->id);
-    if (!WaitFor([&] { return !::IsWindowVisible(opened->hwnd); }, 10000)) {
-      std::fprintf(stderr, "error: popup %d was not hidden within 10 s\n", i);
-      break;
-    }
+  bool ok() const { return ok_; }
+
+ private:
+  win32::ScopedKernelHandle process_, thread_;
+  bool ok_ = false;
+};
+
+// A program started from this one, ended with it.
+class Started {
+ public:
+  Started(std::string command, const std::string& folder) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &process))
+      return;
+    process_.Reset(process.hProcess);
+    thread_.Reset(process.hThread);
   }
+  ~Started() {
+    if (!process_) return;
+    ::TerminateProcess(process_.Get(), 0);
+    ::WaitForSingleObject(process_.Get(), 5000);
+  }
+  HANDLE process() const { return process_.Get(); }
+  // User and kernel time of the whole process so far, in microseconds.
+  double CpuMicroseconds() const {
+    FILETIME created, exited, kernel, user;
+    if (!::GetProcessTimes(process_.Get(), &created, &exited, &kernel, &user)) return 0;
+    const auto to_us = [](const FILETIME& time) {
+      return static_cast<double>((static_cast<unsigned long long>(time.dwHighDateTime) << 32) |
+                                 time.dwLowDateTime) /
+             10.0;
+    };
+    return to_us(kernel) + to_us(user);
+  }
+
+ private:
+  win32::ScopedKernelHandle process_, thread_;
+};
+
+std::string SelfPath() {
+  std::string self(MAX_PATH, '\0');
+  self.resize(::GetModuleFileNameA(nullptr, self.data(), MAX_PATH));
+  return self;
+}
+
+// The visible times of the popups `ids`, in ms, once the stand-in has recorded every hide.
+std::vector<double> VisibleTimes(browser_sim::BrowserSim& sim, const std::vector<int>& ids,
+                                 double* spread_ms = nullptr) {
   // The stand-in records a hiding inside its window procedure, a moment after the window stops
   // being visible to others: wait until every popup's record is in.
   std::optional<browser_sim::TimesReport> times;
@@ -240,25 +296,160 @@ int MeasureVisibleTime(browser_sim::BrowserSim& sim, const std::string& program_
         return true;
       },
       5000);
-  ::TerminateProcess(process_handle.Get(), 0);
-  ::WaitForSingleObject(process_handle.Get(), 5000);
+  std::vector<double> visible_ms;
   if (!times) {
     std::fprintf(stderr, "error: browser-sim: %s\n", sim.last_error().c_str());
-    return 1;
+    return visible_ms;
   }
-  std::vector<double> visible_ms;
+  std::int64_t first = 0, last = 0;
   for (const int id : ids) {
     const auto* window = times->Find(id);
     if (window && window->shown && window->hidden) {
       visible_ms.push_back(static_cast<double>(*window->hidden - *window->shown) / 1000.0);
+      if (first == 0 || *window->shown < first) first = *window->shown;
+      if (*window->shown > last) last = *window->shown;
     } else {
       std::fprintf(stderr, "error: no shown and hidden times for window %d\n", id);
     }
   }
-  std::printf("%-44s median %8.1f ms   p95 %8.1f ms   max %8.1f ms   (%zu popups)\n",
-              "popup visible before it was hidden", Percentile(visible_ms, 0.5),
-              Percentile(visible_ms, 0.95), Percentile(visible_ms, 1.0), visible_ms.size());
-  return visible_ms.size() == static_cast<std::size_t>(popups) ? 0 : 1;
+  if (spread_ms) *spread_ms = static_cast<double>(last - first) / 1000.0;
+  return visible_ms;
+}
+
+void ReportVisible(const char* what, const std::vector<double>& visible_ms) {
+  std::printf("%-44s median %6.2f ms   p95 %6.2f ms   max %7.2f ms   (%zu popups)\n", what,
+              Percentile(visible_ms, 0.5), Percentile(visible_ms, 0.95),
+              Percentile(visible_ms, 1.0), visible_ms.size());
+}
+
+// Opens `count` popups at once (all shown at about the same moment); their ids go to `ids`.
+bool OpenPopups(browser_sim::BrowserSim& sim, int first, int count, std::uint32_t show_after_ms,
+                std::uint32_t stagger_ms, std::vector<int>* ids) {
+  for (int i = 0; i < count; ++i) {
+    browser_sim::OpenOptions popup;
+    popup.title = "Offer " + std::to_string(first + i);
+    popup.address = "http://ads.example.net/" + std::to_string(first + i);
+    popup.toolbars = false;
+    // Created hidden and shown later, as a page opens a popup; in a burst the earlier ones wait
+    // longer, so that all show together.
+    popup.show_after_ms = show_after_ms + static_cast<std::uint32_t>(count - 1 - i) * stagger_ms;
+    // A burst's windows share one thread of the stand-in, as one page's popups do.
+    if (count > 1) popup.group = "burst" + std::to_string(first);
+    const auto window = sim.Open(popup);
+    if (!window) {
+      std::fprintf(stderr, "error: browser-sim: %s\n", sim.last_error().c_str());
+      return false;
+    }
+    ids->push_back(window->id);
+  }
+  return true;
+}
+
+int MeasureVisibleTime(const std::string& browser_sim_exe, const std::string& program_folder,
+                       int popups) {
+  Started program("\"" + program_folder + "\\pelkrin.exe\"", program_folder);
+  if (!program.process()) {
+    std::fprintf(stderr, "error: could not start pelkrin.exe\n");
+    return 1;
+  }
+  if (!WaitFor([] { return ::FindWindowA("PelkrinMain", nullptr) != nullptr; }, 30000)) {
+    std::fprintf(stderr, "error: pelkrin.exe showed no main window\n");
+    return 1;
+  }
+  int status = 0;
+  const auto run = [&](const char* what, int groups, int per_group, int extra_windows) {
+    std::string error;
+    auto sim = browser_sim::BrowserSim::Start(browser_sim_exe, &error);
+    if (!sim) {
+      std::fprintf(stderr, "error: browser-sim did not start: %s\n", error.c_str());
+      status = 1;
+      return;
+    }
+    std::optional<PlainWindows> others;
+    if (extra_windows > 0) {
+      others.emplace(extra_windows);
+      if (!others->ok()) {
+        std::fprintf(stderr, "error: the window process did not come up\n");
+        status = 1;
+        return;
+      }
+    }
+    std::vector<int> ids;
+    double worst_spread = 0;
+    for (int group = 0; group < groups; ++group) {
+      std::vector<int> group_ids;
+      // A popup shows 30 ms after its creation; a burst's ten within a few ms of each other.
+      if (!OpenPopups(*sim, group * per_group, per_group, 30, per_group > 1 ? 15 : 0, &group_ids)) {
+        status = 1;
+        return;
+      }
+      // Until all are hidden.
+      double spread = 0;
+      if (VisibleTimes(*sim, group_ids, &spread).size() != group_ids.size()) {
+        status = 1;
+        return;
+      }
+      worst_spread = std::max(worst_spread, spread);
+      ids.insert(ids.end(), group_ids.begin(), group_ids.end());
+    }
+    const std::vector<double> visible_ms = VisibleTimes(*sim, ids);
+    ReportVisible(what, visible_ms);
+    if (per_group > 1)
+      std::printf("%-44s %.1f ms at most between a burst's first and last showing\n", "",
+                  worst_spread);
+    if (visible_ms.size() != ids.size()) status = 1;
+    sim->Quit();
+  };
+  run("popup visible: one at a time", popups, 1, 0);
+  run("popup visible: bursts of 10", std::max(popups / 10, 1), 10, 0);
+  run("popup visible: one at a time, 200 windows", popups, 1, kTopLevelWindows);
+  return status;
+}
+
+// The bare census every 600 ms, as a small program would run it: the yardstick of idle CPU.
+void CALLBACK BareCensusTick(HWND, UINT, UINT_PTR, DWORD) { ::EnumWindows(ReadClassName, 0); }
+
+int RunBareCensus() {
+  ::SetTimer(nullptr, 0, 600, BareCensusTick);
+  MSG message;
+  while (::GetMessageA(&message, nullptr, 0, 0) > 0) ::DispatchMessageA(&message);
+  return 0;
+}
+
+// The CPU time of the running program over `seconds` with pelking on and 200 windows open,
+// against the bare census every 600 ms over the same time, both running side by side.
+int MeasureIdleCpu(const std::string& browser_sim_exe, const std::string& program_folder,
+                   int seconds) {
+  std::string error;
+  auto sim = browser_sim::BrowserSim::Start(browser_sim_exe, &error);
+  if (!sim) {
+    std::fprintf(stderr, "error: browser-sim did not start: %s\n", error.c_str());
+    return 1;
+  }
+  for (int i = 0; i < kBrowserFrames; ++i) {
+    browser_sim::OpenOptions page;
+    page.title = "Page " + std::to_string(i);
+    page.group = "pages";
+    if (!sim->Open(page)) return 1;
+  }
+  PlainWindows others(std::max(kTopLevelWindows - CountTopLevel(), 0));
+  if (!others.ok()) return 1;
+  Started program("\"" + program_folder + "\\pelkrin.exe\"", program_folder);
+  if (!WaitFor([] { return ::FindWindowA("PelkrinMain", nullptr) != nullptr; }, 30000)) return 1;
+  ::Sleep(2000);  // start-up done
+  Started census("\"" + SelfPath() + "\" --bare-census", "");
+  ::Sleep(500);
+  const double program_start = program.CpuMicroseconds();
+  const double census_start = census.CpuMicroseconds();
+  ::Sleep(static_cast<DWORD>(seconds) * 1000);
+  const double program_cpu = program.CpuMicroseconds() - program_start;
+  const double census_cpu = census.CpuMicroseconds() - census_start;
+  std::printf("%-44s %d top-level windows, %d s\n", "idle CPU", CountTopLevel(), seconds);
+  std::printf("%-44s %10.1f ms\n", "  pelkrin.exe, pelking on", program_cpu / 1000.0);
+  std::printf("%-44s %10.1f ms\n", "  bare census every 600 ms", census_cpu / 1000.0);
+  std::printf("%-44s %.2f\n", "  ratio", program_cpu / std::max(census_cpu, 1.0));
+  sim->Quit();
+  return 0;
 }
 
 }  // namespace
@@ -267,11 +458,15 @@ int MeasureVisibleTime(browser_sim::BrowserSim& sim, const std::string& program_
 int main(int argc, char** argv) {
   using namespace pelkrin::bench;
   if (argc == 3 && std::string(argv[1]) == "--windows") return RunPlainWindows(std::atoi(argv[2]));
+  if (argc == 2 && std::string(argv[1]) == "--bare-census") return RunBareCensus();
   if (argc < 3) {
-    std::fprintf(stderr, "usage: survey_bench_win <program folder> <browser-sim.exe> [popups]\n");
+    std::fprintf(stderr,
+                 "usage: survey_bench_win <program folder> <browser-sim.exe> [popups] "
+                 "[idle seconds]\n");
     return 2;
   }
   const int popups = argc > 3 ? std::atoi(argv[3]) : 50;
+  const int idle_seconds = argc > 4 ? std::atoi(argv[4]) : 60;
   std::string error;
   auto sim = pelkrin::browser_sim::BrowserSim::Start(argv[2], &error);
   if (!sim) {
@@ -279,14 +474,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   int status = MeasureSurvey(*sim, 100);
-  if (status == 0) {
-    sim->Quit();
-    sim = pelkrin::browser_sim::BrowserSim::Start(argv[2], &error);
-    if (!sim) {
-      std::fprintf(stderr, "error: browser-sim did not start again: %s\n", error.c_str());
-      return 1;
-    }
-    status = MeasureVisibleTime(*sim, argv[1], popups);
-  }
+  sim->Quit();
+  sim.reset();
+  if (status == 0) status = MeasureVisibleTime(argv[2], argv[1], popups);
+  if (status == 0 && idle_seconds > 0) status = MeasureIdleCpu(argv[2], argv[1], idle_seconds);
   return status;
 }

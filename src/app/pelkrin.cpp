@@ -39,7 +39,7 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
             [this] { return form1.Label7.Caption(); }),
       pelk_event({platform.events, platform.text_case, sounds},
                  {main.Text2, main.Timer1, form1, [this] { return form2.PelkingOptions(); },
-                  [this] { HomePageCheck(); }}),
+                  [this] { HomePageCheck(); }, [this] { return detector.TakePelkShowTurn(); }}),
       tray_animation{main.Text1, main.Timer1, main.SysTray, main.Image1, main.Image2, main.Image3} {
   main.Timer1.on_timer = [this] { AnimateTray(); };
   main.Timer2.on_timer = [this] { Survey(); };
@@ -47,6 +47,17 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
   main.Text2.on_change = [this] {
     if (!main.Text2.Text().empty()) PelkEvent();
   };
+  // The event path beside the survey: window events are noted as they come, and the new browser
+  // windows judged at the top of the message loop.
+  if (!platform.windows.WatchWindowEvents(
+          [this](WindowEvent event, Hwnd window) { detector.NoteWindowEvent(event, window); }))
+    platform.diagnostics.Trace("window events cannot be watched; only the survey finds popups");
+  platform.events.SetIdleWork([this] { return detector.FollowNewWindows(); });
+}
+
+Pelkrin::~Pelkrin() {
+  platform.windows.WatchWindowEvents({});
+  platform.events.SetIdleWork({});
 }
 
 void Pelkrin::Start() { main.Load(); }

@@ -37,6 +37,7 @@ class Pelkrin : private MainWindowOwner {
   Pelkrin(Platform& platform, ViewHost& views);
   Pelkrin(const Pelkrin&) = delete;
   Pelkrin& operator=(const Pelkrin&) = delete;
+  ~Pelkrin();  // stops the window events and the idle work, which call into it
 
   // Start-up: loads the main window, whose load handler runs every start-up step.
   void Start();

@@ -1,5 +1,6 @@
 #include "detector/detection_cycle.h"
 
+#include <algorithm>
 #include <exception>
 #include <new>
 #include <stdexcept>
@@ -14,6 +15,9 @@ namespace {
 constexpr char kBlockRequestKey[] = "block_tmp";
 constexpr char kFailureTitle[] = "Pelkrin Error ";
 constexpr unsigned kFailureBoxStyle = 0x1030;  // exclamation, system-modal
+// How long a pelked window is remembered, so that the other path does not report it again while
+// its program has yet to take the hide.
+constexpr std::uint64_t kRecentPelkMs = 10'000;
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
@@ -29,6 +33,15 @@ DetectionCycle::DetectionCycle(Services services, AllowLists lists, DetectorFiel
       hooks_(std::move(hooks)) {}
 
 void DetectionCycle::Survey() {
+  if (busy_) {
+    services_.diagnostics.Note("a survey tick came while a new window was being judged: skipped");
+    return;
+  }
+  busy_ = true;
+  struct Done {
+    bool& busy;
+    ~Done() { busy = false; }
+  } done{busy_};
   try {
     RunSurvey();
   } catch (const std::bad_alloc&) {
@@ -56,10 +69,14 @@ void DetectionCycle::Fail(int number, const std::string& description) {
 void DetectionCycle::RunSurvey() {
   if (!hooks_.pelking_on || !hooks_.pelking_on()) return;
   fields_.List2.Clear();
+  candidates_.clear();
   PickUpBlockRequest();
   TakeCensus();
-  for (const CensusWindow& entry : census_)
-    if (entry.frame) fields_.List2.AddItem(entry.caption);
+  for (const CensusWindow& entry : census_) {
+    if (!entry.frame) continue;
+    fields_.List2.AddItem(entry.caption);
+    candidates_.push_back(entry.window);
+  }
 
   const DetectionSwitches switches = hooks_.switches ? hooks_.switches() : DetectionSwitches{};
   WindowManager& windows = services_.windows;
@@ -67,33 +84,25 @@ void DetectionCycle::RunSurvey() {
     Hwnd dialog = kNoWindow;
     if (std::optional<std::string> marked = MarkAdwareDialog(windows, &dialog)) {
       fields_.List2.AddItem(*marked);
-      // The lookup below finds the dialog by its new caption.
-      bool known = false;
-      for (CensusWindow& entry : census_) {
-        if (entry.window != dialog) continue;
-        entry.caption = *marked;
-        known = true;
-      }
-      if (!known) census_.push_back(CensusWindow{dialog, *marked, false});
+      candidates_.push_back(dialog);
     }
   }
-  // Each candidate is looked up by its caption: index the census once.
-  by_caption_.clear();
-  for (std::size_t index = 0; index < census_.size(); ++index)
-    by_caption_[census_[index].caption].push_back(index);
 
-  const int count = fields_.List2.ListCount();
+  const int count = std::min(fields_.List2.ListCount(), static_cast<int>(candidates_.size()));
   for (int i = 0; i < count; ++i) {
+    // Each candidate is judged through the window the census found it in: no second search by
+    // caption. The caption as the census read it stays the candidate's identity for the rules.
     const std::string caption = fields_.List2.List(i);
-    const Hwnd window = LookUp(caption);
-    if (window == kNoWindow) continue;
     if (caption.find(kCtrlMark) != std::string::npos) continue;
+    const Hwnd window = candidates_[static_cast<std::size_t>(i)];
+    // A hidden window (an earlier popup, say) is no candidate, nor one that is gone.
+    if (!windows.IsVisible(window)) continue;
     if (switches.flash) HideFlash(window);
 
     Verdict verdict = Classify(windows, window, caption, lists_, switches);
     if (verdict.rule == PopupRule::kAdwareMark) fields_.List2.SetItem(i, verdict.caption);
     if (!verdict.ShouldPelk()) continue;
-    Pelk(window, verdict);
+    Pelk(window, verdict, Path::kSurvey);
   }
 }
 
@@ -134,21 +143,6 @@ void DetectionCycle::TakeCensus() {
   });
 }
 
-Hwnd DetectionCycle::LookUp(const std::string& caption) {
-  WindowManager& windows = services_.windows;
-  const auto found = by_caption_.find(caption);
-  if (found == by_caption_.end()) return kNoWindow;
-  for (const std::size_t index : found->second) {
-    const CensusWindow& entry = census_[index];
-    // Still there, still showing, still under that caption: a hidden popup with the same
-    // caption must not shadow a new one, and a window that was retitled is someone else now.
-    if (!windows.IsVisible(entry.window)) continue;
-    if (windows.Caption(entry.window, kCensusTextChars) != caption) continue;
-    return entry.window;
-  }
-  return kNoWindow;
-}
-
 void DetectionCycle::HideFlash(Hwnd window) {
   WindowManager& windows = services_.windows;
   Hwnd flash = window;
@@ -162,17 +156,24 @@ void DetectionCycle::HideFlash(Hwnd window) {
   if (flash != kNoWindow) windows.Show(flash, kSwHide);
 }
 
-void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict) {
+void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict, Path path) {
   WindowManager& windows = services_.windows;
+  const std::uint64_t now = services_.events.MonotonicMs();
+  std::erase_if(pelked_, [now](const auto& entry) { return now - entry.second > kRecentPelkMs; });
   const Hwnd previous = HandleFromText(fields_.TextHnd.Text());
-  if (previous == window) {
-    // Pelked already, and still showing: its program has not taken the hide yet (it stopped
-    // answering). Ask again; it is not a new popup, so it is not reported or paused for again.
+  if (previous == window || pelked_.count(window) != 0) {
+    // Pelked already, and still showing: its program has not taken the hide yet (it is slow,
+    // or stopped answering). Ask again; it is not a new popup, so it is not reported again.
     windows.Show(window, kSwHide);
     return;
   }
+  // The hide goes first: it is only posted to the popup's program, which takes it while the
+  // rest of the pelk runs here.
+  windows.Show(window, kSwHide);
+  pelked_[window] = now;
   services_.diagnostics.Note("pelked \"" + verdict.short_caption + "\" (" + HandleToText(window) +
-                             "): " + Describe(verdict));
+                             ") " + (path == Path::kEvents ? "as it showed" : "by the survey") +
+                             ": " + Describe(verdict));
   // The pelk event runs now, inside this call, and empties the signal again.
   if (fields_.Text2.Text().empty()) fields_.Text2.SetText(verdict.short_caption);
   // The previous hidden popup closes for good, if it is still a browser window: its handle may
@@ -180,8 +181,15 @@ void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict) {
   if (previous != kNoWindow && IsBrowserWindow(windows, previous))
     windows.Post(previous, kWmClose, 0, 0);
   fields_.TextHnd.SetText(HandleToText(window));
-  windows.Show(window, kSwHide);
-  services_.events.Sleep(kPelkPauseMs);
+  // No pause here any more: the next popup is hidden as soon as it shows. The pelk event keeps
+  // the pause's pacing for what the user hears and sees (TakePelkShowTurn).
+}
+
+bool DetectionCycle::TakePelkShowTurn() {
+  const std::uint64_t now = services_.events.MonotonicMs();
+  if (last_show_ms_ && now - *last_show_ms_ < kPelkPauseMs) return false;
+  last_show_ms_ = now;
+  return true;
 }
 
 }  // namespace pelkrin

@@ -3,14 +3,21 @@
 // user asked for it, and pelks every popup that is not exempt: the popup is hidden at once,
 // reported once through the pelk signal, and kept hidden as the last hidden popup until the
 // next pelk closes it for good.
+//
+// Beside the survey runs the event path: the system reports each new top-level window, and each
+// new browser window is followed until it shows, then judged by the same rules and pelked by the
+// same pelk, within a millisecond or so instead of up to a survey period later. The survey stays
+// as the safety net for whatever the events miss. The two never run inside each other.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "detector/ctrl_override.h"
 #include "detector/popup_rules.h"
 #include "platform/platform.h"
 #include "settings/settings_store.h"
@@ -18,8 +25,18 @@
 
 namespace pelkrin {
 
-// The pause after each pelk, during which the whole program waits.
+// The least time between the starts of two pelk sounds or animations. Pelks themselves are not
+// held back: a burst of popups is hidden as fast as it comes, and heard at this pace.
 inline constexpr unsigned kPelkPauseMs = 600;
+// How often a new browser window that is still hidden is looked at again. Its page shows it
+// tens of milliseconds after creating it; it is hidden within this long of showing.
+inline constexpr unsigned kFollowPollMs = 1;
+// How long a new browser window is followed while it stays hidden. Windows that a page shows
+// at all show well within this; one that shows later is the survey's, within its period.
+inline constexpr unsigned kFollowForMs = 1000;
+// The most window events noted between two turns of the message loop; further ones are left
+// to the survey.
+inline constexpr std::size_t kMaxNotedEvents = 4096;
 // Room for a class name or caption in the census, the terminating NUL included.
 inline constexpr int kCensusTextChars = 260;
 // The census holds at most this many browser captions; further ones replace the last.
@@ -56,8 +73,23 @@ class DetectionCycle {
   DetectionCycle(Services services, AllowLists lists, DetectorFields fields, DetectorHooks hooks);
 
   // One tick of Timer2. A failure shows "Pelkrin Error <number>", saves like a shutdown, and
-  // ends the program.
+  // ends the program. A tick that comes while the event path is at work (inside the pelk
+  // event, say) is skipped: the next one comes a period later.
   void Survey();
+
+  // The event path. NoteWindowEvent is the window-event handler: events arrive inside any
+  // message pump (a wait, a menu, a message box, a survey's reads), so it only takes note.
+  // FollowNewWindows is the message loop's idle work: it takes the new browser windows from the
+  // notes, and judges and pelks each one as soon as it is visible. It returns kFollowPollMs
+  // while it follows a window that has not shown yet, nullopt when it waits for events only.
+  // With "&Pelk Popups" off, events are not even noted.
+  void NoteWindowEvent(WindowEvent event, Hwnd window);
+  std::optional<unsigned> FollowNewWindows();
+  std::size_t FollowedCount() const { return followed_.size(); }
+
+  // For the pelk event: true when this pelk may start the pelk sound and the tray animation,
+  // that is when none started in the last kPelkPauseMs. The history takes every pelk.
+  bool TakePelkShowTurn();
 
   // A browser window found by the last census (frames and HTML dialog frames), in z-order.
   struct CensusWindow {
@@ -68,13 +100,17 @@ class DetectionCycle {
   const std::vector<CensusWindow>& Census() const { return census_; }
 
  private:
+  enum class Path { kSurvey, kEvents };
   void RunSurvey();
   void PickUpBlockRequest();
   void TakeCensus();
-  // The first visible browser window, in z-order, whose caption is `caption`; 0 for none.
-  Hwnd LookUp(const std::string& caption);
   void HideFlash(Hwnd window);
-  void Pelk(Hwnd window, const Verdict& verdict);
+  // Hides the popup, reports it once and closes the previous one. A window pelked a moment ago
+  // by the other path (still showing because its program has not taken the hide yet) is only
+  // asked again to hide.
+  void Pelk(Hwnd window, const Verdict& verdict, Path path);
+  // The event path's judgement of one followed window that is visible now.
+  void JudgeShown(Hwnd window, const std::string& class_name);
   // Shows the failure, saves, and ends the program.
   void Fail(int number, const std::string& description);
 
@@ -83,8 +119,25 @@ class DetectionCycle {
   DetectorFields fields_;
   DetectorHooks hooks_;
   std::vector<CensusWindow> census_;
-  // Indexes into census_ by caption, each list in z-order.
-  std::unordered_map<std::string, std::vector<std::size_t>> by_caption_;
+  // The census window of each entry of List2, in the same order.
+  std::vector<Hwnd> candidates_;
+
+  // A survey or the event path is at work: neither starts inside the other.
+  bool busy_ = false;
+  struct Noted {
+    WindowEvent event;
+    Hwnd window;
+  };
+  std::vector<Noted> noted_;
+  struct Followed {
+    Hwnd window;
+    std::string class_name;  // as first read: a handle that passed to another window is dropped
+    std::uint64_t until_ms;
+  };
+  std::vector<Followed> followed_;
+  // Windows pelked in the last few seconds, with when: neither path reports one twice.
+  std::unordered_map<Hwnd, std::uint64_t> pelked_;
+  std::optional<std::uint64_t> last_show_ms_;
 };
 
 }  // namespace pelkrin

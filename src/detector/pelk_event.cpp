@@ -21,8 +21,11 @@ void PelkEventHandler::Run() {
   const PelkOptions options = links_.options();
   if (options.keep_history) links_.history.AddEntry(HistoryEntry(caption));
   // An empty path would stop a sound that is playing, and play nothing.
-  if (options.play_sound && !options.sound_file.empty()) parts_.sounds.PlayFile(options.sound_file);
-  if (options.animate_tray) links_.animation.SetEnabled(true);
+  const bool sound = options.play_sound && !options.sound_file.empty();
+  if ((sound || options.animate_tray) && (!links_.show_turn || links_.show_turn())) {
+    if (sound) parts_.sounds.PlayFile(options.sound_file);
+    if (options.animate_tray) links_.animation.SetEnabled(true);
+  }
   links_.signal.SetText("");
 }
 

@@ -29,6 +29,9 @@ class PelkEventHandler {
     Form1& history;                        // the History window, the list and the counters
     std::function<PelkOptions()> options;  // the Options window's boxes, now
     std::function<void()> home_page_check;
+    // True when this pelk may start the pelk sound and the tray animation: popups are hidden as
+    // fast as they come, but what the user hears and sees keeps its old pace. None: always.
+    std::function<bool()> show_turn;
   };
   PelkEventHandler(Parts parts, Links links);
 

@@ -50,6 +50,13 @@ inline constexpr int kVkControl = 0x11;
 
 // ---------------------------------------------------------------------------------------------
 // Window manager: other programs' windows.
+
+// What the system reports of another program's top-level window as it happens. Creation is
+// reported everywhere; showing and caption changes only where the system delivers them (Windows
+// does, Wine does not).
+enum class WindowEvent { kCreated, kShown, kCaptionChanged };
+using WindowEventHandler = std::function<void(WindowEvent, Hwnd)>;
+
 class WindowManager {
  public:
   virtual ~WindowManager() = default;
@@ -83,6 +90,11 @@ class WindowManager {
                                                  unsigned timeout_ms) = 0;
   virtual bool IsKeyDown(int virtual_key) = 0;  // GetAsyncKeyState, high bit
   virtual void MakeTopmost(Hwnd window) = 0;    // SetWindowPos(HWND_TOPMOST, SWP_NOMOVE|SWP_NOSIZE)
+  // Reports the events of other programs' top-level windows to `handler` (SetWinEventHook, out
+  // of context). The handler runs on this thread inside whatever message pump is running (a
+  // wait, a menu, a message box): it must only take note. An empty handler stops the reports.
+  // False when the system cannot report them.
+  virtual bool WatchWindowEvents(WindowEventHandler handler) = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -255,6 +267,11 @@ class EventLoop {
   virtual void WaitForEvents(unsigned max_ms) = 0;
   // Blocks the whole thread; no event runs meanwhile.
   virtual void Sleep(unsigned ms) = 0;
+  // Work that runs only at the top of the program's message loop, between two events: never
+  // inside a tick, a wait, a menu or a message box. It runs after every event and returns how
+  // many milliseconds may pass at most before it runs again; nullopt when it has nothing to do
+  // until the next event. An empty function removes it.
+  virtual void SetIdleWork(std::function<std::optional<unsigned>()> work) = 0;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "platform/sim/sim_desktop.h"
 #include "sim_browser.h"
 #include "ui/form.h"
+#include "ui/services.h"
 #include "ui/sim/sim_view_host.h"
 
 namespace pelkrin {
@@ -223,7 +225,7 @@ TEST_F(DetectorTest, APopupIsHiddenAtOnceReportedOnceAndClosedAtTheNextPelk) {
   EXPECT_EQ(pelk_events, std::vector<std::string>{"First Offer"});
   EXPECT_EQ(host.TextHnd.Text(), std::to_string(first.frame));
   EXPECT_TRUE(host.Text2.Text().empty());
-  EXPECT_EQ(desktop.events.Now() - start, 600u) << "each pelk pauses the program 600 ms";
+  EXPECT_EQ(desktop.events.Now() - start, 0u) << "a pelk no longer pauses the program";
   EXPECT_TRUE(Closed().empty());
   EXPECT_TRUE(desktop.diagnostics.Notes().back().find("hidden toolbars") != std::string::npos);
 
@@ -254,9 +256,8 @@ TEST_F(DetectorTest, WithPelkingOffASurveyDoesNothingAtAll) {
 TEST_F(DetectorTest, AStormOfIdenticallyTitledPopupsIsPelkedInTurn) {
   std::vector<Hwnd> storm;
   for (int i = 0; i < 5; ++i) storm.push_back(AddPopup(windows(), "Free Prize").frame);
-  const std::uint64_t start = desktop.events.Now();
   cycle.Survey();
-  EXPECT_EQ(desktop.events.Now() - start, 5 * 600u);
+  EXPECT_EQ(desktop.events.SleptMs(), 0u) << "the next popup is not held back";
   EXPECT_EQ(pelk_events.size(), 5u);
   for (const Hwnd popup : storm) EXPECT_FALSE(windows().IsVisible(popup));
   EXPECT_EQ(Closed().size(), 4u) << "each pelk closed the one before";
@@ -353,7 +354,7 @@ TEST_F(DetectorTest, AHungPopupNeverFreezesTheSurveyAndLaterPopupsAreStillPelked
   windows().SetHung(hung.edit, true);
   const std::uint64_t start = desktop.events.Now();
   cycle.Survey();
-  EXPECT_LE(desktop.events.Now() - start, 600u + 500u);
+  EXPECT_LE(desktop.events.Now() - start, 500u);
   const SimBrowser later = AddPopup(windows(), "Later Offer");
   cycle.Survey();
   EXPECT_FALSE(windows().IsVisible(later.frame));
@@ -391,6 +392,251 @@ TEST_F(DetectorTest, AFailedSurveySaysSoSavesAndEndsTheProgram) {
   EXPECT_EQ(desktop.dialogs.Shown()[0].text, "Overflow");
   EXPECT_EQ(desktop.dialogs.Shown()[0].style, 0x1030u);
   EXPECT_EQ(saves, 1) << "the lists and the counter are saved before the end";
+}
+
+// ---- The event path: new browser windows judged as they show ----
+
+// The cycle wired as the program wires it: window events noted, the new windows followed as the
+// message loop's idle work (the top of SimEventLoop::Advance).
+class EventPathTest : public DetectorTest {
+ protected:
+  EventPathTest() {
+    windows().WatchWindowEvents(
+        [this](WindowEvent event, Hwnd window) { cycle.NoteWindowEvent(event, window); });
+    desktop.events.SetIdleWork([this] { return cycle.FollowNewWindows(); });
+  }
+  ~EventPathTest() override {
+    windows().WatchWindowEvents({});
+    desktop.events.SetIdleWork({});
+  }
+  // A page's popup, created hidden as a browser creates it, shown later.
+  SimBrowser HiddenPopup(const std::string& title) {
+    BrowserSpec spec;
+    spec.title = title;
+    spec.address = "http://ads.example.net/offer";
+    spec.toolbars = false;
+    spec.visible = false;
+    return AddBrowser(windows(), spec);
+  }
+  int HiddenCount(Hwnd window) {
+    const std::vector<Hwnd> hidden = Hidden();
+    return static_cast<int>(std::count(hidden.begin(), hidden.end(), window));
+  }
+  bool NotedAs(const std::string& path) {
+    for (const std::string& note : desktop.diagnostics.Notes())
+      if (note.find(path) != std::string::npos) return true;
+    return false;
+  }
+};
+
+TEST_F(EventPathTest, APopupIsPelkedWithinAMillisecondOfShowingOnWindowsAndOnWine) {
+  for (const bool wine : {false, true}) {
+    SCOPED_TRACE(wine ? "creation events only (Wine)" : "show events too (Windows)");
+    windows().SetDeliversShowAndCaptionEvents(!wine);
+    const SimBrowser popup = HiddenPopup(wine ? "Wine Offer" : "Windows Offer");
+    desktop.events.Advance(30);  // the page fills it before showing it
+    EXPECT_EQ(cycle.FollowedCount(), 1u);
+    EXPECT_TRUE(windows().IsWindow(popup.frame));
+    EXPECT_EQ(HiddenCount(popup.frame), 0);
+
+    windows().SetVisible(popup.frame, true);
+    const std::uint64_t shown = desktop.events.Now();
+    desktop.events.Advance(kFollowPollMs);
+    EXPECT_FALSE(windows().IsVisible(popup.frame));
+    EXPECT_LE(desktop.events.Now() - shown, 1u);
+    EXPECT_EQ(host.TextHnd.Text(), std::to_string(popup.frame));
+    EXPECT_EQ(cycle.FollowedCount(), 0u);
+  }
+  EXPECT_EQ(pelk_events, (std::vector<std::string>{"Windows Offer", "Wine Offer"}));
+  EXPECT_TRUE(NotedAs("as it showed: popup (hidden toolbars)"));
+  EXPECT_EQ(desktop.events.SleptMs(), 0u);
+}
+
+TEST_F(EventPathTest, OrdinaryAndExemptWindowsAreNeverHiddenNorOtherProgramsTouched) {
+  host.domains.AddItem("example.org");
+  BrowserSpec normal;
+  normal.visible = false;
+  const SimBrowser page = AddBrowser(windows(), normal);
+  const SimBrowser allowed = AddPopup(windows(), "Partner", "http://www.example.org/deal");
+  const Hwnd notepad = windows().Add(kNoWindow, "Notepad", "Offer", 0, false);
+  desktop.events.Advance(5);
+  EXPECT_EQ(cycle.FollowedCount(), 1u) << "only the hidden browser frame is followed";
+  windows().SetVisible(page.frame, true);
+  windows().SetVisible(notepad, true);
+  desktop.events.Advance(kFollowForMs * 2);
+  EXPECT_TRUE(Hidden().empty());
+  EXPECT_TRUE(pelk_events.empty());
+  EXPECT_TRUE(windows().IsVisible(allowed.frame));
+}
+
+TEST_F(EventPathTest, ABurstOfTenIsAllPelkedOneReportEachAndOnlyTheLastLeftAlive) {
+  std::vector<Hwnd> burst;
+  for (int i = 0; i < 10; ++i) burst.push_back(HiddenPopup("Free Prize").frame);
+  desktop.events.Advance(10);
+  for (const Hwnd popup : burst) windows().SetVisible(popup, true);
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_EQ(pelk_events, std::vector<std::string>(10, "Free Prize"));
+  EXPECT_EQ(Closed(), std::vector<Hwnd>(burst.begin(), burst.end() - 1));
+  EXPECT_TRUE(windows().IsWindow(burst.back()));
+  EXPECT_FALSE(windows().IsVisible(burst.back()));
+  // The survey that comes next finds nothing new to report.
+  desktop.events.Advance(kFollowForMs);
+  cycle.Survey();
+  EXPECT_EQ(pelk_events.size(), 10u);
+}
+
+TEST_F(EventPathTest, TheTwoPathsNeverReportOneWindowTwice) {
+  // Pelked by events; its program stopped answering, so it still shows at the survey.
+  const SimBrowser slow = HiddenPopup("Slow Offer");
+  const SimBrowser last = HiddenPopup("Last Offer");
+  windows().SetVisible(slow.frame, true);
+  windows().SetVisible(last.frame, true);
+  windows().SetHung(slow.frame, true);
+  desktop.events.Advance(kFollowPollMs);
+  ASSERT_EQ(pelk_events.size(), 2u);
+  ASSERT_TRUE(windows().IsVisible(slow.frame));
+  cycle.Survey();
+  EXPECT_EQ(pelk_events.size(), 2u) << "the survey only asks it again to hide";
+  EXPECT_EQ(HiddenCount(slow.frame), 2);
+
+  // Pelked by the survey first; the show event that comes after it finds it hidden.
+  windows().SetDeliversShowAndCaptionEvents(false);
+  const SimBrowser surveyed = AddPopup(windows(), "Surveyed Offer");
+  cycle.Survey();
+  windows().SetVisible(surveyed.frame, true);  // as a restore would
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_EQ(pelk_events.size(), 3u);
+}
+
+TEST_F(EventPathTest, NeitherPathRunsInsideTheOther) {
+  // A survey tick inside the pelk event of the event path is skipped.
+  const SimBrowser first = HiddenPopup("First");
+  const SimBrowser other = AddPopup(windows(), "Other");  // the inner survey's, if it ran
+  int inner_surveys = 0;
+  host.Text2.on_change = [&] {
+    if (host.Text2.Text().empty()) return;
+    if (inner_surveys++ == 0) {
+      cycle.Survey();
+      EXPECT_TRUE(windows().IsVisible(other.frame)) << "the survey ran inside the event path";
+      EXPECT_TRUE(NotedAs("a survey tick came while a new window was being judged"));
+    }
+    host.Text2.SetText("");
+  };
+  windows().SetVisible(first.frame, true);
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_FALSE(windows().IsVisible(first.frame));
+
+  // The event path's work asked for inside a survey does nothing; the window waits its turn.
+  host.Text2.on_change = [this] {
+    if (!host.Text2.Text().empty()) host.Text2.SetText("");
+  };
+  Hwnd during = kNoWindow;
+  windows().OnEnum([&](Hwnd) {
+    if (during != kNoWindow) return;
+    during = HiddenPopup("During").frame;
+    windows().SetVisible(during, true);
+    EXPECT_EQ(cycle.FollowNewWindows(), kFollowPollMs);
+  });
+  cycle.Survey();
+  windows().OnEnum({});
+  EXPECT_TRUE(windows().IsVisible(during)) << "not judged inside the survey";
+  desktop.events.Advance(0);
+  EXPECT_FALSE(windows().IsVisible(during));
+  EXPECT_FALSE(windows().IsVisible(other.frame));
+}
+
+TEST_F(EventPathTest, EventsInsideAWaitAreJudgedOnlyBackAtTheTopOfTheLoop) {
+  Hwnd popup = kNoWindow;
+  desktop.events.OnProcessPending([&] {
+    if (popup != kNoWindow) return;
+    popup = AddPopup(windows(), "Waited Offer").frame;
+    desktop.events.Advance(50);  // time passes inside the wait
+  });
+  Wait(desktop.events, 0.1);
+  desktop.events.OnProcessPending({});
+  ASSERT_NE(popup, kNoWindow);
+  EXPECT_TRUE(windows().IsVisible(popup)) << "nothing is judged inside a wait";
+  desktop.events.Advance(0);
+  EXPECT_FALSE(windows().IsVisible(popup));
+}
+
+TEST_F(EventPathTest, AVanishedWindowAndAReusedHandleAreLeftAlone) {
+  // Gone before it showed.
+  const SimBrowser gone = HiddenPopup("Gone");
+  desktop.events.Advance(5);
+  windows().Remove(gone.frame);
+  desktop.events.Advance(5);
+  EXPECT_EQ(cycle.FollowedCount(), 0u);
+  // Gone between its events and their turn, its handle passed to another program's window.
+  const SimBrowser reused = HiddenPopup("Reused");
+  windows().SetVisible(reused.frame, true);
+  windows().Remove(reused.frame);
+  windows().ReuseHandle(reused.frame);
+  ASSERT_EQ(windows().Add(kNoWindow, "Notepad", "Offer", 0, false), reused.frame);
+  desktop.events.Advance(5);
+  // Followed as a browser frame, replaced by another program's window before it showed.
+  const SimBrowser swapped = HiddenPopup("Swapped");
+  desktop.events.Advance(5);
+  windows().SetDeliversShowAndCaptionEvents(false);
+  windows().Remove(swapped.frame);
+  windows().ReuseHandle(swapped.frame);
+  ASSERT_EQ(windows().Add(kNoWindow, "#32770", "Offer", 0, true), swapped.frame);
+  desktop.events.Advance(5);
+  EXPECT_TRUE(Hidden().empty());
+  EXPECT_TRUE(pelk_events.empty());
+  EXPECT_TRUE(windows().IsVisible(swapped.frame));
+}
+
+TEST_F(EventPathTest, WithPelkingOffEventsDoNothingAndAHiddenWindowIsFollowedOnlySoLong) {
+  pelking = false;
+  const SimBrowser off = AddPopup(windows(), "Off");
+  desktop.events.Advance(5);
+  EXPECT_EQ(cycle.FollowedCount(), 0u);
+  EXPECT_TRUE(windows().IsVisible(off.frame));
+  pelking = true;
+
+  HiddenPopup("Never Shown");
+  desktop.events.Advance(kFollowForMs - 5);
+  EXPECT_EQ(cycle.FollowedCount(), 1u);
+  desktop.events.Advance(10);
+  EXPECT_EQ(cycle.FollowedCount(), 0u);
+  const int runs = desktop.events.IdleWorkRuns();
+  desktop.events.Advance(1000);
+  EXPECT_LE(desktop.events.IdleWorkRuns(), runs + 1) << "one turn of the loop, and no polling";
+}
+
+TEST_F(EventPathTest, ARetitledWindowIsJudgedAgainWhereTheSystemSaysSo) {
+  host.blocks.AddItem(BrowserCaption("Sticky Ad"));
+  const SimBrowser page = AddBrowser(windows());
+  desktop.events.Advance(5);
+  windows().SetCaption(page.frame, BrowserCaption("Sticky Ad"));
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_FALSE(windows().IsVisible(page.frame));
+  EXPECT_EQ(pelk_events, std::vector<std::string>{"Sticky Ad"});
+}
+
+TEST_F(EventPathTest, AnHtmlDialogIsPelkedAsItShowsOnlyWhileAdwareIsOn) {
+  switches.adware = false;
+  const Hwnd kept = AddHtmlDialog(windows(), "Kept", false);
+  windows().SetVisible(kept, true);
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_TRUE(windows().IsVisible(kept));
+  switches.adware = true;
+  const Hwnd dialog = AddHtmlDialog(windows(), "Special Offer", false);
+  windows().SetVisible(dialog, true);
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_FALSE(windows().IsVisible(dialog));
+  EXPECT_EQ(windows().Caption(dialog), "Special Offer");
+  EXPECT_EQ(pelk_events, std::vector<std::string>{"Special Offer"});
+}
+
+TEST_F(DetectorTest, PelkSoundsAndAnimationsStartAtMostOncePer600Ms) {
+  EXPECT_TRUE(cycle.TakePelkShowTurn());
+  desktop.events.Advance(kPelkPauseMs - 1);
+  EXPECT_FALSE(cycle.TakePelkShowTurn());
+  desktop.events.Advance(1);
+  EXPECT_TRUE(cycle.TakePelkShowTurn());
+  EXPECT_FALSE(cycle.TakePelkShowTurn());
 }
 
 }  // namespace

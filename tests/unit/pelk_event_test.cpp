@@ -2,6 +2,7 @@
 // one pelked popup leaves behind, as the Options window's boxes say at that moment.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -47,7 +48,7 @@ struct PelkEventTest : ::testing::Test {
   SimApp p;
 };
 
-TEST_F(PelkEventTest, TwoPopupsOfOneSurveyLeaveTwoEntriesTwoCountsAndTwoSounds) {
+TEST_F(PelkEventTest, TwoPopupsOfOneSurveyLeaveTwoEntriesTwoCountsAndOneSound) {
   Start("PLAY_SOUND=1\r\nHISTORY_COUNT=807\r\n");
   p.desktop.events.SetTimeText("3:04:05 PM");
   AddPopup(p.desktop.windows, "First offer");
@@ -56,17 +57,28 @@ TEST_F(PelkEventTest, TwoPopupsOfOneSurveyLeaveTwoEntriesTwoCountsAndTwoSounds) 
 
   Form1& history = p->form1;
   ASSERT_EQ(history.List1.ListCount(), 2);
-  // The survey meets the newer popup first: it is the topmost window.
-  EXPECT_EQ(history.List1.List(0).substr(history.List1.List(0).find(" : ")), " : Second offer");
-  EXPECT_EQ(history.List1.List(1), "06/12/2026 3:04:05 pm : First offer")
+  // Both popups are pelked in the same instant; which comes first depends on the path that
+  // found them.
+  std::vector<std::string> entries{history.List1.List(0), history.List1.List(1)};
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"06/12/2026 3:04:05 pm : First offer",
+                                               "06/12/2026 3:04:05 pm : Second offer"}))
       << "date, blank, the time in lower case, \" : \", the short caption";
   EXPECT_EQ(history.Label1.Caption(), "2");
   EXPECT_EQ(history.Label4.Caption(), "809");
   EXPECT_EQ(history.Label10.Caption(), "2") << "the copy labels follow";
   EXPECT_EQ(history.Label7.Caption(), "809");
   const std::string pop = "c:\\program files\\pelkrin\\pop.wav";  // the default, lower case
-  EXPECT_EQ(PelkSounds(), (std::vector<std::string>{pop, pop}));
+  EXPECT_EQ(PelkSounds(), std::vector<std::string>{pop})
+      << "the second popup is hidden at once, but its sound would start within 600 ms of the first";
   EXPECT_EQ(p->main.Text2.Text(), "");
+
+  // A popup 600 ms after the last sound is heard again.
+  p.desktop.events.Advance(600);
+  AddPopup(p.desktop.windows, "Third offer");
+  p.desktop.events.Advance(600 + 10);
+  EXPECT_EQ(history.List1.ListCount(), 3);
+  EXPECT_EQ(PelkSounds(), (std::vector<std::string>{pop, pop}));
 }
 
 TEST_F(PelkEventTest, EachOptionRulesItsOwnEffectAlone) {

@@ -4,8 +4,6 @@
 #include <commctrl.h>
 
 #include "app/pelkrin.h"
-#include "platform/win32/callback_guard.h"
-#include "platform/win32/diagnostics.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/win32/view_host.h"
 
@@ -23,18 +21,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   pelkrin::Pelkrin app(platform, views);
   app.Start();
 
-  MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (views.PreTranslate(message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-    // A handler that failed is skipped; the program stays up for the next event.
-    try {
-      pelkrin::win32::RethrowCallbackException();
-    } catch (...) {
-      pelkrin::win32::TraceDiagnostic("an event handler failed: " +
-                                      pelkrin::win32::DescribeException(std::current_exception()));
-    }
-  }
-  return static_cast<int>(message.wParam);
+  return system.Events().RunMessageLoop();
 }

@@ -123,7 +123,38 @@ void SimEventLoop::Run(std::uint32_t id) {
       if (found != loop.timers_.end()) found->second.running = false;
     }
   } finished{*this, id};
+  ++depth_;
+  struct Leave {
+    int& depth;
+    ~Leave() { --depth; }
+  } leave{depth_};
   if (*tick) (*tick)();
+}
+
+void SimEventLoop::SetIdleWork(std::function<std::optional<unsigned>()> work) {
+  idle_work_ = std::move(work);
+  idle_due_.reset();
+}
+
+void SimEventLoop::RunIdleWork() {
+  if (!idle_work_ || depth_ > 0) return;
+  ++depth_;
+  ++idle_runs_;
+  struct Leave {
+    int& depth;
+    ~Leave() { --depth; }
+  } leave{depth_};
+  const auto work = idle_work_;  // the work may replace itself
+  const std::optional<unsigned> again = work();
+  // At least a millisecond on: the real loop cannot turn faster than its clock either.
+  idle_due_.reset();
+  if (again) idle_due_ = now_ + std::max(*again, 1u);
+}
+
+std::optional<std::uint64_t> SimEventLoop::NextAtTop() const {
+  std::optional<std::uint64_t> next = NextDue();
+  if (depth_ == 0 && idle_work_ && idle_due_ && (!next || *idle_due_ < *next)) next = idle_due_;
+  return next;
 }
 
 void SimEventLoop::RunDueTimers() {
@@ -141,17 +172,24 @@ void SimEventLoop::RunDueTimers() {
 
 void SimEventLoop::Advance(std::uint64_t ms) {
   const std::uint64_t target = now_ + ms;
+  RunIdleWork();
   for (;;) {
-    const auto next = NextDue();
+    const auto next = NextAtTop();
     if (!next || *next > target) break;
     if (*next > now_) now_ = *next;
     RunDueTimers();
+    RunIdleWork();
   }
   if (now_ < target) now_ = target;  // a tick may have moved time past the target already
 }
 
 void SimEventLoop::ProcessPendingEvents() {
   ++process_pending_calls_;
+  ++depth_;
+  struct Leave {
+    int& depth;
+    ~Leave() { --depth; }
+  } leave{depth_};
   if (on_process_pending_) {
     const auto hook = on_process_pending_;  // the hook may replace itself
     hook();

@@ -5,7 +5,10 @@
 //    comes due again one interval later);
 //  - WaitForEvents moves time to the next due moment (or its limit) without running anything;
 //  - ProcessPendingEvents runs every timer that is due now, once each;
-//  - Sleep moves time on without running anything.
+//  - Sleep moves time on without running anything;
+//  - the idle work runs only at the top of the loop, which is Advance called from outside any
+//    tick, wait or idle work: at its start, after each tick, and when the work asked to run
+//    again. Inside a tick, a wait or a nested Advance it never runs.
 // The wall clock (the date and time texts) moves with the virtual clock; a test may set it to any
 // moment, also backwards, while the monotonic clock only ever moves forward.
 #pragma once
@@ -44,6 +47,7 @@ class SimEventLoop : public EventLoop {
   void ProcessPendingEvents() override;
   void WaitForEvents(unsigned max_ms) override;
   void Sleep(unsigned ms) override;
+  void SetIdleWork(std::function<std::optional<unsigned>()> work) override;
 
   // Test control.
   std::uint64_t Now() const { return now_; }
@@ -60,6 +64,7 @@ class SimEventLoop : public EventLoop {
   void OnProcessPending(std::function<void()> hook) { on_process_pending_ = std::move(hook); }
 
   int ProcessPendingCalls() const { return process_pending_calls_; }
+  int IdleWorkRuns() const { return idle_runs_; }
   int WaitCalls() const { return wait_calls_; }
   std::uint64_t SleptMs() const { return slept_ms_; }
   std::size_t TimerCount() const { return timers_.size(); }
@@ -82,6 +87,11 @@ class SimEventLoop : public EventLoop {
   // Runs (or drops, when it is still running) every timer due at or before now, once each.
   void RunDueTimers();
   void Run(std::uint32_t id);
+  // Runs the idle work when the loop is at its top (nothing else runs), and notes when it wants
+  // to run again.
+  void RunIdleWork();
+  // The next moment the loop has something to do: a timer, or the idle work when at the top.
+  std::optional<std::uint64_t> NextAtTop() const;
 
   std::uint64_t now_ = kStartMs;
   std::map<std::uint32_t, Timer> timers_;
@@ -95,6 +105,10 @@ class SimEventLoop : public EventLoop {
   int process_pending_calls_ = 0;
   int wait_calls_ = 0;
   std::uint64_t slept_ms_ = 0;
+  std::function<std::optional<unsigned>()> idle_work_;
+  std::optional<std::uint64_t> idle_due_;
+  int depth_ = 0;  // ticks, waits and idle work running now
+  int idle_runs_ = 0;
 };
 
 }  // namespace pelkrin::sim

@@ -42,7 +42,18 @@ bool SimWindows::Matches(const Window& window, const std::string* class_name,
   return true;
 }
 
-void SimWindows::ApplyShow(Window& window, int command) { window.visible = command != kSwHide; }
+void SimWindows::ApplyShow(Hwnd handle, Window& window, int command) {
+  const bool was_visible = window.visible;
+  window.visible = command != kSwHide;
+  if (!was_visible && window.visible) Raise(WindowEvent::kShown, handle, window);
+}
+
+void SimWindows::Raise(WindowEvent event, Hwnd handle, const Window& window) {
+  if (!watcher_ || window.parent != kNoWindow) return;
+  if (event != WindowEvent::kCreated && !delivers_show_and_caption_) return;
+  const WindowEventHandler watcher = watcher_;  // the handler may stop the reports
+  watcher(event, handle);
+}
 
 bool SimWindows::Answers(Window& window, unsigned timeout_ms) {
   if (!window.hung) return true;
@@ -140,6 +151,7 @@ void SimWindows::SetCaption(Hwnd window, const std::string& caption) {
   if (!found || !Answers(*found, kSendTimeoutMs)) return;
   found->caption = caption;
   if (found->control_text) found->control_text = caption;
+  Raise(WindowEvent::kCaptionChanged, window, *found);
 }
 
 void SimWindows::Show(Hwnd window, int command) {
@@ -149,7 +161,7 @@ void SimWindows::Show(Hwnd window, int command) {
   if (found->hung)
     found->queued_shows.push_back(command);
   else
-    ApplyShow(*found, command);
+    ApplyShow(window, *found, command);
 }
 
 void SimWindows::Post(Hwnd window, std::uint32_t message, WParam wparam, LParam lparam) {
@@ -194,14 +206,22 @@ void SimWindows::MakeTopmost(Hwnd window) {
   z_order_.insert(z_order_.begin(), window);
 }
 
+bool SimWindows::WatchWindowEvents(WindowEventHandler handler) {
+  watcher_ = std::move(handler);
+  return true;
+}
+
 // ---- Test set-up ----
 
 Hwnd SimWindows::Add(Hwnd parent, std::string class_name, std::string caption, std::uint32_t style,
                      bool visible) {
   Window* parent_window = nullptr;
   if (parent != kNoWindow && !(parent_window = Find(parent))) return kNoWindow;
-  const Hwnd handle = next_handle_;
-  next_handle_ += 0x10;  // never reused, so a stale handle never names a new window
+  Hwnd handle = std::exchange(reuse_handle_, kNoWindow);
+  if (handle == kNoWindow || windows_.count(handle) != 0) {
+    handle = next_handle_;
+    next_handle_ += 0x10;  // not reused unless a test asks, so a stale handle names no window
+  }
   Window window;
   window.parent = parent;
   window.class_name = std::move(class_name);
@@ -216,6 +236,8 @@ Hwnd SimWindows::Add(Hwnd parent, std::string class_name, std::string caption, s
                                           [this](Hwnd h) { return !windows_.at(h).topmost; });
     z_order_.insert(first_plain, handle);
   }
+  Raise(WindowEvent::kCreated, handle, windows_.at(handle));
+  if (visible) Raise(WindowEvent::kShown, handle, windows_.at(handle));
   return handle;
 }
 
@@ -234,7 +256,7 @@ void SimWindows::Remove(Hwnd window) {
 }
 
 void SimWindows::SetVisible(Hwnd window, bool visible) {
-  if (Window* found = Find(window)) found->visible = visible;
+  if (Window* found = Find(window)) ApplyShow(window, *found, visible ? kSwShow : kSwHide);
 }
 
 void SimWindows::SetStyle(Hwnd window, std::uint32_t style) {
@@ -255,8 +277,12 @@ void SimWindows::SetHung(Hwnd window, bool hung) {
     return;
   }
   // The window pumps its messages again: it takes what was sent to it meanwhile.
-  for (const int command : std::exchange(found->queued_shows, {})) ApplyShow(*found, command);
-  if (found->close_queued) Remove(window);
+  const bool close = found->close_queued;
+  for (const int command : std::exchange(found->queued_shows, {})) {
+    found = Find(window);  // a watcher may have changed the desktop
+    if (found) ApplyShow(window, *found, command);
+  }
+  if (close) Remove(window);
 }
 
 void SimWindows::SetControlText(Hwnd window, std::string text) {

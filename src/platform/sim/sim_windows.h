@@ -65,6 +65,9 @@ class SimWindows : public WindowManager {
   bool IsKeyDown(int virtual_key) override;
   // Moves a top-level window to the top of the z-order, above the others for good.
   void MakeTopmost(Hwnd window) override;
+  // Reports, at once, each top-level window added, each one that becomes visible and each
+  // caption change of one; the last two only while DeliversShowAndCaptionEvents.
+  bool WatchWindowEvents(WindowEventHandler handler) override;
 
   // Test set-up. Add returns 0 when the parent does not exist. A new top-level window goes to
   // the top of the z-order (below windows made topmost); a child goes last among its parent's
@@ -82,6 +85,13 @@ class SimWindows : public WindowManager {
   void SetControlText(Hwnd window, std::string text);
   void SetKeyDown(int virtual_key, bool down);
   void SetIgnoresClose(Hwnd window, bool ignores);
+  // Windows delivers showing and caption changes to a watcher; Wine does not (the default here
+  // is Windows).
+  void SetDeliversShowAndCaptionEvents(bool delivers) { delivers_show_and_caption_ = delivers; }
+  // The next window added gets this handle, if no window has it: Windows reuses the handle of a
+  // window that is gone.
+  void ReuseHandle(Hwnd handle) { reuse_handle_ = handle; }
+  bool Watched() const { return static_cast<bool>(watcher_); }
   // Called after each window the enumeration visited (with that window), before the next one.
   void OnEnum(std::function<void(Hwnd)> hook) { on_enum_ = std::move(hook); }
 
@@ -133,7 +143,8 @@ class SimWindows : public WindowManager {
   // Whether a send to the window gets an answer; a hung window costs its timeout first.
   bool Answers(Window& window, unsigned timeout_ms);
   std::uint64_t Now() const;
-  static void ApplyShow(Window& window, int command);
+  void ApplyShow(Hwnd handle, Window& window, int command);
+  void Raise(WindowEvent event, Hwnd handle, const Window& window);
   static bool Matches(const Window& window, const std::string* class_name,
                       const std::string* caption);
 
@@ -147,6 +158,9 @@ class SimWindows : public WindowManager {
   std::vector<Hwnd> topmost_calls_;
   std::function<void(Hwnd)> on_enum_;
   int sends_ = 0;
+  WindowEventHandler watcher_;
+  bool delivers_show_and_caption_ = true;
+  Hwnd reuse_handle_ = kNoWindow;
 };
 
 }  // namespace pelkrin::sim

@@ -76,6 +76,13 @@ struct WindowTraits {
   static void Close(Handle h) { ::DestroyWindow(h); }
 };
 
+struct WinEventHookTraits {
+  using Handle = HWINEVENTHOOK;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::UnhookWinEvent(h); }
+};
+
 using ScopedKernelHandle = ScopedHandle<KernelHandleTraits>;
 using ScopedFile = ScopedHandle<FileHandleTraits>;
 using ScopedRegKey = ScopedHandle<RegKeyTraits>;
@@ -83,6 +90,7 @@ using ScopedGdiObject = ScopedHandle<GdiObjectTraits>;
 using ScopedIcon = ScopedHandle<IconTraits>;
 using ScopedMenu = ScopedHandle<MenuTraits>;
 using ScopedWindow = ScopedHandle<WindowTraits>;
+using ScopedWinEventHook = ScopedHandle<WinEventHookTraits>;
 
 // Selects a GDI object into a DC for one scope and puts the previous one back.
 class ScopedSelect {

@@ -1,4 +1,5 @@
 #include "platform/win32/callback_guard.h"
+#include "platform/win32/diagnostics.h"
 #include "platform/win32/win32_platform.h"
 
 namespace pelkrin::win32 {
@@ -125,5 +126,47 @@ void Win32EventLoop::WaitForEvents(unsigned max_ms) {
 }
 
 void Win32EventLoop::Sleep(unsigned ms) { ::Sleep(ms); }
+
+void Win32EventLoop::SetIdleWork(std::function<std::optional<unsigned>()> work) {
+  idle_work_ = std::move(work);
+}
+
+int Win32EventLoop::RunMessageLoop() {
+  // A handler that failed is skipped; the program stays up for the next event.
+  const auto run_guarded = [](const std::function<void()>& step) {
+    try {
+      step();
+      RethrowCallbackException();
+    } catch (...) {
+      TraceDiagnostic("an event handler failed: " + DescribeException(std::current_exception()));
+    }
+  };
+  std::optional<unsigned> again;
+  const auto idle = [&] {
+    again.reset();
+    if (!idle_work_) return;
+    const auto work = idle_work_;  // the work may replace itself
+    run_guarded([&] { again = work(); });
+  };
+  MSG message;
+  for (;;) {
+    // PeekMessage also delivers the sent messages and the window events that are waiting.
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+      run_guarded([&] {
+        if (filter_ && filter_(message)) return;
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+      });
+      idle();
+    }
+    idle();
+    // Until the next message, or until the idle work wants to run again. A timeout of 1 ms
+    // wakes after about a millisecond: MsgWaitForMultipleObjects is not bound to the 10 to
+    // 16 ms steps of the timers.
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, again ? *again : INFINITE, QS_ALLINPUT,
+                                  MWMO_INPUTAVAILABLE);
+  }
+}
 
 }  // namespace pelkrin::win32

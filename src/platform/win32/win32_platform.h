@@ -70,6 +70,16 @@ class Win32WindowManager : public WindowManager {
   bool IsKeyDown(int virtual_key) override;
   // Also asynchronous for another thread's window, so a hung window cannot block the call.
   void MakeTopmost(Hwnd window) override;
+  // Out-of-context WinEvent hooks (no code goes into the other programs) for creation, showing
+  // and caption changes, of other processes' top-level windows only. Wine delivers creation
+  // alone. One watcher per process: the hook's procedure has no context of its own.
+  bool WatchWindowEvents(WindowEventHandler handler) override;
+
+ private:
+  static void CALLBACK WinEventProc(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object,
+                                    LONG child, DWORD thread, DWORD time);
+  static WindowEventHandler& Watcher();
+  ScopedWinEventHook creation_and_show_hook_, caption_hook_;
 };
 
 class Win32ProfileFile : public ProfileFile {
@@ -168,6 +178,12 @@ class Win32EventLoop : public EventLoop {
   // Returns as soon as any input is queued, including input that was queued already.
   void WaitForEvents(unsigned max_ms) override;
   void Sleep(unsigned ms) override;
+  void SetIdleWork(std::function<std::optional<unsigned>()> work) override;
+
+  // The program's message loop, until WM_QUIT (whose exit code it returns). The idle work runs
+  // here, after every message and whenever it asked to run again; a handler that fails is
+  // skipped with a diagnostic line and the loop goes on.
+  int RunMessageLoop();
 
   // Sees each message before it is dispatched; returns true when it handled it (the skinned
   // windows route keyboard messages through IsDialogMessage here).
@@ -189,6 +205,7 @@ class Win32EventLoop : public EventLoop {
   std::uint64_t wraps_ = 0;
   std::uint32_t last_token_ = 0;
   std::function<bool(MSG&)> filter_;
+  std::function<std::optional<unsigned>()> idle_work_;
 };
 
 class Win32FileSystem : public FileSystem {

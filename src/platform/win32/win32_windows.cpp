@@ -142,4 +142,49 @@ void Win32WindowManager::MakeTopmost(Hwnd window) {
   if (ours) RethrowCallbackException();  // our own window procedure ran
 }
 
+WindowEventHandler& Win32WindowManager::Watcher() {
+  static WindowEventHandler watcher;
+  return watcher;
+}
+
+bool Win32WindowManager::WatchWindowEvents(WindowEventHandler handler) {
+  creation_and_show_hook_.Reset();
+  caption_hook_.Reset();
+  Watcher() = std::move(handler);
+  if (!Watcher()) return true;
+  // Out of context: the system queues each event to this thread, which takes it while it pumps
+  // messages; nothing is loaded into the other programs. The range holds EVENT_OBJECT_DESTROY
+  // too, which the procedure passes over.
+  constexpr DWORD kFlags = WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS;
+  creation_and_show_hook_.Reset(::SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW, nullptr,
+                                                  &Win32WindowManager::WinEventProc, 0, 0, kFlags));
+  caption_hook_.Reset(::SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr,
+                                        &Win32WindowManager::WinEventProc, 0, 0, kFlags));
+  return creation_and_show_hook_.Get() != nullptr;
+}
+
+void CALLBACK Win32WindowManager::WinEventProc(HWINEVENTHOOK, DWORD event, HWND window, LONG object,
+                                               LONG child, DWORD, DWORD) {
+  // Only the windows themselves (not their scroll bars, carets or list items), and only
+  // top-level ones: the browser's frames and dialogs have the desktop for parent.
+  if (window == nullptr || object != OBJID_WINDOW || child != CHILDID_SELF) return;
+  WindowEvent kind;
+  switch (event) {
+    case EVENT_OBJECT_CREATE:
+      kind = WindowEvent::kCreated;
+      break;
+    case EVENT_OBJECT_SHOW:
+      kind = WindowEvent::kShown;
+      break;
+    case EVENT_OBJECT_NAMECHANGE:
+      kind = WindowEvent::kCaptionChanged;
+      break;
+    default:
+      return;
+  }
+  if (!FitsSeam(window) || ::GetAncestor(window, GA_PARENT) != ::GetDesktopWindow()) return;
+  const WindowEventHandler watcher = Watcher();  // the handler may stop the reports
+  if (watcher) CallGuarded([&] { watcher(kind, FromHwnd(window)); });
+}
+
 }  // namespace pelkrin::win32
