@@ -19,6 +19,7 @@
 
 #include "browser_sim_client.h"
 #include "platform/win32/scoped_handle.h"
+#include "process_cpu.h"
 
 namespace {
 
@@ -31,40 +32,9 @@ double ToMs(const FILETIME& time) {
          10000.0;
 }
 
-// Wine reports no CPU times for another process, so under Wine the figure comes from the Linux
-// side: /proc/<pid>/stat of the process whose command line names pelkrin.exe, read through the
-// Z: drive. On Windows (no such drive) GetProcessTimes answers. Other copies of the program
-// may run on the machine: only the one started from `folder` counts.
-std::optional<double> LinuxCpuMs(const std::string& folder) {
-  WIN32_FIND_DATAA found{};
-  HANDLE search = ::FindFirstFileA("Z:\\proc\\*", &found);
-  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::optional<double> result;
-  do {
-    const std::string pid = found.cFileName;
-    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream cmdline("Z:\\proc\\" + pid + "\\cmdline", std::ios::binary);
-    std::string command((std::istreambuf_iterator<char>(cmdline)), {});
-    if (command.find(folder + "\\pelkrin.exe") == std::string::npos) continue;
-    std::ifstream stat_file("Z:\\proc\\" + pid + "\\stat");
-    std::string stat((std::istreambuf_iterator<char>(stat_file)), {});
-    const std::size_t close = stat.rfind(')');
-    if (close == std::string::npos) continue;
-    std::istringstream fields(stat.substr(close + 2));
-    std::string field;
-    double utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-      if (i == 14) utime = std::atof(field.c_str());
-      if (i == 15) stime = std::atof(field.c_str());
-    }
-    result = (utime + stime) * 10.0;  // clock ticks of 10 ms
-  } while (::FindNextFileA(search, &found));
-  ::FindClose(search);
-  return result;
-}
-
+// Only the copy started from `folder` counts: other copies of the program may run.
 double ProcessCpuMs(HANDLE process, const std::string& folder) {
-  if (const auto linux_ms = LinuxCpuMs(folder)) return *linux_ms;
+  if (const auto linux_ms = pelkrin::bench::LinuxCpuMs(folder + "\\pelkrin.exe")) return *linux_ms;
   FILETIME created, exited, kernel, user;
   if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) return -1;
   return ToMs(kernel) + ToMs(user);

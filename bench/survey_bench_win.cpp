@@ -26,6 +26,7 @@
 
 #include "browser_sim_client.h"
 #include "detector/detection_cycle.h"
+#include "process_cpu.h"
 #include "survey_scene.h"
 #include "ui/form.h"
 #include "ui/view_host.h"
@@ -82,8 +83,8 @@ int RunPlainWindows(int count) {
   for (int i = 0; i < count; ++i) {
     const std::string caption = "Document " + std::to_string(i);
     ::CreateWindowExA(0, "STATIC", caption.c_str(),
-                      WS_OVERLAPPEDWINDOW | (i % 2 == 0 ? WS_VISIBLE : 0), 0, 0, 80, 40,
-                      nullptr, nullptr, nullptr, nullptr);
+                      WS_OVERLAPPEDWINDOW | (i % 2 == 0 ? WS_VISIBLE : 0), 0, 0, 80, 40, nullptr,
+                      nullptr, nullptr, nullptr);
   }
   ::CreateWindowExA(0, "STATIC", kPlainWindowsReady, WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                     nullptr, nullptr);
@@ -156,8 +157,8 @@ int MeasureSurvey(browser_sim::BrowserSim& sim, int runs) {
   win32::Win32Diagnostics diagnostics;
   char temp[MAX_PATH] = {};
   ::GetTempPathA(MAX_PATH, temp);
-  SettingsStore settings(profile, std::string(temp) + "PelkrinBench" +
-                                      std::to_string(::GetCurrentProcessId()));
+  SettingsStore settings(
+      profile, std::string(temp) + "PelkrinBench" + std::to_string(::GetCurrentProcessId()));
   NoViews views;
   Host host(views);
   FillLists(host.domains, host.captions, host.blocks);
@@ -257,8 +258,10 @@ class Started {
     ::WaitForSingleObject(process_.Get(), 5000);
   }
   HANDLE process() const { return process_.Get(); }
-  // User and kernel time of the whole process so far, in microseconds.
-  double CpuMicroseconds() const {
+  // User and kernel time of the whole process so far, in microseconds; under Wine from the Linux
+  // process whose command line holds `needle`.
+  double CpuMicroseconds(const std::string& needle) const {
+    if (const auto linux_ms = LinuxCpuMs(needle)) return *linux_ms * 1000.0;
     FILETIME created, exited, kernel, user;
     if (!::GetProcessTimes(process_.Get(), &created, &exited, &kernel, &user)) return 0;
     const auto to_us = [](const FILETIME& time) {
@@ -439,11 +442,13 @@ int MeasureIdleCpu(const std::string& browser_sim_exe, const std::string& progra
   ::Sleep(2000);  // start-up done
   Started census("\"" + SelfPath() + "\" --bare-census", "");
   ::Sleep(500);
-  const double program_start = program.CpuMicroseconds();
-  const double census_start = census.CpuMicroseconds();
+  const std::string program_needle = program_folder + "\\pelkrin.exe";
+  const std::string census_needle = "--bare-census";
+  const double program_start = program.CpuMicroseconds(program_needle);
+  const double census_start = census.CpuMicroseconds(census_needle);
   ::Sleep(static_cast<DWORD>(seconds) * 1000);
-  const double program_cpu = program.CpuMicroseconds() - program_start;
-  const double census_cpu = census.CpuMicroseconds() - census_start;
+  const double program_cpu = program.CpuMicroseconds(program_needle) - program_start;
+  const double census_cpu = census.CpuMicroseconds(census_needle) - census_start;
   std::printf("%-44s %d top-level windows, %d s\n", "idle CPU", CountTopLevel(), seconds);
   std::printf("%-44s %10.1f ms\n", "  pelkrin.exe, pelking on", program_cpu / 1000.0);
   std::printf("%-44s %10.1f ms\n", "  bare census every 600 ms", census_cpu / 1000.0);

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "app/command_ids.h"
-#include "app/handle_text.h"
+#include "settings/handle_text.h"
 #include "detector/ctrl_override.h"
 #include "detector/popup_rules.h"
 #include "detector/restore.h"

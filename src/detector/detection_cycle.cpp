@@ -5,7 +5,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "app/handle_text.h"
+#include "settings/handle_text.h"
 #include "detector/ctrl_override.h"
 #include "detector/window_readers.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/handle_text.h"
+#include "settings/handle_text.h"
 #include "detector/popup_rules.h"
 #include "detector/window_readers.h"
 #include "ui/form.h"

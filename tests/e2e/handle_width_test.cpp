@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/handle_text.h"
+#include "settings/handle_text.h"
 #include "tray/systray.h"
 
 namespace pelkrin::win32 {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/handle_text.h"
+#include "settings/handle_text.h"
 #include "settings/setting_value.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/handle_text.h"
+#include "settings/handle_text.h"
 
 namespace pelkrin {
 namespace {

@@ -248,9 +248,10 @@ LRESULT BrowserFrame::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_TIMER:
       if (wparam == kShowTimer) {
+        // Shown as a page shows a popup: painted by WM_PAINT once the queue is empty, so a
+        // message posted to the window meanwhile (a hide) is handled first, as in a browser.
         ::KillTimer(window_, kShowTimer);
         ::ShowWindow(window_, SW_SHOWNORMAL);
-        ::RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         return 0;
       }
       if (wparam == kPopupTimer && page_popups_) {

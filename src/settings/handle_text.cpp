@@ -1,4 +1,4 @@
-#include "app/handle_text.h"
+#include "settings/handle_text.h"
 
 #include <cmath>
 
