@@ -296,26 +296,34 @@ struct EventPath : Detector {
 TEST_F(EventPath, APopupIsHiddenAsItShowsLongBeforeASurveyCouldHaveComeAndANormalWindowNever) {
   BeginLogged();
   const OpenedWindow normal = Open({});
-  OpenOptions options = Popup("Quick Offer");
-  options.show_after_ms = 30;  // created hidden, filled, then shown, as a page opens a popup
-  const OpenedWindow popup = Open(options);
-  ASSERT_TRUE(WaitHidden(popup.hwnd, "the popup"));
-  const auto times = TimesOnceHidden({popup.id});
-  ASSERT_TRUE(times) << sim->last_error();
-  const auto* record = times->Find(popup.id);
-  ASSERT_TRUE(record && record->shown && record->hidden);
-  // A survey comes every 600 ms; the event path hides within a millisecond or two. The bound
-  // is loose so that a loaded machine passes; the benchmark holds the tight figures.
-  const double visible_ms = static_cast<double>(*record->hidden - *record->shown) / 1000.0;
-  EXPECT_LT(visible_ms, 100.0);
-  EXPECT_TRUE(WaitFor([&] { return Count(Log(), "pelked \"Quick Offer\"") == 1; },
-                      kDefaultDeadlineMs, "one pelk line"));
-  EXPECT_EQ(Count(Log(), "pelked \"Quick Offer\" (" +
-                             std::to_string(static_cast<std::uint32_t>(
-                                 reinterpret_cast<std::uintptr_t>(popup.hwnd))) +
-                             ") as it showed"),
-            1)
-      << Log();
+  // A survey tick may land in the moment between a popup's showing and the event path's next
+  // look, and pelk it first; that is allowed, so a few popups are tried for one that the event
+  // path takes.
+  bool by_event = false;
+  for (int attempt = 1; attempt <= 3 && !by_event; ++attempt) {
+    const std::string caption = "Quick Offer " + std::to_string(attempt);
+    OpenOptions options = Popup(caption);
+    options.show_after_ms = 30;  // created hidden, filled, then shown, as a page opens a popup
+    const OpenedWindow popup = Open(options);
+    ASSERT_TRUE(WaitHidden(popup.hwnd, "the popup"));
+    const auto times = TimesOnceHidden({popup.id});
+    ASSERT_TRUE(times) << sim->last_error();
+    const auto* record = times->Find(popup.id);
+    ASSERT_TRUE(record && record->shown && record->hidden);
+    ASSERT_TRUE(WaitFor([&] { return Count(Log(), "pelked \"" + caption + "\"") == 1; },
+                        kDefaultDeadlineMs, "one pelk line"))
+        << Log();
+    by_event = Count(Log(), "pelked \"" + caption + "\" (" +
+                                std::to_string(static_cast<std::uint32_t>(
+                                    reinterpret_cast<std::uintptr_t>(popup.hwnd))) +
+                                ") as it showed") == 1;
+    if (!by_event) continue;
+    // A survey comes every 600 ms; the event path hides within a few milliseconds. The bound
+    // is loose so that a loaded machine passes; the benchmark holds the tight figures.
+    const double visible_ms = static_cast<double>(*record->hidden - *record->shown) / 1000.0;
+    EXPECT_LT(visible_ms, 100.0);
+  }
+  EXPECT_TRUE(by_event) << "no popup of three was pelked as it showed\n" << Log();
   AwaitSurvey();
   const auto after = sim->Times();
   ASSERT_TRUE(after);

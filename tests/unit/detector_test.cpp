@@ -24,7 +24,7 @@ using testing::AddBrowser;
 using testing::AddHtmlDialog;
 using testing::AddPopup;
 using testing::BrowserCaption;
-using testing::BrowserSpec;
+using testing::BrowserShape;
 using testing::SimBrowser;
 
 constexpr DetectionSwitches kAllOff{false, false, false, false, false};
@@ -411,12 +411,12 @@ class EventPathTest : public DetectorTest {
   }
   // A page's popup, created hidden as a browser creates it, shown later.
   SimBrowser HiddenPopup(const std::string& title) {
-    BrowserSpec spec;
-    spec.title = title;
-    spec.address = "http://ads.example.net/offer";
-    spec.toolbars = false;
-    spec.visible = false;
-    return AddBrowser(windows(), spec);
+    BrowserShape shape;
+    shape.title = title;
+    shape.address = "http://ads.example.net/offer";
+    shape.toolbars = false;
+    shape.visible = false;
+    return AddBrowser(windows(), shape);
   }
   int HiddenCount(Hwnd window) {
     const std::vector<Hwnd> hidden = Hidden();
@@ -454,7 +454,7 @@ TEST_F(EventPathTest, APopupIsPelkedWithinAMillisecondOfShowingOnWindowsAndOnWin
 
 TEST_F(EventPathTest, OrdinaryAndExemptWindowsAreNeverHiddenNorOtherProgramsTouched) {
   host.domains.AddItem("example.org");
-  BrowserSpec normal;
+  BrowserShape normal;
   normal.visible = false;
   const SimBrowser page = AddBrowser(windows(), normal);
   const SimBrowser allowed = AddPopup(windows(), "Partner", "http://www.example.org/deal");

@@ -14,7 +14,7 @@ inline constexpr std::uint32_t kWsBorder = 0x00800000;
 // WS_OVERLAPPEDWINDOW: title bar, sizing border, system menu, minimize and maximize boxes.
 inline constexpr std::uint32_t kNormalFrameStyle = 0x00CF0000;
 
-struct BrowserSpec {
+struct BrowserShape {
   std::string title = "Example Domain";  // the caption is title + the browser suffix
   std::string address = "http://www.example.com/";
   bool toolbars = true;   // false: the toolbar container is hidden, as a page opens a popup
@@ -36,20 +36,20 @@ inline std::string BrowserCaption(const std::string& title) {
   return title + " - Microsoft Internet Explorer";
 }
 
-inline SimBrowser AddBrowser(sim::SimWindows& windows, const BrowserSpec& spec = {}) {
+inline SimBrowser AddBrowser(sim::SimWindows& windows, const BrowserShape& shape = {}) {
   SimBrowser browser;
-  browser.caption = BrowserCaption(spec.title);
-  browser.frame = windows.Add(kNoWindow, "IEFrame", browser.caption, spec.style, spec.visible);
-  browser.container = windows.Add(browser.frame, spec.worker_a ? "WorkerA" : "WorkerW", "",
-                                  sim::kWsChild, spec.toolbars);
+  browser.caption = BrowserCaption(shape.title);
+  browser.frame = windows.Add(kNoWindow, "IEFrame", browser.caption, shape.style, shape.visible);
+  browser.container = windows.Add(browser.frame, shape.worker_a ? "WorkerA" : "WorkerW", "",
+                                  sim::kWsChild, shape.toolbars);
   Hwnd link = browser.container;
   for (const char* class_name : {"ReBarWindow32", "ComboBoxEx32", "ComboBox", "Edit"})
     link = windows.Add(link, class_name, "", sim::kWsChild, true);
   browser.edit = link;
-  windows.SetControlText(browser.edit, spec.address);
+  windows.SetControlText(browser.edit, shape.address);
   const Hwnd view = windows.Add(browser.frame, "Shell DocObject View", "", sim::kWsChild, true);
   const Hwnd server = windows.Add(view, "Internet Explorer_Server", "", sim::kWsChild, true);
-  if (spec.flash)
+  if (shape.flash)
     browser.flash = windows.Add(server, "MacromediaFlashPlayerActiveX", "", sim::kWsChild, true);
   return browser;
 }
@@ -57,11 +57,11 @@ inline SimBrowser AddBrowser(sim::SimWindows& windows, const BrowserSpec& spec =
 // A page's popup: no toolbars.
 inline SimBrowser AddPopup(sim::SimWindows& windows, const std::string& title,
                            const std::string& address = "http://ads.example.net/offer") {
-  BrowserSpec spec;
-  spec.title = title;
-  spec.address = address;
-  spec.toolbars = false;
-  return AddBrowser(windows, spec);
+  BrowserShape shape;
+  shape.title = title;
+  shape.address = address;
+  shape.toolbars = false;
+  return AddBrowser(windows, shape);
 }
 
 inline Hwnd AddHtmlDialog(sim::SimWindows& windows, const std::string& caption,

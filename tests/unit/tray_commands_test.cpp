@@ -17,7 +17,7 @@ using testing::AddBrowser;
 using testing::AddHtmlDialog;
 using testing::AddPopup;
 using testing::BrowserCaption;
-using testing::BrowserSpec;
+using testing::BrowserShape;
 using testing::SimApp;
 using testing::SimBrowser;
 
@@ -157,7 +157,7 @@ TEST_F(TrayCommandsTest, RestoringFlashBeforeAnyWasHiddenSaysThereIsNone) {
 }
 
 TEST_F(TrayCommandsTest, ARestoredFlashControlStaysWhileItIsTheLastOneSeen) {
-  BrowserSpec page;
+  BrowserShape page;
   page.title = "News";
   page.flash = true;
   const SimBrowser news = AddBrowser(windows(), page);
