@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "settings/options_layout.h"
 #include "ui/chrome.h"
 
 namespace pelkrin {
@@ -10,17 +11,8 @@ namespace {
 
 constexpr int kWidth = 260;
 constexpr int kHeight = 318;
-constexpr int kLeft = 16;
-constexpr int kBoxLeft = 24;
-constexpr int kLabelLeft = 44;
-constexpr int kLabelWidth = kWidth - kLabelLeft - 12;
-constexpr Rgb kLineColor = 0x9AAFC4;
-
-Bounds BoxAt(int top) { return {kBoxLeft, top, 14, 14}; }
-Bounds LabelAt(int top) { return {kLabelLeft, top, kLabelWidth, 16}; }
-Bounds HeadingAt(int top) { return {kLeft, top, kWidth - 2 * kLeft, 16}; }
-Bounds CopyAt(int top) { return {kLeft - 1, top - 1, kWidth - 2 * kLeft, 16}; }
-Bounds LineAt(int top) { return {kLeft, top, kWidth - 2 * kLeft, 1}; }
+constexpr OptionsLayout kLayout{kWidth};
+constexpr Rgb kLineColor = OptionsLayout::kLineColor;
 
 }  // namespace
 
@@ -30,28 +22,28 @@ Form8::Form8(const FormServices& services, SettingsStore& settings, EventLoop& e
     : Form(services.views, "Form8", "Advanced Options", {0, 0, kWidth, kHeight}),
       RainButton1(*this, "RainButton1", {}, "", ControlKind::kTitleStrip),
       Label1(*this, "Label1", {}),
-      Label2(*this, "Label2", HeadingAt(34), "Detection Methods:"),
-      Label9(*this, "Label9", CopyAt(58)),
-      Label3(*this, "Label3", HeadingAt(58), "Kill windows without..."),
-      Check1(*this, "Check1", BoxAt(80), 0),
-      Label4(*this, "Label4", LabelAt(79), "...a maximize button"),
-      Check2(*this, "Check2", BoxAt(100), 0),
-      Label5(*this, "Label5", LabelAt(99), "...a minimize button"),
-      Check5(*this, "Check5", BoxAt(120), 0),
-      Label6(*this, "Label6", LabelAt(119), "...a title bar"),
-      Line1(*this, "Line1", LineAt(144), Shape::Style::kRectangle, kLineColor),
-      Label10(*this, "Label10", CopyAt(154)),
-      Label7(*this, "Label7", HeadingAt(154), "Kill these types of ads:"),
-      Check3(*this, "Check3", BoxAt(176), 0),
-      Label8(*this, "Label8", LabelAt(175), "Adware popups"),
-      Check4(*this, "Check4", BoxAt(196), 0),
-      Label11(*this, "Label11", LabelAt(195), "Flash advertisements"),
-      Line2(*this, "Line2", LineAt(220), Shape::Style::kRectangle, kLineColor),
-      Label13(*this, "Label13", CopyAt(230)),
-      Label12(*this, "Label12", HeadingAt(230), "Internet Explorer Block Button:"),
-      Check6(*this, "Check6", BoxAt(252), 0),
-      Label14(*this, "Label14", LabelAt(251), "Show block button"),
-      Line3(*this, "Line3", LineAt(276), Shape::Style::kRectangle, kLineColor),
+      Label2(*this, "Label2", kLayout.Heading(34), "Detection Methods:"),
+      Label9(*this, "Label9", kLayout.Copy(58)),
+      Label3(*this, "Label3", kLayout.Heading(58), "Kill windows without..."),
+      Check1(*this, "Check1", kLayout.Box(80), 0),
+      Label4(*this, "Label4", kLayout.Label(79), "...a maximize button"),
+      Check2(*this, "Check2", kLayout.Box(100), 0),
+      Label5(*this, "Label5", kLayout.Label(99), "...a minimize button"),
+      Check5(*this, "Check5", kLayout.Box(120), 0),
+      Label6(*this, "Label6", kLayout.Label(119), "...a title bar"),
+      Line1(*this, "Line1", kLayout.Line(144), Shape::Style::kRectangle, kLineColor),
+      Label10(*this, "Label10", kLayout.Copy(154)),
+      Label7(*this, "Label7", kLayout.Heading(154), "Kill these types of ads:"),
+      Check3(*this, "Check3", kLayout.Box(176), 0),
+      Label8(*this, "Label8", kLayout.Label(175), "Adware popups"),
+      Check4(*this, "Check4", kLayout.Box(196), 0),
+      Label11(*this, "Label11", kLayout.Label(195), "Flash advertisements"),
+      Line2(*this, "Line2", kLayout.Line(220), Shape::Style::kRectangle, kLineColor),
+      Label13(*this, "Label13", kLayout.Copy(230)),
+      Label12(*this, "Label12", kLayout.Heading(230), "Internet Explorer Block Button:"),
+      Check6(*this, "Check6", kLayout.Box(252), 0),
+      Label14(*this, "Label14", kLayout.Label(251), "Show block button"),
+      Line3(*this, "Line3", kLayout.Line(276), Shape::Style::kRectangle, kLineColor),
       RainButton3(*this, "RainButton3", {kWidth - 2 * 84, 284, 76, 24}, "&Save"),
       RainButton4(*this, "RainButton4", {kWidth - 88, 284, 76, 24}, "&Cancel"),
       windows_(services.windows),

@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "settings/options_layout.h"
 #include "settings/startup_entry.h"
 #include "ui/chrome.h"
 #include "ui/text.h"
@@ -12,17 +13,10 @@ namespace {
 
 constexpr int kWidth = 320;
 constexpr int kHeight = 318;
-constexpr int kLeft = 16;
-constexpr int kBoxLeft = 24;
-constexpr int kLabelLeft = 44;
-constexpr int kLabelWidth = kWidth - kLabelLeft - 12;
-constexpr Rgb kLineColor = 0x9AAFC4;
-
-Bounds BoxAt(int top) { return {kBoxLeft, top, 14, 14}; }
-Bounds LabelAt(int top) { return {kLabelLeft, top, kLabelWidth, 16}; }
-Bounds HeadingAt(int top) { return {kLeft, top, kWidth - 2 * kLeft, 16}; }
-Bounds CopyAt(int top) { return {kLeft - 1, top - 1, kWidth - 2 * kLeft, 16}; }
-Bounds LineAt(int top) { return {kLeft, top, kWidth - 2 * kLeft, 1}; }
+constexpr OptionsLayout kLayout{kWidth};
+constexpr int kLeft = OptionsLayout::kLeft;
+constexpr int kBoxLeft = OptionsLayout::kBoxLeft;
+constexpr Rgb kLineColor = OptionsLayout::kLineColor;
 
 bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
@@ -36,28 +30,28 @@ Form2::Form2(const FormServices& services, Parts parts, SettingsStore& settings,
     : Form(services.views, "Form2", "Pelkrin - Options", {0, 0, kWidth, kHeight}),
       RainButton1(*this, "RainButton1", {}, "", ControlKind::kTitleStrip),
       Label1(*this, "Label1", {}),
-      Label9(*this, "Label9", CopyAt(34)),
-      Label2(*this, "Label2", HeadingAt(34), "When a popup has been pelked:"),
-      Check1(*this, "Check1", BoxAt(56), 0),
-      Label3(*this, "Label3", LabelAt(55), "Play a sound file"),
-      Check6(*this, "Check6", BoxAt(76), 0),
-      Label4(*this, "Label4", LabelAt(75), "Animate the system tray icon"),
-      Check7(*this, "Check7", BoxAt(96), 0),
-      Label5(*this, "Label5", LabelAt(95), "Add popup caption to the history list"),
+      Label9(*this, "Label9", kLayout.Copy(34)),
+      Label2(*this, "Label2", kLayout.Heading(34), "When a popup has been pelked:"),
+      Check1(*this, "Check1", kLayout.Box(56), 0),
+      Label3(*this, "Label3", kLayout.Label(55), "Play a sound file"),
+      Check6(*this, "Check6", kLayout.Box(76), 0),
+      Label4(*this, "Label4", kLayout.Label(75), "Animate the system tray icon"),
+      Check7(*this, "Check7", kLayout.Box(96), 0),
+      Label5(*this, "Label5", kLayout.Label(95), "Add popup caption to the history list"),
       Text1(*this, "Text1", {kBoxLeft, 120, kWidth - kBoxLeft - 12, 20}),
       RainButton2(*this, "RainButton2", {kWidth - 2 * 80 - 4, 146, 76, 22}, "&Browse"),
       RainButton6(*this, "RainButton6", {kWidth - 88, 146, 76, 22}, "&Preview"),
-      Line1(*this, "Line1", LineAt(178), Shape::Style::kRectangle, kLineColor),
-      Label10(*this, "Label10", CopyAt(188)),
-      Label6(*this, "Label6", HeadingAt(188), "Start / Close Program:"),
-      Check2(*this, "Check2", BoxAt(210), 0),
-      Label7(*this, "Label7", LabelAt(209), "Start Pelkrin with Windows"),
-      Check3(*this, "Check3", BoxAt(230), 0),
-      Label8(*this, "Label8", LabelAt(229), "Automatically enable Pelkrin"),
-      Check4(*this, "Check4", BoxAt(250), 0),
-      Label11(*this, "Label11", LabelAt(249), "Display the close program dialogue"),
+      Line1(*this, "Line1", kLayout.Line(178), Shape::Style::kRectangle, kLineColor),
+      Label10(*this, "Label10", kLayout.Copy(188)),
+      Label6(*this, "Label6", kLayout.Heading(188), "Start / Close Program:"),
+      Check2(*this, "Check2", kLayout.Box(210), 0),
+      Label7(*this, "Label7", kLayout.Label(209), "Start Pelkrin with Windows"),
+      Check3(*this, "Check3", kLayout.Box(230), 0),
+      Label8(*this, "Label8", kLayout.Label(229), "Automatically enable Pelkrin"),
+      Check4(*this, "Check4", kLayout.Box(250), 0),
+      Label11(*this, "Label11", kLayout.Label(249), "Display the close program dialogue"),
       Check5(*this, "Check5", {kWidth - 30, 250, 14, 14}, 0),
-      Line2(*this, "Line2", LineAt(274), Shape::Style::kRectangle, kLineColor),
+      Line2(*this, "Line2", kLayout.Line(274), Shape::Style::kRectangle, kLineColor),
       RainButton5(*this, "RainButton5", {kLeft, 284, 116, 24}, "&Advanced Options"),
       RainButton3(*this, "RainButton3", {kWidth - 2 * 80 - 4, 284, 76, 24}, "&Save"),
       RainButton4(*this, "RainButton4", {kWidth - 88, 284, 76, 24}, "&Cancel"),
