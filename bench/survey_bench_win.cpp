@@ -7,13 +7,17 @@
 //      (default 50) one at a time, N/10 bursts of 10 at once, and N one at a time while 200 other
 //      top-level windows exist; each popup shows 30 ms after its creation;
 //   3. the CPU time of the running program over S seconds (default 60) with pelking on and 200
-//      windows open, against a small program that only runs the bare census every 600 ms.
+//      windows open, against a small program that only runs the bare census every 600 ms;
+//   4. the time from starting pelkrin.exe to its icon being in the notification area, against
+//      an empty program that only adds a tray icon (tray_only_win.exe, beside this one).
 //
 //   survey_bench_win.exe <program folder> <browser-sim.exe> [popups] [idle seconds]
 //
 // The other top-level windows belong to a second process of this program
 // (`survey_bench_win.exe --windows N`), as other programs' windows do.
 #include "platform/win32/win32_platform.h"
+
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +32,7 @@
 #include "detector/detection_cycle.h"
 #include "process_cpu.h"
 #include "survey_scene.h"
+#include "tray/systray.h"
 #include "ui/form.h"
 #include "ui/view_host.h"
 
@@ -282,9 +287,25 @@ std::string SelfPath() {
   return self;
 }
 
-// The visible times of the popups `ids`, in ms, once the stand-in has recorded every hide.
+// Ends every running pelkrin.exe (a desktop starts the one in its start-up entry): a second
+// start would only say that the program is already running.
+void EndRunningPrograms() {
+  while (HWND main = ::FindWindowA("PelkrinMain", nullptr)) {
+    DWORD process_id = 0;
+    ::GetWindowThreadProcessId(main, &process_id);
+    win32::ScopedKernelHandle process(
+        ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process_id));
+    if (!process || !::TerminateProcess(process.Get(), 0)) return;
+    ::WaitForSingleObject(process.Get(), 5000);
+  }
+}
+
+// The visible times of the popups `ids`, in ms, once the stand-in has recorded every hide. With
+// `until_hide_ms`, also how long each showed before its hide reached the stand-in's window: the
+// program's share, the rest being the time the system takes to hide a window.
 std::vector<double> VisibleTimes(browser_sim::BrowserSim& sim, const std::vector<int>& ids,
-                                 double* spread_ms = nullptr) {
+                                 double* spread_ms = nullptr,
+                                 std::vector<double>* until_hide_ms = nullptr) {
   // The stand-in records a hiding inside its window procedure, a moment after the window stops
   // being visible to others: wait until every popup's record is in.
   std::optional<browser_sim::TimesReport> times;
@@ -309,6 +330,10 @@ std::vector<double> VisibleTimes(browser_sim::BrowserSim& sim, const std::vector
     const auto* window = times->Find(id);
     if (window && window->shown && window->hidden) {
       visible_ms.push_back(static_cast<double>(*window->hidden - *window->shown) / 1000.0);
+      if (until_hide_ms && window->hide_began)
+        until_hide_ms->push_back(
+            static_cast<double>(std::max(*window->hide_began - *window->shown, std::int64_t{0})) /
+            1000.0);
       if (first == 0 || *window->shown < first) first = *window->shown;
       if (*window->shown > last) last = *window->shown;
     } else {
@@ -350,6 +375,7 @@ bool OpenPopups(browser_sim::BrowserSim& sim, int first, int count, std::uint32_
 
 int MeasureVisibleTime(const std::string& browser_sim_exe, const std::string& program_folder,
                        int popups) {
+  EndRunningPrograms();
   Started program("\"" + program_folder + "\\pelkrin.exe\"", program_folder);
   if (!program.process()) {
     std::fprintf(stderr, "error: could not start pelkrin.exe\n");
@@ -395,8 +421,10 @@ int MeasureVisibleTime(const std::string& browser_sim_exe, const std::string& pr
       worst_spread = std::max(worst_spread, spread);
       ids.insert(ids.end(), group_ids.begin(), group_ids.end());
     }
-    const std::vector<double> visible_ms = VisibleTimes(*sim, ids);
+    std::vector<double> until_hide_ms;
+    const std::vector<double> visible_ms = VisibleTimes(*sim, ids, nullptr, &until_hide_ms);
     ReportVisible(what, visible_ms);
+    ReportVisible("  of which until the hide reached the popup", until_hide_ms);
     if (per_group > 1)
       std::printf("%-44s %.1f ms at most between a burst's first and last showing\n", "",
                   worst_spread);
@@ -437,6 +465,7 @@ int MeasureIdleCpu(const std::string& browser_sim_exe, const std::string& progra
   }
   PlainWindows others(std::max(kTopLevelWindows - CountTopLevel(), 0));
   if (!others.ok()) return 1;
+  EndRunningPrograms();
   Started program("\"" + program_folder + "\\pelkrin.exe\"", program_folder);
   if (!WaitFor([] { return ::FindWindowA("PelkrinMain", nullptr) != nullptr; }, 30000)) return 1;
   ::Sleep(2000);  // start-up done
@@ -454,6 +483,72 @@ int MeasureIdleCpu(const std::string& browser_sim_exe, const std::string& progra
   std::printf("%-44s %10.1f ms\n", "  bare census every 600 ms", census_cpu / 1000.0);
   std::printf("%-44s %.2f\n", "  ratio", program_cpu / std::max(census_cpu, 1.0));
   sim->Quit();
+  return 0;
+}
+
+}  // namespace
+}  // namespace pelkrin::bench
+
+namespace pelkrin::bench {
+namespace {
+
+// The yardstick of start-up, tray_only_win.exe: an empty program that adds one tray icon.
+constexpr char kTrayOnlyClass[] = "PelkrinBenchTrayOnly";
+
+// Whether a window of class `window_class` of the process `process_id` has its icon 0 in the
+// notification area: the shell accepts a change that changes nothing only for an icon it holds.
+bool IconInTray(const char* window_class, DWORD process_id) {
+  for (HWND window = ::FindWindowExA(nullptr, nullptr, window_class, nullptr); window != nullptr;
+       window = ::FindWindowExA(nullptr, window, window_class, nullptr)) {
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner != process_id) continue;
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = window;
+    if (::Shell_NotifyIconA(NIM_MODIFY, &icon)) return true;
+  }
+  return false;
+}
+
+// Milliseconds from CreateProcess to the icon of `window_class`, or a negative value.
+double StartToTrayMs(const std::string& command, const std::string& folder,
+                     const char* window_class) {
+  const double start = WallMicroseconds();
+  Started program(command, folder);
+  if (!program.process()) return -1;
+  const DWORD process_id = ::GetProcessId(program.process());
+  if (!WaitFor([&] { return IconInTray(window_class, process_id); }, 30000)) return -1;
+  return (WallMicroseconds() - start) / 1000.0;  // the program ends here, before the next start
+}
+
+int MeasureStartToTray(const std::string& program_folder, int runs) {
+  EndRunningPrograms();
+  const std::string pelkrin = "\"" + program_folder + "\\pelkrin.exe\"";
+  std::string tray_only = SelfPath();
+  tray_only = "\"" + tray_only.substr(0, tray_only.find_last_of('\\') + 1) + "tray_only_win.exe\"";
+  std::vector<double> program_ms, yardstick_ms;
+  // One start of each first, not counted: the first start of a program loads what later ones
+  // find in the cache.
+  for (int run = -1; run < runs; ++run) {
+    const double program = StartToTrayMs(pelkrin, program_folder, kTrayWindowClass);
+    const double yardstick = StartToTrayMs(tray_only, program_folder, kTrayOnlyClass);
+    if (program < 0 || yardstick < 0) {
+      std::fprintf(stderr, "error: a program showed no tray icon within 30 s\n");
+      return 1;
+    }
+    if (run < 0) continue;
+    program_ms.push_back(program);
+    yardstick_ms.push_back(yardstick);
+  }
+  const double program_median = Percentile(program_ms, 0.5);
+  const double yardstick_median = Percentile(yardstick_ms, 0.5);
+  std::printf("%-44s median %7.1f ms   p95 %7.1f ms   (%d starts)\n",
+              "start to tray icon: pelkrin.exe", program_median, Percentile(program_ms, 0.95),
+              runs);
+  std::printf("%-44s median %7.1f ms   p95 %7.1f ms   ratio %.2f\n",
+              "  an empty program adding a tray icon", yardstick_median,
+              Percentile(yardstick_ms, 0.95), program_median / std::max(yardstick_median, 0.001));
   return 0;
 }
 
@@ -481,7 +576,10 @@ int main(int argc, char** argv) {
   int status = MeasureSurvey(*sim, 100);
   sim->Quit();
   sim.reset();
+  // Start-up first, on a desktop without the other measurements' windows.
+  const int tray_status = MeasureStartToTray(argv[1], 10);
   if (status == 0) status = MeasureVisibleTime(argv[2], argv[1], popups);
+  if (status == 0) status = tray_status;
   // The idle figure stands on its own: it is measured even when a visible-time run failed.
   if (idle_seconds > 0) {
     const int idle_status = MeasureIdleCpu(argv[2], argv[1], idle_seconds);

@@ -297,6 +297,7 @@ std::optional<TimesReport> BrowserSim::Times() {
     WindowTimes times;
     times.id = static_cast<int>(record.GetInt("id").value_or(0));
     times.shown = record.GetInt("shown");
+    times.hide_began = record.GetInt("hide_began");
     times.hidden = record.GetInt("hidden");
     times.destroyed = record.GetInt("destroyed");
     times.shows = static_cast<int>(record.GetInt("shows").value_or(0));

@@ -40,10 +40,12 @@ struct WindowInfo {
 };
 
 // When a window became visible, was hidden and was destroyed, in microseconds on the clock of
-// NowMicros(); each is missing until it happened. `hidden` is the first hiding after `shown`.
+// NowMicros(); each is missing until it happened. `hidden` is the first hiding after `shown`;
+// `hide_began` is when that hide reached the window, before the system hid it.
 struct WindowTimes {
   int id = 0;
   std::optional<std::int64_t> shown;
+  std::optional<std::int64_t> hide_began;
   std::optional<std::int64_t> hidden;
   std::optional<std::int64_t> destroyed;
   int shows = 0;

@@ -235,6 +235,13 @@ LRESULT CALLBACK BrowserFrame::FrameProc(HWND window, UINT message, WPARAM wpara
 
 LRESULT BrowserFrame::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
+    case WM_WINDOWPOSCHANGING: {
+      const LONGLONG now = CounterNow();
+      const auto* position = reinterpret_cast<const WINDOWPOS*>(lparam);
+      if ((position->flags & SWP_HIDEWINDOW) != 0 && ::IsWindowVisible(window_))
+        observer_.FrameHideBegins(id_, now);
+      break;
+    }
     case WM_WINDOWPOSCHANGED: {
       // Taken first, so that the time is when the window procedure saw the change.
       const LONGLONG now = CounterNow();

@@ -31,6 +31,9 @@ class FrameObserver {
   // window procedure received the change.
   virtual void FrameShown(int id, LONGLONG counter) = 0;
   virtual void FrameHidden(int id, LONGLONG counter) = 0;
+  // A hide reached the window procedure (WM_WINDOWPOSCHANGING); the window still shows until
+  // the system has hidden it, which under Wine takes milliseconds of its own.
+  virtual void FrameHideBegins(int id, LONGLONG counter) = 0;
   virtual void FrameDestroyed(int id, LONGLONG counter) = 0;  // WM_DESTROY
   virtual void FrameGone(int id) = 0;                         // WM_NCDESTROY, the very end
   // The page of a frame opens a popup, as a script on a real page does.

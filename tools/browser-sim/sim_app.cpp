@@ -300,6 +300,7 @@ Reply SimApp::Times() {
     Fields& record = reply.line.records.emplace_back();
     record.SetInt("id", window->id);
     if (window->shown_at) record.SetInt("shown", micros(*window->shown_at));
+    if (window->hide_began_at) record.SetInt("hide_began", micros(*window->hide_began_at));
     if (window->hidden_at) record.SetInt("hidden", micros(*window->hidden_at));
     if (window->destroyed_at) record.SetInt("destroyed", micros(*window->destroyed_at));
     record.SetInt("shows", window->shows);
@@ -363,6 +364,13 @@ void SimApp::FrameHidden(int id, LONGLONG counter) {
   // The first hiding after the window was first shown: how long it stayed on screen.
   if (window->shown_at && !window->hidden_at) window->hidden_at = counter;
   changed_.notify_all();
+}
+
+void SimApp::FrameHideBegins(int id, LONGLONG counter) {
+  std::lock_guard lock(mutex_);
+  Window* window = WindowLocked(id);
+  if (window == nullptr) return;
+  if (window->shown_at && !window->hide_began_at) window->hide_began_at = counter;
 }
 
 void SimApp::FrameDestroyed(int id, LONGLONG counter) {

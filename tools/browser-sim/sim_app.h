@@ -45,6 +45,7 @@ class SimApp final : public FrameObserver {
   void FrameCreated(int id, HWND window) override;
   void FrameShown(int id, LONGLONG counter) override;
   void FrameHidden(int id, LONGLONG counter) override;
+  void FrameHideBegins(int id, LONGLONG counter) override;
   void FrameDestroyed(int id, LONGLONG counter) override;
   void FrameGone(int id) override;
   void PageOpensPopup(const OpenOptions& popup) override;
@@ -58,7 +59,7 @@ class SimApp final : public FrameObserver {
     HWND handle = nullptr;
     bool alive = false;     // between WM_NCCREATE and WM_NCDESTROY
     bool finished = false;  // creation is over, whatever its outcome
-    std::optional<LONGLONG> shown_at, hidden_at, destroyed_at;
+    std::optional<LONGLONG> shown_at, hide_began_at, hidden_at, destroyed_at;
     int shows = 0;
     int hides = 0;
   };
