@@ -5,9 +5,9 @@
 #include <new>
 #include <stdexcept>
 
-#include "settings/handle_text.h"
 #include "detector/ctrl_override.h"
 #include "detector/window_readers.h"
+#include "settings/handle_text.h"
 
 namespace pelkrin {
 namespace {
@@ -27,10 +27,7 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 
 DetectionCycle::DetectionCycle(Services services, AllowLists lists, DetectorFields fields,
                                DetectorHooks hooks)
-    : services_(services),
-      lists_(lists),
-      fields_(fields),
-      hooks_(std::move(hooks)) {}
+    : services_(services), lists_(lists), fields_(fields), hooks_(std::move(hooks)) {}
 
 void DetectionCycle::Survey() {
   if (busy_) {
@@ -95,11 +92,14 @@ void DetectionCycle::RunSurvey() {
     const std::string caption = fields_.List2.List(i);
     if (caption.find(kCtrlMark) != std::string::npos) continue;
     const Hwnd window = candidates_[static_cast<std::size_t>(i)];
-    // A hidden window (an earlier popup, say) is no candidate, nor one that is gone.
-    if (!windows.IsVisible(window)) continue;
+    // A hidden window (an earlier popup, say) is no candidate, nor one that is gone (style 0).
+    // A top-level window shows exactly when its WS_VISIBLE is set, and the one read of its style
+    // serves the style rules too.
+    const std::uint32_t style = windows.Style(window);
+    if (!(style & kWsVisible)) continue;
     if (switches.flash) HideFlash(window);
 
-    Verdict verdict = Classify(windows, window, caption, lists_, switches);
+    Verdict verdict = Classify(windows, window, style, caption, lists_, switches);
     if (verdict.rule == PopupRule::kAdwareMark) fields_.List2.SetItem(i, verdict.caption);
     if (!verdict.ShouldPelk()) continue;
     Pelk(window, verdict, Path::kSurvey);

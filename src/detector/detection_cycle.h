@@ -52,7 +52,7 @@ struct DetectorFields {
 
 // What the cycle asks of the rest of the program.
 struct DetectorHooks {
-  std::function<bool()> pelking_on;            // the "&Pelk Popups" check mark
+  std::function<bool()> pelking_on;             // the "&Pelk Popups" check mark
   std::function<DetectionSwitches()> switches;  // read live at every survey
   // Saves what a normal shutdown saves, before a failed survey ends the program.
   std::function<void()> save_before_failure_exit;
@@ -110,7 +110,7 @@ class DetectionCycle {
   // asked again to hide.
   void Pelk(Hwnd window, const Verdict& verdict, Path path);
   // The event path's judgement of one followed window that is visible now.
-  void JudgeShown(Hwnd window, const std::string& class_name);
+  void JudgeShown(Hwnd window, std::uint32_t style, const std::string& class_name);
   // Shows the failure, saves, and ends the program.
   void Fail(int number, const std::string& description);
 

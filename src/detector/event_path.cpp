@@ -55,10 +55,13 @@ std::optional<unsigned> DetectionCycle::FollowNewWindows() {
     // still hidden at its deadline is left to the survey.
     for (std::size_t i = 0; i < followed_.size();) {
       const Followed followed = followed_[i];
-      if (windows.IsVisible(followed.window)) {
+      // One call per poll: a top-level window shows exactly when its WS_VISIBLE is set, and a
+      // gone one reads as style 0.
+      const std::uint32_t style = windows.Style(followed.window);
+      if (style & kWsVisible) {
         followed_.erase(followed_.begin() + static_cast<std::ptrdiff_t>(i));
-        JudgeShown(followed.window, followed.class_name);
-      } else if (now >= followed.until_ms || !windows.IsWindow(followed.window)) {
+        JudgeShown(followed.window, style, followed.class_name);
+      } else if (now >= followed.until_ms || (style == 0 && !windows.IsWindow(followed.window))) {
         followed_.erase(followed_.begin() + static_cast<std::ptrdiff_t>(i));
       } else {
         ++i;
@@ -72,7 +75,7 @@ std::optional<unsigned> DetectionCycle::FollowNewWindows() {
   return next();
 }
 
-void DetectionCycle::JudgeShown(Hwnd window, const std::string& class_name) {
+void DetectionCycle::JudgeShown(Hwnd window, std::uint32_t style, const std::string& class_name) {
   WindowManager& windows = services_.windows;
   // The window may have gone since it was noted and its handle passed to another window: judge
   // only the window of the class first seen.
@@ -88,7 +91,7 @@ void DetectionCycle::JudgeShown(Hwnd window, const std::string& class_name) {
 
   Verdict verdict;
   if (frame) {
-    verdict = Classify(windows, window, std::move(caption), lists_, switches);
+    verdict = Classify(windows, window, style, std::move(caption), lists_, switches);
   } else {
     if (caption.starts_with(kAdwareMark)) {  // marked by an earlier survey: its caption back
       caption.erase(0, sizeof kAdwareMark - 1);

@@ -87,8 +87,9 @@ std::optional<std::string> MarkAdwareDialog(WindowManager& windows, Hwnd* dialog
   return marked;
 }
 
-PopupRule DecidePopup(WindowManager& windows, Hwnd window, std::string& caption,
-                      const AllowLists& lists, const DetectionSwitches& switches) {
+PopupRule DecidePopup(WindowManager& windows, Hwnd window, std::uint32_t style,
+                      std::string& caption, const AllowLists& lists,
+                      const DetectionSwitches& switches) {
   // P1: the whole caption, suffix included, exactly as the user blocked it.
   if (OnBlockList(lists.blocks, caption)) return PopupRule::kBlockList;
 
@@ -99,18 +100,19 @@ PopupRule DecidePopup(WindowManager& windows, Hwnd window, std::string& caption,
     return PopupRule::kAdwareMark;
   }
 
-  // P3: the style switches. One read of the style serves all three.
-  const std::uint32_t style = windows.Style(window);
+  // P3: the style switches. The read that found the window visible serves all three.
   if (switches.no_maximize_box && !(style & kWsMaximizeBox)) return PopupRule::kNoMaximizeBox;
   if (switches.no_minimize_box && !(style & kWsMinimizeBox)) return PopupRule::kNoMinimizeBox;
   if (switches.no_title_bar && !(style & kWsDlgFrame)) return PopupRule::kNoTitleBar;
 
   // P4: a browser frame keeps its toolbars in its first child, hidden in a window that a page
-  // opened without toolbars. Only the first 7 characters of the class count.
+  // opened without toolbars. Only the first 7 characters of the class count. The frame shows,
+  // so the container shows exactly when its own WS_VISIBLE is set: one read of its style
+  // instead of a walk up its parents, each a call into another process.
   const Hwnd container = windows.FindChild(window, kNoWindow, nullptr, nullptr);
   if (container != kNoWindow) {
     const std::string prefix = windows.ClassName(container, 8);
-    if ((prefix == "WorkerA" || prefix == "WorkerW") && !windows.IsVisible(container))
+    if ((prefix == "WorkerA" || prefix == "WorkerW") && !(windows.Style(container) & kWsVisible))
       return PopupRule::kHiddenToolbars;
   }
   return PopupRule::kNone;
@@ -132,15 +134,18 @@ Exemption CheckExemptions(WindowManager& windows, Hwnd window, const std::string
   if (StartsWith(*short_caption, kProductPrefix)) return Exemption::kOwnWindow;
   if (IsCaptionAllowed(lists, lists.text_case.Lower(*short_caption)))
     return Exemption::kAllowedCaption;
-  // The address costs messages to the browser: read it only for a popup that got this far.
-  if (IsDomainAllowed(lists, ReadAddressBar(windows, window))) return Exemption::kAllowedDomain;
+  // The address costs messages to the browser, which answers them only once it is back in its
+  // message loop: read it only for a popup that got this far, and only when a domain could
+  // allow it. The hide waits for this answer.
+  if (!lists.domains.Items().empty() && IsDomainAllowed(lists, ReadAddressBar(windows, window)))
+    return Exemption::kAllowedDomain;
   return Exemption::kNone;
 }
 
-Verdict Classify(WindowManager& windows, Hwnd window, std::string caption,
+Verdict Classify(WindowManager& windows, Hwnd window, std::uint32_t style, std::string caption,
                  const AllowLists& lists, const DetectionSwitches& switches) {
   Verdict verdict;
-  verdict.rule = DecidePopup(windows, window, caption, lists, switches);
+  verdict.rule = DecidePopup(windows, window, style, caption, lists, switches);
   if (verdict.IsPopup())
     verdict.exemption = CheckExemptions(windows, window, caption, lists, &verdict.short_caption);
   verdict.caption = std::move(caption);

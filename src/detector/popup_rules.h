@@ -66,18 +66,26 @@ bool IsBrowserWindow(WindowManager& windows, Hwnd window);
 // one (or none) gives nullopt. `dialog` receives the dialog's handle when one exists.
 std::optional<std::string> MarkAdwareDialog(WindowManager& windows, Hwnd* dialog);
 
-// P1 to P4 for the visible window `window` with candidate caption `caption`. P2 retitles the
-// window and takes the mark off `caption`.
-PopupRule DecidePopup(WindowManager& windows, Hwnd window, std::string& caption,
-                      const AllowLists& lists, const DetectionSwitches& switches);
+// P1 to P4 for the visible window `window` with candidate caption `caption`; `style` is the
+// window's style, read by the caller when it found the window visible. P2 retitles the window
+// and takes the mark off `caption`.
+PopupRule DecidePopup(WindowManager& windows, Hwnd window, std::uint32_t style,
+                      std::string& caption, const AllowLists& lists,
+                      const DetectionSwitches& switches);
 
 // E1 to E5 for a popup; sets `short_caption`. Reads the address bar only when it must.
 Exemption CheckExemptions(WindowManager& windows, Hwnd window, const std::string& caption,
                           const AllowLists& lists, std::string* short_caption);
 
-// The whole decision for one window: the popup rules, then the exemptions for a popup.
-Verdict Classify(WindowManager& windows, Hwnd window, std::string caption,
+// The whole decision for one visible window of style `style`: the popup rules, then the
+// exemptions for a popup.
+Verdict Classify(WindowManager& windows, Hwnd window, std::uint32_t style, std::string caption,
                  const AllowLists& lists, const DetectionSwitches& switches);
+// The same, reading the style first.
+inline Verdict Classify(WindowManager& windows, Hwnd window, std::string caption,
+                        const AllowLists& lists, const DetectionSwitches& switches) {
+  return Classify(windows, window, windows.Style(window), std::move(caption), lists, switches);
+}
 
 // The caption without the browser suffix: when " - Microsoft Internet Explorer" stands anywhere
 // in it, its last 30 characters go.

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "settings/handle_text.h"
 #include "detector/popup_rules.h"
 #include "detector/window_readers.h"
+#include "settings/handle_text.h"
 #include "ui/form.h"
 
 namespace pelkrin {

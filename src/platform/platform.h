@@ -40,6 +40,7 @@ using LParam = std::intptr_t;
 
 // Window messages and constants the core uses by number.
 inline constexpr std::uint32_t kWmClose = 0x0010;
+inline constexpr std::uint32_t kWsVisible = 0x10000000;
 inline constexpr std::uint32_t kWsMaximizeBox = 0x00010000;
 inline constexpr std::uint32_t kWsMinimizeBox = 0x00020000;
 inline constexpr std::uint32_t kWsDlgFrame = 0x00400000;

@@ -17,7 +17,6 @@ namespace pelkrin::sim {
 
 class SimEventLoop;
 
-inline constexpr std::uint32_t kWsVisible = 0x10000000;
 inline constexpr std::uint32_t kWsPopup = 0x80000000;
 inline constexpr std::uint32_t kWsChild = 0x40000000;
 inline constexpr std::uint32_t kWmDestroy = 0x0002;
