@@ -1,5 +1,7 @@
 #include "platform/win32/callback_guard.h"
 
+#include <memory>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -8,7 +10,12 @@
 namespace pelkrin::win32 {
 
 namespace {
-thread_local std::exception_ptr parked;
+// A plain pointer, never an object with a destructor: MinGW frees a thread's emulated
+// thread-local storage before it runs the destructors of its thread_local objects, so such a
+// destructor writes into freed heap memory each time a thread ends (the browser stand-in's
+// window threads did, and its heap broke now and then). The message loop takes a parked failure
+// long before its thread ends; one still parked then is lost with the thread.
+thread_local std::exception_ptr* parked = nullptr;
 }  // namespace
 
 std::string DescribeException(const std::exception_ptr& exception) noexcept {
@@ -23,7 +30,8 @@ std::string DescribeException(const std::exception_ptr& exception) noexcept {
 
 void ParkCallbackException(std::exception_ptr exception) noexcept {
   if (!parked) {
-    parked = std::move(exception);
+    parked = new (std::nothrow) std::exception_ptr(std::move(exception));
+    if (!parked) TraceDiagnostic("a callback failure was dropped: no memory to keep it");
     return;
   }
   // Only the first one is raised again; a second one before that still leaves its trace.
@@ -32,8 +40,8 @@ void ParkCallbackException(std::exception_ptr exception) noexcept {
 
 void RethrowCallbackException() {
   if (!parked) return;
-  std::exception_ptr exception = std::exchange(parked, nullptr);
-  std::rethrow_exception(exception);
+  const std::unique_ptr<std::exception_ptr> taken(std::exchange(parked, nullptr));
+  std::rethrow_exception(*taken);
 }
 
 }  // namespace pelkrin::win32
