@@ -112,6 +112,10 @@ TEST(BrowserSim, TheChannelActsOnTheRealWindowsAndRefusesBadRequests) {
     EXPECT_EQ(reply->verb, "error") << request;
     EXPECT_EQ(reply->fields.Get("message"), error) << request;
   }
+  OpenOptions huge;  // longer than a request may be
+  huge.title = std::string(70000, 'x');
+  EXPECT_FALSE(sim->Open(huge));
+  EXPECT_NE(sim->last_error().find("longer than"), std::string::npos) << sim->last_error();
   ASSERT_TRUE(sim->Open()) << "the channel goes on: " << sim->last_error();
 }
 
