@@ -1,9 +1,7 @@
-// Contracts of the platform seam: one suite per interface of platform/platform.h, written once
-// and run twice, natively against the simulated desktop (unit_tests) and under Wine against the
-// Win32 layer (pelkrin_e2e), so the simulation the core is tested on cannot drift away from the
-// real system. Each suite takes a factory of a "world": the implementation under test and the
-// set-up its tests need. Where the real system and the simulation legitimately differ, the world
-// says so in its capabilities; the tests never ask which one they run on.
+// Contracts of the platform seam, run natively on the simulated desktop (unit_tests) and under
+// Wine on the Win32 layer (pelkrin_e2e), so the simulation cannot drift from the real system.
+// Each suite takes a factory of a "world": the implementation under test and its set-up. Where
+// the two legitimately differ, the world says so in its capabilities, never the test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -21,8 +19,7 @@ class RegistryWorld {
  public:
   virtual ~RegistryWorld() = default;
   virtual Registry& registry() = 0;
-  // Stores string data the way any program may: exactly `bytes`, the size counting exactly them
-  // (so with or without a terminating NUL), as REG_EXPAND_SZ when `expand`, else REG_SZ.
+  // Stores exactly `bytes` (with or without a terminating NUL), as REG_EXPAND_SZ or REG_SZ.
   virtual void PutStringData(RegKey root, const std::string& path, const std::string& name,
                              const std::string& bytes, bool expand) = 0;
 };
@@ -43,8 +40,7 @@ class FileWorld {
 
   // Folders exist (and so can be in the way, or be missing).
   bool has_folders = true;
-  // The profile writer re-emits the whole file on each change, as Wine does; Windows edits it in
-  // place, keeping a hand-edited file's blank lines and spacing.
+  // The profile writer re-emits the whole file on each change (Wine); Windows edits in place.
   bool rewrites_profile_files = true;
 };
 
@@ -53,8 +49,7 @@ class WindowsWorld {
   virtual ~WindowsWorld() = default;
   virtual WindowManager& windows() = 0;
   virtual EventLoop& events() = 0;  // whose clock times the calls
-  // A window of another program. `style` without WS_VISIBLE; `visible` shows it. A child when
-  // `parent` is not 0.
+  // A window of another program (a child when `parent` is not 0); `visible` shows it.
   virtual Hwnd Add(Hwnd parent, const std::string& class_name, const std::string& caption,
                    std::uint32_t style, bool visible) = 0;
   virtual void Remove(Hwnd window) = 0;  // with its children
@@ -81,8 +76,8 @@ class EventWorld {
   virtual ~EventWorld() = default;
   virtual EventLoop& events() = 0;
   virtual Dialogs& dialogs() = 0;
-  // The user presses `answer` in the next message box titled `title` once `ready()` holds, time
-  // passing meanwhile (ready() may be asked from another thread).
+  // The user presses `answer` in the next box titled `title` once `ready()` (asked from any
+  // thread) holds, time passing meanwhile.
   virtual void AnswerNextBox(const std::string& title, int answer, std::function<bool()> ready) = 0;
 };
 

@@ -26,49 +26,26 @@ TEST(Harness, ProgramCopyReplacesAnEarlierRunAndWritesSeedsByteForByte) {
   EXPECT_EQ(copy.ReadFile("missing.txt"), std::nullopt);
 }
 
-TEST(Harness, WaitForReturnsAtOnceOrNamesWhatItWaitedFor) {
-  const DWORD start = ::GetTickCount();
-  EXPECT_TRUE(WaitFor([] { return true; }, 5000, "nothing"));
-  EXPECT_LT(::GetTickCount() - start, 1000u);
-
-  const auto result = WaitFor([] { return false; }, 60, "the impossible");
-  EXPECT_FALSE(result);
-  EXPECT_NE(std::string(result.message()).find("the impossible"), std::string::npos);
-  EXPECT_GE(::GetTickCount() - start, 60u);
-}
-
 TEST(Harness, ProcessIsTerminatedWhenItsOwnerGoes) {
   ProgramCopy copy;
   ASSERT_TRUE(copy.ok());
-  DWORD id = 0;
   win32::ScopedKernelHandle watcher;
   {
     Process process = copy.StartAnother();
     ASSERT_TRUE(process.valid());
-    id = process.id();
-    watcher.Reset(::OpenProcess(SYNCHRONIZE, FALSE, id));
+    watcher.Reset(::OpenProcess(SYNCHRONIZE, FALSE, process.id()));
     ASSERT_TRUE(watcher);
     EXPECT_TRUE(process.Running());
     EXPECT_EQ(process.ExitCode(), std::nullopt);
   }
-  EXPECT_EQ(::WaitForSingleObject(watcher.Get(), 0), WAIT_OBJECT_0) << "process " << id;
-}
-
-TEST(Harness, EscapedShowsLineEndsAndControlBytes) {
-  EXPECT_EQ(Escaped(std::string("A=1\r\nB\0", 7)), "A=1\\r\\n\nB\\x00");
-  EXPECT_EQ(Escaped("\t\\\x7f"), "\\x09\\x5C\\x7F");
-}
-
-Capture Uniform(int width, int height) {
-  Capture capture;
-  capture.width = width;
-  capture.height = height;
-  capture.bgr.assign(static_cast<std::size_t>(width) * height * 3, 0x40);
-  return capture;
+  EXPECT_EQ(::WaitForSingleObject(watcher.Get(), 0), WAIT_OBJECT_0);
 }
 
 TEST(Harness, CaptureComparisonLooksOnlyInsideTheClippedArea) {
-  const Capture before = Uniform(8, 4);
+  Capture before;
+  before.width = 8;
+  before.height = 4;
+  before.bgr.assign(8 * 4 * 3, 0x40);
   Capture after = before;
   after.bgr[(2 * 8 + 6) * 3] = 0x41;  // pixel (6, 2)
   EXPECT_TRUE(after.DiffersIn(before, RECT{4, 0, 8, 4}));

@@ -1,17 +1,16 @@
-// The release packages of this build: the per-user installer and its uninstaller, run the way a
-// user or a deployment tool runs them (silently with /S, or page by page), and the portable zip,
-// unpacked by the build. Every effect is checked where Windows keeps it: the user's programs
-// folder, the Start menu, the list of installed programs, the Run keys and the browser's key.
+// The release packages of this build: the per-user installer and its uninstaller, run silently
+// (/S) and page by page, and the portable zip. Every effect is checked where Windows keeps it:
+// the user's programs folder, the Start menu, the list of installed programs and the Run keys.
 #include <windows.h>
 // After <windows.h>, which it needs.
 #include <shlobj.h>
 
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
-#include <vector>
 
 #include "app/command_ids.h"
 #include "e2e_paths.h"
@@ -25,36 +24,30 @@ namespace {
 // The installer works in seconds; the generous deadline is for a busy machine.
 constexpr DWORD kInstallerDeadlineMs = 60000;
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pelkrin";
-constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr char kRunValue[] = "Pelkrin";
+const std::string kSetupTitle = std::string("Pelkrin ") + PELKRIN_E2E_VERSION + " Setup";
 
 // What the user keeps: the settings and the three lists, as a test seeds them.
-const std::map<std::string, std::string>& UserFiles() {
-  static const std::map<std::string, std::string> files = {
-      {"pk.sys", "[pk]\r\nPLAY_SOUND=0\r\nSTART_WITH_WINDOWS=1\r\nSUPER_MODE=1\r\n"},
-      {"alwdom.sys", "example.com\r\nexample.org\r\n"},
-      {"alwcap.sys", "Kept caption\r\n"},
-      {"popblk.sys", "Blocked popup - example.net\r\n"},
-  };
-  return files;
-}
+const std::map<std::string, std::string> kUserFiles = {
+    {"pk.sys", "[pk]\r\nPLAY_SOUND=0\r\nSTART_WITH_WINDOWS=1\r\nSUPER_MODE=1\r\n"},
+    {"alwdom.sys", "example.com\r\nexample.org\r\n"},
+    {"alwcap.sys", "Kept caption\r\n"},
+    {"popblk.sys", "Blocked popup - example.net\r\n"},
+};
 
 std::string ShellFolder(int csidl) {
   char path[MAX_PATH] = {};
-  if (FAILED(::SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) {
-    ADD_FAILURE() << "SHGetFolderPathA(" << csidl << ") failed";
-    return "";
-  }
+  EXPECT_TRUE(SUCCEEDED(::SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)));
   return path;
 }
-
 std::string InstallDir() { return ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Pelkrin"; }
 std::string ShortcutPath() { return ShellFolder(CSIDL_PROGRAMS) + "\\Pelkrin.lnk"; }
 std::string InstalledPath(const std::string& name) { return JoinPath(InstallDir(), name); }
-
 std::string InstallerPath() {
   const char* path = std::getenv("PELKRIN_E2E_INSTALLER");
   return path != nullptr ? path : PELKRIN_E2E_INSTALLER;
+}
+bool SettingsHold(const std::string& text) {
+  return ReadFileBytes(InstalledPath("pk.sys")).value_or("").find(text) != std::string::npos;
 }
 
 // The names in a folder (files and folders), without "." and "..".
@@ -71,42 +64,26 @@ std::set<std::string> FolderEntries(const std::string& folder) {
   return names;
 }
 
-std::string Joined(const std::set<std::string>& names) {
-  std::string text;
-  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
-  return "{" + text + "}";
-}
-
-std::optional<std::string> ReadRegString(HKEY root, const char* key, const char* value) {
+// A value's raw data when it has that type; nullopt when the key or value is missing.
+std::optional<std::string> RegData(HKEY root, const char* key, const char* name, DWORD type) {
   HKEY opened = nullptr;
   if (::RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return std::nullopt;
   win32::ScopedRegKey scoped(opened);
-  char data[2048] = {};
-  DWORD size = sizeof data - 1;
-  DWORD type = 0;
-  if (::RegQueryValueExA(opened, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
-          ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ)) {
+  std::string data(2048, '\0');
+  DWORD size = static_cast<DWORD>(data.size() - 1), found = 0;
+  if (::RegQueryValueExA(opened, name, nullptr, &found, reinterpret_cast<BYTE*>(data.data()),
+                         &size) != ERROR_SUCCESS ||
+      found != type) {
     return std::nullopt;
   }
-  return std::string(data);
-}
-
-std::optional<DWORD> ReadRegDword(HKEY root, const char* key, const char* value) {
-  HKEY opened = nullptr;
-  if (::RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return std::nullopt;
-  win32::ScopedRegKey scoped(opened);
-  DWORD data = 0;
-  DWORD size = sizeof data;
-  DWORD type = 0;
-  if (::RegQueryValueExA(opened, value, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
-          ERROR_SUCCESS ||
-      type != REG_DWORD) {
-    return std::nullopt;
-  }
+  data.resize(size);
   return data;
 }
-
+std::optional<std::string> RegString(HKEY root, const char* key, const char* name) {
+  auto data = RegData(root, key, name, REG_SZ);
+  if (data) data->resize(data->find('\0') == std::string::npos ? data->size() : data->find('\0'));
+  return data;
+}
 bool KeyExists(HKEY root, const char* key) {
   HKEY opened = nullptr;
   if (::RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
@@ -116,27 +93,19 @@ bool KeyExists(HKEY root, const char* key) {
 
 bool WriteRunValue(HKEY root, const std::string& data) {
   HKEY opened = nullptr;
-  if (::RegCreateKeyExA(root, kRunKey, 0, nullptr, 0, KEY_WRITE, nullptr, &opened, nullptr) !=
+  if (::RegCreateKeyExA(root, kRunKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &opened, nullptr) !=
       ERROR_SUCCESS) {
     return false;
   }
   win32::ScopedRegKey scoped(opened);
-  return ::RegSetValueExA(opened, kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+  return ::RegSetValueExA(opened, "Pelkrin", 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                           static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
 }
 
-void DeleteRunValue(HKEY root) {
-  HKEY opened = nullptr;
-  if (::RegOpenKeyExA(root, kRunKey, 0, KEY_WRITE, &opened) != ERROR_SUCCESS) return;
-  ::RegDeleteValueA(opened, kRunValue);
-  ::RegCloseKey(opened);
-}
-
-// The prefix is shared by the whole run and kept between runs: every test starts from a machine
-// on which Pelkrin was never installed, and no other program of an earlier test still runs.
+// The prefix is kept between runs: every test starts from a machine on which Pelkrin was never
+// installed, and no Pelkrin of an earlier test still runs.
 void RemoveAnyInstallation() {
-  for (HWND window = ::FindWindowA(kMainWindowClass, nullptr); window != nullptr;
-       window = ::FindWindowA(kMainWindowClass, nullptr)) {
+  for (HWND window; (window = ::FindWindowA(kMainWindowClass, nullptr)) != nullptr;) {
     win32::ScopedKernelHandle process(
         ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ProcessIdOf(window)));
     ASSERT_TRUE(process) << "a running Pelkrin cannot be ended";
@@ -148,21 +117,17 @@ void RemoveAnyInstallation() {
   ASSERT_FALSE(FileExists(ShortcutPath()));
   ASSERT_TRUE(DeleteRegistryTree(HKEY_CURRENT_USER, kUninstallKey));
   ASSERT_TRUE(DeleteRegistryTree(HKEY_LOCAL_MACHINE, kBlockButtonKey));
-  DeleteRunValue(HKEY_LOCAL_MACHINE);
-  DeleteRunValue(HKEY_CURRENT_USER);
+  RemoveStartupEntries();
 }
 
-HWND FindProcessMainWindow(DWORD process_id) {
-  return FindTopLevelWindow(process_id, kMainWindowClass);
+// Runs a package with `arguments` and waits for it to end with exit code 0.
+void RunToEnd(const std::string& exe, const std::string& arguments) {
+  Process process = Process::Start(exe, arguments, RunsDir());
+  ASSERT_TRUE(process.valid());
+  ASSERT_TRUE(process.WaitForExit(kInstallerDeadlineMs));
+  EXPECT_EQ(process.ExitCode(), 0u) << exe << " " << arguments;
 }
-
-// Runs the installer with `arguments` and waits for it to end with exit code 0.
-void RunInstaller(const std::string& arguments) {
-  Process installer = Process::Start(InstallerPath(), arguments, RunsDir());
-  ASSERT_TRUE(installer.valid());
-  ASSERT_TRUE(installer.WaitForExit(kInstallerDeadlineMs));
-  EXPECT_EQ(installer.ExitCode(), 0u) << InstallerPath() << " " << arguments;
-}
+void InstallSilently() { RunToEnd(InstallerPath(), "/S"); }
 
 void ExpectProgramFilesInstalled() {
   const std::set<std::string> built = FolderEntries(ProgramDir());
@@ -174,29 +139,23 @@ void ExpectProgramFilesInstalled() {
 }
 
 void SeedUserFiles() {
-  for (const auto& [name, bytes] : UserFiles()) {
+  for (const auto& [name, bytes] : kUserFiles)
     ASSERT_TRUE(WriteFileBytes(InstalledPath(name), bytes)) << name;
-  }
 }
 
-void ExpectUserFilesKept() {
-  for (const auto& [name, bytes] : UserFiles()) {
-    const auto now = ReadFileBytes(InstalledPath(name));
-    EXPECT_EQ(now, bytes) << name << " now holds:\n" << Escaped(now.value_or("<missing>"));
-  }
+void ExpectUserFile(const std::string& name) {
+  const auto now = ReadFileBytes(InstalledPath(name));
+  EXPECT_EQ(now, kUserFiles.at(name)) << name << " holds:\n" << Escaped(now.value_or("<none>"));
 }
 
-// Starts the installed program from its folder and waits until its start-up is complete: the
-// settings are written and its icon is in the notification area, which start-up adds after
-// loading the lists.
+// Starts the installed program and waits until its start-up is complete: the settings are
+// written and its icon, added after the lists are loaded, is in the notification area.
 Process StartInstalled() {
   Process program = Process::Start(InstalledPath("pelkrin.exe"), "", InstallDir());
   if (!program.valid()) return program;
   EXPECT_TRUE(WaitFor(
       [&] {
-        return FindProcessMainWindow(program.id()) != nullptr &&
-               ReadFileBytes(InstalledPath("pk.sys")).value_or("").find("HISTORY_COUNT=") !=
-                   std::string::npos;
+        return FindTopLevelWindow(program.id(), kMainWindowClass) && SettingsHold("HISTORY_COUNT=");
       },
       kDefaultDeadlineMs, "the installed program's main window and settings"));
   EXPECT_TRUE(WaitForNotificationIcon());
@@ -205,21 +164,6 @@ Process StartInstalled() {
 
 // ---- Wizards ------------------------------------------------------------------------------------
 
-BOOL CALLBACK CollectDescendant(HWND window, LPARAM windows_address) {
-  reinterpret_cast<std::vector<HWND>*>(windows_address)->push_back(window);
-  return TRUE;
-}
-
-// A visible control of the installer's window whose text is `text`, or nullptr.
-HWND FindControlWithText(HWND dialog, const std::string& text) {
-  std::vector<HWND> controls;
-  ::EnumChildWindows(dialog, CollectDescendant, reinterpret_cast<LPARAM>(&controls));
-  for (HWND control : controls) {
-    if (IsVisible(control) && ReadText(control) == text) return control;
-  }
-  return nullptr;
-}
-
 // A wizard's caption without the blank that its pages may add at the end.
 std::string WizardTitle(HWND window) {
   std::string caption = CaptionOf(window);
@@ -227,8 +171,45 @@ std::string WizardTitle(HWND window) {
   return caption;
 }
 
-// Ends what a failed test left of an installer or uninstaller (the uninstaller runs on from a
-// copy of itself, which would keep ctest waiting for its output).
+// A visible dialog of any process (the uninstaller runs on from a copy of itself) with that
+// title for which `match` holds.
+HWND WaitForDialog(const std::string& title, const std::function<bool(HWND)>& match,
+                   const std::string& what) {
+  HWND found = nullptr;
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        for (HWND window : TopLevelWindows(0)) {
+          if (IsVisible(window) && ClassNameOf(window) == "#32770" &&
+              WizardTitle(window) == title && match(window)) {
+            found = window;
+            return true;
+          }
+        }
+        return false;
+      },
+      kDefaultDeadlineMs, "\"" + title + "\" " + what));
+  return found;
+}
+HWND WaitForWizard(const std::string& title, const char* button) {
+  return WaitForDialog(
+      title, [&](HWND w) { return VisibleChild(w, "Button", button) != nullptr; },
+      std::string("with the button ") + button);
+}
+// A message box beside the wizard: a dialog of the same title with a message text.
+HWND WaitForWizardMessageBox(const std::string& title, HWND wizard) {
+  return WaitForDialog(
+      title, [&](HWND w) { return w != wizard && ::GetDlgItem(w, 0xFFFF) != nullptr; },
+      "message box");
+}
+HWND WaitForLastPage(HWND wizard) {
+  HWND start_now = nullptr;
+  EXPECT_TRUE(WaitFor(
+      [&] { return (start_now = VisibleChild(wizard, "Button", "Start Pelkrin now")) != nullptr; },
+      kInstallerDeadlineMs, "the installer's last page"));
+  return start_now;
+}
+
+// Ends what a failed test left of a wizard, which would otherwise keep ctest waiting.
 void EndLeftoverWizards() {
   for (HWND window : TopLevelWindows(0)) {
     const std::string title = WizardTitle(window);
@@ -243,198 +224,103 @@ void EndLeftoverWizards() {
 }
 
 struct Packages : ::testing::Test {
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation()); }
   void TearDown() override { EndLeftoverWizards(); }
 };
 using Installer = Packages;
 using Uninstaller = Packages;
 
-// The visible dialogs of a process (0: of all) with their controls, for a failure message.
-std::string DescribeWindows(DWORD process_id) {
-  std::string seen;
-  for (HWND window : TopLevelWindows(process_id)) {
-    if (!IsVisible(window) || ClassNameOf(window) != "#32770") continue;
-    seen += "\n  #32770 \"" + CaptionOf(window) + "\"";
-    std::vector<HWND> controls;
-    ::EnumChildWindows(window, CollectDescendant, reinterpret_cast<LPARAM>(&controls));
-    for (HWND control : controls) {
-      if (!IsVisible(control)) continue;
-      seen += "\n    " + ClassNameOf(control) + " \"" + ReadText(control).value_or("?") + "\"";
-    }
-  }
-  return seen;
-}
-
-// A message box of the installer or uninstaller: a visible dialog with the wizard's title that
-// holds a message text, beside the wizard itself.
-HWND WaitForWizardMessageBox(const std::string& title, HWND wizard) {
-  HWND box = nullptr;
-  const auto shown = WaitFor(
-      [&] {
-        for (HWND window : TopLevelWindows(0)) {
-          if (window != wizard && IsVisible(window) && ClassNameOf(window) == "#32770" &&
-              WizardTitle(window) == title && ::GetDlgItem(window, 0xFFFF) != nullptr) {
-            box = window;
-            return true;
-          }
-        }
-        return false;
-      },
-      kDefaultDeadlineMs, "a message box titled \"" + title + "\"");
-  EXPECT_TRUE(shown);
-  return box;
-}
-
-// The wizard's window with that title (of any process: the uninstaller runs on from a copy of
-// itself) once it shows a visible control with the text `control_text`.
-HWND WaitForWizard(const std::string& title, const std::string& control_text) {
-  HWND wizard = nullptr;
-  const auto shown = WaitFor(
-      [&] {
-        wizard = nullptr;
-        for (HWND window : TopLevelWindows(0)) {
-          if (IsVisible(window) && ClassNameOf(window) == "#32770" &&
-              WizardTitle(window) == title &&
-              FindControlWithText(window, control_text) != nullptr) {
-            wizard = window;
-            return true;
-          }
-        }
-        return false;
-      },
-      kDefaultDeadlineMs, "the wizard \"" + title + "\" with \"" + control_text + "\"");
-  EXPECT_TRUE(shown) << "the dialogs on the desktop:" << DescribeWindows(0);
-  return wizard;
-}
-
 // ---- Silent installation and removal ------------------------------------------------------------
 
-TEST_F(Installer, SilentInstallPutsPelkrinInTheUsersProgramsFolderWhereItWritesItsSettings) {
-  ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
-  ASSERT_NO_FATAL_FAILURE(RunInstaller("/S"));
-
+TEST_F(Installer, SilentInstallsKeepTheUsersFilesAndEndARunningPelkrinThroughItsShutdown) {
+  ASSERT_NO_FATAL_FAILURE(InstallSilently());
   ExpectProgramFilesInstalled();
   EXPECT_TRUE(FileExists(InstalledPath("uninstall.exe")));
   EXPECT_TRUE(FileExists(ShortcutPath())) << ShortcutPath();
-  for (const auto& [name, bytes] : UserFiles()) {
+  for (const auto& [name, bytes] : kUserFiles)
     EXPECT_FALSE(FileExists(InstalledPath(name))) << name << " came with the installer";
-  }
 
   // The entry in the list of installed programs.
   const std::string dir = InstallDir();
-  const auto value = [](const char* name) {
-    return ReadRegString(HKEY_CURRENT_USER, kUninstallKey, name);
+  const std::map<std::string, std::string> entry = {
+      {"DisplayName", "Pelkrin"},
+      {"DisplayVersion", PELKRIN_E2E_VERSION},
+      {"Publisher", PELKRIN_E2E_PUBLISHER},
+      {"DisplayIcon", dir + "\\pelkrin.exe,0"},
+      {"InstallLocation", dir},
+      {"UninstallString", "\"" + dir + "\\uninstall.exe\""},
+      {"QuietUninstallString", "\"" + dir + "\\uninstall.exe\" /S"},
   };
-  EXPECT_EQ(value("DisplayName"), "Pelkrin");
-  EXPECT_EQ(value("DisplayVersion"), PELKRIN_E2E_VERSION);
-  EXPECT_EQ(value("Publisher"), PELKRIN_E2E_PUBLISHER);
-  EXPECT_EQ(value("DisplayIcon"), dir + "\\pelkrin.exe,0");
-  EXPECT_EQ(value("InstallLocation"), dir);
-  EXPECT_EQ(value("UninstallString"), "\"" + dir + "\\uninstall.exe\"");
-  EXPECT_EQ(value("QuietUninstallString"), "\"" + dir + "\\uninstall.exe\" /S");
-  const auto size_kb = ReadRegDword(HKEY_CURRENT_USER, kUninstallKey, "EstimatedSize");
-  ASSERT_TRUE(size_kb.has_value());
-  EXPECT_GE(*size_kb, ReadFileBytes(InstalledPath("pelkrin.exe")).value_or("").size() / 1024);
+  for (const auto& [name, value] : entry)
+    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kUninstallKey, name.c_str()), value) << name;
+  const auto size = RegData(HKEY_CURRENT_USER, kUninstallKey, "EstimatedSize", REG_DWORD);
+  ASSERT_TRUE(size && size->size() == sizeof(DWORD));
+  EXPECT_GE(*reinterpret_cast<const DWORD*>(size->data()),
+            ReadFileBytes(InstalledPath("pelkrin.exe")).value_or("").size() / 1024);
 
-  // The installed program starts from its new folder and keeps its settings there.
-  Process program = StartInstalled();
-  ASSERT_TRUE(program.valid());
-  EXPECT_TRUE(program.Running());
-  EXPECT_TRUE(FileExists(InstalledPath("pk.sys")));
-}
-
-TEST_F(Installer, SecondInstallReplacesTheProgramAndKeepsTheUsersFilesByteForByte) {
-  ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
-  ASSERT_NO_FATAL_FAILURE(RunInstaller("/S"));
+  // An upgrade replaces an older program file and keeps the user's files byte for byte.
   ASSERT_NO_FATAL_FAILURE(SeedUserFiles());
-  // A program file of an older version, which the upgrade must replace.
   ASSERT_TRUE(WriteFileBytes(InstalledPath("click.sys"), "an older click"));
-
-  ASSERT_NO_FATAL_FAILURE(RunInstaller("/S"));
-  ExpectUserFilesKept();
+  ASSERT_NO_FATAL_FAILURE(InstallSilently());
+  for (const auto& [name, bytes] : kUserFiles) ExpectUserFile(name);
   ExpectProgramFilesInstalled();
-}
 
-TEST_F(Installer, SilentInstallEndsARunningPelkrinThroughItsShutdown) {
-  ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
-  ASSERT_NO_FATAL_FAILURE(RunInstaller("/S"));
-  ASSERT_NO_FATAL_FAILURE(SeedUserFiles());
+  // The installed program runs from its new folder; a further installation ends it through its
+  // shutdown, which alone can write back the lists it holds.
   Process program = StartInstalled();
   ASSERT_TRUE(program.valid());
-  // The lists now live in the program; only its shutdown can write them back.
-  for (const char* list : {"alwdom.sys", "alwcap.sys", "popblk.sys"}) {
-    ASSERT_TRUE(::DeleteFileA(InstalledPath(list).c_str())) << list;
-  }
-
-  ASSERT_NO_FATAL_FAILURE(RunInstaller("/S"));
+  const char* const lists[] = {"alwdom.sys", "alwcap.sys", "popblk.sys"};
+  for (const char* list : lists) ASSERT_TRUE(::DeleteFileA(InstalledPath(list).c_str())) << list;
+  ASSERT_NO_FATAL_FAILURE(InstallSilently());
   EXPECT_TRUE(program.WaitForExit(kDefaultDeadlineMs));
-  for (const char* list : {"alwdom.sys", "alwcap.sys", "popblk.sys"}) {
-    const auto now = ReadFileBytes(InstalledPath(list));
-    EXPECT_EQ(now, UserFiles().at(list)) << list << " after the shutdown holds:\n"
-                                         << Escaped(now.value_or("<missing>"));
-  }
-  EXPECT_NE(ReadFileBytes(InstalledPath("pk.sys")).value_or("").find("HISTORY_COUNT="),
-            std::string::npos);
+  for (const char* list : lists) ExpectUserFile(list);
+  EXPECT_TRUE(SettingsHold("HISTORY_COUNT="));
   ExpectProgramFilesInstalled();
 }
 
 TEST_F(Uninstaller, SilentUninstallRemovesEverythingButTheUsersFilesAndTheProgramsOwnEntries) {
-  ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
-  ASSERT_NO_FATAL_FAILURE(RunInstaller("/S"));
+  ASSERT_NO_FATAL_FAILURE(InstallSilently());
   {
     // The first start installs the browser's Block button, pointing into the new folder.
     Process program = StartInstalled();
     ASSERT_TRUE(program.valid());
     ASSERT_TRUE(WaitFor(
         [] {
-          return ReadRegString(HKEY_LOCAL_MACHINE, kBlockButtonKey, "Exec") ==
-                 InstalledPath("block.exe");
+          return RegString(HKEY_LOCAL_MACHINE, kBlockButtonKey, "Exec") ==
+                     InstalledPath("block.exe") &&
+                 SettingsHold("ICON_CREATED=1");
         },
-        kDefaultDeadlineMs, "the Block button's key naming the installed block.exe"));
-    ASSERT_TRUE(WaitFor(
-        [] {
-          return ReadFileBytes(InstalledPath("pk.sys")).value_or("").find("ICON_CREATED=1") !=
-                 std::string::npos;
-        },
-        kDefaultDeadlineMs, "ICON_CREATED=1 in pk.sys"));
+        kDefaultDeadlineMs, "the Block button's key naming block.exe, and ICON_CREATED=1"));
     program.Stop();
   }
   const std::string settings = ReadFileBytes(InstalledPath("pk.sys")).value_or("");
-  for (const auto& [name, bytes] : UserFiles()) {
+  for (const auto& [name, bytes] : kUserFiles) {
     if (name == "pk.sys") continue;
     ASSERT_TRUE(WriteFileBytes(InstalledPath(name), bytes)) << name;
   }
-  // Start with Windows, in the machine's Run key and in the user's.
   ASSERT_TRUE(WriteRunValue(HKEY_LOCAL_MACHINE, InstalledPath("pelkrin.exe")));
   ASSERT_TRUE(WriteRunValue(HKEY_CURRENT_USER, InstalledPath("pelkrin.exe")));
 
-  const auto quiet = ReadRegString(HKEY_CURRENT_USER, kUninstallKey, "QuietUninstallString");
-  ASSERT_EQ(quiet, "\"" + InstalledPath("uninstall.exe") + "\" /S");
-  Process uninstaller = Process::Start(InstalledPath("uninstall.exe"), "/S", RunsDir());
-  ASSERT_TRUE(uninstaller.valid());
-  ASSERT_TRUE(uninstaller.WaitForExit(kInstallerDeadlineMs));
+  ASSERT_EQ(RegString(HKEY_CURRENT_USER, kUninstallKey, "QuietUninstallString"),
+            "\"" + InstalledPath("uninstall.exe") + "\" /S");
+  ASSERT_NO_FATAL_FAILURE(RunToEnd(InstalledPath("uninstall.exe"), "/S"));
 
-  // The uninstaller runs on from a copy of itself in the temporary folder: wait for its end
-  // state, then look at each part of it.
+  // The uninstaller runs on from a copy of itself: wait for its end state.
   std::set<std::string> kept;
-  for (const auto& [name, bytes] : UserFiles()) kept.insert(name);
-  const auto done = WaitFor(
+  for (const auto& [name, bytes] : kUserFiles) kept.insert(name);
+  EXPECT_TRUE(WaitFor(
       [&] {
         return FolderEntries(InstallDir()) == kept &&
                !KeyExists(HKEY_CURRENT_USER, kUninstallKey) &&
-               !KeyExists(HKEY_LOCAL_MACHINE, kBlockButtonKey) &&
-               ReadFileBytes(InstalledPath("pk.sys")).value_or("").find("ICON_CREATED") ==
-                   std::string::npos;
+               !KeyExists(HKEY_LOCAL_MACHINE, kBlockButtonKey) && !SettingsHold("ICON_CREATED");
       },
-      kInstallerDeadlineMs, "the uninstaller to finish");
-  EXPECT_TRUE(done) << "left in " << InstallDir() << ": " << Joined(FolderEntries(InstallDir()));
+      kInstallerDeadlineMs, "the uninstaller to finish"))
+      << FolderEntries(InstallDir()).size() << " entries left in " << InstallDir();
   EXPECT_FALSE(FileExists(ShortcutPath()));
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kBlockButtonKey));
-  EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), std::nullopt);
-  EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, kRunKey, kRunValue), std::nullopt);
-  for (const auto& [name, bytes] : UserFiles()) {
-    if (name == "pk.sys") continue;
-    EXPECT_EQ(ReadFileBytes(InstalledPath(name)), bytes) << name;
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+    EXPECT_EQ(RegString(root, kRunKeyPath, "Pelkrin"), std::nullopt);
+  for (const auto& [name, bytes] : kUserFiles) {
+    if (name != "pk.sys") ExpectUserFile(name);
   }
   // The kept settings no longer say that the Block button is there, so a later installation
   // puts it back; every other line stays as it was.
@@ -446,154 +332,107 @@ TEST_F(Uninstaller, SilentUninstallRemovesEverythingButTheUsersFilesAndTheProgra
   EXPECT_EQ(now, expected_settings) << Escaped(now.value_or("<missing>"));
 }
 
-// A start-with-Windows value and a Block button of another copy of Pelkrin, which still exists,
-// belong to that copy: the uninstaller leaves them.
+// A start-up value and a Block button of another copy of Pelkrin, which still exists, belong to
+// that copy: the uninstaller leaves them.
 TEST_F(Uninstaller, LeavesTheEntriesOfAnotherCopyThatStillExists) {
-  ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
-  ASSERT_NO_FATAL_FAILURE(RunInstaller("/S"));
+  ASSERT_NO_FATAL_FAILURE(InstallSilently());
   ProgramCopy other;
   ASSERT_TRUE(other.ok());
   ASSERT_TRUE(WriteRunValue(HKEY_CURRENT_USER, other.exe_path()));
   ASSERT_TRUE(other.Start());
   ASSERT_TRUE(WaitFor(
       [&] {
-        return ReadRegString(HKEY_LOCAL_MACHINE, kBlockButtonKey, "Exec") ==
-               other.Path("block.exe");
+        return RegString(HKEY_LOCAL_MACHINE, kBlockButtonKey, "Exec") == other.Path("block.exe");
       },
       kDefaultDeadlineMs, "the other copy's Block button"));
   other.Stop();
 
-  Process uninstaller = Process::Start(InstalledPath("uninstall.exe"), "/S", RunsDir());
-  ASSERT_TRUE(uninstaller.valid());
-  ASSERT_TRUE(uninstaller.WaitForExit(kInstallerDeadlineMs));
-  ASSERT_TRUE(WaitFor([] { return !KeyExists(HKEY_CURRENT_USER, kUninstallKey); },
-                      kInstallerDeadlineMs, "the uninstaller to remove its entry"));
-  ASSERT_TRUE(WaitFor([] { return !FileExists(InstallDir()); }, kInstallerDeadlineMs,
-                      "the uninstaller to remove the installation folder"));
-  EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, kRunKey, kRunValue), other.exe_path());
-  EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, kBlockButtonKey, "Exec"), other.Path("block.exe"));
-  DeleteRunValue(HKEY_CURRENT_USER);
-}
-
-// ---- The installer's pages ----------------------------------------------------------------------
-
-TEST_F(Installer, PagesWelcomeTheUserAndTheLastOneOffersToStartPelkrin) {
-  ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
-  Process installer = Process::Start(InstallerPath(), "", RunsDir());
-  ASSERT_TRUE(installer.valid());
-  HWND wizard = nullptr;
-  const std::string caption = std::string("Pelkrin ") + PELKRIN_E2E_VERSION + " Setup";
-  const auto first_page = WaitFor(
-      [&] {
-        wizard = FindTopLevelWindow(installer.id(), "#32770", caption.c_str());
-        return IsVisible(wizard) &&
-               FindControlWithText(wizard, "Welcome to Pelkrin Setup") != nullptr &&
-               FindControlWithText(wizard, "&Install") != nullptr;
-      },
-      kDefaultDeadlineMs, "the installer's first page");
-  ASSERT_TRUE(first_page) << "the installer's windows:" << DescribeWindows(installer.id());
-  ScreenshotWhenStable("installer-first-page");
-  ASSERT_TRUE(PressButton(wizard, IDOK));  // Install
-
-  HWND start_now = nullptr;
+  ASSERT_NO_FATAL_FAILURE(RunToEnd(InstalledPath("uninstall.exe"), "/S"));
   ASSERT_TRUE(WaitFor(
-      [&] { return (start_now = FindControlWithText(wizard, "Start Pelkrin now")) != nullptr; },
-      kInstallerDeadlineMs, "the installer's last page"));
-  ScreenshotWhenStable("installer-last-page");
-  EXPECT_EQ(::SendMessageA(start_now, BM_GETCHECK, 0, 0), BST_CHECKED);
-  ExpectProgramFilesInstalled();
-
-  ASSERT_TRUE(PressButton(wizard, IDOK));  // Finish, with "Start Pelkrin now" ticked
-  ASSERT_TRUE(installer.WaitForExit(kDefaultDeadlineMs));
-  EXPECT_EQ(installer.ExitCode(), 0u);
-  HWND main_window = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (main_window = ::FindWindowA(kMainWindowClass, nullptr)); },
-                      kDefaultDeadlineMs, "the installed program to start"));
-  ASSERT_TRUE(WaitFor([] { return FileExists(InstalledPath("pk.sys")); }, kDefaultDeadlineMs,
-                      "pk.sys in the installation folder"));
-  ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
+      [] { return !KeyExists(HKEY_CURRENT_USER, kUninstallKey) && !FileExists(InstallDir()); },
+      kInstallerDeadlineMs, "the uninstaller to remove its entry and folder"));
+  EXPECT_EQ(RegString(HKEY_CURRENT_USER, kRunKeyPath, "Pelkrin"), other.exe_path());
+  EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kBlockButtonKey, "Exec"), other.Path("block.exe"));
 }
 
-TEST_F(Installer, PageByPageItAsksTheUserToEndARunningPelkrinAndWaitsForIt) {
-  ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
-  ASSERT_NO_FATAL_FAILURE(RunInstaller("/S"));
+// ---- The pages ----------------------------------------------------------------------------------
+
+TEST_F(Installer, PageByPageItWaitsForARunningPelkrinAndOffersToStartItAtTheEnd) {
+  ASSERT_NO_FATAL_FAILURE(InstallSilently());
   ASSERT_NO_FATAL_FAILURE(SeedUserFiles());
   Process program = StartInstalled();
   ASSERT_TRUE(program.valid());
 
   Process installer = Process::Start(InstallerPath(), "", RunsDir());
   ASSERT_TRUE(installer.valid());
-  const std::string caption = std::string("Pelkrin ") + PELKRIN_E2E_VERSION + " Setup";
-  HWND wizard = WaitForWizard(caption, "&Install");
+  HWND wizard = WaitForWizard(kSetupTitle, "&Install");
   ASSERT_NE(wizard, nullptr);
+  EXPECT_NE(VisibleChild(wizard, "Static", "Welcome to Pelkrin Setup"), nullptr);
+  ScreenshotWhenStable("installer-first-page");
   ASSERT_TRUE(PressButton(wizard, IDOK));  // Install
-  HWND box = WaitForWizardMessageBox(caption, wizard);
+  HWND box = WaitForWizardMessageBox(kSetupTitle, wizard);
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(MessageBoxText(box).value_or("").rfind("Pelkrin is running. Please end it first", 0),
-            0u)
-      << MessageBoxText(box).value_or("<no text>");
-  // The installer waits and touches nothing while the user has not ended the program.
-  EXPECT_TRUE(program.Running());
+  const std::string text = MessageBoxText(box).value_or("<no text>");
+  EXPECT_EQ(text.rfind("Pelkrin is running. Please end it first", 0), 0u) << text;
+  EXPECT_TRUE(program.Running()) << "the installer did not wait for the user";
 
   program.Stop();  // the user ends it
   std::map<std::string, std::optional<std::string>> user_files;
-  for (const auto& [name, bytes] : UserFiles())
+  for (const auto& [name, bytes] : kUserFiles)
     user_files[name] = ReadFileBytes(InstalledPath(name));
   ASSERT_TRUE(PressButton(box, IDOK));
-  HWND start_now = nullptr;
-  ASSERT_TRUE(WaitFor(
-      [&] { return (start_now = FindControlWithText(wizard, "Start Pelkrin now")) != nullptr; },
-      kInstallerDeadlineMs, "the installer's last page"));
-  ASSERT_TRUE(::PostMessageA(start_now, BM_CLICK, 0, 0));  // untick "Start Pelkrin now"
-  ASSERT_TRUE(WaitFor([&] { return ::SendMessageA(start_now, BM_GETCHECK, 0, 0) == BST_UNCHECKED; },
-                      kDefaultDeadlineMs, "\"Start Pelkrin now\" to be unticked"));
-  ASSERT_TRUE(PressButton(wizard, IDOK));  // Finish
-  ASSERT_TRUE(installer.WaitForExit(kDefaultDeadlineMs));
-  EXPECT_EQ(installer.ExitCode(), 0u);
+  HWND start_now = WaitForLastPage(wizard);
+  ASSERT_NE(start_now, nullptr);
+  ScreenshotWhenStable("installer-last-page");
+  EXPECT_EQ(::SendMessageA(start_now, BM_GETCHECK, 0, 0), BST_CHECKED);
   ExpectProgramFilesInstalled();
   for (const auto& [name, bytes] : user_files) EXPECT_EQ(ReadFileBytes(InstalledPath(name)), bytes);
-  EXPECT_EQ(::FindWindowA(kMainWindowClass, nullptr), nullptr) << "Pelkrin was started";
+
+  ASSERT_TRUE(PressButton(wizard, IDOK));  // Finish, with "Start Pelkrin now" ticked
+  ASSERT_TRUE(installer.WaitForExit(kDefaultDeadlineMs));
+  EXPECT_EQ(installer.ExitCode(), 0u);
+  EXPECT_TRUE(WaitFor([] { return ::FindWindowA(kMainWindowClass, nullptr) != nullptr; },
+                      kDefaultDeadlineMs, "the installed program to start"));
+  ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
 }
 
 TEST_F(Uninstaller, PageByPageItRemovesTheSettingsAndListsWhenTheUserSaysSo) {
-  ASSERT_NO_FATAL_FAILURE(RemoveAnyInstallation());
-  ASSERT_NO_FATAL_FAILURE(RunInstaller("/S"));
+  ASSERT_NO_FATAL_FAILURE(InstallSilently());
   ASSERT_NO_FATAL_FAILURE(SeedUserFiles());
   ASSERT_TRUE(WriteFileBytes(InstalledPath("alwdom.sys.partial"), "example.com\r\n"));
 
   Process uninstaller = Process::Start(InstalledPath("uninstall.exe"), "", RunsDir());
   ASSERT_TRUE(uninstaller.valid());
-  const std::string caption = std::string("Pelkrin ") + PELKRIN_E2E_VERSION + " Uninstall";
-  HWND wizard = WaitForWizard(caption, "&Uninstall");
+  const std::string title = std::string("Pelkrin ") + PELKRIN_E2E_VERSION + " Uninstall";
+  HWND wizard = WaitForWizard(title, "&Uninstall");
   ASSERT_NE(wizard, nullptr);
   ASSERT_TRUE(PressButton(wizard, IDOK));  // Uninstall
-  HWND box = WaitForWizardMessageBox(caption, wizard);
+  HWND box = WaitForWizardMessageBox(title, wizard);
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(MessageBoxText(box).value_or("").rfind("Keep your Pelkrin settings and lists?", 0), 0u)
-      << MessageBoxText(box).value_or("<no text>");
+  const std::string text = MessageBoxText(box).value_or("<no text>");
+  EXPECT_EQ(text.rfind("Keep your Pelkrin settings and lists?", 0), 0u) << text;
   ASSERT_TRUE(PressButton(box, IDNO));
 
   EXPECT_TRUE(WaitFor([] { return !FileExists(InstallDir()); }, kInstallerDeadlineMs,
                       "the installation folder to go"))
-      << "left: " << Joined(FolderEntries(InstallDir()));
+      << FolderEntries(InstallDir()).size() << " entries left";
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
-  ASSERT_NE(WaitForWizard(caption, "&Close"), nullptr);
+  ASSERT_NE(WaitForWizard(title, "&Close"), nullptr);
   ASSERT_TRUE(PressButton(wizard, IDOK));  // Close
   EXPECT_TRUE(
       WaitFor([&] { return !::IsWindow(wizard); }, kDefaultDeadlineMs, "the uninstaller to close"));
 }
 
-// ---- The version --------------------------------------------------------------------------------
+// ---- The version and the portable zip -----------------------------------------------------------
 
-// The version that the version resource of a program file gives, as "a.b.c.d"; "" without one.
+// The version of a program file's version resource, as "a.b.c.d"; "" without one.
 std::string FileVersionOf(const std::string& path) {
   DWORD ignored = 0;
   const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
-  if (size == 0) return "";
   std::string info(size, '\0');
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT fixed_size = 0;
-  if (!::GetFileVersionInfoA(path.c_str(), 0, size, info.data()) ||
+  if (size == 0 || !::GetFileVersionInfoA(path.c_str(), 0, size, info.data()) ||
       !::VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &fixed_size) ||
       fixed_size < sizeof *fixed) {
     return "";
@@ -612,8 +451,6 @@ TEST(Release, TheProgramAndItsInstallerCarryTheProjectVersion) {
             std::string::npos);
 }
 
-// ---- The portable zip ---------------------------------------------------------------------------
-
 TEST(PortableZip, UnpacksToAFolderFromWhichPelkrinRuns) {
   // Unpacked by the check package_portable_zip, which ctest runs before this test.
   const std::string folder = PELKRIN_E2E_PORTABLE_DIR;
@@ -621,10 +458,9 @@ TEST(PortableZip, UnpacksToAFolderFromWhichPelkrinRuns) {
   ::DeleteFileA(JoinPath(folder, "pk.sys").c_str());
   Process program = Process::Start(JoinPath(folder, "pelkrin.exe"), "", folder);
   ASSERT_TRUE(program.valid());
-  EXPECT_TRUE(WaitFor([&] { return FindTrayWindow(program.id()) != nullptr; }, kDefaultDeadlineMs,
-                      "the unpacked program's tray window"));
-  EXPECT_TRUE(WaitFor([&] { return FileExists(JoinPath(folder, "pk.sys")); }, kDefaultDeadlineMs,
-                      "pk.sys in the unpacked folder"));
+  EXPECT_TRUE(WaitFor(
+      [&] { return FindTrayWindow(program.id()) && FileExists(JoinPath(folder, "pk.sys")); },
+      kDefaultDeadlineMs, "the unpacked program's tray window and pk.sys"));
 }
 
 }  // namespace

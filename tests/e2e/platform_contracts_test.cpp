@@ -95,14 +95,13 @@ class Win32WindowsWorld : public WindowsWorld {
     HWND window = nullptr;
     Do([&] {
       // A plain window of that class name (registered once; later calls fail harmlessly).
-      const HINSTANCE instance = ::GetModuleHandleA(nullptr);
       WNDCLASSA window_class{};
       window_class.lpfnWndProc = &::DefWindowProcA;
-      window_class.hInstance = instance;
+      window_class.hInstance = ::GetModuleHandleA(nullptr);
       window_class.lpszClassName = class_name.c_str();
       ::RegisterClassA(&window_class);
       window = ::CreateWindowExA(0, class_name.c_str(), caption.c_str(), style, 0, 0, 200, 100,
-                                 ToHwnd(parent), nullptr, instance, nullptr);
+                                 ToHwnd(parent), nullptr, window_class.hInstance, nullptr);
       if (window && visible) ::ShowWindow(window, SW_SHOWNA);
       if (window) windows_.push_back(window);
     });
@@ -119,12 +118,8 @@ class Win32WindowsWorld : public WindowsWorld {
       return;
     }
     ::ResetEvent(release_.Get());
-    ScopedKernelHandle blocked(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    Post([this, event = blocked.Get()] {
-      ::SetEvent(event);
-      ::WaitForSingleObject(release_.Get(), INFINITE);  // not pumping: hung
-    });
-    ::WaitForSingleObject(blocked.Get(), INFINITE);
+    // Waits until the thread has stopped pumping.
+    Do([] {}, [this] { ::WaitForSingleObject(release_.Get(), INFINITE); });
   }
   bool IsTopmost(Hwnd window) override {
     return (::GetWindowLongA(ToHwnd(window), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
@@ -143,33 +138,31 @@ class Win32WindowsWorld : public WindowsWorld {
     ::SetEvent(started_.Get());
     while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
       if (message.hwnd == nullptr && message.message == kRunTask) {
-        std::unique_ptr<std::function<void()>> task(
-            reinterpret_cast<std::function<void()>*>(message.lParam));
-        (*task)();
+        (*reinterpret_cast<std::function<void()>*>(message.lParam))();
         continue;
       }
       ::TranslateMessage(&message);
       ::DispatchMessageA(&message);
     }
   }
-  void Post(std::function<void()> task) {
-    auto owned = std::make_unique<std::function<void()>>(std::move(task));
-    if (::PostThreadMessageA(thread_id_, kRunTask, 0, reinterpret_cast<LPARAM>(owned.get())))
-      owned.release();
-  }
-  // Runs `task` on the other program's thread and waits until it is done.
-  void Do(const std::function<void()>& task) {
+  // Runs `task` on the other program's thread, then `after` once this thread goes on.
+  void Do(const std::function<void()>& task, const std::function<void()>& after = {}) {
     ScopedKernelHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    Post([&task, event = done.Get()] {
+    auto owned = std::make_unique<std::function<void()>>([&task, after, event = done.Get()] {
       task();
       ::SetEvent(event);
+      if (after) after();
     });
+    ASSERT_TRUE(
+        ::PostThreadMessageA(thread_id_, kRunTask, 0, reinterpret_cast<LPARAM>(owned.get())));
     ::WaitForSingleObject(done.Get(), INFINITE);
+    tasks_.push_back(std::move(owned));
   }
 
   Win32WindowManager manager_;
   Win32EventLoop clock_;
   std::vector<HWND> windows_;  // of the other thread, used only there
+  std::vector<std::unique_ptr<std::function<void()>>> tasks_;  // kept while they may run
   ScopedKernelHandle release_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
   bool hung_ = false;
   ScopedKernelHandle started_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
