@@ -10,11 +10,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "harness.h"
+#include "platform/win32/callback_guard.h"
 #include "settings/handle_text.h"
 #include "tray/systray.h"
 
@@ -225,6 +228,30 @@ TEST(Win32EventLoopTest, QuitIsLeftForTheOuterLoop) {
   MSG message;
   ASSERT_TRUE(::PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(message.wParam, 7u);
+}
+
+// A thread's parked failure must not outlive the thread's storage: MinGW frees a thread's
+// thread-local storage before it runs thread_local destructors, and a destructor there wrote
+// into freed memory that other threads had taken again.
+TEST(Win32CallbackGuardTest, ThreadsThatParkAFailureAndEndLeaveTheHeapWhole) {
+  for (int round = 0; round < 40; ++round) {
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 8; ++i) {
+      threads.emplace_back([] {
+        ParkCallbackException(std::make_exception_ptr(std::runtime_error("parked")));
+        EXPECT_THROW(RethrowCallbackException(), std::runtime_error);
+        // Small blocks, the size of a thread's storage, written all over: what a destructor
+        // reads from freed storage is then never a null pointer.
+        std::vector<std::unique_ptr<char[]>> blocks;
+        for (int n = 0; n < 64; ++n) {
+          blocks.emplace_back(new char[24]);
+          std::fill_n(blocks.back().get(), 24, '\x41');
+        }
+      });
+    }
+    for (std::thread& thread : threads) thread.join();
+  }
+  EXPECT_TRUE(::HeapValidate(::GetProcessHeap(), 0, nullptr));
 }
 
 // ---- Handle widths ----
