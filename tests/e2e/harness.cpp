@@ -105,25 +105,8 @@ bool CreateFolders(const std::string& path) {
   return ::CreateDirectoryA(path.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-HWND FindProcessWindow(DWORD process_id, const char* class_name, const char* caption) {
-  for (HWND window : TopLevelWindows(process_id)) {
-    if (class_name != nullptr && ClassNameOf(window) != class_name) continue;
-    if (caption != nullptr && CaptionOf(window) != caption) continue;
-    return window;
-  }
-  return nullptr;
-}
-
-struct EnumState {
-  DWORD process_id;
-  std::vector<HWND>* windows;
-};
-
-BOOL CALLBACK CollectTopLevelWindow(HWND window, LPARAM state_address) {
-  auto* state = reinterpret_cast<EnumState*>(state_address);
-  if (state->process_id == 0 || ProcessIdOf(window) == state->process_id) {
-    state->windows->push_back(window);
-  }
+BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) {
+  reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
   return TRUE;
 }
 
@@ -140,6 +123,17 @@ RECT Clip(const RECT& area, int width, int height) {
   return RECT{std::max(area.left, 0L), std::max(area.top, 0L),
               std::min(area.right, static_cast<LONG>(width)),
               std::min(area.bottom, static_cast<LONG>(height))};
+}
+
+// "Suite.Name" of the running test, made safe for a folder name.
+std::string CurrentTestName() {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = test != nullptr ? std::string(test->test_suite_name()) + "." + test->name()
+                                     : std::string("outside-a-test");
+  for (char& c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_') c = '_';
+  }
+  return name;
 }
 
 }  // namespace
@@ -161,16 +155,6 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
   const char last = folder.back();
   return last == '\\' || last == '/' ? folder + name : folder + "\\" + name;
-}
-
-std::string CurrentTestName() {
-  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = test != nullptr ? std::string(test->test_suite_name()) + "." + test->name()
-                                     : std::string("outside-a-test");
-  for (char& c : name) {
-    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_') c = '_';
-  }
-  return name;
 }
 
 std::optional<std::string> ReadFileBytes(const std::string& path) {
@@ -362,9 +346,9 @@ void RemoveStartupEntries() {
   // at a first start); left there, Wine would start that copy with the next session.
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, kRunKeyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) continue;
-    RegDeleteValueA(key, "Pelkrin");
-    RegCloseKey(key);
+    if (::RegOpenKeyExA(root, kRunKeyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) continue;
+    win32::ScopedRegKey owned(key);
+    ::RegDeleteValueA(key, "Pelkrin");
   }
 }
 
@@ -392,7 +376,7 @@ Process ProgramCopy::StartAnother(const std::string& arguments) const {
 }
 
 HWND ProgramCopy::MainWindow() const {
-  return process_.valid() ? FindProcessWindow(process_.id(), kMainWindowClass, nullptr) : nullptr;
+  return process_.valid() ? FindTopLevelWindow(process_.id(), kMainWindowClass, nullptr) : nullptr;
 }
 
 HWND ProgramCopy::TrayWindow() const {
@@ -464,34 +448,24 @@ DWORD ProcessIdOf(HWND window) {
 bool IsVisible(HWND window) { return window != nullptr && ::IsWindowVisible(window) != FALSE; }
 
 std::vector<HWND> TopLevelWindows(DWORD process_id) {
-  std::vector<HWND> windows;
-  EnumState state{process_id, &windows};
-  ::EnumWindows(CollectTopLevelWindow, reinterpret_cast<LPARAM>(&state));
+  std::vector<HWND> all, windows;
+  ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
+  for (HWND window : all) {
+    if (process_id == 0 || ProcessIdOf(window) == process_id) windows.push_back(window);
+  }
   return windows;
 }
 
-namespace {
-
-struct ChildSearch {
-  const char* class_name;
-  const char* text;  // nullptr: any
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchVisibleChild(HWND child, LPARAM lparam) {
-  auto* search = reinterpret_cast<ChildSearch*>(lparam);
-  if (!IsVisible(child) || ClassNameOf(child) != search->class_name) return TRUE;
-  if (search->text && ReadText(child).value_or("") != search->text) return TRUE;
-  search->found = child;
-  return FALSE;
-}
-
-}  // namespace
-
 HWND VisibleChild(HWND parent, const char* class_name, const char* text) {
-  ChildSearch search{class_name, text};
-  ::EnumChildWindows(parent, MatchVisibleChild, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  std::vector<HWND> children;
+  ::EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&children));
+  for (HWND child : children) {
+    if (IsVisible(child) && ClassNameOf(child) == class_name &&
+        (text == nullptr || ReadText(child).value_or("") == text)) {
+      return child;
+    }
+  }
+  return nullptr;
 }
 
 void Click(HWND button) { ::PostMessageA(button, BM_CLICK, 0, 0); }
@@ -502,7 +476,12 @@ void ClickAt(HWND window, int x, int y) {
 }
 
 HWND FindTopLevelWindow(DWORD process_id, const char* class_name, const char* caption) {
-  return FindProcessWindow(process_id, class_name, caption);
+  for (HWND window : TopLevelWindows(process_id)) {
+    if (class_name != nullptr && ClassNameOf(window) != class_name) continue;
+    if (caption != nullptr && CaptionOf(window) != caption) continue;
+    return window;
+  }
+  return nullptr;
 }
 
 // ---- Message boxes ----------------------------------------------------------------------------
@@ -538,7 +517,7 @@ bool PressButton(HWND dialog, int button_id) {
 // ---- Notification area ------------------------------------------------------------------------
 
 HWND FindTrayWindow(DWORD process_id) {
-  if (HWND window = FindProcessWindow(process_id, kTrayWindowClass, nullptr)) return window;
+  if (HWND window = FindTopLevelWindow(process_id, kTrayWindowClass, nullptr)) return window;
   // A message-only window is not enumerated with the top-level ones.
   for (HWND window : ChildrenOfClass(HWND_MESSAGE, kTrayWindowClass)) {
     if (ProcessIdOf(window) == process_id) return window;
@@ -600,6 +579,24 @@ bool DeleteRegistryTree(HKEY root, const std::string& subkey) {
   }
   const LONG result = ::RegDeleteKeyA(root, subkey.c_str());
   return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+}
+
+std::optional<std::string> ReadRegistryString(HKEY root, const std::string& key,
+                                              const std::string& name) {
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  win32::ScopedRegKey owned(opened);
+  char data[1024] = {};
+  DWORD size = sizeof data - 1;  // the last byte stays the terminator
+  DWORD type = 0;
+  if (::RegQueryValueExA(opened, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data),
+                         &size) != ERROR_SUCCESS ||
+      type != REG_SZ) {
+    return std::nullopt;
+  }
+  return std::string(data);
 }
 
 // ---- Screen captures ----------------------------------------------------------------------------
@@ -673,6 +670,8 @@ std::optional<Capture> CaptureScreen() {
   return capture;
 }
 
+namespace {
+
 bool SaveBmp(const Capture& capture, const std::string& path) {
   const std::size_t row = static_cast<std::size_t>(capture.width) * 3;
   const std::size_t stride = (row + 3) & ~std::size_t{3};
@@ -699,6 +698,8 @@ bool SaveBmp(const Capture& capture, const std::string& path) {
   }
   return WriteFileBytes(path, bytes);
 }
+
+}  // namespace
 
 std::optional<Capture> Screenshot(const std::string& name) {
   auto capture = CaptureScreen();
