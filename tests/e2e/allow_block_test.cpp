@@ -126,9 +126,7 @@ TEST_F(AllowBlockWindow, TheRightButtonRemovesTheEntryUnderThePointerNotTheSelec
   PostPair(list, WM_LBUTTONDBLCLK, WM_LBUTTONUP, MK_LBUTTON, EntryPoint(list, 0));
   HWND menu = WaitForMenu(Pid());
   ASSERT_NE(menu, nullptr);
-  ASSERT_TRUE(CloseMenu(menu));
-  ASSERT_TRUE(WaitFor([&] { return FindVisibleMenu(Pid()) == nullptr; }, kDefaultDeadlineMs,
-                      "the menu to close"));
+  ASSERT_TRUE(CloseMenuAndWait(menu));
 
   RightClickAt(list, EntryPoint(list, 1));
   menu = WaitForMenu(Pid());
@@ -245,29 +243,27 @@ TEST_F(AllowBlockWindow, TheTitleStripDragsTheWindowWithTheLeftButtonOnly) {
   EXPECT_EQ(after.right - after.left, before.right - before.left);
 }
 
+// Long lists: the icon is added after the lists have loaded, which on a busy machine takes more
+// than the usual deadline.
+struct AllowBlockLists : PelkrinTest {
+  AllowBlockLists() { start_deadline_ms = 60000; }
+  void TearDown() override {  // the big files go whatever the outcome, once the program ended
+    if (!copy) return;
+    copy->Stop();
+    ::DeleteFileA(copy->Path("alwdom.sys").c_str());
+    ::DeleteFileA(copy->Path("alwdom.sys.partial").c_str());
+  }
+};
+
 // A hand-made list of 100,000 entries with mixed line ends and a NUL byte loads whole.
-TEST(AllowBlockLists, AHugeHandEditedListLoadsWhole) {
+TEST_F(AllowBlockLists, AHugeHandEditedListLoadsWhole) {
   std::string bytes;
   for (int i = 0; i < 100000; ++i)
     bytes += "site" + std::to_string(i) + ".example.net" + (i % 3 == 0 ? "\n" : "\r\n");
   bytes += std::string("after\0nul", 9);
-  ProgramCopy copy({{"alwdom.sys", bytes}});
-  const DWORD start = ::GetTickCount();
-  ASSERT_TRUE(copy.Start());
-  HWND main_window = copy.WaitForMainWindow();
-  ASSERT_NE(main_window, nullptr);
-  // The icon is added after the lists have loaded; on a busy machine that takes more than the
-  // usual deadline (the time is printed, not judged).
-  ASSERT_TRUE(WaitForNotificationIcon(60000));
-  std::printf("start-up with a 100,000-entry list took %lu ms\n",
-              static_cast<unsigned long>(::GetTickCount() - start));
-  ASSERT_TRUE(PostCommand(main_window, kCmdAllowBlockList));
-  HWND form = nullptr;
-  ASSERT_TRUE(WaitFor(
-      [&] {
-        return IsVisible(form = FindTopLevelWindow(copy.process().id(), kFormWindowClass, kTitle));
-      },
-      kDefaultDeadlineMs, "the Allow/Block window to show"));
+  ASSERT_NO_FATAL_FAILURE(Begin({{"alwdom.sys", bytes}}));
+  HWND form = ShowForm(kCmdAllowBlockList, kTitle);
+  ASSERT_NE(form, nullptr);
   HWND list = VisibleChild(form, "ListBox");
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(Count(list), 100001);
@@ -287,7 +283,7 @@ TEST(AllowBlockLists, AHugeHandEditedListLoadsWhole) {
 // A mended fault: a list file bigger than the program reads (64 MiB) was cut short at exit. It
 // loads up to there, without the entry cut in two; the file stays byte for byte as it was, and
 // the list goes beside it, to "alwdom.sys.partial".
-TEST(AllowBlockLists, AListFileTooBigToReadWholeIsLeftAsItWas) {
+TEST_F(AllowBlockLists, AListFileTooBigToReadWholeIsLeftAsItWas) {
   constexpr std::size_t kLineBytes = 4000;  // the line end included
   constexpr std::size_t kLines = 17000;     // 68,000,000 bytes
   constexpr std::size_t kReadable = std::size_t{64} << 20;
@@ -300,30 +296,14 @@ TEST(AllowBlockLists, AListFileTooBigToReadWholeIsLeftAsItWas) {
   }
   // The 16,777 entries that end before the limit; the one it cuts is left out.
   const std::string loaded = bytes.substr(0, kReadable / kLineBytes * kLineBytes);
-
   // "E&xit" ends the program without asking.
-  ProgramCopy copy({{"alwdom.sys", bytes}, {"pk.sys", "[pk]\r\nCLOSE_DLG=0\r\n"}});
-  ASSERT_TRUE(copy.ok());
-  // The big files go whatever the outcome; the program must have ended first.
-  struct RemoveBigFiles {
-    ProgramCopy& copy;
-    ~RemoveBigFiles() {
-      copy.Stop();
-      ::DeleteFileA(copy.Path("alwdom.sys").c_str());
-      ::DeleteFileA(copy.Path("alwdom.sys.partial").c_str());
-    }
-  } remove_big_files{copy};
-
-  ASSERT_TRUE(copy.Start());
-  HWND main_window = copy.WaitForMainWindow();
-  ASSERT_NE(main_window, nullptr);
-  ASSERT_TRUE(WaitForNotificationIcon(60000));  // the icon is added after the lists have loaded
+  ASSERT_NO_FATAL_FAILURE(Begin({{"alwdom.sys", bytes}, {"pk.sys", "[pk]\r\nCLOSE_DLG=0\r\n"}}));
   ASSERT_TRUE(PostCommand(main_window, kCmdExitMenu));
-  ASSERT_TRUE(copy.process().WaitForExit(60000));
-  EXPECT_EQ(copy.ExitCode(), 0u);
-  EXPECT_TRUE(SameBytes(copy.ReadFile("alwdom.sys"), bytes)) << "alwdom.sys was changed";
-  EXPECT_TRUE(SameBytes(copy.ReadFile("alwdom.sys.partial"), loaded)) << "alwdom.sys.partial";
-  EXPECT_EQ(copy.ReadFile("alwcap.sys"), "") << "the other lists are saved as always";
+  ASSERT_TRUE(copy->process().WaitForExit(60000));
+  EXPECT_EQ(copy->ExitCode(), 0u);
+  EXPECT_TRUE(SameBytes(copy->ReadFile("alwdom.sys"), bytes)) << "alwdom.sys was changed";
+  EXPECT_TRUE(SameBytes(copy->ReadFile("alwdom.sys.partial"), loaded)) << "alwdom.sys.partial";
+  EXPECT_EQ(copy->ReadFile("alwcap.sys"), "") << "the other lists are saved as always";
 }
 
 }  // namespace

@@ -125,6 +125,43 @@ RECT Clip(const RECT& area, int width, int height) {
               std::min(area.bottom, static_cast<LONG>(height))};
 }
 
+template <typename Differs>
+bool AnyPixelIn(const RECT& clipped, Differs differs) {
+  for (LONG y = clipped.top; y < clipped.bottom; ++y) {
+    for (LONG x = clipped.left; x < clipped.right; ++x) {
+      if (differs(x, y)) return true;
+    }
+  }
+  return false;
+}
+
+bool SaveBmp(const Capture& capture, const std::string& path) {
+  const std::size_t row = static_cast<std::size_t>(capture.width) * 3;
+  const std::size_t stride = (row + 3) & ~std::size_t{3};
+  BITMAPFILEHEADER file_header{};
+  BITMAPINFOHEADER info{};
+  const std::size_t offset = sizeof file_header + sizeof info;
+  file_header.bfType = 0x4D42;  // "BM"
+  file_header.bfOffBits = static_cast<DWORD>(offset);
+  file_header.bfSize = static_cast<DWORD>(offset + stride * capture.height);
+  info.biSize = sizeof info;
+  info.biWidth = capture.width;
+  info.biHeight = capture.height;  // rows bottom to top, the form every reader takes
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  info.biSizeImage = static_cast<DWORD>(stride * capture.height);
+
+  std::string bytes(reinterpret_cast<const char*>(&file_header), sizeof file_header);
+  bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+  const std::string padding(stride - row, '\0');
+  for (int y = capture.height - 1; y >= 0; --y) {
+    bytes.append(reinterpret_cast<const char*>(capture.bgr.data()) + y * row, row);
+    bytes.append(padding);
+  }
+  return WriteFileBytes(path, bytes);
+}
+
 // "Suite.Name" of the running test, made safe for a folder name.
 std::string CurrentTestName() {
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -137,8 +174,6 @@ std::string CurrentTestName() {
 }
 
 }  // namespace
-
-// ---- Folders and files ----------------------------------------------------------------------
 
 std::string ProgramDir() {
   return FromEnvironment("PELKRIN_E2E_PROGRAM_DIR", PELKRIN_E2E_PROGRAM_DIR);
@@ -221,8 +256,6 @@ std::string Escaped(const std::string& bytes) {
   return text;
 }
 
-// ---- Waiting ----------------------------------------------------------------------------------
-
 ::testing::AssertionResult WaitFor(const std::function<bool()>& condition, DWORD deadline_ms,
                                    const std::string& what) {
   const DWORD start = ::GetTickCount();
@@ -237,8 +270,6 @@ std::string Escaped(const std::string& bytes) {
     ::Sleep(std::min(kPollIntervalMs, deadline_ms - elapsed));
   }
 }
-
-// ---- Processes --------------------------------------------------------------------------------
 
 Process::Process(Process&& other) noexcept
     : handle_(std::move(other.handle_)), id_(std::exchange(other.id_, 0)) {}
@@ -299,8 +330,6 @@ void Process::Stop() {
     ::WaitForSingleObject(handle_.Get(), kDefaultDeadlineMs);
   }
 }
-
-// ---- ProgramCopy ------------------------------------------------------------------------------
 
 ProgramCopy::ProgramCopy(const std::map<std::string, std::string>& seed_files)
     : ProgramCopy(CurrentTestName(), seed_files) {}
@@ -405,8 +434,6 @@ HWND ProgramCopy::WaitForMainWindow(DWORD deadline_ms) const {
   return nullptr;
 }
 
-// ---- Windows ----------------------------------------------------------------------------------
-
 std::string ClassNameOf(HWND window) {
   char name[256] = {};
   const int length = ::GetClassNameA(window, name, sizeof name);
@@ -484,8 +511,6 @@ HWND FindTopLevelWindow(DWORD process_id, const char* class_name, const char* ca
   return nullptr;
 }
 
-// ---- Message boxes ----------------------------------------------------------------------------
-
 HWND WaitForMessageBox(const std::string& title, DWORD deadline_ms, DWORD process_id) {
   HWND box = nullptr;
   const auto shown = WaitFor(
@@ -513,8 +538,6 @@ bool PressButton(HWND dialog, int button_id) {
   HWND button = ::GetDlgItem(dialog, button_id);
   return button != nullptr && ::PostMessageA(button, BM_CLICK, 0, 0) != FALSE;
 }
-
-// ---- Notification area ------------------------------------------------------------------------
 
 HWND FindTrayWindow(DWORD process_id) {
   if (HWND window = FindTopLevelWindow(process_id, kTrayWindowClass, nullptr)) return window;
@@ -550,8 +573,6 @@ HWND WaitForMenu(DWORD process_id, DWORD deadline_ms) {
 bool CloseMenu(HWND menu_window) {
   return ::PostMessageA(menu_window, WM_KEYDOWN, VK_ESCAPE, 0) != FALSE;
 }
-
-// ---- Commands and the registry ------------------------------------------------------------------
 
 bool PostCommand(HWND main_window, std::uint16_t command_id) {
   return ::PostMessageA(main_window, WM_COMMAND, MAKEWPARAM(command_id, 0), 0) != FALSE;
@@ -599,34 +620,22 @@ std::optional<std::string> ReadRegistryString(HKEY root, const std::string& key,
   return std::string(data);
 }
 
-// ---- Screen captures ----------------------------------------------------------------------------
-
 COLORREF Capture::Pixel(int x, int y) const {
   const std::size_t at = (static_cast<std::size_t>(y) * width + x) * 3;
   return RGB(bgr[at + 2], bgr[at + 1], bgr[at]);
 }
 
 bool Capture::DiffersIn(const Capture& other, const RECT& area) const {
-  if (other.width != width || other.height != height) return true;
-  const RECT clipped = Clip(area, width, height);
-  for (LONG y = clipped.top; y < clipped.bottom; ++y) {
-    for (LONG x = clipped.left; x < clipped.right; ++x) {
-      if (Pixel(x, y) != other.Pixel(x, y)) return true;
-    }
-  }
-  return false;
+  return other.width != width || other.height != height ||
+         AnyPixelIn(Clip(area, width, height),
+                    [&](LONG x, LONG y) { return Pixel(x, y) != other.Pixel(x, y); });
 }
 
 bool Capture::HasDetailIn(const RECT& area) const {
   const RECT clipped = Clip(area, width, height);
   if (clipped.left >= clipped.right || clipped.top >= clipped.bottom) return false;
   const COLORREF first = Pixel(clipped.left, clipped.top);
-  for (LONG y = clipped.top; y < clipped.bottom; ++y) {
-    for (LONG x = clipped.left; x < clipped.right; ++x) {
-      if (Pixel(x, y) != first) return true;
-    }
-  }
-  return false;
+  return AnyPixelIn(clipped, [&](LONG x, LONG y) { return Pixel(x, y) != first; });
 }
 
 std::optional<Capture> CaptureScreen() {
@@ -669,37 +678,6 @@ std::optional<Capture> CaptureScreen() {
   }
   return capture;
 }
-
-namespace {
-
-bool SaveBmp(const Capture& capture, const std::string& path) {
-  const std::size_t row = static_cast<std::size_t>(capture.width) * 3;
-  const std::size_t stride = (row + 3) & ~std::size_t{3};
-  BITMAPFILEHEADER file_header{};
-  BITMAPINFOHEADER info{};
-  const std::size_t offset = sizeof file_header + sizeof info;
-  file_header.bfType = 0x4D42;  // "BM"
-  file_header.bfOffBits = static_cast<DWORD>(offset);
-  file_header.bfSize = static_cast<DWORD>(offset + stride * capture.height);
-  info.biSize = sizeof info;
-  info.biWidth = capture.width;
-  info.biHeight = capture.height;  // rows bottom to top, the form every reader takes
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biCompression = BI_RGB;
-  info.biSizeImage = static_cast<DWORD>(stride * capture.height);
-
-  std::string bytes(reinterpret_cast<const char*>(&file_header), sizeof file_header);
-  bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
-  const std::string padding(stride - row, '\0');
-  for (int y = capture.height - 1; y >= 0; --y) {
-    bytes.append(reinterpret_cast<const char*>(capture.bgr.data()) + y * row, row);
-    bytes.append(padding);
-  }
-  return WriteFileBytes(path, bytes);
-}
-
-}  // namespace
 
 std::optional<Capture> Screenshot(const std::string& name) {
   auto capture = CaptureScreen();

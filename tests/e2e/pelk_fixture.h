@@ -61,7 +61,7 @@ class PelkrinTest : public ::testing::Test {
     ASSERT_TRUE(started);
     main_window = copy->WaitForMainWindow();
     ASSERT_NE(main_window, nullptr);
-    ASSERT_TRUE(WaitForNotificationIcon());
+    ASSERT_TRUE(WaitForNotificationIcon(start_deadline_ms));
     ASSERT_TRUE(WaitFor([&] { return (tray = copy->TrayWindow()) != nullptr; }, kDefaultDeadlineMs,
                         "the tray window"));
     if (!browsers) return;
@@ -86,6 +86,30 @@ class PelkrinTest : public ::testing::Test {
     ASSERT_TRUE(WaitHidden(sentinel.hwnd, "the sentinel popup"));
   }
 
+  // The tray menu, opened by a right click on the icon as the taskbar reports it.
+  HWND OpenTrayMenu() {
+    PostTrayMessage(tray, WM_RBUTTONDOWN);
+    PostTrayMessage(tray, WM_RBUTTONUP);
+    return WaitForMenu(Pid());
+  }
+  ::testing::AssertionResult CloseMenuAndWait(HWND menu, DWORD limit_ms = kDefaultDeadlineMs) {
+    if (!CloseMenu(menu)) return ::testing::AssertionFailure() << "no menu to close";
+    return WaitFor([&] { return FindVisibleMenu(Pid()) == nullptr; }, limit_ms,
+                   "the menu to close");
+  }
+  // The program's own message loop goes on running: again and again for `span_ms`, a click on
+  // its icon opens its menu within `limit_ms`. (A sent probe proves nothing: a window procedure
+  // answers sends even while its thread waits inside a send to a frozen window.)
+  void ExpectLoopRunning(DWORD span_ms, DWORD limit_ms, const std::string& while_what) {
+    const DWORD until = ::GetTickCount() + span_ms;
+    do {
+      ASSERT_TRUE(PostTrayMessage(tray, WM_RBUTTONUP));
+      HWND menu = nullptr;
+      ASSERT_TRUE(WaitFor([&] { return (menu = FindVisibleMenu(Pid())) != nullptr; }, limit_ms,
+                          "the menu to open while " + while_what));
+      ASSERT_TRUE(CloseMenuAndWait(menu, limit_ms)) << while_what;
+    } while (::GetTickCount() < until);
+  }
   // The program's window with that caption once it shows, or nullptr with a failure; ShowForm
   // posts the tray command that opens it first.
   HWND WaitForForm(const char* caption) {
@@ -131,6 +155,7 @@ class PelkrinTest : public ::testing::Test {
   HWND tray = nullptr;
   std::optional<BrowserSim> sim;
   int sentinels = 0;
+  DWORD start_deadline_ms = kDefaultDeadlineMs;  // for the icon to show
 };
 
 }  // namespace pelkrin::e2e

@@ -36,12 +36,6 @@ class HeldCtrl {
 };
 
 struct TrayAndExit : PelkrinTest {
-  // The tray menu, opened by a right click on the icon as the taskbar reports it.
-  HWND OpenTrayMenu() {
-    PostTrayMessage(tray, WM_RBUTTONDOWN);
-    PostTrayMessage(tray, WM_RBUTTONUP);
-    return WaitForMenu(Pid());
-  }
   // An item of the tray menu chosen from the keyboard, by the mnemonic letters on its way.
   void ChooseFromTrayMenu(const std::string& letters) {
     HWND menu = OpenTrayMenu();
@@ -50,21 +44,6 @@ struct TrayAndExit : PelkrinTest {
   }
   HWND NeverAskBox(HWND form) {
     return ::FindWindowExA(form, nullptr, "Button", "&Never ask this again.");
-  }
-  // The program's own message loop goes on running: again and again for `span_ms`, a click on
-  // its icon opens its menu within `limit_ms`. (A sent probe proves nothing: a window procedure
-  // answers sends even while its thread waits inside a send to a frozen window.)
-  void ExpectLoopRunning(DWORD span_ms, DWORD limit_ms, const std::string& while_what) {
-    const DWORD until = ::GetTickCount() + span_ms;
-    do {
-      ASSERT_TRUE(PostTrayMessage(tray, WM_RBUTTONUP));
-      HWND menu = nullptr;
-      ASSERT_TRUE(WaitFor([&] { return (menu = FindVisibleMenu(Pid())) != nullptr; }, limit_ms,
-                          "the menu to open while " + while_what));
-      ASSERT_TRUE(CloseMenu(menu));
-      ASSERT_TRUE(WaitFor([&] { return FindVisibleMenu(Pid()) == nullptr; }, limit_ms,
-                          "the menu to close while " + while_what));
-    } while (::GetTickCount() < until);
   }
 };
 
@@ -85,9 +64,7 @@ TEST_F(TrayAndExit, TheMenuOpensAtThePointerForAClickAndAtTheIconFromTheKeyboard
   EXPECT_FALSE(::PtInRect(&at_icon, POINT{120, 120})) << where;
   EXPECT_LE(std::abs(at_icon.bottom - area->top), 4) << where;
   EXPECT_TRUE(at_icon.right >= area->left && at_icon.left <= area->right) << where;
-  ASSERT_TRUE(CloseMenu(menu));
-  ASSERT_TRUE(WaitFor([&] { return FindVisibleMenu(Pid()) == nullptr; }, kDefaultDeadlineMs,
-                      "the menu to close"));
+  ASSERT_TRUE(CloseMenuAndWait(menu));
 
   // A click: the pointer is on the taskbar's notification area.
   const POINT on_icon{area->right - 10, (area->top + area->bottom) / 2};
