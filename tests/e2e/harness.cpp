@@ -105,25 +105,8 @@ bool CreateFolders(const std::string& path) {
   return ::CreateDirectoryA(path.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-HWND FindProcessWindow(DWORD process_id, const char* class_name, const char* caption) {
-  for (HWND window : TopLevelWindows(process_id)) {
-    if (class_name != nullptr && ClassNameOf(window) != class_name) continue;
-    if (caption != nullptr && CaptionOf(window) != caption) continue;
-    return window;
-  }
-  return nullptr;
-}
-
-struct EnumState {
-  DWORD process_id;
-  std::vector<HWND>* windows;
-};
-
-BOOL CALLBACK CollectTopLevelWindow(HWND window, LPARAM state_address) {
-  auto* state = reinterpret_cast<EnumState*>(state_address);
-  if (state->process_id == 0 || ProcessIdOf(window) == state->process_id) {
-    state->windows->push_back(window);
-  }
+BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) {
+  reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
   return TRUE;
 }
 
@@ -142,9 +125,55 @@ RECT Clip(const RECT& area, int width, int height) {
               std::min(area.bottom, static_cast<LONG>(height))};
 }
 
-}  // namespace
+template <typename Differs>
+bool AnyPixelIn(const RECT& clipped, Differs differs) {
+  for (LONG y = clipped.top; y < clipped.bottom; ++y) {
+    for (LONG x = clipped.left; x < clipped.right; ++x) {
+      if (differs(x, y)) return true;
+    }
+  }
+  return false;
+}
 
-// ---- Folders and files ----------------------------------------------------------------------
+bool SaveBmp(const Capture& capture, const std::string& path) {
+  const std::size_t row = static_cast<std::size_t>(capture.width) * 3;
+  const std::size_t stride = (row + 3) & ~std::size_t{3};
+  BITMAPFILEHEADER file_header{};
+  BITMAPINFOHEADER info{};
+  const std::size_t offset = sizeof file_header + sizeof info;
+  file_header.bfType = 0x4D42;  // "BM"
+  file_header.bfOffBits = static_cast<DWORD>(offset);
+  file_header.bfSize = static_cast<DWORD>(offset + stride * capture.height);
+  info.biSize = sizeof info;
+  info.biWidth = capture.width;
+  info.biHeight = capture.height;  // rows bottom to top, the form every reader takes
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  info.biSizeImage = static_cast<DWORD>(stride * capture.height);
+
+  std::string bytes(reinterpret_cast<const char*>(&file_header), sizeof file_header);
+  bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+  const std::string padding(stride - row, '\0');
+  for (int y = capture.height - 1; y >= 0; --y) {
+    bytes.append(reinterpret_cast<const char*>(capture.bgr.data()) + y * row, row);
+    bytes.append(padding);
+  }
+  return WriteFileBytes(path, bytes);
+}
+
+// "Suite.Name" of the running test, made safe for a folder name.
+std::string CurrentTestName() {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = test != nullptr ? std::string(test->test_suite_name()) + "." + test->name()
+                                     : std::string("outside-a-test");
+  for (char& c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_') c = '_';
+  }
+  return name;
+}
+
+}  // namespace
 
 std::string ProgramDir() {
   return FromEnvironment("PELKRIN_E2E_PROGRAM_DIR", PELKRIN_E2E_PROGRAM_DIR);
@@ -161,16 +190,6 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
   const char last = folder.back();
   return last == '\\' || last == '/' ? folder + name : folder + "\\" + name;
-}
-
-std::string CurrentTestName() {
-  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = test != nullptr ? std::string(test->test_suite_name()) + "." + test->name()
-                                     : std::string("outside-a-test");
-  for (char& c : name) {
-    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_') c = '_';
-  }
-  return name;
 }
 
 std::optional<std::string> ReadFileBytes(const std::string& path) {
@@ -237,8 +256,6 @@ std::string Escaped(const std::string& bytes) {
   return text;
 }
 
-// ---- Waiting ----------------------------------------------------------------------------------
-
 ::testing::AssertionResult WaitFor(const std::function<bool()>& condition, DWORD deadline_ms,
                                    const std::string& what) {
   const DWORD start = ::GetTickCount();
@@ -253,8 +270,6 @@ std::string Escaped(const std::string& bytes) {
     ::Sleep(std::min(kPollIntervalMs, deadline_ms - elapsed));
   }
 }
-
-// ---- Processes --------------------------------------------------------------------------------
 
 Process::Process(Process&& other) noexcept
     : handle_(std::move(other.handle_)), id_(std::exchange(other.id_, 0)) {}
@@ -316,8 +331,6 @@ void Process::Stop() {
   }
 }
 
-// ---- ProgramCopy ------------------------------------------------------------------------------
-
 ProgramCopy::ProgramCopy(const std::map<std::string, std::string>& seed_files)
     : ProgramCopy(CurrentTestName(), seed_files) {}
 
@@ -362,9 +375,9 @@ void RemoveStartupEntries() {
   // at a first start); left there, Wine would start that copy with the next session.
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, kRunKeyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) continue;
-    RegDeleteValueA(key, "Pelkrin");
-    RegCloseKey(key);
+    if (::RegOpenKeyExA(root, kRunKeyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) continue;
+    win32::ScopedRegKey owned(key);
+    ::RegDeleteValueA(key, "Pelkrin");
   }
 }
 
@@ -392,7 +405,7 @@ Process ProgramCopy::StartAnother(const std::string& arguments) const {
 }
 
 HWND ProgramCopy::MainWindow() const {
-  return process_.valid() ? FindProcessWindow(process_.id(), kMainWindowClass, nullptr) : nullptr;
+  return process_.valid() ? FindTopLevelWindow(process_.id(), kMainWindowClass, nullptr) : nullptr;
 }
 
 HWND ProgramCopy::TrayWindow() const {
@@ -420,8 +433,6 @@ HWND ProgramCopy::WaitForMainWindow(DWORD deadline_ms) const {
   }
   return nullptr;
 }
-
-// ---- Windows ----------------------------------------------------------------------------------
 
 std::string ClassNameOf(HWND window) {
   char name[256] = {};
@@ -464,34 +475,24 @@ DWORD ProcessIdOf(HWND window) {
 bool IsVisible(HWND window) { return window != nullptr && ::IsWindowVisible(window) != FALSE; }
 
 std::vector<HWND> TopLevelWindows(DWORD process_id) {
-  std::vector<HWND> windows;
-  EnumState state{process_id, &windows};
-  ::EnumWindows(CollectTopLevelWindow, reinterpret_cast<LPARAM>(&state));
+  std::vector<HWND> all, windows;
+  ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
+  for (HWND window : all) {
+    if (process_id == 0 || ProcessIdOf(window) == process_id) windows.push_back(window);
+  }
   return windows;
 }
 
-namespace {
-
-struct ChildSearch {
-  const char* class_name;
-  const char* text;  // nullptr: any
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchVisibleChild(HWND child, LPARAM lparam) {
-  auto* search = reinterpret_cast<ChildSearch*>(lparam);
-  if (!IsVisible(child) || ClassNameOf(child) != search->class_name) return TRUE;
-  if (search->text && ReadText(child).value_or("") != search->text) return TRUE;
-  search->found = child;
-  return FALSE;
-}
-
-}  // namespace
-
 HWND VisibleChild(HWND parent, const char* class_name, const char* text) {
-  ChildSearch search{class_name, text};
-  ::EnumChildWindows(parent, MatchVisibleChild, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  std::vector<HWND> children;
+  ::EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&children));
+  for (HWND child : children) {
+    if (IsVisible(child) && ClassNameOf(child) == class_name &&
+        (text == nullptr || ReadText(child).value_or("") == text)) {
+      return child;
+    }
+  }
+  return nullptr;
 }
 
 void Click(HWND button) { ::PostMessageA(button, BM_CLICK, 0, 0); }
@@ -502,10 +503,13 @@ void ClickAt(HWND window, int x, int y) {
 }
 
 HWND FindTopLevelWindow(DWORD process_id, const char* class_name, const char* caption) {
-  return FindProcessWindow(process_id, class_name, caption);
+  for (HWND window : TopLevelWindows(process_id)) {
+    if (class_name != nullptr && ClassNameOf(window) != class_name) continue;
+    if (caption != nullptr && CaptionOf(window) != caption) continue;
+    return window;
+  }
+  return nullptr;
 }
-
-// ---- Message boxes ----------------------------------------------------------------------------
 
 HWND WaitForMessageBox(const std::string& title, DWORD deadline_ms, DWORD process_id) {
   HWND box = nullptr;
@@ -535,10 +539,8 @@ bool PressButton(HWND dialog, int button_id) {
   return button != nullptr && ::PostMessageA(button, BM_CLICK, 0, 0) != FALSE;
 }
 
-// ---- Notification area ------------------------------------------------------------------------
-
 HWND FindTrayWindow(DWORD process_id) {
-  if (HWND window = FindProcessWindow(process_id, kTrayWindowClass, nullptr)) return window;
+  if (HWND window = FindTopLevelWindow(process_id, kTrayWindowClass, nullptr)) return window;
   // A message-only window is not enumerated with the top-level ones.
   for (HWND window : ChildrenOfClass(HWND_MESSAGE, kTrayWindowClass)) {
     if (ProcessIdOf(window) == process_id) return window;
@@ -572,8 +574,6 @@ bool CloseMenu(HWND menu_window) {
   return ::PostMessageA(menu_window, WM_KEYDOWN, VK_ESCAPE, 0) != FALSE;
 }
 
-// ---- Commands and the registry ------------------------------------------------------------------
-
 bool PostCommand(HWND main_window, std::uint16_t command_id) {
   return ::PostMessageA(main_window, WM_COMMAND, MAKEWPARAM(command_id, 0), 0) != FALSE;
 }
@@ -602,7 +602,23 @@ bool DeleteRegistryTree(HKEY root, const std::string& subkey) {
   return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
-// ---- Screen captures ----------------------------------------------------------------------------
+std::optional<std::string> ReadRegistryString(HKEY root, const std::string& key,
+                                              const std::string& name) {
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  win32::ScopedRegKey owned(opened);
+  char data[1024] = {};
+  DWORD size = sizeof data - 1;  // the last byte stays the terminator
+  DWORD type = 0;
+  if (::RegQueryValueExA(opened, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data),
+                         &size) != ERROR_SUCCESS ||
+      type != REG_SZ) {
+    return std::nullopt;
+  }
+  return std::string(data);
+}
 
 COLORREF Capture::Pixel(int x, int y) const {
   const std::size_t at = (static_cast<std::size_t>(y) * width + x) * 3;
@@ -610,26 +626,16 @@ COLORREF Capture::Pixel(int x, int y) const {
 }
 
 bool Capture::DiffersIn(const Capture& other, const RECT& area) const {
-  if (other.width != width || other.height != height) return true;
-  const RECT clipped = Clip(area, width, height);
-  for (LONG y = clipped.top; y < clipped.bottom; ++y) {
-    for (LONG x = clipped.left; x < clipped.right; ++x) {
-      if (Pixel(x, y) != other.Pixel(x, y)) return true;
-    }
-  }
-  return false;
+  return other.width != width || other.height != height ||
+         AnyPixelIn(Clip(area, width, height),
+                    [&](LONG x, LONG y) { return Pixel(x, y) != other.Pixel(x, y); });
 }
 
 bool Capture::HasDetailIn(const RECT& area) const {
   const RECT clipped = Clip(area, width, height);
   if (clipped.left >= clipped.right || clipped.top >= clipped.bottom) return false;
   const COLORREF first = Pixel(clipped.left, clipped.top);
-  for (LONG y = clipped.top; y < clipped.bottom; ++y) {
-    for (LONG x = clipped.left; x < clipped.right; ++x) {
-      if (Pixel(x, y) != first) return true;
-    }
-  }
-  return false;
+  return AnyPixelIn(clipped, [&](LONG x, LONG y) { return Pixel(x, y) != first; });
 }
 
 std::optional<Capture> CaptureScreen() {
@@ -671,33 +677,6 @@ std::optional<Capture> CaptureScreen() {
     std::copy_n(padded.begin() + y * stride, row, capture.bgr.begin() + y * row);
   }
   return capture;
-}
-
-bool SaveBmp(const Capture& capture, const std::string& path) {
-  const std::size_t row = static_cast<std::size_t>(capture.width) * 3;
-  const std::size_t stride = (row + 3) & ~std::size_t{3};
-  BITMAPFILEHEADER file_header{};
-  BITMAPINFOHEADER info{};
-  const std::size_t offset = sizeof file_header + sizeof info;
-  file_header.bfType = 0x4D42;  // "BM"
-  file_header.bfOffBits = static_cast<DWORD>(offset);
-  file_header.bfSize = static_cast<DWORD>(offset + stride * capture.height);
-  info.biSize = sizeof info;
-  info.biWidth = capture.width;
-  info.biHeight = capture.height;  // rows bottom to top, the form every reader takes
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biCompression = BI_RGB;
-  info.biSizeImage = static_cast<DWORD>(stride * capture.height);
-
-  std::string bytes(reinterpret_cast<const char*>(&file_header), sizeof file_header);
-  bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
-  const std::string padding(stride - row, '\0');
-  for (int y = capture.height - 1; y >= 0; --y) {
-    bytes.append(reinterpret_cast<const char*>(capture.bgr.data()) + y * row, row);
-    bytes.append(padding);
-  }
-  return WriteFileBytes(path, bytes);
 }
 
 std::optional<Capture> Screenshot(const std::string& name) {
