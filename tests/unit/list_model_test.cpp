@@ -149,16 +149,6 @@ TEST_F(ListTest, AFailedSaveLeavesThePreviousFileWholeAndATrace) {
   EXPECT_EQ(desktop.diagnostics.Lines(), Entries(2, std::string("could not save ") + kPath));
 }
 
-TEST_F(ListTest, AHundredThousandEntriesRoundTripAndLetEventsRun) {
-  Entries entries;
-  for (int i = 0; i < 100000; ++i) entries.push_back("popup caption number " + std::to_string(i));
-  Fill(entries);
-  Save();
-  const int pumps = desktop.events.ProcessPendingCalls();
-  EXPECT_EQ(Load(*desktop.files.Bytes(kPath)), entries);
-  EXPECT_GE(desktop.events.ProcessPendingCalls() - pumps, 100000 / 64);
-}
-
 TEST_F(ListTest, RemoveTakesTheUsersSelectionOnly) {
   Fill({"a", "b", "c"});
   RemoveSelected(list);  // nothing selected

@@ -125,12 +125,14 @@ TEST_F(TrayCommandsTest, AHandleThatNoLongerNamesABrowserWindowIsNeitherShownNor
   main().TextFlash.SetText(std::to_string(other));
   p.Choose("RestoreFlashAd");
   EXPECT_FALSE(windows().IsVisible(other));
+  EXPECT_EQ(main().TextFlash.Text(), std::to_string(other));
   EXPECT_TRUE(p.desktop.dialogs.Shown().empty());
 }
 
 TEST_F(TrayCommandsTest, ARestoredFlashControlStaysWhileItIsTheLastOneSeen) {
   p.Choose("RestoreFlashAd");
-  EXPECT_EQ(p.LastBox().text, "No recent pelked Flash Advertisements detected.");
+  EXPECT_EQ(p.LastBox(),
+            (testing::Box{"No recent pelked Flash Advertisements detected.", "Pelkrin", 0x1010}));
   main().TextFlash.SetText("0");  // the last browser window examined had no Flash control
   p.Choose("RestoreFlashAd");
   EXPECT_EQ(p.desktop.dialogs.Shown().size(), 2u);
