@@ -9,7 +9,7 @@
 #include "detector/detection_cycle.h"
 #include "platform/sim/sim_desktop.h"
 #include "survey_scene.h"
-#include "ui/form.h"
+#include "tests/unit/survey_host.h"
 #include "ui/sim/sim_view_host.h"
 
 namespace pelkrin::bench {
@@ -21,22 +21,11 @@ double CpuMicroseconds() {
   return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
 }
 
-struct Host : Form {
-  explicit Host(ViewHost& views) : Form(views, "frmBench", "", {}) {}
-  ListBox domains{*this, "List1", {}};
-  ListBox captions{*this, "List2", {}};
-  ListBox blocks{*this, "List3", {}};
-  TextBox TextHnd{*this, "TextHnd", {}};
-  TextBox TextFlash{*this, "TextFlash", {}};
-  TextBox Text2{*this, "Text2", {}};
-  ListBox List2{*this, "List2", {}};
-};
-
 int Run(int runs) {
   sim::SimDesktop desktop;
   SettingsStore settings(desktop.profile, "C:\\Pelkrin");
   sim::SimViewHost views;
-  Host host(views);
+  testing::SurveyHost host(views);
   FillLists(host.domains, host.captions, host.blocks);
   ListStates list_states;
 

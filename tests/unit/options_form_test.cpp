@@ -11,11 +11,12 @@
 namespace pelkrin {
 namespace {
 
+using testing::Box;
 using testing::InFolder;
-using testing::kSettingsPath;
 using testing::SimApp;
 
 const std::string kProgram = InFolder("pelkrin.exe");
+const Box kCancelQuestion{"Are you sure you want to cancel without saving?", "Pelkrin", 0x1024};
 
 struct OptionsTest : ::testing::Test {
   // A registry like Windows': both Run keys exist.
@@ -27,21 +28,13 @@ struct OptionsTest : ::testing::Test {
     return p.desktop.registry.Value(root, kRunKey, "Pelkrin");
   }
   Form2& w() { return p->form2; }
-  const sim::ShownMessageBox& LastBox() { return p.desktop.dialogs.Shown().back(); }
 
   SimApp p;
 };
 
-TEST_F(OptionsTest, AFirstRunShowsTheDesignValuesAndThePopSoundInLowerCase) {
-  p.Start();
-  for (const auto& row : kOptionBoxes) EXPECT_EQ((w().*row.box).Value(), row.design_value);
-  EXPECT_EQ(w().Text1.Text(), "c:\\program files\\pelkrin\\pop.wav");
-  EXPECT_EQ(Entry(kHkeyLocalMachine), kProgram) << "start-up writes the entry";
-  EXPECT_EQ(p.desktop.registry.OpenHandleCount(), 0u);
-}
-
 TEST_F(OptionsTest, SaveWritesEveryBoxAndTheSoundFileInLowerCase) {
   p.Start();
+  EXPECT_EQ(w().Text1.Text(), "c:\\program files\\pelkrin\\pop.wav");
   w().Show();
   w().Label3.Click();  // "Play a sound file" by its label
   w().Check5.UserClick();
@@ -51,8 +44,7 @@ TEST_F(OptionsTest, SaveWritesEveryBoxAndTheSoundFileInLowerCase) {
   EXPECT_EQ(p.Setting("clear_cookies"), "1");
   EXPECT_EQ(p.Setting("animate_tray"), "1");
   EXPECT_EQ(p.Setting("sound_file"), "d:\\sounds\\boing.wav");
-  EXPECT_EQ(LastBox().text, "Settings saved successfully.");
-  EXPECT_EQ(LastBox().style, 0x1040u);
+  EXPECT_EQ(p.LastBox(), (Box{"Settings saved successfully.", "Pelkrin", 0x1040}));
   EXPECT_FALSE(w().Visible());
 }
 
@@ -60,13 +52,13 @@ TEST_F(OptionsTest, ASettingsFileThatCannotBeWrittenIsReportedNotSaved) {
   p.Start();
   p.desktop.files.SetReadOnlyFolder(testing::kFolder, true);
   p.desktop.diagnostics.Expect("could not be saved");
+  const Box error{
+      "There was an error saving your settings.  Please reload the program and try again.",
+      "Pelkrin", 0x1010};
   w().Show();
   w().Check6.UserClick();
   w().RainButton3.Click();
-  EXPECT_EQ(LastBox().text,
-            "There was an error saving your settings.  Please reload the program and try again.");
-  EXPECT_EQ(LastBox().style, 0x1010u);
-  EXPECT_EQ(LastBox().title, "Pelkrin");
+  EXPECT_EQ(p.LastBox(), error);
   EXPECT_FALSE(w().Visible());
   EXPECT_EQ(p.Setting("animate_tray"), "1");
 
@@ -74,11 +66,13 @@ TEST_F(OptionsTest, ASettingsFileThatCannotBeWrittenIsReportedNotSaved) {
   p->form8.Show();
   p->form8.Check4.UserClick();
   p->form8.RainButton3.Click();
-  EXPECT_EQ(LastBox().style, 0x1010u);
+  EXPECT_EQ(p.Boxes().size(), 2u);
+  EXPECT_EQ(p.LastBox(), error);
 }
 
 TEST_F(OptionsTest, TheStartupEntryFollowsTheBoxAtOnceAndCancelPutsItBack) {
   p.Start();
+  EXPECT_EQ(Entry(kHkeyLocalMachine), kProgram) << "start-up writes the entry";
   w().Show();
   w().Label7.Click();  // "Start Pelkrin with Windows" off
   EXPECT_EQ(Entry(kHkeyLocalMachine), std::nullopt) << "deleted before Save";
@@ -88,11 +82,11 @@ TEST_F(OptionsTest, TheStartupEntryFollowsTheBoxAtOnceAndCancelPutsItBack) {
   EXPECT_EQ(Entry(kHkeyLocalMachine), std::nullopt) << "No changes nothing";
   p.desktop.dialogs.AnswerNext(kIdYes);
   w().RainButton4.Click();
-  EXPECT_EQ(LastBox().text, "Are you sure you want to cancel without saving?");
-  EXPECT_EQ(LastBox().style, 0x1024u);
+  EXPECT_EQ(p.LastBox(), kCancelQuestion);
   EXPECT_EQ(w().Check2.Value(), 1);
   EXPECT_EQ(Entry(kHkeyLocalMachine), kProgram) << "the revert writes it again";
   EXPECT_FALSE(w().Visible());
+  EXPECT_EQ(p.desktop.registry.OpenHandleCount(), 0u);
 }
 
 TEST_F(OptionsTest, AUserWhoMayNotWriteTheMachineKeyGetsTheEntryUnderHisOwn) {
@@ -122,17 +116,15 @@ TEST_F(OptionsTest, OnePlaceHoldsTheEntrySoWindowsStartsOneCopy) {
 }
 
 TEST_F(OptionsTest, StartUpWritesTheEntryWithTheProgramsPathAndNeverDeletesIt) {
-  p.desktop.files.Put(kSettingsPath, "[pk]\r\nSTART_WITH_WINDOWS=1\r\n");
   p.desktop.registry.Put(kHkeyLocalMachine, kRunKey, "Pelkrin", "C:\\Old\\pelkrin.exe");
-  p.Start();
+  p.Start("START_WITH_WINDOWS=1\r\n");
   EXPECT_EQ(Entry(kHkeyLocalMachine), kProgram) << "a moved program starts from its new place";
 
   SimApp q;
-  q.desktop.files.Put(kSettingsPath, "[pk]\r\nSTART_WITH_WINDOWS=0\r\n");
   q.desktop.registry.Put(kHkeyLocalMachine, kRunKey, "Pelkrin", "C:\\Old\\pelkrin.exe");
   q.desktop.registry.DenyWrite(kHkeyLocalMachine, kRunKey);
   q.desktop.diagnostics.Expect("start-up entry could not be deleted");
-  q.Start();
+  q.Start("START_WITH_WINDOWS=0\r\n");
   EXPECT_EQ(q.desktop.registry.Value(kHkeyLocalMachine, kRunKey, "Pelkrin"), "C:\\Old\\pelkrin.exe")
       << "loading the box tried to delete it; without rights the value stays, with a trace";
 }
@@ -148,11 +140,8 @@ TEST_F(OptionsTest, BrowseRefusesACapitalExtensionAndTakesTheLowerCaseOne) {
   const FileDialogRequest& request = p.desktop.dialogs.FileRequests().front();
   EXPECT_EQ(request.initial_folder, testing::kFolder);
   EXPECT_EQ(request.filter, "Wave Files Only (*.wav)|*.wav");
-  EXPECT_EQ(request.title, "Pelkrin - Select a wave file...");
   EXPECT_EQ(request.file_name, "pop.wav");
-  EXPECT_EQ(LastBox().text, "Not a valid wave sound file!");
-  EXPECT_EQ(LastBox().title, "Pelkrin Error");
-  EXPECT_EQ(LastBox().style, 0x1030u);
+  EXPECT_EQ(p.LastBox(), (Box{"Not a valid wave sound file!", "Pelkrin Error", 0x1030}));
 
   // Cancelling keeps the text; a bare "pop.wav" lies in the program's folder.
   w().RainButton2.Click();
@@ -181,10 +170,15 @@ TEST_F(OptionsTest, AdvancedOptionsStepsAsideAndShowsTheAdvancedWindow) {
   EXPECT_EQ(w().WindowState(), 1);
   EXPECT_TRUE(p->form8.Visible());
   EXPECT_GE(p.desktop.events.Now() - before, 200u);
-  EXPECT_TRUE(p.desktop.sound.Plays().back().path.ends_with("barble.sys"));
-  // Its Save puts this window back.
+  EXPECT_EQ(p.Sounds().back(), "barble.sys");
+  // Its Save puts this window back; a hidden Options window is left alone.
   p->form8.RainButton3.Click();
   EXPECT_EQ(w().WindowState(), 0);
+  w().Hide();
+  w().SetWindowState(1);
+  p->form8.Show();
+  p->form8.RainButton3.Click();
+  EXPECT_EQ(w().WindowState(), 1);
 }
 
 }  // namespace

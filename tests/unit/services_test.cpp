@@ -18,34 +18,24 @@ constexpr char kFolder[] = "C:\\Pelkrin";
 TEST(Guarded, AFailedStepLeavesALineNamingItAndAnEndOfTheProcessPassesThrough) {
   sim::SimDesktop desktop;
   desktop.diagnostics.Expect("the step");
-  bool after = false;
   Guarded(desktop.diagnostics, "the step", [] { throw std::runtime_error("no disk"); });
-  after = true;
-  EXPECT_TRUE(after);
   EXPECT_EQ(desktop.diagnostics.Lines(), std::vector<std::string>{"the step failed: no disk"});
   EXPECT_THROW(Guarded(desktop.diagnostics, "the end", [&] { desktop.process.Exit(0); }),
                sim::ProcessExit);
 }
 
-TEST(Sounds, WithoutAWaveDeviceNothingIsPlayed) {
+TEST(Sounds, EachPlaysItsFileAsynchronouslyWithoutTheDefaultBeepAndOnlyWithADevice) {
   sim::SimDesktop desktop;
   Sounds sounds(desktop.sound, kFolder);
   sounds.PlayClickSound();
-  EXPECT_EQ(desktop.sound.DeviceQueries(), 1);
   EXPECT_TRUE(desktop.sound.Plays().empty());
-}
-
-TEST(Sounds, EachSoundPlaysItsFileAsynchronouslyWithoutTheDefaultBeep) {
-  sim::SimDesktop desktop;
   desktop.sound.SetDeviceCount(1);
-  Sounds sounds(desktop.sound, kFolder);
-  sounds.PlayClickSound();
   sounds.PlayBarbleSound();
   sounds.PlayMenuSound();
   sounds.PlayPopSound();  // no file at all: silence, and no error
-  ASSERT_EQ(desktop.sound.Plays().size(), 4u);
-  const char* files[] = {"\\click.sys", "\\barble.sys", "\\menu.sys", "\\pop.wav"};
-  for (std::size_t i = 0; i < 4; ++i) {
+  ASSERT_EQ(desktop.sound.Plays().size(), 3u);
+  const char* files[] = {"\\barble.sys", "\\menu.sys", "\\pop.wav"};
+  for (std::size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(desktop.sound.Plays()[i].path, std::string(kFolder) + files[i]);
     EXPECT_EQ(desktop.sound.Plays()[i].flags, 3u);
   }
@@ -79,13 +69,10 @@ TEST(Wait, LetsTimersRunAndEndsAfterItsTimeWhateverTheWallClockDoes) {
 
 TEST(Wait, ANonPositiveOrAbsurdWaitStillReturns) {
   sim::SimDesktop desktop;
-  Wait(desktop.events, 0);
-  Wait(desktop.events, -5);
-  Wait(desktop.events, std::numeric_limits<double>::quiet_NaN());
+  for (const double seconds : {0.0, -5.0, std::numeric_limits<double>::quiet_NaN()})
+    Wait(desktop.events, seconds);
   EXPECT_GT(desktop.events.ProcessPendingCalls(), 0);
 }
-
-// ---- dragging ----
 
 class DragForm : public Form {
  public:
@@ -109,11 +96,6 @@ TEST(Drag, TheWindowFollowsTheLeftButtonOnly) {
   DragFormMouseMove(drag, form, kLeftButton | kRightButton, 1500, 1500);
   EXPECT_EQ(form.bounds.left, 110);
   EXPECT_EQ(form.bounds.top, 198);
-
-  drag.MouseDown();  // the right button goes down and the mouse moves
-  DragFormMouseMove(drag, form, kRightButton, 0, 0);
-  DragFormMouseMove(drag, form, kRightButton, 300, 300);
-  EXPECT_EQ(form.bounds.left, 110);
 }
 
 TEST(Drag, PositionsAreRoundedToWholePixels) {

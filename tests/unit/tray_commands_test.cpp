@@ -5,10 +5,8 @@
 
 #include <algorithm>
 
-#include "app/command_ids.h"
 #include "sim_browser.h"
 #include "test_support.h"
-#include "tray/systray.h"
 
 namespace pelkrin {
 namespace {
@@ -17,12 +15,7 @@ using testing::AddBrowser;
 using testing::AddHtmlDialog;
 using testing::AddPopup;
 using testing::BrowserCaption;
-using testing::BrowserShape;
-using testing::SimApp;
 using testing::SimBrowser;
-
-constexpr std::uint32_t kRightButtonUp = 0x205;
-constexpr char kFlashClass[] = "MacromediaFlashPlayerActiveX";
 
 struct TrayCommandsTest : ::testing::Test {
   TrayCommandsTest() {
@@ -31,54 +24,43 @@ struct TrayCommandsTest : ::testing::Test {
   }
   sim::SimWindows& windows() { return p.desktop.windows; }
   frmMain& main() { return p->main; }
-  // The user picks `item` from the tray menu.
-  void Choose(const std::string& item) {
-    p.views.ChooseNext(item);
-    p.desktop.notify.Deliver(main().SysTray.Window(), kTrayCallbackMessage, 0, kRightButtonUp);
-  }
-  // Lets one survey run (and whatever it pelks).
   void Survey() { p.desktop.events.Advance(600); }
-  std::vector<std::string> SoundsSince(std::size_t first) {
-    std::vector<std::string> names;
-    const auto& plays = p.desktop.sound.Plays();
-    for (std::size_t i = first; i < plays.size(); ++i)
-      names.push_back(plays[i].path.substr(plays[i].path.rfind('\\') + 1));
-    return names;
-  }
   std::vector<Hwnd> ClosesSent() {
     std::vector<Hwnd> closed;
     for (const auto& posted : windows().Posted())
       if (posted.message == kWmClose) closed.push_back(posted.window);
     return closed;
   }
-  void ExpectLastBox(const std::string& text) {
-    ASSERT_FALSE(p.desktop.dialogs.Shown().empty());
-    const auto& box = p.desktop.dialogs.Shown().back();
-    EXPECT_EQ(box.text, text);
-    EXPECT_EQ(box.title, "Pelkrin");
-    EXPECT_EQ(box.style, 0x1010u);
+  std::vector<Hwnd> Frames(int count) {
+    std::vector<Hwnd> frames;
+    for (int i = 0; i < count; ++i)
+      frames.push_back(AddBrowser(windows(), {.title = "Page " + std::to_string(i)}).frame);
+    return frames;
+  }
+  long Alive(const std::vector<Hwnd>& list) {
+    return std::count_if(list.begin(), list.end(),
+                         [this](Hwnd h) { return windows().IsWindow(h); });
   }
 
-  SimApp p;
+  testing::SimApp p;
 };
 
 // ---- The menu ----
 
-TEST_F(TrayCommandsTest, TheMenuBelongsToTheIconAndEveryOpeningPlaysTheMenuSound) {
-  const std::size_t sounds = p.desktop.sound.Plays().size();
-  Choose("RestorePopup");
-  ASSERT_EQ(p.views.MenusShown().size(), 1u);
+TEST_F(TrayCommandsTest, RightOrLeftButtonUpOpenTheIconsMenuWithItsSoundsAndCommandNumbers) {
+  const std::size_t sounds = p.SoundCount();
+  p.Choose("RestorePopup");
+  for (const LParam other : {0x202, 0x208})  // left up opens it too; middle up does not
+    p.desktop.notify.Deliver(main().SysTray.Window(), kTrayCallbackMessage, 0, other);
+  ASSERT_EQ(p.views.MenusShown().size(), 2u);
   const auto& shown = p.views.MenusShown()[0];
   EXPECT_EQ(shown.menu, &main().MenuMain);
   EXPECT_EQ(shown.default_item, main().PelkPopups);
   ASSERT_TRUE(shown.tray_icon.has_value()) << "opened from the keyboard it must find its icon";
   EXPECT_EQ(shown.tray_icon->window, main().SysTray.Window());
-  EXPECT_EQ(shown.tray_icon->id, 0u);
   // The menu, the "&Restore Last" submenu, then the command's own click.
-  EXPECT_EQ(SoundsSince(sounds), (std::vector<std::string>{"menu.sys", "menu.sys", "click.sys"}));
-}
-
-TEST_F(TrayCommandsTest, EveryCommandOfTheMenuReachesItsItemByNumber) {
+  EXPECT_EQ(p.Sounds(sounds),
+            (std::vector<std::string>{"menu.sys", "menu.sys", "click.sys", "menu.sys"}));
   // The command numbers the main window runs when they arrive as WM_COMMAND from outside.
   for (const char* name : {"KillAllIeWindows", "RestorePopup", "RestoreFlashAd", "PelkPopups",
                            "ExitMenu", "AllowBlockList"}) {
@@ -94,9 +76,7 @@ TEST_F(TrayCommandsTest, RestoringThePopupShowsItMarkedAndTheNextRestoreFindsNon
   const SimBrowser popup = AddPopup(windows(), "Offer");
   Survey();
   ASSERT_FALSE(windows().IsVisible(popup.frame));
-  ASSERT_EQ(main().TextHnd.Text(), std::to_string(popup.frame));
-
-  Choose("RestorePopup");
+  p.Choose("RestorePopup");
   EXPECT_TRUE(windows().IsVisible(popup.frame));
   EXPECT_EQ(windows().Caption(popup.frame), "Pelkrin Restore Mode  " + popup.caption);
   EXPECT_EQ(main().TextHnd.Text(), "");
@@ -108,16 +88,13 @@ TEST_F(TrayCommandsTest, RestoringThePopupShowsItMarkedAndTheNextRestoreFindsNon
   EXPECT_FALSE(windows().IsVisible(next.frame));
   EXPECT_TRUE(windows().IsWindow(popup.frame));
 
-  Choose("RestorePopup");  // brings back "Next Offer"
-  Choose("RestorePopup");
-  ExpectLastBox("Pelkrin could not find any popups to restore.");
-  EXPECT_EQ(p.desktop.dialogs.Shown().size(), 1u);
-}
+  p.Choose("RestorePopup");  // brings back "Next Offer"
+  p.Choose("RestorePopup");
+  EXPECT_EQ(p.LastBox(),
+            (testing::Box{"Pelkrin could not find any popups to restore.", "Pelkrin", 0x1010}));
+  EXPECT_EQ(p.Boxes().size(), 1u);
 
-TEST_F(TrayCommandsTest, ARestoredPopupThatRetitlesItselfLosesTheMarkAndIsPelkedAgain) {
-  const SimBrowser popup = AddPopup(windows(), "Offer");
-  Survey();
-  Choose("RestorePopup");
+  // Retitled by its page, it loses the mark and is pelked again.
   windows().SetCaption(popup.frame, BrowserCaption("Offer, page 2"));
   Survey();
   EXPECT_FALSE(windows().IsVisible(popup.frame));
@@ -130,40 +107,40 @@ TEST_F(TrayCommandsTest, ACaptionThatBeginsWithTheProductNameIsLeftAsItIs) {
   windows().SetCaption(popup.frame, marked);
   windows().SetVisible(popup.frame, false);
   main().TextHnd.SetText(std::to_string(popup.frame));
-  Choose("RestorePopup");
+  p.Choose("RestorePopup");
   EXPECT_EQ(windows().Caption(popup.frame), marked);
   EXPECT_TRUE(windows().IsVisible(popup.frame));
 }
 
+// A reused handle: the popup or Flash control is gone and its number names another program's
+// window.
 TEST_F(TrayCommandsTest, AHandleThatNoLongerNamesABrowserWindowIsNeitherShownNorRetitled) {
-  // The popup closed by itself; its number now belongs to another program's hidden window.
   const Hwnd other = windows().Add(kNoWindow, "Notepad", "Secret", 0, false);
   main().TextHnd.SetText(std::to_string(other));
-  Choose("RestorePopup");
+  p.Choose("RestorePopup");
   EXPECT_FALSE(windows().IsVisible(other));
   EXPECT_EQ(windows().Caption(other), "Secret");
   EXPECT_EQ(main().TextHnd.Text(), "");
-  EXPECT_TRUE(p.desktop.dialogs.Shown().empty());
   EXPECT_NE(p.desktop.diagnostics.Notes().back().find("no browser window"), std::string::npos);
-}
-
-TEST_F(TrayCommandsTest, RestoringFlashBeforeAnyWasHiddenSaysThereIsNone) {
-  Choose("RestoreFlashAd");
-  ExpectLastBox("No recent pelked Flash Advertisements detected.");
-  // "0": the last browser window the detector examined had no Flash control.
-  main().TextFlash.SetText("0");
-  Choose("RestoreFlashAd");
-  EXPECT_EQ(p.desktop.dialogs.Shown().size(), 2u);
+  main().TextFlash.SetText(std::to_string(other));
+  p.Choose("RestoreFlashAd");
+  EXPECT_FALSE(windows().IsVisible(other));
+  EXPECT_EQ(main().TextFlash.Text(), std::to_string(other));
+  EXPECT_TRUE(p.desktop.dialogs.Shown().empty());
 }
 
 TEST_F(TrayCommandsTest, ARestoredFlashControlStaysWhileItIsTheLastOneSeen) {
-  BrowserShape page;
-  page.title = "News";
-  page.flash = true;
-  const SimBrowser news = AddBrowser(windows(), page);
+  p.Choose("RestoreFlashAd");
+  EXPECT_EQ(p.LastBox(),
+            (testing::Box{"No recent pelked Flash Advertisements detected.", "Pelkrin", 0x1010}));
+  main().TextFlash.SetText("0");  // the last browser window examined had no Flash control
+  p.Choose("RestoreFlashAd");
+  EXPECT_EQ(p.desktop.dialogs.Shown().size(), 2u);
+
+  const SimBrowser news = AddBrowser(windows(), {.title = "News", .flash = true});
   Survey();
   ASSERT_FALSE(windows().IsVisible(news.flash));
-  Choose("RestoreFlashAd");
+  p.Choose("RestoreFlashAd");
   EXPECT_TRUE(windows().IsVisible(news.flash));
   EXPECT_EQ(main().TextFlash.Text(), std::to_string(news.flash));
   Survey();
@@ -173,15 +150,6 @@ TEST_F(TrayCommandsTest, ARestoredFlashControlStaysWhileItIsTheLastOneSeen) {
   Survey();
   Survey();
   EXPECT_FALSE(windows().IsVisible(news.flash));
-}
-
-TEST_F(TrayCommandsTest, AFlashHandleThatIsGoneShowsNothing) {
-  const Hwnd other = windows().Add(kNoWindow, "Notepad", "Secret", 0, false);
-  main().TextFlash.SetText(std::to_string(other));
-  Choose("RestoreFlashAd");
-  EXPECT_FALSE(windows().IsVisible(other));
-  EXPECT_TRUE(p.desktop.dialogs.Shown().empty());
-  EXPECT_EQ(main().TextFlash.Text(), std::to_string(other));
 }
 
 // ---- The CTRL override ----
@@ -194,22 +162,16 @@ TEST_F(TrayCommandsTest, HoldingCtrlMarksTheFrontFrameOnceAndTheDetectorLetsItTh
   p.desktop.events.Advance(32 * 5);
   EXPECT_EQ(windows().Caption(popup.frame), popup.caption + "     ");
   EXPECT_EQ(windows().Caption(behind.frame), behind.caption) << "only the one in front";
+  // The mark comes back while CTRL is held through a title change.
+  windows().SetCaption(popup.frame, BrowserCaption("Loaded page"));
+  p.desktop.events.Advance(32);
+  EXPECT_EQ(windows().Caption(popup.frame), BrowserCaption("Loaded page") + "     ");
 
   windows().SetKeyDown(kVkControl, false);
   main().SetPelking(true);
   Survey();
   Survey();
   EXPECT_TRUE(windows().IsVisible(popup.frame));
-  EXPECT_EQ(windows().Caption(popup.frame), popup.caption + "     ") << "the mark stays";
-}
-
-TEST_F(TrayCommandsTest, TheMarkComesBackWhileCtrlIsHeldThroughATitleChange) {
-  windows().SetKeyDown(kVkControl, true);
-  const SimBrowser popup = AddPopup(windows(), "Loading");
-  p.desktop.events.Advance(32);
-  windows().SetCaption(popup.frame, BrowserCaption("Loaded page"));
-  p.desktop.events.Advance(32);
-  EXPECT_EQ(windows().Caption(popup.frame), BrowserCaption("Loaded page") + "     ");
 }
 
 TEST_F(TrayCommandsTest, FiveBlanksAnywhereAreLeftAloneAndNoFrameMeansNothingToDo) {
@@ -226,42 +188,30 @@ TEST_F(TrayCommandsTest, FiveBlanksAnywhereAreLeftAloneAndNoFrameMeansNothingToD
 
 TEST_F(TrayCommandsTest, KillAllClosesTwentyFiveFramesThenFiveDialogsPausingBetweenPasses) {
   main().SetPelking(false);
-  std::vector<Hwnd> frames;
-  for (int i = 0; i < 30; ++i)
-    frames.push_back(AddBrowser(windows(), {.title = "Page " + std::to_string(i)}).frame);
+  const std::vector<Hwnd> frames = Frames(30);
   std::vector<Hwnd> dialogs;
   for (int i = 0; i < 7; ++i) dialogs.push_back(AddHtmlDialog(windows(), "Dialog"));
   const Hwnd document = windows().Add(kNoWindow, "Notepad", "Notes", 0, true);
-  const std::size_t sounds = p.desktop.sound.Plays().size();
   const std::uint64_t before = p.desktop.events.Now();
-
-  Choose("KillAllIeWindows");
-  const auto alive = [this](const std::vector<Hwnd>& list) {
-    return std::count_if(list.begin(), list.end(), [this](Hwnd h) { return windows().IsWindow(h); });
-  };
-  EXPECT_EQ(alive(frames), 5);
-  EXPECT_EQ(alive(dialogs), 2);
+  p.Choose("KillAllIeWindows");
+  EXPECT_EQ(Alive(frames), 5);
+  EXPECT_EQ(Alive(dialogs), 2);
   EXPECT_TRUE(windows().IsWindow(document));
   EXPECT_EQ(ClosesSent().size(), 30u);
   EXPECT_GE(p.desktop.events.Now() - before, 3000u) << "30 passes of 0.1 s";
-  EXPECT_EQ(SoundsSince(sounds).back(), "click.sys");
+  EXPECT_EQ(p.Sounds().back(), "click.sys");
 }
 
 TEST_F(TrayCommandsTest, AFrameThatDoesNotCloseKeepsNoOtherOpen) {
   main().SetPelking(false);
-  std::vector<Hwnd> frames;
-  for (int i = 0; i < 30; ++i)
-    frames.push_back(AddBrowser(windows(), {.title = "Page " + std::to_string(i)}).frame);
+  const std::vector<Hwnd> frames = Frames(30);
   // In front of all of them: one that asks a question instead of closing, one that hangs.
   const Hwnd asks = AddBrowser(windows(), {.title = "Unsaved form"}).frame;
   windows().SetIgnoresClose(asks, true);
   const Hwnd hung = AddBrowser(windows(), {.title = "Frozen"}).frame;
   windows().SetHung(hung, true);
-
-  Choose("KillAllIeWindows");
-  const auto closed = std::count_if(frames.begin(), frames.end(),
-                                    [this](Hwnd h) { return !windows().IsWindow(h); });
-  EXPECT_EQ(closed, 23) << "25 passes: the two that stay, and 23 others";
+  p.Choose("KillAllIeWindows");
+  EXPECT_EQ(30 - Alive(frames), 23) << "25 passes: the two that stay, and 23 others";
   const std::vector<Hwnd> sent = ClosesSent();
   EXPECT_EQ(std::count(sent.begin(), sent.end(), asks), 1);
   EXPECT_EQ(std::count(sent.begin(), sent.end(), hung), 1);
@@ -271,7 +221,7 @@ TEST_F(TrayCommandsTest, AWindowThatIsLeftAloneGetsTheRemainingPassesAgain) {
   const Hwnd slow = AddBrowser(windows(), {.title = "Slow"}).frame;
   windows().SetIgnoresClose(slow, true);
   const Hwnd quick = AddBrowser(windows(), {.title = "Quick"}).frame;
-  Choose("KillAllIeWindows");
+  p.Choose("KillAllIeWindows");
   EXPECT_FALSE(windows().IsWindow(quick));
   const std::vector<Hwnd> sent = ClosesSent();
   EXPECT_EQ(sent.size(), 25u);
@@ -281,10 +231,10 @@ TEST_F(TrayCommandsTest, AWindowThatIsLeftAloneGetsTheRemainingPassesAgain) {
 TEST_F(TrayCommandsTest, KillAllClosesTheHiddenPopupAndALaterRestoreShowsNothing) {
   const SimBrowser popup = AddPopup(windows(), "Offer");
   Survey();
-  Choose("KillAllIeWindows");
+  p.Choose("KillAllIeWindows");
   EXPECT_FALSE(windows().IsWindow(popup.frame));
   EXPECT_EQ(main().TextHnd.Text(), std::to_string(popup.frame)) << "Kill All keeps TextHnd";
-  Choose("RestorePopup");
+  p.Choose("RestorePopup");
   EXPECT_TRUE(p.desktop.dialogs.Shown().empty());
   EXPECT_EQ(main().TextHnd.Text(), "");
 }

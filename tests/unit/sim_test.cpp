@@ -1,0 +1,93 @@
+// What only the simulated desktop has, and the other tests lean on: the virtual clock's order of
+// ticks, the time a hung window costs, and failures injected into files and the registry. What it
+// shares with Windows is in the contracts.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim_desktop.h"
+
+namespace pelkrin::sim {
+namespace {
+
+constexpr char kList[] = "C:\\Program Files\\Pelkrin\\captions.txt";
+
+TEST(SimEventLoopTest, AdvanceTicksEachTimerAtEachDueMomentInTimeOrder) {
+  SimEventLoop loop;
+  std::vector<std::string> order;
+  const std::uint64_t start = loop.Now();
+  loop.StartTimer(300, [&] { order.push_back("slow@" + std::to_string(loop.Now() - start)); });
+  loop.StartTimer(200, [&] { order.push_back("fast@" + std::to_string(loop.Now() - start)); });
+  loop.Advance(650);
+  EXPECT_EQ(order,
+            (std::vector<std::string>{"fast@200", "slow@300", "fast@400", "slow@600", "fast@600"}));
+  EXPECT_EQ(loop.Now() - start, 650u);
+  // A wait moves to the next due moment without running it.
+  int ticks = 0;
+  SimEventLoop other;
+  const std::uint64_t other_start = other.Now();
+  other.StartTimer(100, [&] { ++ticks; });
+  other.WaitForEvents(1000);
+  EXPECT_EQ(other.Now() - other_start, 100u);
+  EXPECT_EQ(ticks, 0);
+}
+
+TEST(SimWindowsTest, AHungWindowCostsTheTimeoutThenAnswersAtOnceAfterFiveSeconds) {
+  SimDesktop desktop;
+  SimWindows& windows = desktop.windows;
+  const Hwnd edit = windows.Add(windows.Add(0, "IEFrame", "Stuck", 0, true), "Edit", "", 0, true);
+  windows.SetHung(edit, true);
+  const std::uint64_t start = desktop.events.Now();
+  EXPECT_EQ(windows.SendGetTextLength(edit, 1000), std::nullopt);
+  EXPECT_EQ(desktop.events.Now() - start, 1000u);
+  desktop.events.Sleep(5000);
+  EXPECT_EQ(windows.SendGetText(edit, 256, 1000), std::nullopt);
+  EXPECT_EQ(desktop.events.Now() - start, 6000u);
+}
+
+TEST(SimFilesTest, InjectedFailuresKeepTheFileSystemsPromises) {
+  SimFileSystem files;
+  files.Put(kList, "old contents");
+  files.FailWritesAfter(4);
+  EXPECT_TRUE(files.ReplaceFile(kList, "tiny"));  // fits: the failure stays armed
+  EXPECT_FALSE(files.ReplaceFile(kList, "new contents"));
+  EXPECT_EQ(files.Bytes(kList), "tiny") << "never half written";
+  EXPECT_EQ(files.Paths(), std::vector<std::string>{kList}) << "no temporary file left behind";
+  EXPECT_TRUE(files.ReplaceFile(kList, "line one\r\nline two\r\n"));  // only one write failed
+
+  files.FailReadsAfter(kList, 10);
+  EXPECT_EQ(files.ReadFile(kList), (FileContents{"line one\r\n", false}));
+  files.FailReadsAfter(kList, 20);  // breaking off only after the last byte is no break
+  EXPECT_EQ(files.ReadFile(kList), (FileContents{"line one\r\nline two\r\n", true}));
+  files.StopFailingReads(kList);
+  files.SetReadLimit(20);
+  EXPECT_EQ(files.ReadFile(kList), (FileContents{"line one\r\nline two\r\n", true}));
+  files.SetReadLimit(4);
+  EXPECT_EQ(files.ReadFile(kList), (FileContents{"line", false}));
+
+  files.SetReadOnlyFolder("C:\\Program Files", true);
+  EXPECT_FALSE(files.ReplaceFile(kList, "blocked"));
+  EXPECT_FALSE(files.DeleteFile(kList));
+  files.SetInUse(kList, true);
+  files.SetReadOnlyFolder("C:\\Program Files", false);
+  EXPECT_FALSE(files.DeleteFile(kList));
+}
+
+TEST(SimRegistryTest, ADeniedBranchRefusesWritesButNotReads) {
+  SimRegistry registry;
+  const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  registry.Put(kHkeyLocalMachine, run, "Other", "x");
+  registry.DenyWrite(kHkeyLocalMachine, "Software\\Microsoft");
+  RegKey key = 0;
+  EXPECT_EQ(registry.OpenKey(kHkeyLocalMachine, run, kKeyWrite, &key), kErrorAccessDenied);
+  EXPECT_EQ(registry.CreateKey(kHkeyLocalMachine, run + "\\New", kKeyRead, &key),
+            kErrorAccessDenied);
+  ASSERT_EQ(registry.OpenKey(kHkeyLocalMachine, run, kKeyRead, &key), kErrorSuccess);
+  EXPECT_EQ(registry.OpenHandleCount(), 1u);
+  registry.CloseKey(key);
+  EXPECT_EQ(registry.OpenHandleCount(), 0u);
+}
+
+}  // namespace
+}  // namespace pelkrin::sim
