@@ -211,6 +211,27 @@ TEST_F(DetectorTest, APopupIsHiddenAtOnceReportedOnceAndClosedAtTheNextPelk) {
   EXPECT_TRUE(windows().IsVisible(normal.frame));
 }
 
+// The survey does only the work the rules need: a window not shown yet is no candidate, and the
+// address bar, which costs messages the browser must answer before the hide, is read only when
+// a domain could allow the popup.
+TEST_F(DetectorTest, AHiddenWindowIsNoCandidateAndTheAddressIsReadOnlyForADomainList) {
+  AddBrowser(windows(), {.title = "Not Yet", .toolbars = false, .visible = false});
+  cycle.Survey();
+  EXPECT_TRUE(Hidden().empty());
+  EXPECT_TRUE(pelk_events.empty());
+
+  AddPopup(windows(), "No Domains", "http://ads.example.net/");
+  cycle.Survey();
+  EXPECT_EQ(pelk_events, std::vector<std::string>{"No Domains"});
+  EXPECT_EQ(windows().SendCount(), 0);
+
+  host.domains.AddItem("example.org");
+  AddPopup(windows(), "Some Domains", "http://ads.example.net/");
+  cycle.Survey();
+  EXPECT_EQ(pelk_events.back(), "Some Domains");
+  EXPECT_GT(windows().SendCount(), 0);
+}
+
 TEST_F(DetectorTest, TheBlockButtonsRequestWaitsWhilePelkingIsOffAndIsPelkedInTheSameSurvey) {
   const SimBrowser ad = AddBrowser(windows(), {.title = "Sticky Ad"});
   settings.WriteSetting("block_tmp", ad.caption);
