@@ -32,6 +32,7 @@
 #include "detector/detection_cycle.h"
 #include "process_cpu.h"
 #include "survey_scene.h"
+#include "tests/unit/survey_host.h"
 #include "tray/systray.h"
 #include "ui/form.h"
 #include "ui/view_host.h"
@@ -70,17 +71,6 @@ class NoViews : public ViewHost {
   MenuItem* PopupMenu(MenuItem&, const MenuItem*, const std::function<void(MenuItem&)>&) override {
     return nullptr;
   }
-};
-
-struct Host : Form {
-  explicit Host(ViewHost& views) : Form(views, "frmBench", "", {}) {}
-  ListBox domains{*this, "List1", {}};
-  ListBox captions{*this, "List2", {}};
-  ListBox blocks{*this, "List3", {}};
-  TextBox TextHnd{*this, "TextHnd", {}};
-  TextBox TextFlash{*this, "TextFlash", {}};
-  TextBox Text2{*this, "Text2", {}};
-  ListBox List2{*this, "List2", {}};
 };
 
 // The second process: N plain top-level windows, half of them visible, until it is ended.
@@ -165,7 +155,7 @@ int MeasureSurvey(browser_sim::BrowserSim& sim, int runs) {
   SettingsStore settings(
       profile, std::string(temp) + "PelkrinBench" + std::to_string(::GetCurrentProcessId()));
   NoViews views;
-  Host host(views);
+  testing::SurveyHost host(views);
   FillLists(host.domains, host.captions, host.blocks);
   ListStates list_states;
   win32::Win32TextCase text_case;
