@@ -1,6 +1,7 @@
 // The detector of the running program against browser windows of another process (the browser
 // stand-in): what it hides and closes, what it lets through, block.exe's request, a browser that
 // stops answering, the event path, and the Block button's registry key.
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -215,6 +216,33 @@ TEST_F(EventPath, APopupIsHiddenAsItShowsLongBeforeASurveyCouldHaveComeAndANorma
   const auto* kept = after->Find(normal.id);
   ASSERT_TRUE(kept && kept->shown);
   EXPECT_EQ(kept->hides, 0) << "the ordinary window was never hidden, not for a moment";
+}
+
+// A burst of identical popups on one browser thread: each pelked once, by either path, and only
+// the last one pelked left alive, hidden.
+TEST_F(EventPath, ABurstOfTenIdenticalPopupsIsAllPelkedAndOnlyTheLastLeftAliveAndHidden) {
+  ASSERT_NO_FATAL_FAILURE(Begin({}, true, true));
+  std::vector<OpenedWindow> burst;
+  for (int i = 0; i < 10; ++i) {
+    OpenOptions options = Popup("Free Prize");
+    options.show_after_ms = static_cast<std::uint32_t>(300 - i * 25);  // all show together
+    options.group = "burst";
+    burst.push_back(Open(options));
+  }
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        return std::count_if(burst.begin(), burst.end(),
+                             [](const OpenedWindow& popup) { return ::IsWindow(popup.hwnd); }) == 1;
+      },
+      kPelkDeadlineMs, "all but the last popup to close"));
+  for (const OpenedWindow& popup : burst) {
+    if (::IsWindow(popup.hwnd)) {
+      EXPECT_FALSE(IsVisible(popup.hwnd));
+    }
+  }
+  EXPECT_TRUE(WaitPelkLines("Free Prize", 10));
+  AwaitSurvey();
+  EXPECT_EQ(PelkLines("pelked \"Free Prize\""), 10) << "one report each, from either path";
 }
 
 // The key the browser reads its Block button from, in the real machine hive.
