@@ -79,19 +79,21 @@ add_custom_command(
 add_custom_target(pelkrin_packages ALL DEPENDS "${PELKRIN_INSTALLER}" "${PELKRIN_PORTABLE_ZIP}")
 
 # ---- Checks that need no Wine (so they also prove the 32-bit packages where those cannot run) ----
+# The objdump of this toolchain, and the PE format of this build's architecture (PE32 for i386,
+# PE32+ for x86-64); the end-to-end checks (tests/e2e) use both too.
 if(CMAKE_OBJDUMP)
-  set(_objdump ${CMAKE_OBJDUMP})
+  set(PELKRIN_OBJDUMP ${CMAKE_OBJDUMP})
 else()
-  find_program(_objdump ${PELKRIN_MINGW_TRIPLE}-objdump REQUIRED)
+  find_program(PELKRIN_OBJDUMP ${PELKRIN_MINGW_TRIPLE}-objdump REQUIRED)
 endif()
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  set(_pe_magic "PE32+")
+  set(PELKRIN_PE_MAGIC "PE32+")
 else()
-  set(_pe_magic "PE32")
+  set(PELKRIN_PE_MAGIC "PE32")
 endif()
 # The installer is a GUI program of this build's architecture, so it installs this build.
 add_test(NAME package_installer_format
-  COMMAND sh "${CMAKE_SOURCE_DIR}/scripts/lib/check-program-format" "${_objdump}" "${_pe_magic}"
+  COMMAND sh "${CMAKE_SOURCE_DIR}/scripts/lib/check-program-format" "${PELKRIN_OBJDUMP}" "${PELKRIN_PE_MAGIC}"
           "${PELKRIN_INSTALLER}")
 # The zip unpacks to a folder "Pelkrin" that holds exactly the program folder, byte for byte. It
 # is left unpacked in e2e-runs/portable-zip, where the end-to-end test starts the program.
