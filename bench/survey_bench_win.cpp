@@ -164,20 +164,15 @@ int MeasureSurvey(browser_sim::BrowserSim& sim, int runs) {
                        {host.TextHnd, host.TextFlash, host.Text2, host.List2},
                        {[] { return true; }, [] { return DetectionSwitches{}; }, [] {}});
   cycle.Survey();  // warm up
-  int frames = 0;
-  for (const auto& entry : cycle.Census()) frames += entry.frame ? 1 : 0;
-  std::printf("Wine desktop: %d top-level windows, %d browser frames, lists of %d\n",
-              CountTopLevel(), frames, kListEntries);
+  std::printf("Wine desktop: %d top-level windows, %zu browser frames, lists of %d\n",
+              CountTopLevel(), cycle.Census().size(), kListEntries);
 
   const auto bare_loop = [] { ::EnumWindows(ReadClassName, 0); };
   // The survey as it was before it judged each candidate through the census's own window: the
   // same work plus the second lookup's read of each frame's caption.
   const auto former_survey = [&] {
     cycle.Survey();
-    for (const auto& entry : cycle.Census()) {
-      if (!entry.frame) continue;
-      windows.Caption(entry.window, kCensusTextChars);
-    }
+    for (const auto& entry : cycle.Census()) windows.Caption(entry.window, kCensusTextChars);
   };
   const auto survey_wall = Measure(runs, WallMicroseconds, [&] { cycle.Survey(); });
   const auto bare_wall = Measure(runs, WallMicroseconds, bare_loop);

@@ -70,7 +70,6 @@ void DetectionCycle::RunSurvey() {
   PickUpBlockRequest();
   TakeCensus();
   for (const CensusWindow& entry : census_) {
-    if (!entry.frame) continue;
     fields_.List2.AddItem(entry.caption);
     candidates_.push_back(entry.window);
   }
@@ -116,24 +115,17 @@ void DetectionCycle::PickUpBlockRequest() {
 
 void DetectionCycle::TakeCensus() {
   census_.clear();
-  std::size_t frames = 0;
-  std::size_t last_frame = 0;  // index in census_ of the last frame
   WindowManager& windows = services_.windows;
   windows.EnumTopLevel([&](Hwnd window) {
     // A window that vanishes or fails half-way is skipped; the enumeration always goes on.
     try {
-      const std::string class_name = windows.ClassName(window, kCensusTextChars);
-      const bool frame = StartsWith(class_name, kBrowserFrameClassPrefix);
-      if (!frame && class_name != kHtmlDialogClass) return true;
-      // Only browser windows need their caption: the others are never looked at again.
-      CensusWindow entry{window, windows.Caption(window, kCensusTextChars), frame};
-      if (frame && frames == kMaxCensus) {
-        census_[last_frame] = std::move(entry);  // full: each further caption takes the last place
+      // Only browser frames need their caption: the others are never looked at again.
+      if (!StartsWith(windows.ClassName(window, kCensusTextChars), kBrowserFrameClassPrefix))
         return true;
-      }
-      if (frame) {
-        ++frames;
-        last_frame = census_.size();
+      CensusWindow entry{window, windows.Caption(window, kCensusTextChars)};
+      if (census_.size() == kMaxCensus) {
+        census_.back() = std::move(entry);  // full: each further caption takes the last place
+        return true;
       }
       census_.push_back(std::move(entry));
     } catch (const std::exception& failure) {

@@ -91,11 +91,11 @@ class DetectionCycle {
   // that is when none started in the last kPelkPauseMs. The history takes every pelk.
   bool TakePelkShowTurn();
 
-  // A browser window found by the last census (frames and HTML dialog frames), in z-order.
+  // A browser frame found by the last census, in z-order. HTML dialogs come into a survey only
+  // through the adware step.
   struct CensusWindow {
     Hwnd window = kNoWindow;
     std::string caption;  // at most 259 characters
-    bool frame = false;   // a browser frame; otherwise an HTML dialog frame
   };
   const std::vector<CensusWindow>& Census() const { return census_; }
 
