@@ -131,7 +131,7 @@ void Pelkrin::ShowCookieRemoverWindow() {
 void Pelkrin::ShowHomePageLockWindow() {
   ShowAfresh(form12, [this] {
     return std::make_unique<Form12>(form_services, settings, platform.events, platform.dialogs,
-                                    home_page_lock);
+                                    platform.text_case, home_page_lock);
   });
 }
 
