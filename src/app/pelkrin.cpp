@@ -40,7 +40,12 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
       pelk_event({platform.events, platform.text_case, sounds},
                  {main.Text2, main.Timer1, form1, [this] { return form2.PelkingOptions(); },
                   [this] { HomePageCheck(); }, [this] { return detector.TakePelkShowTurn(); }}),
-      tray_animation{main.Text1, main.Timer1, main.SysTray, main.Image1, main.Image2, main.Image3} {
+      tray_animation{.counter = main.Text1,
+                     .timer = main.Timer1,
+                     .tray = main.SysTray,
+                     .resting_icon = [this] { return main.StateIcon(); },
+                     .frame1 = main.Image2,
+                     .frame2 = main.Image3} {
   main.Timer1.on_timer = [this] { AnimateTray(); };
   main.Timer2.on_timer = [this] { Survey(); };
   main.Timer3.on_timer = [this] { CtrlOverride(); };
