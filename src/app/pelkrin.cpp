@@ -129,7 +129,7 @@ void Pelkrin::ShowHelpTopicsWindow() {
 void Pelkrin::ShowCookieRemoverWindow() {
   ShowAfresh(form6, [this] {
     return std::make_unique<Form6>(form_services, platform.files, platform.process, platform.events,
-                                   platform.dialogs);
+                                   platform.dialogs, platform.diagnostics);
   });
 }
 
