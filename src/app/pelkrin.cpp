@@ -1,6 +1,7 @@
 #include "app/pelkrin.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "detector/ctrl_override.h"
 #include "settings/startup_entry.h"
@@ -158,12 +159,14 @@ void Pelkrin::ShowExitConfirmation() {
 void Pelkrin::DismissExitConfirmation() {
   if (!form7) return;
   form7->Hide();
-  dismissed_form7_ = std::move(form7);
+  dismissed_form7s_.push_back(std::move(form7));
+  // The task already pending unloads this one too: a second task would run the first at once,
+  // inside this window's own click handler.
+  if (unload_dismissed_form7_.Pending()) return;
   if (!unload_dismissed_form7_.Schedule([this] {
-        dismissed_form7_->Unload();
-        dismissed_form7_.reset();
+        for (const auto& form : std::exchange(dismissed_form7s_, {})) form->Unload();
       })) {
-    // Without a timer the window stays loaded, hidden, until the program ends.
+    // Without a timer the window stays loaded, hidden, until a later dismissal gets one.
     platform.diagnostics.Trace("the exit confirmation window could not be unloaded later");
   }
 }
