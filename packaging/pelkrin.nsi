@@ -205,6 +205,26 @@ SectionEnd
   ${EndIf}
 !macroend
 
+; Removes the browser's Block button that the program installed (machine-wide, or the user's own
+; where that could not be written) when the block.exe it names is gone.
+!macro REMOVE_BLOCK_BUTTON ROOT
+  ClearErrors
+  EnumRegValue $0 ${ROOT} "${BLOCK_BUTTON_KEY}" 0
+  ${IfNot} ${Errors}
+    ReadRegStr $0 ${ROOT} "${BLOCK_BUTTON_KEY}" "Exec"
+    ${If} $0 == ""
+    ${OrIfNot} ${FileExists} "$0"
+      DeleteRegKey ${ROOT} "${BLOCK_BUTTON_KEY}"
+      ; Kept settings must not say the button is there: a later installation puts it back.
+      ReadINIStr $1 "$INSTDIR\pk.sys" "pk" "ICON_CREATED"
+      ${If} $1 == "1"
+      ${AndIf} $R8 == "keep"
+        DeleteINIStr "$INSTDIR\pk.sys" "pk" "ICON_CREATED"
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+!macroend
+
 Section "Uninstall"
   Call un.EndRunningPelkrin
   ${If} $R9 != "ok"
@@ -231,21 +251,8 @@ Section "Uninstall"
   ; longer exists.
   !insertmacro REMOVE_RUN_VALUE HKLM
   !insertmacro REMOVE_RUN_VALUE HKCU
-  ClearErrors
-  EnumRegValue $0 HKLM "${BLOCK_BUTTON_KEY}" 0
-  ${IfNot} ${Errors}
-    ReadRegStr $0 HKLM "${BLOCK_BUTTON_KEY}" "Exec"
-    ${If} $0 == ""
-    ${OrIfNot} ${FileExists} "$0"
-      DeleteRegKey HKLM "${BLOCK_BUTTON_KEY}"
-      ; Kept settings must not say the button is there: a later installation puts it back.
-      ReadINIStr $1 "$INSTDIR\pk.sys" "pk" "ICON_CREATED"
-      ${If} $1 == "1"
-      ${AndIf} $R8 == "keep"
-        DeleteINIStr "$INSTDIR\pk.sys" "pk" "ICON_CREATED"
-      ${EndIf}
-    ${EndIf}
-  ${EndIf}
+  !insertmacro REMOVE_BLOCK_BUTTON HKLM
+  !insertmacro REMOVE_BLOCK_BUTTON HKCU
 
   ${If} $R8 == "remove"
     Delete "$INSTDIR\pk.sys"

@@ -158,7 +158,7 @@ void frmMain::BuildMenus() {
 void frmMain::SetPelking(bool on) {
   Timer2.SetEnabled(on);
   PelkPopups->SetChecked(on);
-  SysTray.SetTrayIcon(on ? Image1.Get() : Image4.Get());
+  SysTray.SetTrayIcon(StateIcon());
   SysTray.SetTrayTip(on ? kTipOn : kTipOff);
 }
 

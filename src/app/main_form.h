@@ -86,6 +86,8 @@ class frmMain : public Form {
   MenuItem* RemoveBlackListEntry = nullptr;
 
   bool PelkingOn() const { return PelkPopups->Checked(); }
+  // The icon that says whether pelking is on: the normal icon, or the pelking-off icon.
+  const Picture& StateIcon() const { return PelkingOn() ? Image1.Get() : Image4.Get(); }
   // Pelking on: detector timer running, check mark, normal icon, tip "Pelkrin [ON]"; off: the
   // opposite with the pelking-off icon.
   void SetPelking(bool on);

@@ -1,6 +1,7 @@
 #include "app/pelkrin.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "detector/ctrl_override.h"
 #include "settings/startup_entry.h"
@@ -40,7 +41,12 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
       pelk_event({platform.events, platform.text_case, sounds},
                  {main.Text2, main.Timer1, form1, [this] { return form2.PelkingOptions(); },
                   [this] { HomePageCheck(); }, [this] { return detector.TakePelkShowTurn(); }}),
-      tray_animation{main.Text1, main.Timer1, main.SysTray, main.Image1, main.Image2, main.Image3} {
+      tray_animation{.counter = main.Text1,
+                     .timer = main.Timer1,
+                     .tray = main.SysTray,
+                     .resting_icon = [this] { return main.StateIcon(); },
+                     .frame1 = main.Image2,
+                     .frame2 = main.Image3} {
   main.Timer1.on_timer = [this] { AnimateTray(); };
   main.Timer2.on_timer = [this] { Survey(); };
   main.Timer3.on_timer = [this] { CtrlOverride(); };
@@ -124,14 +130,14 @@ void Pelkrin::ShowHelpTopicsWindow() {
 void Pelkrin::ShowCookieRemoverWindow() {
   ShowAfresh(form6, [this] {
     return std::make_unique<Form6>(form_services, platform.files, platform.process, platform.events,
-                                   platform.dialogs);
+                                   platform.dialogs, platform.diagnostics);
   });
 }
 
 void Pelkrin::ShowHomePageLockWindow() {
   ShowAfresh(form12, [this] {
     return std::make_unique<Form12>(form_services, settings, platform.events, platform.dialogs,
-                                    home_page_lock);
+                                    platform.text_case, home_page_lock);
   });
 }
 
@@ -153,12 +159,14 @@ void Pelkrin::ShowExitConfirmation() {
 void Pelkrin::DismissExitConfirmation() {
   if (!form7) return;
   form7->Hide();
-  dismissed_form7_ = std::move(form7);
+  dismissed_form7s_.push_back(std::move(form7));
+  // The task already pending unloads this one too: a second task would run the first at once,
+  // inside this window's own click handler.
+  if (unload_dismissed_form7_.Pending()) return;
   if (!unload_dismissed_form7_.Schedule([this] {
-        dismissed_form7_->Unload();
-        dismissed_form7_.reset();
+        for (const auto& form : std::exchange(dismissed_form7s_, {})) form->Unload();
       })) {
-    // Without a timer the window stays loaded, hidden, until the program ends.
+    // Without a timer the window stays loaded, hidden, until a later dismissal gets one.
     platform.diagnostics.Trace("the exit confirmation window could not be unloaded later");
   }
 }

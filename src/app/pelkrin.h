@@ -112,7 +112,8 @@ class Pelkrin : private MainWindowOwner {
   // has returned; the next "E&xit" makes a new one.
   void DismissExitConfirmation();
 
-  std::unique_ptr<Form7> dismissed_form7_;
+  // Dismissed windows not yet unloaded: a new one may be dismissed before the task has run.
+  std::vector<std::unique_ptr<Form7>> dismissed_form7s_;
   DeferredTask unload_dismissed_form7_{platform.events};
   void ShowOptionsWindow() override;
   void ShowHistoryWindow() override;

@@ -1,6 +1,5 @@
 #include "guards/cookie_form.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "ui/chrome.h"
@@ -52,7 +51,7 @@ std::string RemoveAllReport(int listed, int removed) {
 }
 
 Form6::Form6(const FormServices& services, FileSystem& files, Process& process, EventLoop& events,
-             Dialogs& dialogs)
+             Dialogs& dialogs, Diagnostics& diagnostics)
     : Form(services.views, "Form6", kCookieRemoverTitle, {0, 0, kWidth, kHeight}),
       RainButton1(*this, "RainButton1", {}, "", ControlKind::kTitleStrip),
       Label1(*this, "Label1", {}),
@@ -72,7 +71,8 @@ Form6::Form6(const FormServices& services, FileSystem& files, Process& process, 
       files_(files),
       process_(process),
       events_(events),
-      dialogs_(dialogs) {
+      dialogs_(dialogs),
+      diagnostics_(diagnostics) {
   back_color = kSkinBack;
   SetUpChrome(*this, RainButton1, Label1, &Label6, Caption(), services.drag,
               "Close Cookie Remover.", [this] { Close(); });
@@ -118,11 +118,11 @@ void Form6::OnLoad() {
   SetStatus();
 }
 
-void Form6::Refresh() {
+void Form6::Refresh(const std::vector<std::string>& known_left) {
+  const auto names = files_.ListFiles(folder_, kCookiePattern);
+  if (!names) diagnostics_.Trace("the cookie folder could no longer be listed: " + folder_);
   File1.Clear();
-  for (const std::string& name :
-       files_.ListFiles(folder_, kCookiePattern).value_or(std::vector<std::string>{}))
-    File1.AddItem(name);
+  for (const std::string& name : names.value_or(known_left)) File1.AddItem(name);
 }
 
 void Form6::RemoveSelected() {
@@ -134,7 +134,9 @@ void Form6::RemoveSelected() {
     dialogs_.MessageBox("Error deleting cookie!", kAppTitle, kExclamationSystemModal);
     return;
   }
-  Refresh();
+  std::vector<std::string> left = File1.Items();
+  left.erase(left.begin() + index);
+  Refresh(left);
   SetStatus();
 }
 
@@ -166,22 +168,20 @@ void Form6::RemoveAll() {
 
   Wait(events_, 1);
   const std::string progress = "Deleting " + std::to_string(listed) + " cookies...";
+  // What the deletions report is what was removed: a folder that cannot be listed afterwards
+  // must not make the cookies left in it count as gone.
+  std::vector<std::string> kept;
   for (const std::string& name : cookies) {
     // A cookie the browser holds open, or a read-only one, is skipped; the rest still go.
-    files_.DeleteFile(PathOf(name));
+    if (!files_.DeleteFile(PathOf(name))) kept.push_back(name);
     Label2.SetCaption(progress);
   }
-  Refresh();
+  Refresh(kept);
   File1.SetVisible(true);
   Label2.SetVisible(false);
   Wait(events_, 0.5);
 
-  // What the folder holds now says what was removed, whatever each deletion returned.
-  const std::vector<std::string>& left = File1.Items();
-  const auto kept = std::count_if(cookies.begin(), cookies.end(), [&](const std::string& name) {
-    return std::find(left.begin(), left.end(), name) != left.end();
-  });
-  const int removed = listed - static_cast<int>(kept);
+  const int removed = listed - static_cast<int>(kept.size());
   dialogs_.MessageBox(RemoveAllReport(listed, removed), kCookieRemoverTitle,
                       removed == listed ? kInformationSystemModal : kExclamationSystemModal);
   Wait(events_, 0.5);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "ui/controls.h"
@@ -30,7 +31,7 @@ std::string RemoveAllReport(int listed, int removed);
 class Form6 : public Form {
  public:
   Form6(const FormServices& services, FileSystem& files, Process& process, EventLoop& events,
-        Dialogs& dialogs);
+        Dialogs& dialogs, Diagnostics& diagnostics);
 
   // Declaration order is drawing order: the strip first, the labels over it, copies behind.
   RainButton RainButton1;  // title strip
@@ -54,8 +55,9 @@ class Form6 : public Form {
   void OnLoad() override;
 
  private:
-  // Lists the folder into File1 again; an empty list when it cannot be listed any more.
-  void Refresh();
+  // Lists the folder into File1 again. When it cannot be listed any more, the list holds
+  // `known_left`, the cookies known to be still there.
+  void Refresh(const std::vector<std::string>& known_left);
   void SetStatus() { Label2.SetCaption(CookieStatusText(File1.ListCount())); }
   std::string PathOf(const std::string& name) const { return folder_ + "\\" + name; }
 
@@ -65,6 +67,7 @@ class Form6 : public Form {
   Process& process_;
   EventLoop& events_;
   Dialogs& dialogs_;
+  Diagnostics& diagnostics_;
   std::string folder_;
   bool removing_ = false;  // Delete all is at work
 };

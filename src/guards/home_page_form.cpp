@@ -4,7 +4,6 @@
 
 #include "settings/setting_value.h"
 #include "ui/chrome.h"
-#include "ui/text.h"
 
 namespace pelkrin {
 namespace {
@@ -21,7 +20,7 @@ constexpr char kExampleAddress[] = "http://www.example.com";
 }  // namespace
 
 Form12::Form12(const FormServices& services, SettingsStore& settings, EventLoop& events,
-               Dialogs& dialogs, HomePageLock& lock)
+               Dialogs& dialogs, TextCase& text_case, HomePageLock& lock)
     : Form(services.views, "Form12", "Pelkrin - Home Page Lock", {0, 0, kWidth, kHeight}),
       RainButton2(*this, "RainButton2", {}, "", ControlKind::kTitleStrip),
       Label4(*this, "Label4", {}),
@@ -43,6 +42,7 @@ Form12::Form12(const FormServices& services, SettingsStore& settings, EventLoop&
       settings_(settings),
       events_(events),
       dialogs_(dialogs),
+      text_case_(text_case),
       lock_(lock) {
   back_color = kSkinBack;
   SetUpChrome(*this, RainButton2, Label4, &Label12, Caption(), services.drag,
@@ -94,7 +94,7 @@ void Form12::OnLoad() {
 void Form12::ResetNow() {
   const InUse in_use(*this);
   sounds_.PlayClickSound();
-  const std::string page = ToLowerAscii(Text2.Text());
+  const std::string page = text_case_.Lower(Text2.Text());
   if (page == lock_.StartPage()) {
     dialogs_.MessageBox("Your home page is already set to " + page + "!", kAppTitle,
                         kExclamationSystemModal);
@@ -138,7 +138,8 @@ void Form12::Close() {
     const std::string question = "You have changed your desired page to " + desired +
                                  ".\r\rWould you like to make this your permanent start page?";
     if (dialogs_.MessageBox(question, kAppTitle, kQuestionYesNoSystemModal) == kIdYes) {
-      lock_.SetStartPage(desired);
+      // A failure has been shown to the user; the window closes all the same.
+      static_cast<void>(lock_.SetStartPage(desired));
     } else {
       settings_.WriteSetting(kHomePageKey, actual);
     }

@@ -20,7 +20,7 @@ inline constexpr char kLockTip[] =
 class Form12 : public Form {
  public:
   Form12(const FormServices& services, SettingsStore& settings, EventLoop& events, Dialogs& dialogs,
-         HomePageLock& lock);
+         TextCase& text_case, HomePageLock& lock);
 
   // Declaration order is drawing order: the strip first, the labels over it, copies behind.
   RainButton RainButton2;  // title strip
@@ -54,6 +54,7 @@ class Form12 : public Form {
   SettingsStore& settings_;
   EventLoop& events_;
   Dialogs& dialogs_;
+  TextCase& text_case_;
   HomePageLock& lock_;
   bool closing_ = false;
 };

@@ -17,6 +17,7 @@ bool HomePageLock::SetStartPage(const std::string& page) {
   if (RegWriteString(registry_, kHkeyCurrentUser, kStartPageKeyPath, kStartPageValue, page))
     return true;
   diagnostics_.Trace("could not write the browser's start page");
+  dialogs_.MessageBox(kStartPageNotWritten, kAppTitle, kStopSystemModal);
   return false;
 }
 

@@ -16,6 +16,8 @@ inline constexpr char kHomePageKey[] = "home_page";
 inline constexpr char kStartPageKeyPath[] = "Software\\Microsoft\\Internet Explorer\\Main";
 inline constexpr char kStartPageValue[] = "Start Page";
 inline constexpr char kHomePageLockTitle[] = "Pelkrin - Home Page Lock";
+inline constexpr char kStartPageNotWritten[] =
+    "There was an error resetting your home page.  Please reload the program and try again.";
 
 class HomePageLock {
  public:
@@ -29,9 +31,9 @@ class HomePageLock {
 
   // The browser's start page as it is now; "" when it cannot be read.
   std::string StartPage();
-  // Makes `page` the browser's start page. A value that cannot be written leaves a diagnostic
-  // line and returns false.
-  bool SetStartPage(const std::string& page);
+  // Makes `page` the browser's start page, as the user asked. A value that cannot be written is
+  // reported to the user with a critical message, leaves a diagnostic line and returns false.
+  [[nodiscard]] bool SetStartPage(const std::string& page);
 
  private:
   Registry& registry_;

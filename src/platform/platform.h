@@ -215,6 +215,9 @@ inline constexpr unsigned kExclamationSystemModal = 0x1030;             // refus
 inline constexpr unsigned kInformationSystemModal = 0x1040;             // notices
 
 struct FileDialogRequest {
+  // The program's window the dialog belongs to: it stays above that window, which takes no input
+  // while the dialog is open. kNoWindow for none.
+  Hwnd owner = kNoWindow;
   std::string initial_folder;
   std::string filter;  // "Description (*.ext)|*.ext"
   std::string title;

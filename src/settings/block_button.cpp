@@ -17,16 +17,16 @@ BlockButton::BlockButton(Registry& registry, SettingsStore& settings, Dialogs& d
       program_folder_(std::move(program_folder)) {}
 
 bool BlockButton::Installed() {
-  RegKey key = 0;
-  if (registry_.OpenKey(kHkeyLocalMachine, kBlockButtonKey, kKeyRead, &key) != kErrorSuccess)
-    return false;
-  registry_.CloseKey(key);
-  return true;
+  for (const RegKey root : {kHkeyLocalMachine, kHkeyCurrentUser}) {
+    RegKey key = 0;
+    if (registry_.OpenKey(root, kBlockButtonKey, kKeyRead, &key) != kErrorSuccess) continue;
+    registry_.CloseKey(key);
+    return true;
+  }
+  return false;
 }
 
-void BlockButton::Install(Report report) {
-  const std::string state = settings_.ReadSetting(kIconCreatedKey);
-  if (state == "1" || state == "0") return;
+bool BlockButton::WriteValues(RegKey root) {
   const struct {
     const char* name;
     std::string data;
@@ -42,11 +42,24 @@ void BlockButton::Install(Report report) {
       {"MenuText", "&Block Popup"},
   };
   for (const auto& value : values) {
-    if (RegWriteString(registry_, kHkeyLocalMachine, kBlockButtonKey, value.name, value.data))
-      continue;
-    // Most often a user without rights to the machine-wide hive: the button is not there, so
-    // the setting must not say it is.
-    diagnostics_.Trace(std::string("could not write the Block button's value ") + value.name);
+    if (RegWriteString(registry_, root, kBlockButtonKey, value.name, value.data)) continue;
+    diagnostics_.Trace(std::string("could not write the Block button's value ") + value.name +
+                       (root == kHkeyLocalMachine ? " for every user" : " for this user"));
+    return false;
+  }
+  return true;
+}
+
+void BlockButton::Install(Report report) {
+  const std::string state = settings_.ReadSetting(kIconCreatedKey);
+  if (state == "1" || state == "0") return;
+  if (WriteValues(kHkeyLocalMachine)) {
+    // One copy only: the browser would show a second button, and a per-user key left from an
+    // earlier run may name an old folder. There is most often none to delete, so a failure here
+    // says nothing.
+    static_cast<void>(RegDeleteEntry(registry_, kHkeyCurrentUser, kBlockButtonKey, ""));
+  } else if (!WriteValues(kHkeyCurrentUser)) {
+    // The button is in neither place, so the setting must not say it is.
     if (report == Report::kToTheUser)
       dialogs_.MessageBox(kBlockButtonInstallError, kAppTitle, kStopSystemModal);
     return;
@@ -55,7 +68,9 @@ void BlockButton::Install(Report report) {
 }
 
 void BlockButton::Remove(Report report) {
-  RegDeleteEntry(registry_, kHkeyLocalMachine, kBlockButtonKey, "");
+  // Whichever copy cannot be deleted is found by Installed() below.
+  for (const RegKey root : {kHkeyLocalMachine, kHkeyCurrentUser})
+    static_cast<void>(RegDeleteEntry(registry_, root, kBlockButtonKey, ""));
   if (Installed()) {
     diagnostics_.Trace("could not delete the Block button's key");
     if (report == Report::kToTheUser)

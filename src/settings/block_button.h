@@ -1,6 +1,9 @@
 // The browser's Block button: a toolbar button (with a Tools menu entry) that the browser's
-// extension mechanism provides through one machine-wide registry key naming block.exe. This
-// installs and removes that key and keeps the setting "icon_created" in step with it.
+// extension mechanism provides through one registry key naming block.exe. The key belongs in the
+// machine-wide hive; a user who may not write there (the per-user installation runs without
+// administrator rights) gets it in the user's own hive, which the browser reads as well, its
+// 32-bit and 64-bit copies alike. This installs and removes that key and keeps the setting
+// "icon_created" in step with it.
 #pragma once
 
 #include <string>
@@ -29,17 +32,21 @@ class BlockButton {
   enum class Report { kSilently, kToTheUser };
 
   // Writes the button's eight values unless "icon_created" is "1" or "0", then sets it to "1".
-  // When the key cannot be written (no rights to the machine-wide hive), "icon_created" keeps
-  // its value, so the next attempt tries again, and the failure is reported as asked.
+  // They go under the machine-wide hive, which then holds the only copy, or else under the
+  // user's own. When neither can be written, "icon_created" keeps its value, so the next attempt
+  // tries again, and the failure is reported as asked.
   void Install(Report report);
-  // Deletes the key with its values and sets "icon_created" to "0". A key that stays is
-  // reported as asked, and "icon_created" keeps its value.
+  // Deletes the key with its values from both hives and sets "icon_created" to "0". A key that
+  // stays is reported as asked, and "icon_created" keeps its value.
   void Remove(Report report);
 
-  // Whether the key exists now.
+  // Whether the key exists now, in either hive.
   bool Installed();
 
  private:
+  // Writes the eight values under `root`; false, with a diagnostic line, at the first that fails.
+  [[nodiscard]] bool WriteValues(RegKey root);
+
   Registry& registry_;
   SettingsStore& settings_;
   Dialogs& dialogs_;

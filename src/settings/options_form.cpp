@@ -206,7 +206,10 @@ void Form2::Cancel() {
 
 void Form2::Browse() {
   sounds_.PlayClickSound();
-  const FileDialogRequest request{.initial_folder = program_folder_,
+  // Owned by this window, the dialog is modal to it: this topmost window can neither cover it nor
+  // be saved or cancelled while it is open.
+  const FileDialogRequest request{.owner = Handle(),
+                                  .initial_folder = program_folder_,
                                   .filter = kWaveFileFilter,
                                   .title = kWaveFileDialogTitle,
                                   .file_name = kPopSoundFile};

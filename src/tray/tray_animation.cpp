@@ -11,7 +11,7 @@ void TrayAnimation::Step() {
   } else if (frame == "2") {
     tray.SetTrayIcon(frame2.Get());
   } else if (frame == "4") {
-    tray.SetTrayIcon(normal.Get());
+    tray.SetTrayIcon(resting_icon());
     counter.SetText("1");
     timer.SetEnabled(false);
     return;

@@ -74,6 +74,7 @@ TEST_F(PelkrinWindows, BrowsePicksAWaveFileInTheRealDialogAndRefusesACapitalExte
   const auto choose = [&](const std::string& path) {
     HWND dialog = WaitForMessageBox("Pelkrin - Select a wave file...", kDefaultDeadlineMs, Pid());
     ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(::GetWindow(dialog, GW_OWNER) == form && !::IsWindowEnabled(form)) << "modal";
     HWND name = ::GetDlgItem(dialog, 0x47c);                  // the file name combo box
     if (name == nullptr) name = ::GetDlgItem(dialog, 0x480);  // or the plain edit box
     ASSERT_NE(name, nullptr);

@@ -3,6 +3,7 @@
 // the user's programs folder, the Start menu, the list of installed programs and the Run keys.
 #include <windows.h>
 // After <windows.h>, which it needs.
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <cstdlib>
@@ -116,7 +117,9 @@ void RemoveAnyInstallation() {
   ::DeleteFileA(ShortcutPath().c_str());
   ASSERT_FALSE(FileExists(ShortcutPath()));
   ASSERT_TRUE(DeleteRegistryTree(HKEY_CURRENT_USER, kUninstallKey));
+  ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kBlockButtonKey);  // one that refuses writes opens for this
   ASSERT_TRUE(DeleteRegistryTree(HKEY_LOCAL_MACHINE, kBlockButtonKey));
+  ASSERT_TRUE(DeleteRegistryTree(HKEY_CURRENT_USER, kBlockButtonKey));
   RemoveStartupEntries();
 }
 
@@ -280,13 +283,25 @@ TEST_F(Installer, SilentInstallsKeepTheUsersFilesAndEndARunningPelkrinThroughIts
 
 TEST_F(Uninstaller, SilentUninstallRemovesEverythingButTheUsersFilesAndTheProgramsOwnEntries) {
   ASSERT_NO_FATAL_FAILURE(InstallSilently());
+  // The user has no rights to the machine's hive: everyone is refused writing the key there.
+  HKEY key = nullptr;
+  PSECURITY_DESCRIPTOR denied = nullptr;
+  ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kBlockButtonKey, 0, nullptr, 0, WRITE_DAC,
+                              nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+      "D:(D;;0x6;;;WD)(A;;GA;;;WD)", SDDL_REVISION_1, &denied, nullptr));
+  EXPECT_EQ(::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, denied), ERROR_SUCCESS);
+  ::LocalFree(denied);
+  ::RegCloseKey(key);
   {
-    // The first start installs the browser's Block button, pointing into the new folder.
+    // The first start installs the browser's Block button, pointing into the new folder: in the
+    // user's own hive.
     Process program = StartInstalled();
     ASSERT_TRUE(program.valid());
     ASSERT_TRUE(WaitFor(
         [] {
-          return RegString(HKEY_LOCAL_MACHINE, kBlockButtonKey, "Exec") ==
+          return RegString(HKEY_CURRENT_USER, kBlockButtonKey, "Exec") ==
                      InstalledPath("block.exe") &&
                  SettingsHold("ICON_CREATED=1");
         },
@@ -312,7 +327,7 @@ TEST_F(Uninstaller, SilentUninstallRemovesEverythingButTheUsersFilesAndTheProgra
       [&] {
         return FolderEntries(InstallDir()) == kept &&
                !KeyExists(HKEY_CURRENT_USER, kUninstallKey) &&
-               !KeyExists(HKEY_LOCAL_MACHINE, kBlockButtonKey) && !SettingsHold("ICON_CREATED");
+               !KeyExists(HKEY_CURRENT_USER, kBlockButtonKey) && !SettingsHold("ICON_CREATED");
       },
       kInstallerDeadlineMs, "the uninstaller to finish"))
       << FolderEntries(InstallDir()).size() << " entries left in " << InstallDir();

@@ -45,8 +45,10 @@ TEST_F(AdvancedTest, TheFirstStartInstallsTheBlockButtonWithItsEightValues) {
   // Switching off and on rewrites every value.
   w().Show();
   w().Check6.UserClick();
+  p.desktop.registry.Put(kHkeyCurrentUser, kBlockButtonKey, "Exec", "C:\\Old\\block.exe");
   w().Check6.UserClick();
   EXPECT_EQ(Value("Exec"), InFolder("block.exe"));
+  EXPECT_FALSE(p.desktop.registry.HasKey(kHkeyCurrentUser, kBlockButtonKey)) << "the only copy";
 }
 
 TEST_F(AdvancedTest, AButtonSwitchedOffStaysOffAcrossStarts) {
@@ -127,20 +129,24 @@ TEST_F(AdvancedTest, SaveWritesTheSixKeysAndSaysSoEvenWhenNothingChanged) {
   EXPECT_FALSE(p->form8.Switches().adware);
 }
 
-TEST_F(AdvancedTest, WithoutRightsToTheMachineHiveNothingClaimsTheButtonExists) {
+TEST_F(AdvancedTest, WithoutRightsToTheMachineHiveTheButtonIsTheUsersAndWithoutEitherNowhere) {
   p.desktop.registry.DenyWrite(kHkeyLocalMachine, "Software\\Microsoft\\Internet Explorer");
   p.desktop.diagnostics.Expect("Block button");
   p.Start();
   EXPECT_FALSE(KeyExists());
-  EXPECT_EQ(p.Setting("icon_created"), "") << "the next start tries again";
-  EXPECT_TRUE(p.desktop.dialogs.Shown().empty()) << "start-up says nothing";
-
-  // The user's own click is answered.
+  EXPECT_EQ(p.desktop.registry.ValueNames(kHkeyCurrentUser, kBlockButtonKey).size(), 8u);
+  EXPECT_EQ(p.Setting("icon_created"), "1");
   w().Show();
-  w().Check6.UserClick();  // off: there was nothing to remove
+  w().Check6.UserClick();  // off
+  EXPECT_FALSE(p.desktop.registry.HasKey(kHkeyCurrentUser, kBlockButtonKey));
+
+  // Nothing claims a button that could be written nowhere; the user's own click is answered.
+  p.desktop.registry.DenyWrite(kHkeyCurrentUser, "Software\\Microsoft\\Internet Explorer");
   w().Check6.UserClick();  // on
   EXPECT_EQ(p.LastBox(), (Box{kBlockButtonInstallError, "Pelkrin", 0x1010}));
-  EXPECT_NE(p.Setting("icon_created"), "1");
+  p.Restart();
+  EXPECT_EQ(p.Setting("icon_created"), "") << "the next start tries again";
+  EXPECT_EQ(p.Boxes().size(), 1u) << "start-up says nothing";
 }
 
 }  // namespace

@@ -29,6 +29,7 @@ struct CookieTest : ::testing::Test {
     return *p->form6;
   }
   void Put(const Names& names) {
+    p.desktop.files.MakeFolder(kCookies);  // it stays when its last cookie goes
     for (const std::string& name : names) p.desktop.files.Put(Cookie(name), "cookie");
   }
   bool Exists(const std::string& name) { return p.desktop.files.Exists(Cookie(name)); }
@@ -169,11 +170,15 @@ TEST_F(CookieTest, DeleteAllSkipsACookieInUseAndReportsWhatItCouldNotRemove) {
   EXPECT_EQ(w.File1.Items(), Names{"b.txt"});
   EXPECT_EQ(w.Label2.Caption(), "1 Cookie Detected");
 
-  // Nothing removed at all is said in the plural.
+  // Nothing removed at all is said in the plural, also where the folder can no longer be listed.
   Put({"e.txt"});
   p.desktop.files.SetReadOnlyFolder(kCookies, true);
   w.Close();
-  Open().RainButton2.Click();
+  Form6& again = Open();
+  p.desktop.files.SetUnlistableFolder(kCookies, true);
+  p.desktop.diagnostics.Expect("could no longer be listed");
+  again.RainButton2.Click();
+  EXPECT_EQ(again.File1.Items(), (Names{"b.txt", "e.txt"})) << "what could not be deleted";
   EXPECT_EQ(p.LastBox().text,
             "Removed 0 of 2 cookies from your computer.\r\r2 cookies could not be removed: "
             "another program may be using them, or they are read-only.  Close Internet Explorer "

@@ -138,6 +138,7 @@ TEST_F(OptionsTest, BrowseRefusesACapitalExtensionAndTakesTheLowerCaseOne) {
   EXPECT_EQ(w().Text1.Text(), "D:\\Sounds\\boing.wav");
   ASSERT_EQ(p.desktop.dialogs.FileRequests().size(), 2u);
   const FileDialogRequest& request = p.desktop.dialogs.FileRequests().front();
+  EXPECT_TRUE(request.owner != kNoWindow && request.owner == w().Handle()) << "modal to Options";
   EXPECT_EQ(request.initial_folder, testing::kFolder);
   EXPECT_EQ(request.filter, "Wave Files Only (*.wav)|*.wav");
   EXPECT_EQ(request.file_name, "pop.wav");

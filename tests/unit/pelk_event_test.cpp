@@ -122,7 +122,7 @@ TEST_F(PelkEventTest, NoPathPlaysNothing) {
   EXPECT_EQ(p->form1.Label1.Caption(), "1") << "the history goes on";
 }
 
-TEST_F(PelkEventTest, TheAnimationShowsItsFourFramesAndEndsOnTheNormalIcon) {
+TEST_F(PelkEventTest, TheAnimationShowsItsFourFramesAndEndsOnTheIconOfThePelkingState) {
   Start();
   Pelk("Offer");
   std::vector<Picture> shown;
@@ -134,6 +134,11 @@ TEST_F(PelkEventTest, TheAnimationShowsItsFourFramesAndEndsOnTheNormalIcon) {
   EXPECT_EQ(shown, (std::vector<Picture>{one, two, one, normal, normal, normal}));
   EXPECT_FALSE(p->main.Timer1.Enabled());
   EXPECT_EQ(p->main.Text1.Text(), "1");
+  Pelk("Another");
+  p.desktop.events.Advance(200);
+  p.Choose("PelkPopups");  // off, during the animation: it ends on the icon that says so
+  p.desktop.events.Advance(800);
+  EXPECT_EQ(p->main.SysTray.TrayIcon(), Icon(IDI_PELK_OFF));
 }
 
 TEST_F(PelkEventTest, ASecondPelkDuringTheAnimationDoesNotStartItAgain) {

@@ -115,7 +115,9 @@ std::optional<std::vector<std::string>> SimFileSystem::ListFiles(const std::stri
   std::string folder_key = PathKey(folder);
   while (!folder_key.empty() && folder_key.back() == '\\') folder_key.pop_back();
   if (!IsValidPath(folder_key)) return std::nullopt;
-  if (files_.count(folder_key) != 0 || !FolderExists(folder_key)) return std::nullopt;
+  if (files_.count(folder_key) != 0 || !FolderExists(folder_key) ||
+      std::count(unlistable_folders_.begin(), unlistable_folders_.end(), folder_key) != 0)
+    return std::nullopt;
   std::vector<std::string> names;
   for (const auto& [key, file] : files_) {
     // Files in folders below are not listed; those folders themselves are not files.
@@ -187,11 +189,24 @@ std::vector<std::string> SimFileSystem::Paths() const {
   return paths;
 }
 
-void SimFileSystem::SetReadOnlyFolder(const std::string& folder, bool read_only) {
+namespace {
+
+// Puts the folder into `folders`, or takes it out.
+void MarkFolder(std::vector<std::string>& folders, const std::string& folder, bool marked) {
   std::string key = PathKey(folder);
   while (!key.empty() && key.back() == '\\') key.pop_back();
-  std::erase(read_only_folders_, key);
-  if (read_only) read_only_folders_.push_back(key);
+  std::erase(folders, key);
+  if (marked) folders.push_back(key);
+}
+
+}  // namespace
+
+void SimFileSystem::SetReadOnlyFolder(const std::string& folder, bool read_only) {
+  MarkFolder(read_only_folders_, folder, read_only);
+}
+
+void SimFileSystem::SetUnlistableFolder(const std::string& folder, bool unlistable) {
+  MarkFolder(unlistable_folders_, folder, unlistable);
 }
 
 void SimFileSystem::FailWritesAfter(std::size_t bytes) { fail_writes_after_ = bytes; }

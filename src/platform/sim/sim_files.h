@@ -42,6 +42,9 @@ class SimFileSystem : public FileSystem {
 
   // Writes, creations and deletions in `folder` and below fail; reads still work.
   void SetReadOnlyFolder(const std::string& folder, bool read_only);
+  // The user may no longer list `folder` (its permissions changed): listing it fails, while its
+  // files can still be read and deleted.
+  void SetUnlistableFolder(const std::string& folder, bool unlistable);
   // The disk fills up: the next write of more than `bytes` bytes stops after `bytes` bytes and
   // fails. Only that one write fails; smaller writes before it succeed.
   void FailWritesAfter(std::size_t bytes);
@@ -80,6 +83,7 @@ class SimFileSystem : public FileSystem {
 
   std::map<std::string, File> files_;  // by lower-case normalised path
   std::vector<std::string> read_only_folders_;
+  std::vector<std::string> unlistable_folders_;
   std::vector<std::string> folders_;  // lower-case keys of folders made empty
   std::vector<std::string> in_use_;   // lower-case keys of files held open
   std::optional<std::size_t> fail_writes_after_;

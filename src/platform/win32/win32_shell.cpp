@@ -151,6 +151,7 @@ std::optional<std::string> Win32Dialogs::OpenFile(const FileDialogRequest& reque
 
   OPENFILENAMEA dialog{};
   dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = ToHwnd(request.owner);
   dialog.lpstrFilter = filter.c_str();
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = file.data();

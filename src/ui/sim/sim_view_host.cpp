@@ -45,7 +45,8 @@ MenuItem* Descend(MenuItem& opened, const std::string& name,
 
 class SimFormView : public FormView, public FormSink {
  public:
-  SimFormView(SimViewHost& host, Form& form) : host_(host), form_(form), name_(form.Name()) {
+  SimFormView(SimViewHost& host, Form& form, Hwnd handle)
+      : host_(host), form_(form), name_(form.Name()), handle_(handle) {
     form_.SetSink(this);
   }
   ~SimFormView() override {
@@ -53,7 +54,7 @@ class SimFormView : public FormView, public FormSink {
     host_.ViewDestroyed(this, name_);
   }
 
-  Hwnd Handle() const override { return kNoWindow; }
+  Hwnd Handle() const override { return handle_; }
 
   // The program in front shows a window: the window becomes the active one.
   void FormVisibilityChanged(bool visible) override {
@@ -68,11 +69,13 @@ class SimFormView : public FormView, public FormSink {
   SimViewHost& host_;
   Form& form_;
   std::string name_;
+  Hwnd handle_;
 };
 
 std::unique_ptr<FormView> SimViewHost::CreateView(Form& form) {
   ++views_requested_;
-  auto view = std::make_unique<SimFormView>(*this, form);
+  auto view = std::make_unique<SimFormView>(*this, form, next_view_handle_);
+  next_view_handle_ += 0x10;
   views_.emplace_back(&form, view.get());
   return view;
 }

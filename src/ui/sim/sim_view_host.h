@@ -19,7 +19,8 @@ namespace pelkrin::sim {
 
 class SimViewHost : public ViewHost {
  public:
-  // A view without a window (its handle is 0) that activates the form whenever it is shown.
+  // A view without a window that activates the form whenever it is shown. Its handle is a number
+  // of its own that names no window of the simulated desktop.
   std::unique_ptr<FormView> CreateView(Form& form) override;
   // Takes the next queued choice by item name ("" or an empty queue dismisses the menu). The
   // user opens each submenu on the way to the item (on_submenu_open runs for each, outermost
@@ -59,6 +60,7 @@ class SimViewHost : public ViewHost {
   std::deque<std::string> choices_;
   std::vector<MenuShown> menus_shown_;
   int views_requested_ = 0;
+  Hwnd next_view_handle_ = 0x7F000010;
   std::vector<std::pair<const Form*, const FormView*>> views_;
   std::vector<const FormView*> handling_;  // views whose window procedure runs, innermost last
   std::vector<std::string> destroyed_inside_;
