@@ -12,7 +12,7 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
     : platform(platform),
       views(views),
       program_folder(platform.process.ProgramFolder()),
-      settings(platform.profile, program_folder),
+      settings(platform.profile, platform.diagnostics, program_folder),
       sounds(platform.sound, program_folder),
       block_button(platform.registry, settings, platform.dialogs, platform.diagnostics,
                    program_folder),
@@ -87,7 +87,7 @@ void Pelkrin::SaveLists() { form3.SaveLists(); }
 void Pelkrin::SaveBeforeFailureExit() {
   Guarded(platform.diagnostics, "saving the lists", [&] { form3.SaveLists(); });
   Guarded(platform.diagnostics, "saving history_count",
-          [&] { settings.WriteSetting("history_count", form1.Label4.Caption()); });
+          [&] { settings.WriteSettingOrTrace("history_count", form1.Label4.Caption()); });
 }
 void Pelkrin::ShowAllowBlockWindow() { form3.Show(); }
 

@@ -110,7 +110,7 @@ void DetectionCycle::PickUpBlockRequest() {
   if (settings.ReadSetting(kBlockRequestKey).empty()) return;
   // Read again: block.exe may have written a newer request in between.
   lists_.blocks.AddItem(settings.ReadSetting(kBlockRequestKey));
-  settings.WriteSetting(kBlockRequestKey, "");
+  settings.WriteSettingOrTrace(kBlockRequestKey, "");
 }
 
 void DetectionCycle::TakeCensus() {

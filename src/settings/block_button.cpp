@@ -51,7 +51,7 @@ void BlockButton::Install(Report report) {
       dialogs_.MessageBox(kBlockButtonInstallError, kAppTitle, kStopSystemModal);
     return;
   }
-  settings_.WriteSetting(kIconCreatedKey, "1");
+  settings_.WriteSettingOrTrace(kIconCreatedKey, "1");
 }
 
 void BlockButton::Remove(Report report) {
@@ -62,7 +62,7 @@ void BlockButton::Remove(Report report) {
       dialogs_.MessageBox(kBlockButtonRemoveError, kAppTitle, kStopSystemModal);
     return;
   }
-  settings_.WriteSetting(kIconCreatedKey, "0");
+  settings_.WriteSettingOrTrace(kIconCreatedKey, "0");
 }
 
 }  // namespace pelkrin

@@ -62,7 +62,7 @@ class DetectorTest : public ::testing::Test {
 
   sim::SimDesktop desktop;
   Platform platform = desktop.platform();
-  SettingsStore settings{desktop.profile, "C:\\Pelkrin"};
+  SettingsStore settings{desktop.profile, desktop.diagnostics, "C:\\Pelkrin"};
   sim::SimViewHost views;
   testing::SurveyHost host{views};
   ListStates list_states;
@@ -234,7 +234,7 @@ TEST_F(DetectorTest, AHiddenWindowIsNoCandidateAndTheAddressIsReadOnlyForADomain
 
 TEST_F(DetectorTest, TheBlockButtonsRequestWaitsWhilePelkingIsOffAndIsPelkedInTheSameSurvey) {
   const SimBrowser ad = AddBrowser(windows(), {.title = "Sticky Ad"});
-  settings.WriteSetting("block_tmp", ad.caption);
+  ASSERT_TRUE(settings.WriteSetting("block_tmp", ad.caption));
   pelking = false;
   cycle.Survey();
   EXPECT_TRUE(Hidden().empty());

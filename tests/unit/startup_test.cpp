@@ -109,8 +109,10 @@ TEST(StartUp, PelkingAtStartFollowsTheNumericValueOfSuperMode) {
 TEST(StartUp, AReadOnlyFolderStartsWithPelkingOffAndDesignStates) {
   SimApp p;
   p.desktop.files.SetReadOnlyFolder(testing::kFolder, true);
+  p.desktop.diagnostics.Expect("could not be written to");
   p.Start();
   EXPECT_FALSE(p.desktop.files.Exists(kSettingsPath));
+  EXPECT_TRUE(p.desktop.diagnostics.Saw("the setting super_mode could not be written"));
   EXPECT_FALSE(p->main.PelkingOn());
   EXPECT_EQ(p->form2.Check3.Value(), 1);
   EXPECT_EQ(p->form8.Check1.Value(), 1);
