@@ -240,6 +240,14 @@ TEST_F(DetectorTest, TheBlockButtonsRequestWaitsWhilePelkingIsOffAndIsPelkedInTh
   EXPECT_TRUE(Hidden().empty());
   EXPECT_EQ(settings.ReadSetting("block_tmp"), ad.caption);
   pelking = true;
+  // A request that cannot be emptied from the file waits too, rather than being added by every
+  // survey.
+  desktop.files.SetReadOnlyFolder("C:\\Pelkrin", true);
+  desktop.diagnostics.Expect("the Block button's request could not be taken");
+  cycle.Survey();
+  cycle.Survey();
+  EXPECT_TRUE(host.blocks.Items().empty());
+  desktop.files.SetReadOnlyFolder("C:\\Pelkrin", false);
   cycle.Survey();
   EXPECT_EQ(host.blocks.Items(), std::vector<std::string>{ad.caption});
   EXPECT_EQ(settings.ReadSetting("block_tmp"), "");
