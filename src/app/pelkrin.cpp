@@ -35,7 +35,7 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
                form3.Lists(), {main.TextHnd, main.TextFlash, main.Text2, main.List2},
                {[this] { return main.PelkingOn(); }, [this] { return form8.Switches(); },
                 [this] { SaveBeforeFailureExit(); }}),
-      form4(form_services, platform.events, platform.pictures, settings,
+      form4(form_services, platform.events, platform.diagnostics, platform.pictures, settings,
             [this] { return form1.Label7.Caption(); }),
       pelk_event({platform.events, platform.text_case, sounds},
                  {main.Text2, main.Timer1, form1, [this] { return form2.PelkingOptions(); },
@@ -56,7 +56,8 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
 }
 
 Pelkrin::~Pelkrin() {
-  platform.windows.WatchWindowEvents({});
+  // Stopping the reports cannot fail: only starting them can.
+  (void)platform.windows.WatchWindowEvents({});
   platform.events.SetIdleWork({});
 }
 

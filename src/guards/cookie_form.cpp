@@ -167,8 +167,9 @@ void Form6::RemoveAll() {
   Wait(events_, 1);
   const std::string progress = "Deleting " + std::to_string(listed) + " cookies...";
   for (const std::string& name : cookies) {
-    // A cookie the browser holds open, or a read-only one, is skipped; the rest still go.
-    files_.DeleteFile(PathOf(name));
+    // A cookie the browser holds open, or a read-only one, is skipped; the rest still go. The
+    // report below counts what the folder still holds, so no result is needed here.
+    (void)files_.DeleteFile(PathOf(name));
     Label2.SetCaption(progress);
   }
   Refresh();

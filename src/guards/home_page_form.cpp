@@ -138,7 +138,8 @@ void Form12::Close() {
     const std::string question = "You have changed your desired page to " + desired +
                                  ".\r\rWould you like to make this your permanent start page?";
     if (dialogs_.MessageBox(question, kAppTitle, kQuestionYesNoSystemModal) == kIdYes) {
-      lock_.SetStartPage(desired);
+      // A start page that cannot be written leaves its line; the next check asks again.
+      (void)lock_.SetStartPage(desired);
     } else {
       settings_.WriteSettingOrTrace(kHomePageKey, actual);
     }

@@ -31,7 +31,7 @@ class HomePageLock {
   std::string StartPage();
   // Makes `page` the browser's start page. A value that cannot be written leaves a diagnostic
   // line and returns false.
-  bool SetStartPage(const std::string& page);
+  [[nodiscard]] bool SetStartPage(const std::string& page);
 
  private:
   Registry& registry_;

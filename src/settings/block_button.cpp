@@ -20,7 +20,7 @@ bool BlockButton::Installed() {
   RegKey key = 0;
   if (registry_.OpenKey(kHkeyLocalMachine, kBlockButtonKey, kKeyRead, &key) != kErrorSuccess)
     return false;
-  registry_.CloseKey(key);
+  CloseOpenedKey(registry_, key);
   return true;
 }
 
@@ -55,7 +55,9 @@ void BlockButton::Install(Report report) {
 }
 
 void BlockButton::Remove(Report report) {
-  RegDeleteEntry(registry_, kHkeyLocalMachine, kBlockButtonKey, "");
+  // Whether the key went is asked of the registry itself: a key already gone fails the
+  // deletion and is just what was asked for.
+  (void)RegDeleteEntry(registry_, kHkeyLocalMachine, kBlockButtonKey, "");
   if (Installed()) {
     diagnostics_.Trace("could not delete the Block button's key");
     if (report == Report::kToTheUser)
