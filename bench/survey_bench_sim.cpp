@@ -23,7 +23,7 @@ double CpuMicroseconds() {
 
 int Run(int runs) {
   sim::SimDesktop desktop;
-  SettingsStore settings(desktop.profile, "C:\\Pelkrin");
+  SettingsStore settings(desktop.profile, desktop.diagnostics, "C:\\Pelkrin");
   sim::SimViewHost views;
   testing::SurveyHost host(views);
   FillLists(host.domains, host.captions, host.blocks);

@@ -153,7 +153,8 @@ int MeasureSurvey(browser_sim::BrowserSim& sim, int runs) {
   char temp[MAX_PATH] = {};
   ::GetTempPathA(MAX_PATH, temp);
   SettingsStore settings(
-      profile, std::string(temp) + "PelkrinBench" + std::to_string(::GetCurrentProcessId()));
+      profile, diagnostics,
+      std::string(temp) + "PelkrinBench" + std::to_string(::GetCurrentProcessId()));
   NoViews views;
   testing::SurveyHost host(views);
   FillLists(host.domains, host.captions, host.blocks);

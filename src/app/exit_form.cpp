@@ -76,7 +76,7 @@ void Form7::Activated() {
 void Form7::Ok() {
   sounds_.PlayClickSound();
   hooks_.remove_tray_icon();
-  if (Check1.Value() == 1) settings_.WriteSetting(kCloseDialogKey, "0");
+  if (Check1.Value() == 1) settings_.WriteSettingOrTrace(kCloseDialogKey, "0");
   hooks_.unload_main_and_end();
 }
 

@@ -36,10 +36,10 @@ frmMain::frmMain(Platform& platform, ViewHost& views, SettingsStore& settings, S
       Text2(*this, "Text2", {}),
       Text1(*this, "Text1", {}, "1"),
       List2(*this, "List2", {}),
-      Timer1(*this, "Timer1", platform.events, 200, false),
-      Timer2(*this, "Timer2", platform.events, 600, false),
-      Timer3(*this, "Timer3", platform.events, 32, true),
-      SysTray(platform.notify),
+      Timer1(*this, "Timer1", platform.events, platform.diagnostics, 200, false),
+      Timer2(*this, "Timer2", platform.events, platform.diagnostics, 600, false),
+      Timer3(*this, "Timer3", platform.events, platform.diagnostics, 32, true),
+      SysTray(platform.notify, platform.diagnostics),
       platform_(platform),
       settings_(settings),
       sounds_(sounds),
@@ -239,21 +239,21 @@ void frmMain::OnLoad() {
   for (const OptionBox<Form2>& row : kOptionBoxes) {
     Guarded(diagnostics, "start-up: the default of an option", [&] {
       if (settings.ReadSetting(row.key).empty())
-        settings.WriteSetting(row.key, owner_.GeneralOptionBox(row.key) == 1 ? "1" : "0");
+        settings.WriteSettingOrTrace(row.key, owner_.GeneralOptionBox(row.key) == 1 ? "1" : "0");
     });
   }
 
   // 5. The day of the first run, written once.
   Guarded(diagnostics, "start-up: the install date", [&] {
     if (settings.ReadSetting("install_date").empty())
-      settings.WriteSetting("install_date", platform_.events.ShortDate());
+      settings.WriteSettingOrTrace("install_date", platform_.events.ShortDate());
   });
 
   // 6. The advanced switches take their boxes' design values (all on) unless stored otherwise.
   for (const OptionBox<Form8>& row : kAdvancedBoxes) {
     Guarded(diagnostics, "start-up: the default of an advanced switch", [&] {
       if (settings.ReadSetting(row.key).empty())
-        settings.WriteSetting(row.key, std::to_string(row.design_value));
+        settings.WriteSettingOrTrace(row.key, std::to_string(row.design_value));
     });
   }
 
@@ -269,7 +269,8 @@ void frmMain::OnLoad() {
 
   // 10. and 11. The since-installation counter, seeded into the History window.
   Guarded(diagnostics, "start-up: seeding history_count", [&] {
-    if (settings.ReadSetting("history_count").empty()) settings.WriteSetting("history_count", "0");
+    if (settings.ReadSetting("history_count").empty())
+      settings.WriteSettingOrTrace("history_count", "0");
   });
   Guarded(diagnostics, "start-up: loading the History window", [&] {
     owner_.LoadHistoryWindow();
@@ -330,7 +331,7 @@ void frmMain::Shutdown() {
   Diagnostics& diagnostics = platform_.diagnostics;
   Guarded(diagnostics, "shutdown: saving the lists", [&] { owner_.SaveLists(); });
   Guarded(diagnostics, "shutdown: saving history_count",
-          [&] { settings_.WriteSetting("history_count", owner_.SinceInstallationCount()); });
+          [&] { settings_.WriteSettingOrTrace("history_count", owner_.SinceInstallationCount()); });
   Guarded(diagnostics, "shutdown: closing the last hidden popup", [&] {
     // Only while the handle still names a browser window: it may belong to another program's
     // window by now.

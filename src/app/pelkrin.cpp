@@ -13,7 +13,7 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
     : platform(platform),
       views(views),
       program_folder(platform.process.ProgramFolder()),
-      settings(platform.profile, program_folder),
+      settings(platform.profile, platform.diagnostics, program_folder),
       sounds(platform.sound, program_folder),
       block_button(platform.registry, settings, platform.dialogs, platform.diagnostics,
                    program_folder),
@@ -36,7 +36,7 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
                form3.Lists(), {main.TextHnd, main.TextFlash, main.Text2, main.List2},
                {[this] { return main.PelkingOn(); }, [this] { return form8.Switches(); },
                 [this] { SaveBeforeFailureExit(); }}),
-      form4(form_services, platform.events, platform.pictures, settings,
+      form4(form_services, platform.events, platform.diagnostics, platform.pictures, settings,
             [this] { return form1.Label7.Caption(); }),
       pelk_event({platform.events, platform.text_case, sounds},
                  {main.Text2, main.Timer1, form1, [this] { return form2.PelkingOptions(); },
@@ -62,7 +62,8 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
 }
 
 Pelkrin::~Pelkrin() {
-  platform.windows.WatchWindowEvents({});
+  // Stopping the reports cannot fail: only starting them can.
+  (void)platform.windows.WatchWindowEvents({});
   platform.events.SetIdleWork({});
 }
 
@@ -93,7 +94,7 @@ void Pelkrin::SaveLists() { form3.SaveLists(); }
 void Pelkrin::SaveBeforeFailureExit() {
   Guarded(platform.diagnostics, "saving the lists", [&] { form3.SaveLists(); });
   Guarded(platform.diagnostics, "saving history_count",
-          [&] { settings.WriteSetting("history_count", form1.Label4.Caption()); });
+          [&] { settings.WriteSettingOrTrace("history_count", form1.Label4.Caption()); });
 }
 void Pelkrin::ShowAllowBlockWindow() { form3.Show(); }
 

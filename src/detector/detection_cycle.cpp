@@ -109,8 +109,15 @@ void DetectionCycle::PickUpBlockRequest() {
   SettingsStore& settings = services_.settings;
   if (settings.ReadSetting(kBlockRequestKey).empty()) return;
   // Read again: block.exe may have written a newer request in between.
-  lists_.blocks.AddItem(settings.ReadSetting(kBlockRequestKey));
-  settings.WriteSetting(kBlockRequestKey, "");
+  const std::string caption = settings.ReadSetting(kBlockRequestKey);
+  // Emptied before the caption is taken: a request that stays in the file would be added again
+  // by every survey. It is taken by the first survey that can empty it.
+  if (!settings.WriteSetting(kBlockRequestKey, "")) {
+    services_.diagnostics.Trace("the Block button's request could not be taken from " +
+                                settings.Path());
+    return;
+  }
+  lists_.blocks.AddItem(caption);
 }
 
 void DetectionCycle::TakeCensus() {

@@ -83,9 +83,9 @@ void Form12::OnLoad() {
   Text1.SetText(lock_.StartPage());
   // A fresh settings file: the lock starts off, and the start page is what it guards.
   if (settings_.ReadSetting(kLockHomePageKey).empty())
-    settings_.WriteSetting(kLockHomePageKey, "0");
+    settings_.WriteSettingOrTrace(kLockHomePageKey, "0");
   if (settings_.ReadSetting(kHomePageKey).empty())
-    settings_.WriteSetting(kHomePageKey, Text1.Text());
+    settings_.WriteSettingOrTrace(kHomePageKey, Text1.Text());
   Wait(events_, 0.2);
   if (auto value = CheckBoxValue(settings_.ReadSetting(kLockHomePageKey))) Check1.SetValue(*value);
   Text2.SetText(settings_.ReadSetting(kHomePageKey));
@@ -130,8 +130,8 @@ void Form12::Close() {
   closing_ = true;
   const InUse in_use(*this);
   sounds_.PlayClickSound();
-  settings_.WriteSetting(kLockHomePageKey, std::to_string(Check1.Value()));
-  if (Check1.Value() == 1) settings_.WriteSetting(kHomePageKey, Text2.Text());
+  settings_.WriteSettingOrTrace(kLockHomePageKey, std::to_string(Check1.Value()));
+  if (Check1.Value() == 1) settings_.WriteSettingOrTrace(kHomePageKey, Text2.Text());
   const std::string actual = lock_.StartPage();
   const std::string desired = settings_.ReadSetting(kHomePageKey);
   if (actual != desired) {
@@ -141,7 +141,7 @@ void Form12::Close() {
       // A failure has been shown to the user; the window closes all the same.
       static_cast<void>(lock_.SetStartPage(desired));
     } else {
-      settings_.WriteSetting(kHomePageKey, actual);
+      settings_.WriteSettingOrTrace(kHomePageKey, actual);
     }
   }
   Unload();

@@ -40,7 +40,7 @@ void HomePageLock::Check() {
                           kInformationSystemModal);
     return;
   }
-  settings_.WriteSetting(kHomePageKey, actual);
+  settings_.WriteSettingOrTrace(kHomePageKey, actual);
   dialogs_.MessageBox("Your desired page is now " + actual +
                           ".  This can be changed in the 'Home Page Lock' section.",
                       kAppTitle, kInformationSystemModal);

@@ -17,8 +17,9 @@ constexpr double kBlinkStepSeconds = 0.4;
 
 }  // namespace
 
-Form4::Form4(const FormServices& services, EventLoop& events, Pictures& pictures,
-             SettingsStore& settings, std::function<std::string()> since_installation_count)
+Form4::Form4(const FormServices& services, EventLoop& events, Diagnostics& diagnostics,
+             Pictures& pictures, SettingsStore& settings,
+             std::function<std::string()> since_installation_count)
     : Form(services.views, "Form4", "About Pelkrin", {0, 0, kWidth, kHeight}),
       Frame2(*this, "Frame2", {10, 10, 64, 128}, Shape::Style::kRoundedRectangle, kFrameColor),
       Frame3(*this, "Frame3", {84, 10, kWidth - 94, 210}, Shape::Style::kRoundedRectangle,
@@ -33,7 +34,7 @@ Form4::Form4(const FormServices& services, EventLoop& events, Pictures& pictures
       Line4(*this, "Line4", {10, 150, 64, 1}, Shape::Style::kRectangle, kLineColor),
       RainButton1(*this, "RainButton1", {10, 234, 76, 22}, "&Close"),
       RainButton2(*this, "RainButton2", {kWidth - 86, 234, 76, 22}, "&Close"),
-      Timer1(*this, "Timer1", events, kBlinkIntervalMs, false),
+      Timer1(*this, "Timer1", events, diagnostics, kBlinkIntervalMs, false),
       windows_(services.windows),
       sounds_(services.sounds),
       events_(events),

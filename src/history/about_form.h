@@ -21,8 +21,9 @@ class Form4 : public Form {
  public:
   // `since_installation_count` gives the History window's since-installation count as its
   // copy label shows it.
-  Form4(const FormServices& services, EventLoop& events, Pictures& pictures,
-        SettingsStore& settings, std::function<std::string()> since_installation_count);
+  Form4(const FormServices& services, EventLoop& events, Diagnostics& diagnostics,
+        Pictures& pictures, SettingsStore& settings,
+        std::function<std::string()> since_installation_count);
 
   Shape Frame2, Frame3;
   Image Image1, Image2;  // the product icon, twice

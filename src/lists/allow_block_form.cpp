@@ -223,11 +223,11 @@ void Form3::SaveLists() {
   } list_files[] = {{kDomainListFile, AllowList::kDomain},
                     {kCaptionListFile, AllowList::kCaption},
                     {kBlockListFile, AllowList::kBlock}};
-  // A list that cannot be written is skipped without a word to the user; the others are still
-  // saved.
+  // A list that cannot be written is skipped without a word to the user (the save leaves the
+  // diagnostic line); the others are still saved.
   for (const auto& [file_name, list] : list_files)
-    SaveListFile(files_, diagnostics_, PathInFolder(program_folder_, file_name), lists.Of(list),
-                 lists.StateOf(list));
+    (void)SaveListFile(files_, diagnostics_, PathInFolder(program_folder_, file_name),
+                       lists.Of(list), lists.StateOf(list));
 }
 
 void Form3::Close() {

@@ -101,8 +101,9 @@ void LoadListFile(FileSystem& files, EventLoop& events, Diagnostics& diagnostics
 // list loaded in part never replaces its file: it goes to the file's name + kPartListSuffix. The
 // user is told nothing; a failure, and a save beside the file, leave a diagnostic line. The
 // result says whether the list was written.
-bool SaveListFile(FileSystem& files, Diagnostics& diagnostics, const std::string& path,
-                  const ListBox& list, const ListState& state);
+[[nodiscard]] bool SaveListFile(FileSystem& files, Diagnostics& diagnostics,
+                                const std::string& path, const ListBox& list,
+                                const ListState& state);
 
 // Removes the entry the user selected; nothing when none is.
 void RemoveSelected(ListBox& list);

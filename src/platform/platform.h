@@ -1,6 +1,8 @@
 // The platform seam: everything Pelkrin asks of the operating system, at the level of the Win32
 // calls it makes. The core includes only this header; platform/win32 maps each call onto the
 // real API and platform/sim reproduces its observable behaviour on a simulated desktop.
+// Every call whose result says that it failed is [[nodiscard]]: the caller reacts, leaves a
+// diagnostic line (Diagnostics::Trace), or says in a comment why the failure needs neither.
 #pragma once
 
 #include <cstddef>
@@ -86,16 +88,17 @@ class WindowManager {
   virtual void Post(Hwnd window, std::uint32_t message, WParam wparam, LParam lparam) = 0;
   // WM_GETTEXTLENGTH / WM_GETTEXT sent with a time limit; nullopt when the target does not
   // answer in time (or does not exist). The length may be more than the text holds, never less.
-  virtual std::optional<long> SendGetTextLength(Hwnd window, unsigned timeout_ms) = 0;
-  virtual std::optional<std::string> SendGetText(Hwnd window, std::size_t buffer_chars,
-                                                 unsigned timeout_ms) = 0;
+  [[nodiscard]] virtual std::optional<long> SendGetTextLength(Hwnd window, unsigned timeout_ms) = 0;
+  [[nodiscard]] virtual std::optional<std::string> SendGetText(Hwnd window,
+                                                               std::size_t buffer_chars,
+                                                               unsigned timeout_ms) = 0;
   virtual bool IsKeyDown(int virtual_key) = 0;  // GetAsyncKeyState, high bit
   virtual void MakeTopmost(Hwnd window) = 0;    // SetWindowPos(HWND_TOPMOST, SWP_NOMOVE|SWP_NOSIZE)
   // Reports the events of other programs' top-level windows to `handler` (SetWinEventHook, out
   // of context). The handler runs on this thread inside whatever message pump is running (a
   // wait, a menu, a message box): it must only take note. An empty handler stops the reports.
   // False when the system cannot report them.
-  virtual bool WatchWindowEvents(WindowEventHandler handler) = 0;
+  [[nodiscard]] virtual bool WatchWindowEvents(WindowEventHandler handler) = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -109,8 +112,8 @@ class ProfileFile {
   virtual std::string Read(const std::string& path, const std::string& section,
                            const std::string& key, const std::string& fallback,
                            std::size_t buffer_chars) = 0;
-  virtual bool Write(const std::string& path, const std::string& section, const std::string& key,
-                     const std::string& value) = 0;
+  [[nodiscard]] virtual bool Write(const std::string& path, const std::string& section,
+                                   const std::string& key, const std::string& value) = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -130,20 +133,21 @@ inline constexpr long kErrorMoreData = 234;
 class Registry {
  public:
   virtual ~Registry() = default;
-  virtual long OpenKey(RegKey root, const std::string& path, std::uint32_t access,
-                       RegKey* key) = 0;
-  virtual long CreateKey(RegKey root, const std::string& path, std::uint32_t access,
-                         RegKey* key) = 0;
+  [[nodiscard]] virtual long OpenKey(RegKey root, const std::string& path, std::uint32_t access,
+                                     RegKey* key) = 0;
+  [[nodiscard]] virtual long CreateKey(RegKey root, const std::string& path, std::uint32_t access,
+                                       RegKey* key) = 0;
   // The empty name is the key's unnamed default value. With data == nullptr only the size
   // (in bytes, the terminating NUL of a string included) is asked for; otherwise at most
   // *size bytes are read into *data and *size becomes the number of bytes stored.
-  virtual long QueryValue(RegKey key, const std::string& name, std::string* data,
-                          std::uint32_t* size) = 0;
+  [[nodiscard]] virtual long QueryValue(RegKey key, const std::string& name, std::string* data,
+                                        std::uint32_t* size) = 0;
   // Stores a REG_SZ value whose size counts the terminating NUL.
-  virtual long SetStringValue(RegKey key, const std::string& name, const std::string& text) = 0;
-  virtual long DeleteValue(RegKey key, const std::string& name) = 0;
-  virtual long DeleteKey(RegKey key, const std::string& subkey) = 0;
-  virtual long CloseKey(RegKey key) = 0;
+  [[nodiscard]] virtual long SetStringValue(RegKey key, const std::string& name,
+                                            const std::string& text) = 0;
+  [[nodiscard]] virtual long DeleteValue(RegKey key, const std::string& name) = 0;
+  [[nodiscard]] virtual long DeleteKey(RegKey key, const std::string& subkey) = 0;
+  [[nodiscard]] virtual long CloseKey(RegKey key) = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -155,7 +159,7 @@ class Sound {
  public:
   virtual ~Sound() = default;
   virtual unsigned WaveOutDeviceCount() = 0;  // waveOutGetNumDevs
-  virtual bool Play(const std::string& path, unsigned flags) = 0;  // sndPlaySoundA
+  [[nodiscard]] virtual bool Play(const std::string& path, unsigned flags) = 0;  // sndPlaySoundA
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -190,12 +194,12 @@ class NotifyArea {
   virtual ~NotifyArea() = default;
   // Creates the tray control's own (never shown) message window, of the window class the tray
   // control names, so that other programs can find it by that class.
-  virtual Hwnd CreateIconWindow(const std::string& window_class) = 0;
+  [[nodiscard]] virtual Hwnd CreateIconWindow(const std::string& window_class) = 0;
   virtual void DestroyIconWindow(Hwnd window) = 0;
   // Puts a handler in front of the window's procedure (the replacement window procedure);
   // with an empty handler, puts the previous procedure back.
   virtual void SetMessageHandler(Hwnd window, MessageHandler handler) = 0;
-  virtual bool Notify(std::uint32_t operation, const NotifyIconRecord& record) = 0;
+  [[nodiscard]] virtual bool Notify(std::uint32_t operation, const NotifyIconRecord& record) = 0;
   // The message the shell broadcasts when the taskbar is (re)created.
   virtual std::uint32_t TaskbarCreatedMessage() = 0;
 };
@@ -230,7 +234,7 @@ class Dialogs {
   // A modal message box; pending timer events keep running while it is open.
   virtual int MessageBox(const std::string& text, const std::string& title, unsigned style) = 0;
   // nullopt when the user cancels or the dialog fails.
-  virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
+  [[nodiscard]] virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -263,7 +267,8 @@ class EventLoop {
   virtual std::string TimeText() = 0;
   // A periodic timer; the tick runs on the user-interface thread while events are processed.
   // The returned number names the timer to StopTimer; 0 when no timer could be made.
-  virtual std::uint32_t StartTimer(unsigned interval_ms, std::function<void()> tick) = 0;
+  [[nodiscard]] virtual std::uint32_t StartTimer(unsigned interval_ms,
+                                                 std::function<void()> tick) = 0;
   virtual void StopTimer(std::uint32_t timer) = 0;
   // Runs every event that is pending now (timer ticks, input, paint), then returns.
   virtual void ProcessPendingEvents() = 0;
@@ -298,21 +303,21 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // The file's bytes, at most kMaxReadBytes of them; nullopt when it cannot be opened. A read
   // error part-way returns what was read before it, marked as not whole.
-  virtual std::optional<FileContents> ReadFile(const std::string& path) = 0;
+  [[nodiscard]] virtual std::optional<FileContents> ReadFile(const std::string& path) = 0;
   // Replaces the file by `bytes` so that a failure part-way leaves the previous file whole:
   // the bytes go to a temporary file in the same folder, which then takes the old one's place.
-  virtual bool ReplaceFile(const std::string& path, const std::string& bytes) = 0;
+  [[nodiscard]] virtual bool ReplaceFile(const std::string& path, const std::string& bytes) = 0;
   // The names (not paths) of the plain files directly in `folder` whose long names match
   // `pattern` ("*.txt", see platform/wildcard.h), in name order. Folders and links (reparse
   // points) are left out, even when named like a match, and so is a file whose name has no exact
   // spelling in the ANSI code page: every name returned, put after the folder and a backslash,
   // names exactly the file that was listed and nothing else. nullopt when the folder cannot be
   // listed (it is missing, is no folder, or may not be read); an empty list when it holds no match.
-  virtual std::optional<std::vector<std::string>> ListFiles(const std::string& folder,
-                                                            const std::string& pattern) = 0;
+  [[nodiscard]] virtual std::optional<std::vector<std::string>> ListFiles(
+      const std::string& folder, const std::string& pattern) = 0;
   // False when the file is not there or cannot be deleted (read-only, or held open by another
   // program).
-  virtual bool DeleteFile(const std::string& path) = 0;
+  [[nodiscard]] virtual bool DeleteFile(const std::string& path) = 0;
 };
 
 // ---------------------------------------------------------------------------------------------

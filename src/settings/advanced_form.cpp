@@ -131,7 +131,7 @@ void Form8::BlockButtonSwitched() {
   if (Check6.Value() == 1) {
     // An empty flag makes the installation write every value again, even over a button that is
     // there already (it may point at the program's old folder).
-    settings_.WriteSetting(kIconCreatedKey, "");
+    settings_.WriteSettingOrTrace(kIconCreatedKey, "");
     Wait(events_, 0.2);
     block_button_.Install(report);
   } else {

@@ -20,7 +20,7 @@ bool BlockButton::Installed() {
   for (const RegKey root : {kHkeyLocalMachine, kHkeyCurrentUser}) {
     RegKey key = 0;
     if (registry_.OpenKey(root, kBlockButtonKey, kKeyRead, &key) != kErrorSuccess) continue;
-    registry_.CloseKey(key);
+    CloseOpenedKey(registry_, key);
     return true;
   }
   return false;
@@ -64,11 +64,12 @@ void BlockButton::Install(Report report) {
       dialogs_.MessageBox(kBlockButtonInstallError, kAppTitle, kStopSystemModal);
     return;
   }
-  settings_.WriteSetting(kIconCreatedKey, "1");
+  settings_.WriteSettingOrTrace(kIconCreatedKey, "1");
 }
 
 void BlockButton::Remove(Report report) {
-  // Whichever copy cannot be deleted is found by Installed() below.
+  // Whether each copy went is asked of the registry itself (Installed() below): a key already
+  // gone fails its deletion and is just what was asked for.
   for (const RegKey root : {kHkeyLocalMachine, kHkeyCurrentUser})
     static_cast<void>(RegDeleteEntry(registry_, root, kBlockButtonKey, ""));
   if (Installed()) {
@@ -77,7 +78,7 @@ void BlockButton::Remove(Report report) {
       dialogs_.MessageBox(kBlockButtonRemoveError, kAppTitle, kStopSystemModal);
     return;
   }
-  settings_.WriteSetting(kIconCreatedKey, "0");
+  settings_.WriteSettingOrTrace(kIconCreatedKey, "0");
 }
 
 }  // namespace pelkrin

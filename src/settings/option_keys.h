@@ -50,7 +50,7 @@ void SetBoxesFromSettings(const SettingsStore& settings, Window& window,
 // Writes each box's value as decimal text, in table order. Stops at the first write that fails
 // and returns false; the writes before it stay written.
 template <typename Window, std::size_t N>
-bool SaveBoxesToSettings(SettingsStore& settings, const Window& window,
+[[nodiscard]] bool SaveBoxesToSettings(SettingsStore& settings, const Window& window,
                          const std::array<OptionBox<Window>, N>& table) {
   for (const OptionBox<Window>& row : table) {
     if (!settings.WriteSetting(row.key, std::to_string((window.*row.box).Value()))) return false;

@@ -10,7 +10,7 @@ class OpenedKey {
   OpenedKey(const OpenedKey&) = delete;
   OpenedKey& operator=(const OpenedKey&) = delete;
   ~OpenedKey() {
-    if (open_) registry_.CloseKey(key_);
+    if (open_) CloseOpenedKey(registry_, key_);
   }
   long Open(RegKey root, const std::string& path, std::uint32_t access) {
     long error = registry_.OpenKey(root, path, access, &key_);
@@ -40,6 +40,8 @@ std::string TrimKeyPath(std::string_view path) {
   if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
   return std::string(path);
 }
+
+void CloseOpenedKey(Registry& registry, RegKey key) { (void)registry.CloseKey(key); }
 
 std::string RegReadString(Registry& registry, RegKey root, std::string_view key_path,
                           std::string_view value_name, std::string_view fallback) {

@@ -14,7 +14,7 @@ class RunKey {
   RunKey(const RunKey&) = delete;
   RunKey& operator=(const RunKey&) = delete;
   ~RunKey() {
-    if (key_ != 0) registry_.CloseKey(key_);
+    if (key_ != 0) CloseOpenedKey(registry_, key_);
   }
   bool IsOpen() const { return key_ != 0; }
   RegKey Get() const { return key_; }
@@ -30,7 +30,7 @@ bool HasEntry(Registry& registry, RegKey root) {
 }
 
 // Deletes the value under one root; true when none is left there.
-bool DeleteEntry(Registry& registry, RegKey root) {
+[[nodiscard]] bool DeleteEntry(Registry& registry, RegKey root) {
   if (!HasEntry(registry, root)) return true;
   RunKey key(registry, root);
   return key.IsOpen() && registry.DeleteValue(key.Get(), kStartupValueName) == kErrorSuccess;
@@ -43,17 +43,20 @@ std::string ProgramPath(Process& process) {
 }
 
 bool SetStartupEntry(Registry& registry, const std::string& program_path) {
+  // Once the machine-wide entry is there, Windows starts the program at logon: a second entry
+  // under the user's key that cannot go only makes that second start say the program is
+  // already running, so the entry counts as set either way.
   {
     RunKey machine(registry, kHkeyLocalMachine);
     if (machine.IsOpen() &&
         registry.SetStringValue(machine.Get(), kStartupValueName, program_path) == kErrorSuccess) {
-      DeleteEntry(registry, kHkeyCurrentUser);
+      (void)DeleteEntry(registry, kHkeyCurrentUser);
       return true;
     }
   }
   // An administrator's entry that already names this program is enough.
   if (RegReadString(registry, kHkeyLocalMachine, kRunKey, kStartupValueName, "") == program_path) {
-    DeleteEntry(registry, kHkeyCurrentUser);
+    (void)DeleteEntry(registry, kHkeyCurrentUser);
     return true;
   }
   // The user's own Run key may be missing in a fresh profile; it is the user's to create.

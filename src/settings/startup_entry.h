@@ -20,8 +20,8 @@ std::string ProgramPath(Process& process);
 // there (the key is never created), else under the current user's key. Exactly one place
 // holds the entry afterwards whenever the registry lets it, so Windows starts one copy, not
 // two. False when neither place could be written.
-bool SetStartupEntry(Registry& registry, const std::string& program_path);
+[[nodiscard]] bool SetStartupEntry(Registry& registry, const std::string& program_path);
 // Deletes the entry from both places. False when a value is left that could not be deleted.
-bool RemoveStartupEntry(Registry& registry);
+[[nodiscard]] bool RemoveStartupEntry(Registry& registry);
 
 }  // namespace pelkrin

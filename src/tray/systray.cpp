@@ -24,8 +24,11 @@ void FillTip(char (&field)[64], const std::string& tip) {
 
 }  // namespace
 
-cSysTray::cSysTray(NotifyArea& notify) : notify_(notify) {
+cSysTray::cSysTray(NotifyArea& notify, Diagnostics& diagnostics)
+    : notify_(notify), diagnostics_(diagnostics) {
   window_ = notify_.CreateIconWindow(kTrayWindowClass);
+  // Without its window the icon cannot be added: the shell refuses every request.
+  if (window_ == kNoWindow) diagnostics_.Trace("the tray icon's window could not be created");
   taskbar_created_ = notify_.TaskbarCreatedMessage();
 }
 
@@ -50,7 +53,7 @@ void cSysTray::SetInTray(bool in_tray) {
     AddIcon();
     added_ = true;
   } else if (added_) {
-    notify_.Notify(kNimDelete, NewRecord());
+    SendToShell(kNimDelete, NewRecord(), "removed");
     notify_.SetMessageHandler(window_, nullptr);
     added_ = false;
   }
@@ -71,7 +74,17 @@ void cSysTray::AddIcon() {
   record.flags |= kNifMessage;
   // A busy shell sometimes refuses the first add (the taskbar is still starting at logon):
   // try once more; after that the taskbar's "created" broadcast brings the icon back.
-  if (!notify_.Notify(kNimAdd, record)) notify_.Notify(kNimAdd, record);
+  if (notify_.Notify(kNimAdd, record))
+    refused_ = false;
+  else
+    SendToShell(kNimAdd, record, "added");
+}
+
+void cSysTray::SendToShell(std::uint32_t operation, const NotifyIconRecord& record,
+                           const char* what) {
+  const bool refused = !notify_.Notify(operation, record);
+  if (refused && !refused_) diagnostics_.Trace(std::string("the tray icon could not be ") + what);
+  refused_ = refused;
 }
 
 void cSysTray::SetTrayIcon(const Picture& icon) {
@@ -80,7 +93,7 @@ void cSysTray::SetTrayIcon(const Picture& icon) {
     NotifyIconRecord record = NewRecord();
     record.flags = kNifIcon;
     record.icon = icon.handle;
-    notify_.Notify(kNimModify, record);
+    SendToShell(kNimModify, record, "changed");
   }
   icon_ = icon;
 }
@@ -90,7 +103,7 @@ void cSysTray::SetTrayTip(std::string tip) {
     NotifyIconRecord record = NewRecord();
     record.flags = kNifTip;
     FillTip(record.tip, tip);
-    notify_.Notify(kNimModify, record);
+    SendToShell(kNimModify, record, "changed");
   }
   tip_ = std::move(tip);
 }

@@ -18,7 +18,9 @@ inline constexpr std::size_t kTrayTipMaxChars = 63;
 
 class cSysTray {
  public:
-  explicit cSysTray(NotifyArea& notify);
+  // A request the shell refuses is not retried beyond the first add (see AddIcon) and the user
+  // is not told; it leaves a diagnostic line, one for each spell of refusals.
+  cSysTray(NotifyArea& notify, Diagnostics& diagnostics);
   cSysTray(const cSysTray&) = delete;
   cSysTray& operator=(const cSysTray&) = delete;
   // A control that ends with its icon shown takes the icon out of the notification area.
@@ -50,8 +52,11 @@ class cSysTray {
   void OnMessage(std::uint32_t message, WParam wparam, LParam lparam);
   void Dispatch(LParam mouse_message, WParam id);
   NotifyIconRecord NewRecord() const;
+  // Hands the record to the shell; `what` names the request in the diagnostic line.
+  void SendToShell(std::uint32_t operation, const NotifyIconRecord& record, const char* what);
 
   NotifyArea& notify_;
+  Diagnostics& diagnostics_;
   Hwnd window_ = kNoWindow;
   bool in_tray_ = false;
   bool added_ = false;
@@ -59,6 +64,9 @@ class cSysTray {
   std::string tip_ = "Pelkrin";
   Picture icon_;
   std::uint32_t taskbar_created_ = 0;
+  // The shell refused the last request: the icon's later changes fail for the same reason
+  // until the shell takes one again, and need no line of their own.
+  bool refused_ = false;
 };
 
 }  // namespace pelkrin

@@ -163,9 +163,11 @@ void Image::Set(const Picture& picture) {
   Notify(Change::kPicture);
 }
 
-Timer::Timer(Form& form, std::string name, EventLoop& events, unsigned interval_ms, bool enabled)
+Timer::Timer(Form& form, std::string name, EventLoop& events, Diagnostics& diagnostics,
+             unsigned interval_ms, bool enabled)
     : Control(form, std::move(name), ControlKind::kTimer, {}),
       events_(events),
+      diagnostics_(diagnostics),
       interval_ms_(interval_ms) {
   Control::SetEnabled(false);
   SetEnabled(enabled);
@@ -183,6 +185,7 @@ void Timer::SetEnabled(bool enabled) {
 void Timer::Start() {
   if (interval_ms_ == 0) return;
   timer_id_ = events_.StartTimer(interval_ms_, [this] { Tick(); });
+  if (timer_id_ == 0) diagnostics_.Trace("the timer " + Name() + " could not be started");
 }
 
 void Timer::Stop() {

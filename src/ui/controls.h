@@ -306,7 +306,10 @@ class Image : public Control {
 // A timer of the window: ticks every interval while enabled, on the user-interface thread.
 class Timer : public Control {
  public:
-  Timer(Form& form, std::string name, EventLoop& events, unsigned interval_ms, bool enabled);
+  // A clock that the system will not start leaves a diagnostic line; the timer stays enabled,
+  // without ticks, and the next enabling tries again.
+  Timer(Form& form, std::string name, EventLoop& events, Diagnostics& diagnostics,
+        unsigned interval_ms, bool enabled);
   ~Timer() override;
 
   // Enabling starts the clock, disabling stops it.
@@ -324,6 +327,7 @@ class Timer : public Control {
   void Stop();
 
   EventLoop& events_;
+  Diagnostics& diagnostics_;
   unsigned interval_ms_;
   std::uint32_t timer_id_ = 0;
 };

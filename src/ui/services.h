@@ -55,7 +55,7 @@ class DeferredTask {
 
   // Schedules `task`; a task still pending is run at once first (its handler has long returned).
   // Returns false when the event loop could not take it; the task is not run then.
-  bool Schedule(std::function<void()> task);
+  [[nodiscard]] bool Schedule(std::function<void()> task);
   bool Pending() const { return timer_ != 0; }
   void Cancel();
 

@@ -48,7 +48,7 @@ TEST_P(RegistryContract, KeysOpenByTheRealPathRules) {
   RegKey key = 0;
   ASSERT_EQ(registry.CreateKey(kHkeyCurrentUser, std::string(kKey) + "\\Run", kKeyAllAccess, &key),
             kErrorSuccess);
-  registry.CloseKey(key);
+  EXPECT_EQ(registry.CloseKey(key), kErrorSuccess);
   EXPECT_EQ(registry.OpenKey(kHkeyCurrentUser, std::string(kKey) + "\\MISSING", kKeyRead, &key),
             kErrorFileNotFound);
   EXPECT_EQ(registry.OpenKey(kHkeyCurrentUser, std::string("\\") + kKey, kKeyRead, &key),

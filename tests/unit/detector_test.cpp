@@ -62,7 +62,7 @@ class DetectorTest : public ::testing::Test {
 
   sim::SimDesktop desktop;
   Platform platform = desktop.platform();
-  SettingsStore settings{desktop.profile, "C:\\Pelkrin"};
+  SettingsStore settings{desktop.profile, desktop.diagnostics, "C:\\Pelkrin"};
   sim::SimViewHost views;
   testing::SurveyHost host{views};
   ListStates list_states;
@@ -234,12 +234,20 @@ TEST_F(DetectorTest, AHiddenWindowIsNoCandidateAndTheAddressIsReadOnlyForADomain
 
 TEST_F(DetectorTest, TheBlockButtonsRequestWaitsWhilePelkingIsOffAndIsPelkedInTheSameSurvey) {
   const SimBrowser ad = AddBrowser(windows(), {.title = "Sticky Ad"});
-  settings.WriteSetting("block_tmp", ad.caption);
+  ASSERT_TRUE(settings.WriteSetting("block_tmp", ad.caption));
   pelking = false;
   cycle.Survey();
   EXPECT_TRUE(Hidden().empty());
   EXPECT_EQ(settings.ReadSetting("block_tmp"), ad.caption);
   pelking = true;
+  // A request that cannot be emptied from the file waits too, rather than being added by every
+  // survey.
+  desktop.files.SetReadOnlyFolder("C:\\Pelkrin", true);
+  desktop.diagnostics.Expect("the Block button's request could not be taken");
+  cycle.Survey();
+  cycle.Survey();
+  EXPECT_TRUE(host.blocks.Items().empty());
+  desktop.files.SetReadOnlyFolder("C:\\Pelkrin", false);
   cycle.Survey();
   EXPECT_EQ(host.blocks.Items(), std::vector<std::string>{ad.caption});
   EXPECT_EQ(settings.ReadSetting("block_tmp"), "");

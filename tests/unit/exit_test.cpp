@@ -122,7 +122,7 @@ TEST_F(ExitTest, EveryActivationAsksTheSettingAgain) {
   p.Start();
   ChooseExit();
   // Meanwhile the Options window stops the question; coming back to the window ends the program.
-  p->settings.WriteSetting("close_dlg", "0");
+  ASSERT_TRUE(p->settings.WriteSetting("close_dlg", "0"));
   EXPECT_THROW(Confirmation().Activated(), sim::ProcessExit);
   EXPECT_FALSE(IconShown());
 }
@@ -171,6 +171,19 @@ TEST_F(ExitTest, TheSessionEndingSavesWhatExitSavesOnceAndStopsTheDetector) {
   // A second notice (a logoff that follows a cancelled one) saves nothing again.
   p->main.SessionEnding();
   EXPECT_EQ(p.desktop.files.WriteCount(testing::InFolder("alwdom.sys")), 1);
+}
+
+TEST_F(ExitTest, ASaveThatFailsAtTheEndIsNotShownButLeavesALine) {
+  p.Start();
+  Fill();
+  p.desktop.files.SetReadOnlyFolder(testing::kFolder, true);
+  p.desktop.diagnostics.Expect("could not save");
+  p.desktop.diagnostics.Expect("could not be written");
+  p->main.SessionEnding();
+  EXPECT_TRUE(p.desktop.diagnostics.Saw(
+      "the setting history_count could not be written to C:\\Program Files\\Pelkrin\\pk.sys"));
+  EXPECT_TRUE(p.Boxes().empty());
+  EXPECT_EQ(p.Setting("history_count"), "0");
 }
 
 // A reused handle: the popup closed by itself and its number went to another program's window.

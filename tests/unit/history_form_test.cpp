@@ -100,7 +100,7 @@ TEST_F(AboutTest, TheWindowShowsTheLifetimeCountAsTheHistoryWindowsCopyHoldsIt) 
   EXPECT_FALSE(about().IsLoaded());
 
   p->form1.Label4.SetCaption("809");
-  p->settings.WriteSetting("install_date", "3/4/04");
+  ASSERT_TRUE(p->settings.WriteSetting("install_date", "3/4/04"));
   about().Open();
   EXPECT_EQ(about().Label5.Caption(), "809 Pelked Since 3/4/04");
 }

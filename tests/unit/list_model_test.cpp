@@ -115,7 +115,7 @@ TEST_F(ListTest, AFileReadOnlyInPartIsNeverSavedOverButBesideIt) {
   LoadListFile(desktop.files, desktop.events, desktop.diagnostics, kPath, list, fresh);
   EXPECT_EQ(list.Items(), (Entries{"one", "two"}));
   EXPECT_TRUE(fresh.loaded_in_part);
-  SaveListFile(desktop.files, desktop.diagnostics, kPath, list, fresh);
+  EXPECT_TRUE(SaveListFile(desktop.files, desktop.diagnostics, kPath, list, fresh));
   EXPECT_EQ(desktop.files.Bytes(kPath), original);
   EXPECT_EQ(desktop.files.Bytes(beside), "one\r\ntwo\r\n");
 

@@ -45,7 +45,7 @@ TEST(Wait, LetsTimersRunAndEndsAfterItsTimeWhateverTheWallClockDoes) {
   sim::SimDesktop desktop;
   sim::SimEventLoop& events = desktop.events;
   int ticks = 0;
-  events.StartTimer(32, [&] { ++ticks; });
+  ASSERT_NE(events.StartTimer(32, [&] { ++ticks; }), 0u);
   // The wait crosses midnight: a wait on the time of day would end at once, or never.
   events.SetWallClock({2026, 12, 31, 23, 59, 59});
   auto start = events.MonotonicMs();

@@ -14,22 +14,22 @@ using testing::kSettingsPath;
 
 struct SettingsTest : ::testing::Test {
   sim::SimDesktop desktop;
-  SettingsStore store{desktop.profile, kFolder};
+  SettingsStore store{desktop.profile, desktop.diagnostics, kFolder};
 };
 
 TEST_F(SettingsTest, WritesUpperCaseKeysAndFindsThemInAnyCase) {
   EXPECT_EQ(store.ReadSetting("home_page"), "");  // no file at all
-  store.WriteSetting("play_sound", "1");
-  store.WriteSetting("block_tmp", "");
+  ASSERT_TRUE(store.WriteSetting("play_sound", "1"));
+  ASSERT_TRUE(store.WriteSetting("block_tmp", ""));
   EXPECT_EQ(desktop.files.Bytes(kSettingsPath), "[pk]\r\nPLAY_SOUND=1\r\nBLOCK_TMP=\r\n");
   EXPECT_EQ(store.ReadSetting("PLAY_SOUND"), "1");
   EXPECT_EQ(store.ReadSetting("block_tmp"), "") << "an empty value reads as a missing one";
-  store.WriteSetting("home_page", std::string(800, 'a'));
+  ASSERT_TRUE(store.WriteSetting("home_page", std::string(800, 'a')));
   EXPECT_EQ(store.ReadSetting("home_page"), std::string(749, 'a')) << "cut to 749 characters";
 
   // A key written by hand in lower case is found and overwritten in place.
   desktop.files.Put(kSettingsPath, "[pk]\r\nplay_sound=1\r\nsuper_mode=0\r\n");
-  store.WriteSetting("play_sound", "0");
+  ASSERT_TRUE(store.WriteSetting("play_sound", "0"));
   EXPECT_EQ(desktop.files.Bytes(kSettingsPath), "[pk]\r\nplay_sound=0\r\nsuper_mode=0\r\n");
 }
 

@@ -17,8 +17,11 @@ TEST(SimEventLoopTest, AdvanceTicksEachTimerAtEachDueMomentInTimeOrder) {
   SimEventLoop loop;
   std::vector<std::string> order;
   const std::uint64_t start = loop.Now();
-  loop.StartTimer(300, [&] { order.push_back("slow@" + std::to_string(loop.Now() - start)); });
-  loop.StartTimer(200, [&] { order.push_back("fast@" + std::to_string(loop.Now() - start)); });
+  const auto note = [&](std::string name) {
+    return [&, name] { order.push_back(name + "@" + std::to_string(loop.Now() - start)); };
+  };
+  ASSERT_NE(loop.StartTimer(300, note("slow")), 0u);
+  ASSERT_NE(loop.StartTimer(200, note("fast")), 0u);
   loop.Advance(650);
   EXPECT_EQ(order,
             (std::vector<std::string>{"fast@200", "slow@300", "fast@400", "slow@600", "fast@600"}));
@@ -27,7 +30,7 @@ TEST(SimEventLoopTest, AdvanceTicksEachTimerAtEachDueMomentInTimeOrder) {
   int ticks = 0;
   SimEventLoop other;
   const std::uint64_t other_start = other.Now();
-  other.StartTimer(100, [&] { ++ticks; });
+  ASSERT_NE(other.StartTimer(100, [&] { ++ticks; }), 0u);
   other.WaitForEvents(1000);
   EXPECT_EQ(other.Now() - other_start, 100u);
   EXPECT_EQ(ticks, 0);
@@ -85,7 +88,7 @@ TEST(SimRegistryTest, ADeniedBranchRefusesWritesButNotReads) {
             kErrorAccessDenied);
   ASSERT_EQ(registry.OpenKey(kHkeyLocalMachine, run, kKeyRead, &key), kErrorSuccess);
   EXPECT_EQ(registry.OpenHandleCount(), 1u);
-  registry.CloseKey(key);
+  EXPECT_EQ(registry.CloseKey(key), kErrorSuccess);
   EXPECT_EQ(registry.OpenHandleCount(), 0u);
 }
 

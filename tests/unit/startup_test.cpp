@@ -49,7 +49,8 @@ TEST(StartUp, FirstRunWritesTheDefaultsStartsPelkingAndASecondStartWritesNothing
 TEST(StartUp, PendingEventsRunDuringItsTenthOfASecondsWait) {
   SimApp p;
   int ticks = 0;
-  p.desktop.events.StartTimer(50, [&] { ++ticks; });  // due while the program starts
+  // Due while the program starts.
+  ASSERT_NE(p.desktop.events.StartTimer(50, [&] { ++ticks; }), 0u);
   const std::uint64_t start = p.desktop.events.MonotonicMs();
   p.Start();
   EXPECT_EQ(p.desktop.events.MonotonicMs() - start, 100u);
@@ -109,8 +110,10 @@ TEST(StartUp, PelkingAtStartFollowsTheNumericValueOfSuperMode) {
 TEST(StartUp, AReadOnlyFolderStartsWithPelkingOffAndDesignStates) {
   SimApp p;
   p.desktop.files.SetReadOnlyFolder(testing::kFolder, true);
+  p.desktop.diagnostics.Expect("could not be written to");
   p.Start();
   EXPECT_FALSE(p.desktop.files.Exists(kSettingsPath));
+  EXPECT_TRUE(p.desktop.diagnostics.Saw("the setting super_mode could not be written"));
   EXPECT_FALSE(p->main.PelkingOn());
   EXPECT_EQ(p->form2.Check3.Value(), 1);
   EXPECT_EQ(p->form8.Check1.Value(), 1);
@@ -159,8 +162,11 @@ TEST(StartUp, PelkPopupsSwitchesAndTheNextStartFollowsSuperModeAgain) {
   EXPECT_FALSE(main.Timer2.Enabled());
   EXPECT_EQ(main.SysTray.TrayTip(), "Pelkrin [OFF]");
   EXPECT_EQ(main.SysTray.TrayIcon(), main.Image4.Get());
+  p.desktop.events.FailNextTimers(1);  // the survey's clock cannot start: switched on all the same
+  p.desktop.diagnostics.Expect("could not be started");
   main.Command(kCmdPelkPopups);
   EXPECT_TRUE(main.PelkingOn());
+  EXPECT_TRUE(p.desktop.diagnostics.Saw("the timer Timer2 could not be started"));
   EXPECT_EQ(main.SysTray.TrayIcon(), main.Image1.Get());
   main.Command(kCmdPelkPopups);
   p.Restart();

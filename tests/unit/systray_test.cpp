@@ -17,7 +17,7 @@ struct TrayTest : ::testing::Test {
   std::vector<std::string> events;
 
   std::unique_ptr<cSysTray> MakeTray() {
-    auto tray = std::make_unique<cSysTray>(desktop.notify);
+    auto tray = std::make_unique<cSysTray>(desktop.notify, desktop.diagnostics);
     tray->MouseMove = [this](int& id) { events.push_back("move " + std::to_string(id)); };
     tray->MouseDown = [this](int& b, int&) { events.push_back("down " + std::to_string(b)); };
     tray->MouseUp = [this](int& b, int&) { events.push_back("up " + std::to_string(b)); };
@@ -110,17 +110,28 @@ TEST_F(TrayTest, TheIconComesBackWhenTheTaskbarRestarts) {
   EXPECT_STREQ(desktop.notify.Calls().back().record.tip, "Pelkrin [ON]");
 }
 
-TEST_F(TrayTest, ARefusedFirstAddIsTriedOnceMore) {
+TEST_F(TrayTest, ARefusedFirstAddIsTriedOnceMoreAndEachSpellOfRefusalsLeavesOneLine) {
   auto tray = MakeTray();
   desktop.notify.FailNextAdds(1);
   tray->SetInTray(true);
   EXPECT_EQ(desktop.notify.Icons().size(), 1u);
+  EXPECT_TRUE(desktop.diagnostics.Lines().empty());
 
-  auto other = std::make_unique<cSysTray>(desktop.notify);
-  desktop.notify.FailNextAdds(5);
+  auto other = std::make_unique<cSysTray>(desktop.notify, desktop.diagnostics);
+  desktop.diagnostics.Expect("the tray icon could not be added");
+  desktop.notify.FailNextAdds(2);
   other->SetInTray(true);  // still counted as shown; the taskbar's restart brings it back
+  other->SetTrayTip("Pelkrin [OFF]");  // refused too, as the shell has no such icon
   EXPECT_EQ(desktop.notify.Icons().size(), 1u);
   EXPECT_TRUE(other->InTray());
+  EXPECT_EQ(desktop.diagnostics.Lines(),
+            std::vector<std::string>{"the tray icon could not be added"});
+
+  desktop.notify.RestartTaskbar();  // both icons come back: the spell is over
+  other->SetInTray(false);
+  desktop.notify.FailNextAdds(2);
+  other->SetInTray(true);
+  EXPECT_EQ(desktop.diagnostics.Lines().size(), 2u);
 }
 
 }  // namespace

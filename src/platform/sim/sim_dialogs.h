@@ -27,7 +27,7 @@ class SimDialogs : public Dialogs {
   // while the box is "open", and returns the answer.
   int MessageBox(const std::string& text, const std::string& title, unsigned style) override;
   // Records the request and returns the next queued answer; an empty queue cancels.
-  std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
+  [[nodiscard]] std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
 
   // Answers for the next boxes, in the order the boxes open.
   void AnswerNext(int answer) { answers_.push_back(answer); }

@@ -66,6 +66,10 @@ WallClock SimEventLoop::Wall() const {
 }
 
 std::uint32_t SimEventLoop::StartTimer(unsigned interval_ms, std::function<void()> tick) {
+  if (failing_timers_ > 0) {
+    --failing_timers_;
+    return 0;
+  }
   const unsigned interval = std::clamp(interval_ms, kMinimumIntervalMs, 0x7FFFFFFFu);
   const std::uint32_t id = next_timer_++;  // never reused: a stale id stops nothing
   timers_.emplace(id, Timer{interval, now_ + interval,

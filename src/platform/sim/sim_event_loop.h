@@ -42,7 +42,7 @@ class SimEventLoop : public EventLoop {
   std::uint64_t MonotonicMs() override { return now_; }
   std::string ShortDate() override;  // "MM/DD/YYYY" from the wall clock unless set
   std::string TimeText() override;   // "h:mm:ss AM" from the wall clock unless set
-  std::uint32_t StartTimer(unsigned interval_ms, std::function<void()> tick) override;
+  [[nodiscard]] std::uint32_t StartTimer(unsigned interval_ms, std::function<void()> tick) override;
   void StopTimer(std::uint32_t timer) override;
   void ProcessPendingEvents() override;
   void WaitForEvents(unsigned max_ms) override;
@@ -62,6 +62,8 @@ class SimEventLoop : public EventLoop {
   void SetShortDate(std::string text) { short_date_ = std::move(text); }
   void SetTimeText(std::string text) { time_text_ = std::move(text); }
   void OnProcessPending(std::function<void()> hook) { on_process_pending_ = std::move(hook); }
+  // The next n StartTimer calls fail (the system is out of timers).
+  void FailNextTimers(int n) { failing_timers_ = n; }
 
   int ProcessPendingCalls() const { return process_pending_calls_; }
   int IdleWorkRuns() const { return idle_runs_; }
@@ -108,6 +110,7 @@ class SimEventLoop : public EventLoop {
   std::function<std::optional<unsigned>()> idle_work_;
   std::optional<std::uint64_t> idle_due_;
   int depth_ = 0;  // ticks, waits and idle work running now
+  int failing_timers_ = 0;
   int idle_runs_ = 0;
 };
 

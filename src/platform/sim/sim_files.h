@@ -16,12 +16,12 @@ class SimFileSystem : public FileSystem {
  public:
   // FileSystem
   // At most the read limit (kMaxReadBytes unless a test sets another), as Windows does.
-  std::optional<FileContents> ReadFile(const std::string& path) override;
-  bool ReplaceFile(const std::string& path, const std::string& bytes) override;
+  [[nodiscard]] std::optional<FileContents> ReadFile(const std::string& path) override;
+  [[nodiscard]] bool ReplaceFile(const std::string& path, const std::string& bytes) override;
   // A folder exists when it was made with MakeFolder or something lies in it.
-  std::optional<std::vector<std::string>> ListFiles(const std::string& folder,
-                                                    const std::string& pattern) override;
-  bool DeleteFile(const std::string& path) override;
+  [[nodiscard]] std::optional<std::vector<std::string>> ListFiles(
+      const std::string& folder, const std::string& pattern) override;
+  [[nodiscard]] bool DeleteFile(const std::string& path) override;
 
   // Test set-up and checks. Put and Remove act directly, bypassing every failure rule, and
   // are not counted as writes.
@@ -61,7 +61,7 @@ class SimFileSystem : public FileSystem {
 
   // The private-profile functions write the file in place: they truncate it and write the new
   // contents, so a full disk leaves the bytes written so far. Returns false on any failure.
-  bool WriteInPlace(const std::string& path, const std::string& bytes);
+  [[nodiscard]] bool WriteInPlace(const std::string& path, const std::string& bytes);
 
   // Whether `path` is a well-formed Windows file path (a drive or UNC prefix, no characters
   // that Windows rejects in names, not ending in a separator).

@@ -24,12 +24,12 @@ class SimNotifyArea : public NotifyArea {
   explicit SimNotifyArea(SimWindows& windows) : windows_(windows) {}
 
   // NotifyArea
-  Hwnd CreateIconWindow(const std::string& window_class) override;
+  [[nodiscard]] Hwnd CreateIconWindow(const std::string& window_class) override;
   // The window's handler sees WM_DESTROY and WM_NCDESTROY, as a subclassed window does. Icons of
   // the window stay in the tray, as they do until the shell notices.
   void DestroyIconWindow(Hwnd window) override;
   void SetMessageHandler(Hwnd window, MessageHandler handler) override;
-  bool Notify(std::uint32_t operation, const NotifyIconRecord& record) override;
+  [[nodiscard]] bool Notify(std::uint32_t operation, const NotifyIconRecord& record) override;
   std::uint32_t TaskbarCreatedMessage() override { return kTaskbarCreated; }
 
   // What the shell holds for one icon.

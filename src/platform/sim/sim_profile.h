@@ -30,8 +30,8 @@ class SimProfile : public ProfileFile {
 
   std::string Read(const std::string& path, const std::string& section, const std::string& key,
                    const std::string& fallback, std::size_t buffer_chars) override;
-  bool Write(const std::string& path, const std::string& section, const std::string& key,
-             const std::string& value) override;
+  [[nodiscard]] bool Write(const std::string& path, const std::string& section,
+                           const std::string& key, const std::string& value) override;
 
   struct WriteCall {
     std::string path, section, key, value;

@@ -31,14 +31,17 @@ class SimRegistry : public Registry {
   // access, setting and deleting values needs write access (5 otherwise). DeleteKey refuses a
   // key that still has subkeys with 5, as RegDeleteKeyA does on Windows NT; deleting needs no
   // access on the parent handle.
-  long OpenKey(RegKey root, const std::string& path, std::uint32_t access, RegKey* key) override;
-  long CreateKey(RegKey root, const std::string& path, std::uint32_t access, RegKey* key) override;
-  long QueryValue(RegKey key, const std::string& name, std::string* data,
-                  std::uint32_t* size) override;
-  long SetStringValue(RegKey key, const std::string& name, const std::string& text) override;
-  long DeleteValue(RegKey key, const std::string& name) override;
-  long DeleteKey(RegKey key, const std::string& subkey) override;
-  long CloseKey(RegKey key) override;
+  [[nodiscard]] long OpenKey(RegKey root, const std::string& path, std::uint32_t access,
+                             RegKey* key) override;
+  [[nodiscard]] long CreateKey(RegKey root, const std::string& path, std::uint32_t access,
+                               RegKey* key) override;
+  [[nodiscard]] long QueryValue(RegKey key, const std::string& name, std::string* data,
+                                std::uint32_t* size) override;
+  [[nodiscard]] long SetStringValue(RegKey key, const std::string& name,
+                                    const std::string& text) override;
+  [[nodiscard]] long DeleteValue(RegKey key, const std::string& name) override;
+  [[nodiscard]] long DeleteKey(RegKey key, const std::string& subkey) override;
+  [[nodiscard]] long CloseKey(RegKey key) override;
 
   // Test set-up and checks; paths are relative to a predefined root. Put stores the text with
   // its terminating NUL, as SetStringValue does; PutData stores exactly `bytes` (a string value

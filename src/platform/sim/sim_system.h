@@ -16,7 +16,7 @@ class SimSound : public Sound {
 
   unsigned WaveOutDeviceCount() override;
   // Plays (and returns true) only when the file exists in the simulated file system.
-  bool Play(const std::string& path, unsigned flags) override;
+  [[nodiscard]] bool Play(const std::string& path, unsigned flags) override;
 
   struct PlayCall {
     std::string path;

@@ -57,16 +57,16 @@ class SimWindows : public WindowManager {
   void Post(Hwnd window, std::uint32_t message, WParam wparam, LParam lparam) override;
   // A hung window answers nothing: the call returns nullopt after timeout_ms of virtual time,
   // or at once when the window has not answered for 5 s (Windows then considers it hung).
-  std::optional<long> SendGetTextLength(Hwnd window, unsigned timeout_ms) override;
+  [[nodiscard]] std::optional<long> SendGetTextLength(Hwnd window, unsigned timeout_ms) override;
   // The control text cut to buffer_chars - 1 characters, padded with NULs to the whole buffer.
-  std::optional<std::string> SendGetText(Hwnd window, std::size_t buffer_chars,
-                                         unsigned timeout_ms) override;
+  [[nodiscard]] std::optional<std::string> SendGetText(Hwnd window, std::size_t buffer_chars,
+                                                       unsigned timeout_ms) override;
   bool IsKeyDown(int virtual_key) override;
   // Moves a top-level window to the top of the z-order, above the others for good.
   void MakeTopmost(Hwnd window) override;
   // Reports, at once, each top-level window added, each one that becomes visible and each
   // caption change of one; the last two only while DeliversShowAndCaptionEvents.
-  bool WatchWindowEvents(WindowEventHandler handler) override;
+  [[nodiscard]] bool WatchWindowEvents(WindowEventHandler handler) override;
 
   // Test set-up. Add returns 0 when the parent does not exist. A new top-level window goes to
   // the top of the z-order (below windows made topmost); a child goes last among its parent's

@@ -64,16 +64,16 @@ class Win32WindowManager : public WindowManager {
   void SetCaption(Hwnd window, const std::string& caption) override;
   void Show(Hwnd window, int command) override;  // ShowWindowAsync
   void Post(Hwnd window, std::uint32_t message, WParam wparam, LParam lparam) override;
-  std::optional<long> SendGetTextLength(Hwnd window, unsigned timeout_ms) override;
-  std::optional<std::string> SendGetText(Hwnd window, std::size_t buffer_chars,
-                                         unsigned timeout_ms) override;
+  [[nodiscard]] std::optional<long> SendGetTextLength(Hwnd window, unsigned timeout_ms) override;
+  [[nodiscard]] std::optional<std::string> SendGetText(Hwnd window, std::size_t buffer_chars,
+                                                       unsigned timeout_ms) override;
   bool IsKeyDown(int virtual_key) override;
   // Also asynchronous for another thread's window, so a hung window cannot block the call.
   void MakeTopmost(Hwnd window) override;
   // Out-of-context WinEvent hooks (no code goes into the other programs) for creation, showing
   // and caption changes, of other processes' top-level windows only. Wine delivers creation
   // alone. One watcher per process: the hook's procedure has no context of its own.
-  bool WatchWindowEvents(WindowEventHandler handler) override;
+  [[nodiscard]] bool WatchWindowEvents(WindowEventHandler handler) override;
 
  private:
   static void CALLBACK WinEventProc(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object,
@@ -86,26 +86,29 @@ class Win32ProfileFile : public ProfileFile {
  public:
   std::string Read(const std::string& path, const std::string& section, const std::string& key,
                    const std::string& fallback, std::size_t buffer_chars) override;
-  bool Write(const std::string& path, const std::string& section, const std::string& key,
-             const std::string& value) override;
+  [[nodiscard]] bool Write(const std::string& path, const std::string& section,
+                           const std::string& key, const std::string& value) override;
 };
 
 class Win32Registry : public Registry {
  public:
-  long OpenKey(RegKey root, const std::string& path, std::uint32_t access, RegKey* key) override;
-  long CreateKey(RegKey root, const std::string& path, std::uint32_t access, RegKey* key) override;
-  long QueryValue(RegKey key, const std::string& name, std::string* data,
-                  std::uint32_t* size) override;
-  long SetStringValue(RegKey key, const std::string& name, const std::string& text) override;
-  long DeleteValue(RegKey key, const std::string& name) override;
-  long DeleteKey(RegKey key, const std::string& subkey) override;
-  long CloseKey(RegKey key) override;
+  [[nodiscard]] long OpenKey(RegKey root, const std::string& path, std::uint32_t access,
+                             RegKey* key) override;
+  [[nodiscard]] long CreateKey(RegKey root, const std::string& path, std::uint32_t access,
+                               RegKey* key) override;
+  [[nodiscard]] long QueryValue(RegKey key, const std::string& name, std::string* data,
+                                std::uint32_t* size) override;
+  [[nodiscard]] long SetStringValue(RegKey key, const std::string& name,
+                                    const std::string& text) override;
+  [[nodiscard]] long DeleteValue(RegKey key, const std::string& name) override;
+  [[nodiscard]] long DeleteKey(RegKey key, const std::string& subkey) override;
+  [[nodiscard]] long CloseKey(RegKey key) override;
 };
 
 class Win32Sound : public Sound {
  public:
   unsigned WaveOutDeviceCount() override;
-  bool Play(const std::string& path, unsigned flags) override;
+  [[nodiscard]] bool Play(const std::string& path, unsigned flags) override;
 };
 
 class Win32NotifyArea : public NotifyArea {
@@ -117,12 +120,12 @@ class Win32NotifyArea : public NotifyArea {
 
   // A hidden top-level window (not a message-only one, so other programs find it with
   // FindWindowA) of the class the caller names, registered on first use.
-  Hwnd CreateIconWindow(const std::string& window_class) override;
+  [[nodiscard]] Hwnd CreateIconWindow(const std::string& window_class) override;
   void DestroyIconWindow(Hwnd window) override;
   // Subclasses the window (a window of this thread): the handler sees every message before the
   // window's own procedure, up to WM_NCDESTROY, where the subclass is removed.
   void SetMessageHandler(Hwnd window, MessageHandler handler) override;
-  bool Notify(std::uint32_t operation, const NotifyIconRecord& record) override;
+  [[nodiscard]] bool Notify(std::uint32_t operation, const NotifyIconRecord& record) override;
   std::uint32_t TaskbarCreatedMessage() override;
 
  private:
@@ -143,7 +146,7 @@ class Win32NotifyArea : public NotifyArea {
 class Win32Dialogs : public Dialogs {
  public:
   int MessageBox(const std::string& text, const std::string& title, unsigned style) override;
-  std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
+  [[nodiscard]] std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
 };
 
 class Win32Pictures : public Pictures {
@@ -169,7 +172,7 @@ class Win32EventLoop : public EventLoop {
   std::string TimeText() override;
   // A thread timer. A tick never re-enters itself: a WM_TIMER that comes while the timer's
   // previous tick still runs (waiting, say) is dropped.
-  std::uint32_t StartTimer(unsigned interval_ms, std::function<void()> tick) override;
+  [[nodiscard]] std::uint32_t StartTimer(unsigned interval_ms, std::function<void()> tick) override;
   void StopTimer(std::uint32_t timer) override;
   // Dispatches the messages that are queued now, and at most one that arrived after the call
   // began (so a tick slower than its interval cannot keep the caller here for ever). WM_QUIT
@@ -212,14 +215,14 @@ class Win32FileSystem : public FileSystem {
  public:
   // Reads up to kMaxReadBytes; a longer file, or a read that fails, gives what came before the
   // limit or the failure, marked as not whole.
-  std::optional<FileContents> ReadFile(const std::string& path) override;
+  [[nodiscard]] std::optional<FileContents> ReadFile(const std::string& path) override;
   // Writes a temporary file in the target's folder, flushes it, and moves it over the target;
   // on any failure the temporary file goes and the old file stays as it was.
-  bool ReplaceFile(const std::string& path, const std::string& bytes) override;
+  [[nodiscard]] bool ReplaceFile(const std::string& path, const std::string& bytes) override;
   // Through the wide functions, so that a name is never turned into another file's name.
-  std::optional<std::vector<std::string>> ListFiles(const std::string& folder,
-                                                    const std::string& pattern) override;
-  bool DeleteFile(const std::string& path) override;
+  [[nodiscard]] std::optional<std::vector<std::string>> ListFiles(
+      const std::string& folder, const std::string& pattern) override;
+  [[nodiscard]] bool DeleteFile(const std::string& path) override;
 };
 
 class Win32Process : public Process {

@@ -79,7 +79,11 @@ ControlView::~ControlView() { Detach(); }
 
 void ControlView::Attach(HWND window, bool set_font, bool see_messages) {
   window_ = window;
-  if (!window_) return;
+  if (!window_) {
+    // The control keeps its value and events; it is only not on screen.
+    TraceDiagnostic("the window of the control " + control_->Name() + " could not be created");
+    return;
+  }
   if (set_font)
     SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(site_.fonts.For(control_->font)), 0);
   if (!control_->Enabled()) EnableWindow(window_, FALSE);

@@ -4,8 +4,10 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <string>
 
 #include "platform/win32/callback_guard.h"
+#include "platform/win32/diagnostics.h"
 #include "platform/win32/win32_platform.h"
 #include "resources/resource.h"
 #include "ui/chrome.h"
@@ -35,6 +37,7 @@ int ShiftState(WPARAM keys) {
   return state;
 }
 
+// The window that cannot be made then says so (see CreateWindowAndChildren).
 void RegisterFormClass(HINSTANCE instance, const std::string& name, WNDPROC proc) {
   WNDCLASSEXA existing{};
   existing.cbSize = sizeof existing;
@@ -47,7 +50,9 @@ void RegisterFormClass(HINSTANCE instance, const std::string& name, WNDPROC proc
   wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_NORMAL));
   wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
   wc.lpszClassName = name.c_str();
-  RegisterClassExA(&wc);
+  if (RegisterClassExA(&wc) == 0)
+    TraceDiagnostic("the window class " + name + " could not be registered (error " +
+                    std::to_string(GetLastError()) + ")");
 }
 
 }  // namespace
@@ -90,9 +95,15 @@ void Win32FormView::CreateWindowAndChildren() {
       b.top = work.top + (work.bottom - work.top - b.height) / 2;
     }
   }
-  CreateWindowExA(ex_style, form_.window_class.c_str(), form_.Caption().c_str(), style, b.left,
-                  b.top, b.width, b.height, nullptr, nullptr, instance, this);
-  if (!window_) return;
+  // WM_NCCREATE binds window_; nothing else of the result is needed.
+  (void)CreateWindowExA(ex_style, form_.window_class.c_str(), form_.Caption().c_str(), style,
+                        b.left, b.top, b.width, b.height, nullptr, nullptr, instance, this);
+  if (!window_) {
+    // The form runs on without a window, as it does on a desktop without a screen.
+    TraceDiagnostic("the window " + form_.Name() + " could not be created (error " +
+                    std::to_string(GetLastError()) + ")");
+    return;
+  }
   site_.form = window_;
   if (form_.Icon().IsIcon()) FormIconChanged();
   if (!form_.skinned) return;
@@ -100,7 +111,10 @@ void Win32FormView::CreateWindowAndChildren() {
   tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
-  if (tooltip_) SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 320);
+  if (tooltip_)
+    SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 320);
+  else
+    TraceDiagnostic("the tips of the window " + form_.Name() + " could not be created");
 
   // Child windows are created in tab order, which is also the order Tab walks them.
   std::vector<Control*> controls = form_.Controls();

@@ -44,13 +44,13 @@ AccessKeyCaption SplitAccessKey(const std::string& caption);
 inline constexpr char kRainButtonClassName[] = "PelkrinRainButton";
 
 // Registers the window class; registering it again for the same instance succeeds.
-bool RegisterRainButtonClass(HINSTANCE instance);
+[[nodiscard]] bool RegisterRainButtonClass(HINSTANCE instance);
 
 // Creates a visible WS_CHILD | WS_TABSTOP button; the caption is the window text, so
 // WM_GETTEXT reads it from any process. Registers the class for the program's own module if
 // that has not been done. Returns nullptr on failure.
-HWND CreateRainButton(HWND parent, int id, const RECT& rect, const std::string& caption,
-                      const RainButtonLook& look);
+[[nodiscard]] HWND CreateRainButton(HWND parent, int id, const RECT& rect,
+                                    const std::string& caption, const RainButtonLook& look);
 
 inline constexpr UINT kRbmSetLook = WM_USER + 1;    // lParam: const RainButtonLook* (copied)
 inline constexpr UINT kRbmSetCursor = WM_USER + 2;  // wParam: HCURSOR (nullptr: arrow; not owned)

@@ -1,8 +1,10 @@
 #include "ui/win32/view_host.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
+#include "platform/win32/diagnostics.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/form.h"
@@ -91,7 +93,10 @@ HMENU BuildMenu(MenuItem& menu, std::map<UINT, MenuItem*>& ids,
 }  // namespace
 
 Win32ViewHost::Win32ViewHost(HINSTANCE instance) : instance_(instance) {
-  RegisterRainButtonClass(instance);
+  // The first button tries again; a button that still cannot be made leaves its own line.
+  if (!RegisterRainButtonClass(instance))
+    TraceDiagnostic("the button window class could not be registered (error " +
+                    std::to_string(GetLastError()) + ")");
 }
 
 Win32ViewHost::~Win32ViewHost() = default;
