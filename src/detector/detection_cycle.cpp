@@ -85,6 +85,7 @@ void DetectionCycle::RunSurvey() {
   }
 
   const int count = std::min(fields_.List2.ListCount(), static_cast<int>(candidates_.size()));
+  const bool ctrl_held = !census_.empty() && windows.IsKeyDown(kVkControl);
   for (int i = 0; i < count; ++i) {
     // Each candidate is judged through the window the census found it in: no second search by
     // caption. The caption as the census read it stays the candidate's identity for the rules.
@@ -96,12 +97,19 @@ void DetectionCycle::RunSurvey() {
     // serves the style rules too.
     const std::uint32_t style = windows.Style(window);
     if (!(style & kWsVisible)) continue;
-    if (switches.flash) HideFlash(window);
+    // The census's frames come first; after them only the adware step's dialog, which CTRL never
+    // lets through.
+    const bool held = ctrl_held && static_cast<std::size_t>(i) < census_.size();
+    if (switches.flash && !held) HideFlash(window);
 
     Verdict verdict = Classify(windows, window, style, caption, lists_, switches);
     if (verdict.rule == PopupRule::kAdwareMark) fields_.List2.SetItem(i, verdict.caption);
     if (!verdict.ShouldPelk()) continue;
-    Pelk(window, verdict, Path::kSurvey);
+    if (held) {
+      LetThroughForCtrl(window, verdict);
+    } else {
+      Pelk(window, verdict, Path::kSurvey);
+    }
   }
 }
 
@@ -175,6 +183,12 @@ void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict, Path path) {
   fields_.TextHnd.SetText(HandleToText(window));
   // No pause here any more: the next popup is hidden as soon as it shows. The pelk event keeps
   // the pause's pacing for what the user hears and sees (TakePelkShowTurn).
+}
+
+void DetectionCycle::LetThroughForCtrl(Hwnd window, const Verdict& verdict) {
+  AddCtrlMark(services_.windows, window);
+  services_.diagnostics.Note("let \"" + verdict.short_caption + "\" (" + HandleToText(window) +
+                             ") through: CTRL is held");
 }
 
 bool DetectionCycle::TakePelkShowTurn() {

@@ -109,6 +109,9 @@ class DetectionCycle {
   // by the other path (still showing because its program has not taken the hide yet) is only
   // asked again to hide.
   void Pelk(Hwnd window, const Verdict& verdict, Path path);
+  // While the user holds CTRL a browser frame counts as CTRL-marked, whether or not the
+  // override's tick has marked it yet: one that would be pelked gets the mark now instead.
+  void LetThroughForCtrl(Hwnd window, const Verdict& verdict);
   // The event path's judgement of one followed window that is visible now.
   void JudgeShown(Hwnd window, std::uint32_t style, const std::string& class_name);
   // Shows the failure, saves, and ends the program.

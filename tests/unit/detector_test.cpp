@@ -290,8 +290,12 @@ TEST_F(DetectorTest, ABlankTitledPopupDoesNotStopTheSurvey) {
 }
 
 TEST_F(DetectorTest, FlashIsHiddenInEveryBrowserWindowWhileTheSwitchIsOnButTheCtrlMarkLetsItBe) {
+  windows().SetKeyDown(kVkControl, true);  // and the override's tick has not come yet
   const SimBrowser marked =
-      AddBrowser(windows(), {.title = "Offer     ", .toolbars = false, .flash = true});
+      AddBrowser(windows(), {.title = "Offer", .toolbars = false, .flash = true});
+  cycle.Survey();
+  EXPECT_EQ(windows().Caption(marked.frame), marked.caption + "     ");
+  windows().SetKeyDown(kVkControl, false);
   cycle.Survey();
   EXPECT_TRUE(Hidden().empty());
   EXPECT_EQ(host.TextFlash.Text(), "");

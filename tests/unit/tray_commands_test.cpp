@@ -155,7 +155,6 @@ TEST_F(TrayCommandsTest, ARestoredFlashControlStaysWhileItIsTheLastOneSeen) {
 // ---- The CTRL override ----
 
 TEST_F(TrayCommandsTest, HoldingCtrlMarksTheFrontFrameOnceAndTheDetectorLetsItThrough) {
-  main().SetPelking(false);  // the override runs whether or not pelking is on
   windows().SetKeyDown(kVkControl, true);
   const SimBrowser behind = AddBrowser(windows());
   const SimBrowser popup = AddPopup(windows(), "Wanted");
@@ -168,7 +167,6 @@ TEST_F(TrayCommandsTest, HoldingCtrlMarksTheFrontFrameOnceAndTheDetectorLetsItTh
   EXPECT_EQ(windows().Caption(popup.frame), BrowserCaption("Loaded page") + "     ");
 
   windows().SetKeyDown(kVkControl, false);
-  main().SetPelking(true);
   Survey();
   Survey();
   EXPECT_TRUE(windows().IsVisible(popup.frame));
