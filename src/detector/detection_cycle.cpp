@@ -191,6 +191,8 @@ void DetectionCycle::LetThroughForCtrl(Hwnd window, const Verdict& verdict) {
                              ") through: CTRL is held");
 }
 
+void DetectionCycle::ForgetPelk(Hwnd window) { pelked_.erase(window); }
+
 bool DetectionCycle::TakePelkShowTurn() {
   const std::uint64_t now = services_.events.MonotonicMs();
   if (last_show_ms_ && now - *last_show_ms_ < kPelkPauseMs) return false;

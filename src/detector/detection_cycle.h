@@ -87,6 +87,10 @@ class DetectionCycle {
   std::optional<unsigned> FollowNewWindows();
   std::size_t FollowedCount() const { return followed_.size(); }
 
+  // The user restored this popup: pelked again, even within seconds, it is a new pelk in every
+  // way, reported, recorded as the last hidden popup and closed by the next pelk.
+  void ForgetPelk(Hwnd window);
+
   // For the pelk event: true when this pelk may start the pelk sound and the tray animation,
   // that is when none started in the last kPelkPauseMs. The history takes every pelk.
   bool TakePelkShowTurn();

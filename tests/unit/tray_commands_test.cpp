@@ -98,6 +98,8 @@ TEST_F(TrayCommandsTest, RestoringThePopupShowsItMarkedAndTheNextRestoreFindsNon
   windows().SetCaption(popup.frame, BrowserCaption("Offer, page 2"));
   Survey();
   EXPECT_FALSE(windows().IsVisible(popup.frame));
+  EXPECT_EQ(main().TextHnd.Text(), std::to_string(popup.frame));
+  EXPECT_TRUE(p->form1.List1.Items().back().ends_with(" : Offer, page 2"));
 }
 
 TEST_F(TrayCommandsTest, ACaptionThatBeginsWithTheProductNameIsLeftAsItIs) {
