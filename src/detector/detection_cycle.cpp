@@ -160,8 +160,7 @@ void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict, Path path) {
   WindowManager& windows = services_.windows;
   const std::uint64_t now = services_.events.MonotonicMs();
   std::erase_if(pelked_, [now](const auto& entry) { return now - entry.second > kRecentPelkMs; });
-  const Hwnd previous = HandleFromText(fields_.TextHnd.Text());
-  if (previous == window || pelked_.count(window) != 0) {
+  if (HandleFromText(fields_.TextHnd.Text()) == window || pelked_.count(window) != 0) {
     // Pelked already, and still showing: its program has not taken the hide yet (it is slow,
     // or stopped answering). Ask again; it is not a new popup, so it is not reported again.
     windows.Show(window, kSwHide);
@@ -174,15 +173,32 @@ void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict, Path path) {
   services_.diagnostics.Note("pelked \"" + verdict.short_caption + "\" (" + HandleToText(window) +
                              ") " + (path == Path::kEvents ? "as it showed" : "by the survey") +
                              ": " + Describe(verdict));
-  // The pelk event runs now, inside this call, and empties the signal again.
-  if (fields_.Text2.Text().empty()) fields_.Text2.SetText(verdict.short_caption);
-  // The previous hidden popup closes for good, if it is still a browser window: its handle may
-  // have passed to another program's window since.
+  RaisePelkEvent(verdict.short_caption, path);
+  // The previous hidden popup is read only now: while the event's home page question was open,
+  // the user may have restored it, and then it stays. It closes for good if it is still a
+  // browser window: its handle may have passed to another program's window since.
+  const Hwnd previous = HandleFromText(fields_.TextHnd.Text());
   if (previous != kNoWindow && IsBrowserWindow(windows, previous))
     windows.Post(previous, kWmClose, 0, 0);
   fields_.TextHnd.SetText(HandleToText(window));
   // No pause here any more: the next popup is hidden as soon as it shows. The pelk event keeps
   // the pause's pacing for what the user hears and sees (TakePelkShowTurn).
+}
+
+void DetectionCycle::RaisePelkEvent(const std::string& short_caption, Path path) {
+  // The pelk event runs now, inside this call, and empties the signal again.
+  if (!fields_.Text2.Text().empty()) return;
+  try {
+    fields_.Text2.SetText(short_caption);
+  } catch (const std::exception& failure) {
+    // A signal left set would keep every later pelk from being reported.
+    fields_.Text2.SetText("");
+    if (path == Path::kSurvey) throw;  // the survey's failure handling ends the program
+    // Here the pelk goes on without its report: hidden, it must still become the last hidden
+    // popup, or nothing would ever close it.
+    services_.diagnostics.Trace("the pelk event of \"" + short_caption +
+                                "\" failed: " + failure.what());
+  }
 }
 
 void DetectionCycle::LetThroughForCtrl(Hwnd window, const Verdict& verdict) {

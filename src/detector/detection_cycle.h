@@ -113,6 +113,9 @@ class DetectionCycle {
   // by the other path (still showing because its program has not taken the hide yet) is only
   // asked again to hide.
   void Pelk(Hwnd window, const Verdict& verdict, Path path);
+  // Sets the pelk signal, which runs the pelk event. Failed or not, the signal is empty again
+  // afterwards; a failure in a survey goes on to end the program, on the event path it is traced.
+  void RaisePelkEvent(const std::string& short_caption, Path path);
   // While the user holds CTRL a browser frame counts as CTRL-marked, whether or not the
   // override's tick has marked it yet: one that would be pelked gets the mark now instead.
   void LetThroughForCtrl(Hwnd window, const Verdict& verdict);

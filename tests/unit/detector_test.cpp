@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "detector/popup_rules.h"
@@ -586,6 +587,23 @@ TEST_F(EventPathTest, ARetitledWindowIsJudgedAgainWhereTheSystemSaysSo) {
   desktop.events.Advance(kFollowPollMs);
   EXPECT_FALSE(windows().IsVisible(page.frame));
   EXPECT_EQ(pelk_events, std::vector<std::string>{"Sticky Ad"});
+}
+
+TEST_F(EventPathTest, APelkEventThatFailsOrOutlivesARestoreLosesNothing) {
+  AddPopup(windows(), "First");
+  desktop.events.Advance(kFollowPollMs);
+  desktop.diagnostics.Expect("the pelk event of \"Second\" failed: no room");
+  const auto record = std::exchange(host.Text2.on_change, [this] {
+    host.TextHnd.SetText("");  // "First" restored meanwhile
+    if (!host.Text2.Text().empty()) throw std::runtime_error("no room");
+  });
+  const Hwnd second = AddPopup(windows(), "Second").frame;
+  desktop.events.Advance(kFollowPollMs);
+  host.Text2.on_change = record;
+  AddPopup(windows(), "Third");
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_EQ(pelk_events, (std::vector<std::string>{"First", "Third"}));
+  EXPECT_EQ(Closed(), std::vector<Hwnd>{second});
 }
 
 TEST_F(EventPathTest, AnHtmlDialogIsPelkedAsItShows) {
