@@ -117,8 +117,19 @@ void DetectionCycle::PickUpBlockRequest() {
   SettingsStore& settings = services_.settings;
   if (settings.ReadSetting(kBlockRequestKey).empty()) return;
   // Read again: block.exe may have written a newer request in between.
-  lists_.blocks.AddItem(settings.ReadSetting(kBlockRequestKey));
-  settings.WriteSetting(kBlockRequestKey, "");
+  std::string caption = settings.ReadSetting(kBlockRequestKey);
+  // Blocking a window twice adds nothing, and a request that stays in pk.sys is met again at
+  // every survey.
+  const std::vector<std::string>& blocked = lists_.blocks.Items();
+  if (std::find(blocked.begin(), blocked.end(), caption) == blocked.end())
+    lists_.blocks.AddItem(caption);
+  if (settings.WriteSetting(kBlockRequestKey, "")) {
+    unclearable_request_.reset();
+  } else if (unclearable_request_ != caption) {
+    services_.diagnostics.Trace("the Block button's request \"" + caption +
+                                "\" cannot be cleared from pk.sys; it stays on the block list");
+    unclearable_request_ = std::move(caption);
+  }
 }
 
 void DetectionCycle::TakeCensus() {

@@ -148,6 +148,8 @@ class DetectionCycle {
   // Windows pelked in the last few seconds, with when: neither path reports one twice.
   std::unordered_map<Hwnd, std::uint64_t> pelked_;
   std::optional<std::uint64_t> last_show_ms_;
+  // The Block button's request that pk.sys would not let go of, traced once.
+  std::optional<std::string> unclearable_request_;
 };
 
 }  // namespace pelkrin

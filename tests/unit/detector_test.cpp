@@ -246,6 +246,12 @@ TEST_F(DetectorTest, TheBlockButtonsRequestWaitsWhilePelkingIsOffAndIsPelkedInTh
   EXPECT_EQ(settings.ReadSetting("block_tmp"), "");
   EXPECT_EQ(Hidden(), std::vector<Hwnd>{ad.frame});
   EXPECT_EQ(pelk_events, std::vector<std::string>{"Sticky Ad"});
+  settings.WriteSetting("block_tmp", ad.caption);
+  desktop.files.SetReadOnlyFolder("C:\\Pelkrin", true);
+  desktop.diagnostics.Expect("cannot be cleared from pk.sys");
+  for (int i = 0; i < 5; ++i) cycle.Survey();
+  EXPECT_EQ(host.blocks.Items(), std::vector<std::string>{ad.caption});
+  EXPECT_EQ(desktop.diagnostics.Lines().size(), 1u);
 }
 
 TEST_F(DetectorTest, AStormOfIdenticallyTitledPopupsIsPelkedInTurn) {
