@@ -113,7 +113,10 @@ void frmMain::BuildMenus() {
   kill_all.on_click = [this] { KillAllIeWindows(platform_.windows, platform_.events, sounds_); };
   const RestoreServices restore_services{platform_.windows, platform_.dialogs, sounds_,
                                          platform_.diagnostics};
-  restore_popup.on_click = [this, restore_services] { RestorePopup(restore_services, TextHnd); };
+  restore_popup.on_click = [this, restore_services] {
+    const Hwnd restored = RestorePopup(restore_services, TextHnd);
+    if (restored != kNoWindow && on_popup_restored) on_popup_restored(restored);
+  };
   restore_flash.on_click = [this, restore_services] {
     RestoreFlashAd(restore_services, TextFlash);
   };

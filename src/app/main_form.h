@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -84,6 +85,9 @@ class frmMain : public Form {
   MenuItem* RemoveCaption = nullptr;
   MenuItem* RemoveDomain = nullptr;
   MenuItem* RemoveBlackListEntry = nullptr;
+
+  // Told of the popup "&Restore Last" > "&Popup" showed again.
+  std::function<void(Hwnd)> on_popup_restored;
 
   bool PelkingOn() const { return PelkPopups->Checked(); }
   // The icon that says whether pelking is on: the normal icon, or the pelking-off icon.

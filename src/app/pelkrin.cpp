@@ -53,6 +53,7 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
   main.Text2.on_change = [this] {
     if (!main.Text2.Text().empty()) PelkEvent();
   };
+  main.on_popup_restored = [this](Hwnd popup) { detector.ForgetPelk(popup); };
   // The event path beside the survey: window events are noted as they come, and the new browser
   // windows judged at the top of the message loop.
   if (!platform.windows.WatchWindowEvents(

@@ -29,14 +29,17 @@ void ClosePass(WindowManager& windows, const std::string& class_name, std::set<H
 
 }  // namespace
 
+void AddCtrlMark(WindowManager& windows, Hwnd frame) {
+  const std::string caption = ReadCaption(windows, frame);
+  if (caption.find(kCtrlMark) != std::string::npos) return;
+  windows.SetCaption(frame, caption + kCtrlMark);
+}
+
 void CtrlOverride(WindowManager& windows) {
   if (!windows.IsKeyDown(kVkControl)) return;
   static const std::string frame_class = kBrowserFrameClassPrefix;
   const Hwnd front = windows.FindTopLevel(&frame_class, nullptr);
-  if (front == kNoWindow) return;
-  const std::string caption = ReadCaption(windows, front);
-  if (caption.find(kCtrlMark) != std::string::npos) return;
-  windows.SetCaption(front, caption + kCtrlMark);
+  if (front != kNoWindow) AddCtrlMark(windows, front);
 }
 
 void KillAllIeWindows(WindowManager& windows, EventLoop& events, Sounds& sounds) {

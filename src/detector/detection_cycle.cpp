@@ -85,6 +85,7 @@ void DetectionCycle::RunSurvey() {
   }
 
   const int count = std::min(fields_.List2.ListCount(), static_cast<int>(candidates_.size()));
+  const bool ctrl_held = !census_.empty() && windows.IsKeyDown(kVkControl);
   for (int i = 0; i < count; ++i) {
     // Each candidate is judged through the window the census found it in: no second search by
     // caption. The caption as the census read it stays the candidate's identity for the rules.
@@ -96,12 +97,19 @@ void DetectionCycle::RunSurvey() {
     // serves the style rules too.
     const std::uint32_t style = windows.Style(window);
     if (!(style & kWsVisible)) continue;
-    if (switches.flash) HideFlash(window);
+    // The census's frames come first; after them only the adware step's dialog, which CTRL never
+    // lets through.
+    const bool held = ctrl_held && static_cast<std::size_t>(i) < census_.size();
+    if (switches.flash && !held) HideFlash(window);
 
     Verdict verdict = Classify(windows, window, style, caption, lists_, switches);
     if (verdict.rule == PopupRule::kAdwareMark) fields_.List2.SetItem(i, verdict.caption);
     if (!verdict.ShouldPelk()) continue;
-    Pelk(window, verdict, Path::kSurvey);
+    if (held) {
+      LetThroughForCtrl(window, verdict);
+    } else {
+      Pelk(window, verdict, Path::kSurvey);
+    }
   }
 }
 
@@ -109,15 +117,19 @@ void DetectionCycle::PickUpBlockRequest() {
   SettingsStore& settings = services_.settings;
   if (settings.ReadSetting(kBlockRequestKey).empty()) return;
   // Read again: block.exe may have written a newer request in between.
-  const std::string caption = settings.ReadSetting(kBlockRequestKey);
-  // Emptied before the caption is taken: a request that stays in the file would be added again
-  // by every survey. It is taken by the first survey that can empty it.
-  if (!settings.WriteSetting(kBlockRequestKey, "")) {
-    services_.diagnostics.Trace("the Block button's request could not be taken from " +
-                                settings.Path());
-    return;
+  std::string caption = settings.ReadSetting(kBlockRequestKey);
+  // Blocking a window twice adds nothing, and a request that stays in pk.sys is met again at
+  // every survey.
+  const std::vector<std::string>& blocked = lists_.blocks.Items();
+  if (std::find(blocked.begin(), blocked.end(), caption) == blocked.end())
+    lists_.blocks.AddItem(caption);
+  if (settings.WriteSetting(kBlockRequestKey, "")) {
+    unclearable_request_.reset();
+  } else if (unclearable_request_ != caption) {
+    services_.diagnostics.Trace("the Block button's request \"" + caption +
+                                "\" cannot be cleared from pk.sys; it stays on the block list");
+    unclearable_request_ = std::move(caption);
   }
-  lists_.blocks.AddItem(caption);
 }
 
 void DetectionCycle::TakeCensus() {
@@ -159,8 +171,7 @@ void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict, Path path) {
   WindowManager& windows = services_.windows;
   const std::uint64_t now = services_.events.MonotonicMs();
   std::erase_if(pelked_, [now](const auto& entry) { return now - entry.second > kRecentPelkMs; });
-  const Hwnd previous = HandleFromText(fields_.TextHnd.Text());
-  if (previous == window || pelked_.count(window) != 0) {
+  if (HandleFromText(fields_.TextHnd.Text()) == window || pelked_.count(window) != 0) {
     // Pelked already, and still showing: its program has not taken the hide yet (it is slow,
     // or stopped answering). Ask again; it is not a new popup, so it is not reported again.
     windows.Show(window, kSwHide);
@@ -173,16 +184,41 @@ void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict, Path path) {
   services_.diagnostics.Note("pelked \"" + verdict.short_caption + "\" (" + HandleToText(window) +
                              ") " + (path == Path::kEvents ? "as it showed" : "by the survey") +
                              ": " + Describe(verdict));
-  // The pelk event runs now, inside this call, and empties the signal again.
-  if (fields_.Text2.Text().empty()) fields_.Text2.SetText(verdict.short_caption);
-  // The previous hidden popup closes for good, if it is still a browser window: its handle may
-  // have passed to another program's window since.
+  RaisePelkEvent(verdict.short_caption, path);
+  // The previous hidden popup is read only now: while the event's home page question was open,
+  // the user may have restored it, and then it stays. It closes for good if it is still a
+  // browser window: its handle may have passed to another program's window since.
+  const Hwnd previous = HandleFromText(fields_.TextHnd.Text());
   if (previous != kNoWindow && IsBrowserWindow(windows, previous))
     windows.Post(previous, kWmClose, 0, 0);
   fields_.TextHnd.SetText(HandleToText(window));
   // No pause here any more: the next popup is hidden as soon as it shows. The pelk event keeps
   // the pause's pacing for what the user hears and sees (TakePelkShowTurn).
 }
+
+void DetectionCycle::RaisePelkEvent(const std::string& short_caption, Path path) {
+  // The pelk event runs now, inside this call, and empties the signal again.
+  if (!fields_.Text2.Text().empty()) return;
+  try {
+    fields_.Text2.SetText(short_caption);
+  } catch (const std::exception& failure) {
+    // A signal left set would keep every later pelk from being reported.
+    fields_.Text2.SetText("");
+    if (path == Path::kSurvey) throw;  // the survey's failure handling ends the program
+    // Here the pelk goes on without its report: hidden, it must still become the last hidden
+    // popup, or nothing would ever close it.
+    services_.diagnostics.Trace("the pelk event of \"" + short_caption +
+                                "\" failed: " + failure.what());
+  }
+}
+
+void DetectionCycle::LetThroughForCtrl(Hwnd window, const Verdict& verdict) {
+  AddCtrlMark(services_.windows, window);
+  services_.diagnostics.Note("let \"" + verdict.short_caption + "\" (" + HandleToText(window) +
+                             ") through: CTRL is held");
+}
+
+void DetectionCycle::ForgetPelk(Hwnd window) { pelked_.erase(window); }
 
 bool DetectionCycle::TakePelkShowTurn() {
   const std::uint64_t now = services_.events.MonotonicMs();

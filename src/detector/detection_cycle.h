@@ -87,6 +87,10 @@ class DetectionCycle {
   std::optional<unsigned> FollowNewWindows();
   std::size_t FollowedCount() const { return followed_.size(); }
 
+  // The user restored this popup: pelked again, even within seconds, it is a new pelk in every
+  // way, reported, recorded as the last hidden popup and closed by the next pelk.
+  void ForgetPelk(Hwnd window);
+
   // For the pelk event: true when this pelk may start the pelk sound and the tray animation,
   // that is when none started in the last kPelkPauseMs. The history takes every pelk.
   bool TakePelkShowTurn();
@@ -109,6 +113,12 @@ class DetectionCycle {
   // by the other path (still showing because its program has not taken the hide yet) is only
   // asked again to hide.
   void Pelk(Hwnd window, const Verdict& verdict, Path path);
+  // Sets the pelk signal, which runs the pelk event. Failed or not, the signal is empty again
+  // afterwards; a failure in a survey goes on to end the program, on the event path it is traced.
+  void RaisePelkEvent(const std::string& short_caption, Path path);
+  // While the user holds CTRL a browser frame counts as CTRL-marked, whether or not the
+  // override's tick has marked it yet: one that would be pelked gets the mark now instead.
+  void LetThroughForCtrl(Hwnd window, const Verdict& verdict);
   // The event path's judgement of one followed window that is visible now.
   void JudgeShown(Hwnd window, std::uint32_t style, const std::string& class_name);
   // Shows the failure, saves, and ends the program.
@@ -138,6 +148,8 @@ class DetectionCycle {
   // Windows pelked in the last few seconds, with when: neither path reports one twice.
   std::unordered_map<Hwnd, std::uint64_t> pelked_;
   std::optional<std::uint64_t> last_show_ms_;
+  // The Block button's request that pk.sys would not let go of, traced once.
+  std::optional<std::string> unclearable_request_;
 };
 
 }  // namespace pelkrin

@@ -87,7 +87,9 @@ void DetectionCycle::JudgeShown(Hwnd window, std::uint32_t style, const std::str
   if (!frame && !switches.adware) return;
   std::string caption = windows.Caption(window, kCensusTextChars);
   if (caption.find(kCtrlMark) != std::string::npos) return;
-  if (switches.flash && frame) HideFlash(window);
+  // A window shown while CTRL is down is judged before the override's next tick could mark it.
+  const bool held = frame && windows.IsKeyDown(kVkControl);
+  if (switches.flash && frame && !held) HideFlash(window);
 
   Verdict verdict;
   if (frame) {
@@ -101,7 +103,12 @@ void DetectionCycle::JudgeShown(Hwnd window, std::uint32_t style, const std::str
     verdict.exemption = CheckExemptions(windows, window, caption, lists_, &verdict.short_caption);
     verdict.caption = std::move(caption);
   }
-  if (verdict.ShouldPelk()) Pelk(window, verdict, Path::kEvents);
+  if (!verdict.ShouldPelk()) return;
+  if (held) {
+    LetThroughForCtrl(window, verdict);
+  } else {
+    Pelk(window, verdict, Path::kEvents);
+  }
 }
 
 }  // namespace pelkrin

@@ -14,26 +14,29 @@ constexpr char kFlashClass[] = "MacromediaFlashPlayerActiveX";
 
 }  // namespace
 
-void RestorePopup(const RestoreServices& services, TextBox& TextHnd) {
+Hwnd RestorePopup(const RestoreServices& services, TextBox& TextHnd) {
   services.sounds.PlayClickSound();
   if (TextHnd.Text().empty()) {
     services.dialogs.MessageBox(kNoPopupToRestore, kAppTitle, kStopSystemModal);
-    return;
+    return kNoWindow;
   }
   WindowManager& windows = services.windows;
   const Hwnd popup = HandleFromText(TextHnd.Text());
   // The popup may have closed since, and its handle passed to another program's window: only a
   // browser window is retitled and shown. Both calls return at once even when the browser has
   // stopped answering.
+  Hwnd shown = kNoWindow;
   if (IsBrowserWindow(windows, popup)) {
     const std::string caption = ReadCaption(windows, popup);
     if (!caption.starts_with(kProductPrefix)) windows.SetCaption(popup, kRestoreMark + caption);
     windows.Show(popup, kSwShow);
+    shown = popup;
   } else {
     services.diagnostics.Note("restore: the last hidden popup (" + TextHnd.Text() +
                               ") is no browser window any more; nothing was shown");
   }
   TextHnd.SetText("");
+  return shown;
 }
 
 void RestoreFlashAd(const RestoreServices& services, const TextBox& TextFlash) {

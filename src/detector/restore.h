@@ -23,8 +23,8 @@ struct RestoreServices {
 
 // Shows the popup whose handle TextHnd holds, with the restore mark before its caption unless
 // the caption begins with the product name already, and empties TextHnd: the next pelk does not
-// close it. Says so when TextHnd is empty.
-void RestorePopup(const RestoreServices& services, TextBox& TextHnd);
+// close it. Says so when TextHnd is empty. Returns the window it showed, kNoWindow for none.
+Hwnd RestorePopup(const RestoreServices& services, TextBox& TextHnd);
 
 // Shows the Flash control whose handle TextFlash holds; TextFlash keeps it, so the detector
 // leaves the control alone while it is the last one seen. Says so when there is none.

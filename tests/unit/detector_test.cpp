@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "detector/popup_rules.h"
@@ -240,19 +241,17 @@ TEST_F(DetectorTest, TheBlockButtonsRequestWaitsWhilePelkingIsOffAndIsPelkedInTh
   EXPECT_TRUE(Hidden().empty());
   EXPECT_EQ(settings.ReadSetting("block_tmp"), ad.caption);
   pelking = true;
-  // A request that cannot be emptied from the file waits too, rather than being added by every
-  // survey.
-  desktop.files.SetReadOnlyFolder("C:\\Pelkrin", true);
-  desktop.diagnostics.Expect("the Block button's request could not be taken");
-  cycle.Survey();
-  cycle.Survey();
-  EXPECT_TRUE(host.blocks.Items().empty());
-  desktop.files.SetReadOnlyFolder("C:\\Pelkrin", false);
   cycle.Survey();
   EXPECT_EQ(host.blocks.Items(), std::vector<std::string>{ad.caption});
   EXPECT_EQ(settings.ReadSetting("block_tmp"), "");
   EXPECT_EQ(Hidden(), std::vector<Hwnd>{ad.frame});
   EXPECT_EQ(pelk_events, std::vector<std::string>{"Sticky Ad"});
+  ASSERT_TRUE(settings.WriteSetting("block_tmp", ad.caption));
+  desktop.files.SetReadOnlyFolder("C:\\Pelkrin", true);
+  desktop.diagnostics.Expect("cannot be cleared from pk.sys");
+  for (int i = 0; i < 5; ++i) cycle.Survey();
+  EXPECT_EQ(host.blocks.Items(), std::vector<std::string>{ad.caption});
+  EXPECT_EQ(desktop.diagnostics.Lines().size(), 1u);
 }
 
 TEST_F(DetectorTest, AStormOfIdenticallyTitledPopupsIsPelkedInTurn) {
@@ -298,8 +297,12 @@ TEST_F(DetectorTest, ABlankTitledPopupDoesNotStopTheSurvey) {
 }
 
 TEST_F(DetectorTest, FlashIsHiddenInEveryBrowserWindowWhileTheSwitchIsOnButTheCtrlMarkLetsItBe) {
+  windows().SetKeyDown(kVkControl, true);  // and the override's tick has not come yet
   const SimBrowser marked =
-      AddBrowser(windows(), {.title = "Offer     ", .toolbars = false, .flash = true});
+      AddBrowser(windows(), {.title = "Offer", .toolbars = false, .flash = true});
+  cycle.Survey();
+  EXPECT_EQ(windows().Caption(marked.frame), marked.caption + "     ");
+  windows().SetKeyDown(kVkControl, false);
   cycle.Survey();
   EXPECT_TRUE(Hidden().empty());
   EXPECT_EQ(host.TextFlash.Text(), "");
@@ -590,6 +593,23 @@ TEST_F(EventPathTest, ARetitledWindowIsJudgedAgainWhereTheSystemSaysSo) {
   desktop.events.Advance(kFollowPollMs);
   EXPECT_FALSE(windows().IsVisible(page.frame));
   EXPECT_EQ(pelk_events, std::vector<std::string>{"Sticky Ad"});
+}
+
+TEST_F(EventPathTest, APelkEventThatFailsOrOutlivesARestoreLosesNothing) {
+  AddPopup(windows(), "First");
+  desktop.events.Advance(kFollowPollMs);
+  desktop.diagnostics.Expect("the pelk event of \"Second\" failed: no room");
+  const auto record = std::exchange(host.Text2.on_change, [this] {
+    host.TextHnd.SetText("");  // "First" restored meanwhile
+    if (!host.Text2.Text().empty()) throw std::runtime_error("no room");
+  });
+  const Hwnd second = AddPopup(windows(), "Second").frame;
+  desktop.events.Advance(kFollowPollMs);
+  host.Text2.on_change = record;
+  AddPopup(windows(), "Third");
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_EQ(pelk_events, (std::vector<std::string>{"First", "Third"}));
+  EXPECT_EQ(Closed(), std::vector<Hwnd>{second});
 }
 
 TEST_F(EventPathTest, AnHtmlDialogIsPelkedAsItShows) {

@@ -98,6 +98,8 @@ TEST_F(TrayCommandsTest, RestoringThePopupShowsItMarkedAndTheNextRestoreFindsNon
   windows().SetCaption(popup.frame, BrowserCaption("Offer, page 2"));
   Survey();
   EXPECT_FALSE(windows().IsVisible(popup.frame));
+  EXPECT_EQ(main().TextHnd.Text(), std::to_string(popup.frame));
+  EXPECT_TRUE(p->form1.List1.Items().back().ends_with(" : Offer, page 2"));
 }
 
 TEST_F(TrayCommandsTest, ACaptionThatBeginsWithTheProductNameIsLeftAsItIs) {
@@ -155,7 +157,6 @@ TEST_F(TrayCommandsTest, ARestoredFlashControlStaysWhileItIsTheLastOneSeen) {
 // ---- The CTRL override ----
 
 TEST_F(TrayCommandsTest, HoldingCtrlMarksTheFrontFrameOnceAndTheDetectorLetsItThrough) {
-  main().SetPelking(false);  // the override runs whether or not pelking is on
   windows().SetKeyDown(kVkControl, true);
   const SimBrowser behind = AddBrowser(windows());
   const SimBrowser popup = AddPopup(windows(), "Wanted");
@@ -168,7 +169,6 @@ TEST_F(TrayCommandsTest, HoldingCtrlMarksTheFrontFrameOnceAndTheDetectorLetsItTh
   EXPECT_EQ(windows().Caption(popup.frame), BrowserCaption("Loaded page") + "     ");
 
   windows().SetKeyDown(kVkControl, false);
-  main().SetPelking(true);
   Survey();
   Survey();
   EXPECT_TRUE(windows().IsVisible(popup.frame));

@@ -55,6 +55,8 @@ class BrowserFrame {
   static LRESULT CALLBACK FlashProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
  private:
+  // The style asked for, the children and their layout, while the window is being created.
+  bool Build(HINSTANCE instance);
   bool CreateChildren(HINSTANCE instance);
   bool CreateToolbars(HINSTANCE instance);
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
@@ -77,11 +79,13 @@ class BrowserFrame {
 HWND BrowserFrame::Create(HINSTANCE instance, std::unique_ptr<BrowserFrame> frame) {
   const OpenOptions& options = frame->options_;
   const int cascade = (frame->id_ - 1) % 8 * 32;
-  const DWORD style = FrameStyleOf(options);
+  // The window is built inside its creation (WM_CREATE). Shown at once, it is visible as its
+  // creation ends: no other program ever sees it hidden, nor shown without its children.
+  const DWORD visible = options.show_after_ms == 0 ? WS_VISIBLE : 0;
   HWND window = ::CreateWindowExA(
-      0, options.dialog ? kDialogClass : kFrameClass, CaptionOf(options).c_str(), style,
-      options.x.value_or(40 + cascade), options.y.value_or(30 + cascade),
-      options.width.value_or(frame->DefaultWidth()),
+      options.activate ? 0 : WS_EX_NOACTIVATE, options.dialog ? kDialogClass : kFrameClass,
+      CaptionOf(options).c_str(), FrameStyleOf(options) | visible, options.x.value_or(40 + cascade),
+      options.y.value_or(30 + cascade), options.width.value_or(frame->DefaultWidth()),
       options.height.value_or(frame->DefaultHeight()), nullptr, nullptr, instance, frame.get());
   if (window == nullptr) {
     Report("could not create a browser window");
@@ -89,26 +93,26 @@ HWND BrowserFrame::Create(HINSTANCE instance, std::unique_ptr<BrowserFrame> fram
   }
   BrowserFrame* self = frame.release();
   self->owned_by_window_ = true;
-  // Windows gives every overlapped window a caption when it is created; the style asked for
-  // (a frame without title bar, say) is set afterwards, before anything is shown.
-  ::SetWindowLongPtrA(window, GWL_STYLE, static_cast<LONG_PTR>(style));
-  ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
-                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  if (!self->CreateChildren(instance)) {
-    ::DestroyWindow(window);
-    return nullptr;
-  }
-  self->Layout();
   if (self->page_popups_)
     ::SetTimer(window, kPopupTimer, self->page_popups_->first_after_ms, nullptr);
-  if (options.show_after_ms == 0) {
-    ::ShowWindow(window, SW_SHOWNORMAL);
+  if (visible != 0) {
     // Painted, children included, before the window is reported open.
     ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   } else {
     ::SetTimer(window, kShowTimer, options.show_after_ms, nullptr);
   }
   return window;
+}
+
+bool BrowserFrame::Build(HINSTANCE instance) {
+  // Windows gives every overlapped window a caption when it is created; the style asked for
+  // (a frame without title bar, say) is set afterwards, before anything is shown.
+  ::SetWindowLongPtrA(window_, GWL_STYLE, static_cast<LONG_PTR>(FrameStyleOf(options_)));
+  ::SetWindowPos(window_, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!CreateChildren(instance)) return false;
+  Layout();
+  return true;
 }
 
 bool BrowserFrame::CreateChildren(HINSTANCE instance) {
@@ -235,6 +239,9 @@ LRESULT CALLBACK BrowserFrame::FrameProc(HWND window, UINT message, WPARAM wpara
 
 LRESULT BrowserFrame::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
+    case WM_CREATE:
+      // -1 fails the creation, and the window goes again.
+      return Build(reinterpret_cast<const CREATESTRUCTA*>(lparam)->hInstance) ? 0 : -1;
     case WM_WINDOWPOSCHANGING: {
       const LONGLONG now = CounterNow();
       const auto* position = reinterpret_cast<const WINDOWPOS*>(lparam);
@@ -258,7 +265,7 @@ LRESULT BrowserFrame::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         // Shown as a page shows a popup: painted by WM_PAINT once the queue is empty, so a
         // message posted to the window meanwhile (a hide) is handled first, as in a browser.
         ::KillTimer(window_, kShowTimer);
-        ::ShowWindow(window_, SW_SHOWNORMAL);
+        ::ShowWindow(window_, options_.activate ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE);
         return 0;
       }
       if (wparam == kPopupTimer && page_popups_) {

@@ -277,6 +277,7 @@ Fields ToFields(const OpenOptions& options) {
     fields.Set("style", hex);
   }
   fields.SetInt("show", options.show_after_ms);
+  fields.SetBool("activate", options.activate);
   if (!options.group.empty()) fields.Set("group", options.group);
   if (options.x) fields.SetInt("x", *options.x);
   if (options.y) fields.SetInt("y", *options.y);
@@ -307,15 +308,16 @@ std::optional<OpenOptions> OpenOptionsFromFields(const Fields& fields, std::stri
     } else if (key == "address") {
       options.address = value;
     } else if (key == "toolbars" || key == "flash" || key == "dialog" || key == "maxbox" ||
-               key == "minbox" || key == "titlebar") {
+               key == "minbox" || key == "titlebar" || key == "activate") {
       good = flag.has_value();
       if (good) {
-        bool& target = key == "toolbars" ? options.toolbars
-                       : key == "flash"  ? options.flash
-                       : key == "dialog" ? options.dialog
-                       : key == "maxbox" ? options.max_box
-                       : key == "minbox" ? options.min_box
-                                         : options.title_bar;
+        bool& target = key == "toolbars"   ? options.toolbars
+                       : key == "flash"    ? options.flash
+                       : key == "dialog"   ? options.dialog
+                       : key == "maxbox"   ? options.max_box
+                       : key == "minbox"   ? options.min_box
+                       : key == "titlebar" ? options.title_bar
+                                           : options.activate;
         target = *flag;
       }
     } else if (key == "container") {

@@ -89,7 +89,8 @@ struct OpenOptions {
   bool min_box = true;
   bool title_bar = true;               // false: WS_DLGFRAME cleared, WS_BORDER kept
   std::optional<std::uint32_t> style;  // the exact frame style, instead of the three above
-  std::uint32_t show_after_ms = 0;     // 0: shown at once
+  std::uint32_t show_after_ms = 0;     // 0: visible from its creation
+  bool activate = true;                // false: shown without taking the focus
   std::string group;                   // windows of one group share a thread (and hang together)
   std::optional<int> x, y, width, height;
 };
