@@ -33,7 +33,7 @@
 #include "process_cpu.h"
 #include "survey_scene.h"
 #include "tests/unit/survey_host.h"
-#include "tray/systray.h"
+#include "tray/tray_icon.h"
 #include "ui/form.h"
 #include "ui/view_host.h"
 

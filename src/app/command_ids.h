@@ -31,8 +31,8 @@ enum CommandId : std::uint16_t {
   kCmdAdvancedOptions = 1201,
 };
 
-// The main window's class (frmMain, caption "Pelkrin"), as other programs find it. The tray
-// control's window class is in tray/systray.h, that of every skinned window in ui/form.h.
+// The main window's class (MainWindow, caption "Pelkrin"), as other programs find it. The tray
+// control's window class is in tray/tray_icon.h, that of every skinned window in ui/form.h.
 inline constexpr char kMainWindowClass[] = "PelkrinMain";
 
 }  // namespace pelkrin

@@ -18,42 +18,48 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
       block_button(platform.registry, settings, platform.dialogs, platform.diagnostics,
                    program_folder),
       home_page_lock(platform.registry, settings, platform.dialogs, platform.diagnostics),
-      form3(form_services, platform.dialogs, platform.files, platform.diagnostics,
-            platform.text_case, program_folder,
-            [this](AllowList list) { main.OpenListMenu(list); }),
-      main(platform, views, settings, sounds, form3.Lists(), program_folder, *this),
-      form2(form_services,
-            {platform.events, platform.dialogs, platform.registry, platform.text_case,
-             platform.diagnostics},
-            settings, program_folder, ProgramPath(platform.process), [this] { form8.Show(); }),
-      form8(form_services, settings, platform.events, platform.dialogs, block_button,
-            [this] {
-              if (form2.Visible()) form2.SetWindowState(0);
-            }),
-      form1(form_services, platform.events, platform.dialogs, settings),
+      allow_block_window(form_services, platform.dialogs, platform.files, platform.diagnostics,
+                         platform.text_case, program_folder,
+                         [this](AllowList list) { main_window.OpenListMenu(list); }),
+      main_window(platform, views, settings, sounds, allow_block_window.Lists(), program_folder,
+                  *this),
+      options_window(form_services,
+                     {platform.events, platform.dialogs, platform.registry, platform.text_case,
+                      platform.diagnostics},
+                     settings, program_folder, ProgramPath(platform.process),
+                     [this] { advanced_options_window.Show(); }),
+      advanced_options_window(form_services, settings, platform.events, platform.dialogs,
+                              block_button,
+                              [this] {
+                                if (options_window.Visible()) options_window.SetWindowState(0);
+                              }),
+      history_window(form_services, platform.events, platform.dialogs, settings),
       detector({platform.windows, platform.events, settings, platform.dialogs, platform.process,
                 platform.diagnostics},
-               form3.Lists(), {main.TextHnd, main.TextFlash, main.Text2, main.List2},
-               {[this] { return main.PelkingOn(); }, [this] { return form8.Switches(); },
+               allow_block_window.Lists(),
+               {main_window.TextHnd, main_window.TextFlash, main_window.Text2, main_window.List2},
+               {[this] { return main_window.PelkingOn(); },
+                [this] { return advanced_options_window.Switches(); },
                 [this] { SaveBeforeFailureExit(); }}),
-      form4(form_services, platform.events, platform.diagnostics, platform.pictures, settings,
-            [this] { return form1.Label7.Caption(); }),
+      about_window(form_services, platform.events, platform.diagnostics, platform.pictures,
+                   settings, [this] { return history_window.Label7.Caption(); }),
       pelk_event({platform.events, platform.text_case, sounds},
-                 {main.Text2, main.Timer1, form1, [this] { return form2.PelkingOptions(); },
-                  [this] { HomePageCheck(); }, [this] { return detector.TakePelkShowTurn(); }}),
-      tray_animation{.counter = main.Text1,
-                     .timer = main.Timer1,
-                     .tray = main.SysTray,
-                     .resting_icon = [this] { return main.StateIcon(); },
-                     .frame1 = main.Image2,
-                     .frame2 = main.Image3} {
-  main.Timer1.on_timer = [this] { AnimateTray(); };
-  main.Timer2.on_timer = [this] { Survey(); };
-  main.Timer3.on_timer = [this] { CtrlOverride(); };
-  main.Text2.on_change = [this] {
-    if (!main.Text2.Text().empty()) PelkEvent();
+                 {main_window.Text2, main_window.Timer1, history_window,
+                  [this] { return options_window.PelkingOptions(); }, [this] { HomePageCheck(); },
+                  [this] { return detector.TakePelkShowTurn(); }}),
+      tray_animation{.counter = main_window.Text1,
+                     .timer = main_window.Timer1,
+                     .tray = main_window.SysTray,
+                     .resting_icon = [this] { return main_window.StateIcon(); },
+                     .frame1 = main_window.Image2,
+                     .frame2 = main_window.Image3} {
+  main_window.Timer1.on_timer = [this] { AnimateTray(); };
+  main_window.Timer2.on_timer = [this] { Survey(); };
+  main_window.Timer3.on_timer = [this] { CtrlOverride(); };
+  main_window.Text2.on_change = [this] {
+    if (!main_window.Text2.Text().empty()) PelkEvent();
   };
-  main.on_popup_restored = [this](Hwnd popup) { detector.ForgetPelk(popup); };
+  main_window.on_popup_restored = [this](Hwnd popup) { detector.ForgetPelk(popup); };
   // The event path beside the survey: window events are noted as they come, and the new browser
   // windows judged at the top of the message loop.
   if (!platform.windows.WatchWindowEvents(
@@ -68,46 +74,46 @@ Pelkrin::~Pelkrin() {
   platform.events.SetIdleWork({});
 }
 
-void Pelkrin::Start() { main.Load(); }
+void Pelkrin::Start() { main_window.Load(); }
 
 void Pelkrin::EndProgram() {
-  main.SysTray.SetInTray(false);
-  main.Unload();
+  main_window.SysTray.SetInTray(false);
+  main_window.Unload();
   platform.process.Exit(0);
 }
 
-void Pelkrin::LoadAllowBlockWindow() { form3.Load(); }
+void Pelkrin::LoadAllowBlockWindow() { allow_block_window.Load(); }
 
 int Pelkrin::GeneralOptionBox(std::string_view key) {
-  form2.Load();
-  return form2.OptionValue(key);
+  options_window.Load();
+  return options_window.OptionValue(key);
 }
 
-void Pelkrin::LoadOptionsWindow() { form2.Load(); }
-void Pelkrin::LoadAdvancedOptionsWindow() { form8.Load(); }
-void Pelkrin::LoadHistoryWindow() { form1.Load(); }
+void Pelkrin::LoadOptionsWindow() { options_window.Load(); }
+void Pelkrin::LoadAdvancedOptionsWindow() { advanced_options_window.Load(); }
+void Pelkrin::LoadHistoryWindow() { history_window.Load(); }
 void Pelkrin::SetSinceInstallationCount(std::string count) {
-  form1.Label4.SetCaption(std::move(count));
+  history_window.Label4.SetCaption(std::move(count));
 }
-std::string Pelkrin::SinceInstallationCount() { return form1.Label4.Caption(); }
-void Pelkrin::SaveLists() { form3.SaveLists(); }
+std::string Pelkrin::SinceInstallationCount() { return history_window.Label4.Caption(); }
+void Pelkrin::SaveLists() { allow_block_window.SaveLists(); }
 
 void Pelkrin::SaveBeforeFailureExit() {
-  Guarded(platform.diagnostics, "saving the lists", [&] { form3.SaveLists(); });
+  Guarded(platform.diagnostics, "saving the lists", [&] { allow_block_window.SaveLists(); });
   Guarded(platform.diagnostics, "saving history_count",
-          [&] { settings.WriteSettingOrTrace("history_count", form1.Label4.Caption()); });
+          [&] { settings.WriteSettingOrTrace("history_count", history_window.Label4.Caption()); });
 }
-void Pelkrin::ShowAllowBlockWindow() { form3.Show(); }
+void Pelkrin::ShowAllowBlockWindow() { allow_block_window.Show(); }
 
-void Pelkrin::ShowOptionsWindow() { form2.Show(); }
-void Pelkrin::ShowHistoryWindow() { form1.Show(); }
-void Pelkrin::ShowAboutWindow() { form4.Open(); }
+void Pelkrin::ShowOptionsWindow() { options_window.Show(); }
+void Pelkrin::ShowHistoryWindow() { history_window.Show(); }
+void Pelkrin::ShowAboutWindow() { about_window.Open(); }
 
 void Pelkrin::ShowAdvancedOptionsWindow() {
   // As the Options window's button does: that window steps aside, and this one comes up.
-  if (form2.Visible()) form2.SetWindowState(1);
+  if (options_window.Visible()) options_window.SetWindowState(1);
   sounds.PlayBarbleSound();
-  form8.Show();
+  advanced_options_window.Show();
 }
 
 template <typename F, typename Make>
@@ -126,46 +132,49 @@ void Pelkrin::ShowAfresh(std::unique_ptr<F>& form, Make make) {
 }
 
 void Pelkrin::ShowHelpTopicsWindow() {
-  ShowAfresh(form9, [this] { return std::make_unique<Form9>(form_services); });
+  ShowAfresh(help_topics_window,
+             [this] { return std::make_unique<HelpTopicsWindow>(form_services); });
 }
 
 void Pelkrin::ShowCookieRemoverWindow() {
-  ShowAfresh(form6, [this] {
-    return std::make_unique<Form6>(form_services, platform.files, platform.process, platform.events,
-                                   platform.dialogs, platform.diagnostics);
+  ShowAfresh(cookie_remover_window, [this] {
+    return std::make_unique<CookieRemoverWindow>(form_services, platform.files, platform.process,
+                                                 platform.events, platform.dialogs,
+                                                 platform.diagnostics);
   });
 }
 
 void Pelkrin::ShowHomePageLockWindow() {
-  ShowAfresh(form12, [this] {
-    return std::make_unique<Form12>(form_services, settings, platform.events, platform.dialogs,
-                                    platform.text_case, home_page_lock);
+  ShowAfresh(home_page_lock_window, [this] {
+    return std::make_unique<HomePageLockWindow>(form_services, settings, platform.events,
+                                                platform.dialogs, platform.text_case,
+                                                home_page_lock);
   });
 }
 
 void Pelkrin::ShowExitConfirmation() {
-  if (!form7) {
-    form7 = std::make_unique<Form7>(
+  if (!exit_confirmation) {
+    exit_confirmation = std::make_unique<ExitConfirmationWindow>(
         form_services, settings,
-        ExitConfirmationHooks{.remove_tray_icon = [this] { main.SysTray.SetInTray(false); },
+        ExitConfirmationHooks{.remove_tray_icon = [this] { main_window.SysTray.SetInTray(false); },
                               .unload_main_and_end =
                                   [this] {
-                                    main.Unload();
+                                    main_window.Unload();
                                     platform.process.Exit(0);
                                   },
                               .dismiss = [this] { DismissExitConfirmation(); }});
   }
-  form7->Show();
+  exit_confirmation->Show();
 }
 
 void Pelkrin::DismissExitConfirmation() {
-  if (!form7) return;
-  form7->Hide();
-  dismissed_form7s_.push_back(std::move(form7));
+  if (!exit_confirmation) return;
+  exit_confirmation->Hide();
+  dismissed_form7s_.push_back(std::move(exit_confirmation));
   // The task already pending unloads this one too: a second task would run the first at once,
   // inside this window's own click handler.
-  if (unload_dismissed_form7_.Pending()) return;
-  if (!unload_dismissed_form7_.Schedule([this] {
+  if (unload_dismissed_exit_confirmation_.Pending()) return;
+  if (!unload_dismissed_exit_confirmation_.Schedule([this] {
         for (const auto& form : std::exchange(dismissed_form7s_, {})) form->Unload();
       })) {
     // Without a timer the window stays loaded, hidden, until a later dismissal gets one.
@@ -180,7 +189,7 @@ void Pelkrin::PelkEvent() { pelk_event.Run(); }
 
 void Pelkrin::CtrlOverride() { pelkrin::CtrlOverride(platform.windows); }
 void Pelkrin::HomePageCheck() { home_page_lock.Check(); }
-void Pelkrin::SyncStartupEntry() { form2.SyncStartupEntry(); }
+void Pelkrin::SyncStartupEntry() { options_window.SyncStartupEntry(); }
 void Pelkrin::AnimateTray() { tray_animation.Step(); }
 
 }  // namespace pelkrin

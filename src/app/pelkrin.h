@@ -9,21 +9,21 @@
 #include <string_view>
 #include <vector>
 
-#include "app/exit_form.h"
-#include "app/main_form.h"
+#include "app/exit_confirmation_window.h"
+#include "app/main_window.h"
 #include "detector/detection_cycle.h"
-#include "guards/cookie_form.h"
-#include "guards/home_page_form.h"
-#include "guards/home_page_lock.h"
-#include "help/help_form.h"
 #include "detector/pelk_event.h"
-#include "history/about_form.h"
-#include "history/history_form.h"
-#include "lists/allow_block_form.h"
+#include "guards/cookie_remover_window.h"
+#include "guards/home_page_lock.h"
+#include "guards/home_page_lock_window.h"
+#include "help/help_topics_window.h"
+#include "history/about_window.h"
+#include "history/history_window.h"
+#include "lists/allow_block_window.h"
 #include "platform/platform.h"
-#include "settings/advanced_form.h"
+#include "settings/advanced_options_window.h"
 #include "settings/block_button.h"
-#include "settings/options_form.h"
+#include "settings/options_window.h"
 #include "settings/settings_store.h"
 #include "tray/tray_animation.h"
 #include "ui/services.h"
@@ -67,19 +67,20 @@ class Pelkrin : private MainWindowOwner {
   BlockButton block_button;
   HomePageLock home_page_lock;
 
-  Form3 form3;  // Allow/Block; before the main window, whose menus act on its lists
-  frmMain main;
-  Form2 form2;  // Options
-  Form8 form8;  // Advanced options
-  Form1 form1;  // History
+  AllowBlockWindow
+      allow_block_window;  // Allow/Block; before the main window, whose menus act on its lists
+  MainWindow main_window;
+  OptionsWindow options_window;                   // Options
+  AdvancedOptionsWindow advanced_options_window;  // Advanced options
+  HistoryWindow history_window;                   // History
   DetectionCycle detector;
   // Windows that unload when closed: each opening makes a new one (none before the first).
-  std::unique_ptr<Form9> form9;    // Help topics
-  std::unique_ptr<Form6> form6;    // Cookie remover
-  std::unique_ptr<Form12> form12;  // Home page lock
+  std::unique_ptr<HelpTopicsWindow> help_topics_window;        // Help topics
+  std::unique_ptr<CookieRemoverWindow> cookie_remover_window;  // Cookie remover
+  std::unique_ptr<HomePageLockWindow> home_page_lock_window;   // Home page lock
   // The exit confirmation window while it is open; created afresh by every "E&xit".
-  std::unique_ptr<Form7> form7;
-  Form4 form4;  // About; one object, loaded afresh at each opening
+  std::unique_ptr<ExitConfirmationWindow> exit_confirmation;
+  AboutWindow about_window;  // About; one object, loaded afresh at each opening
   PelkEventHandler pelk_event;
   TrayAnimation tray_animation;
 
@@ -113,8 +114,8 @@ class Pelkrin : private MainWindowOwner {
   void DismissExitConfirmation();
 
   // Dismissed windows not yet unloaded: a new one may be dismissed before the task has run.
-  std::vector<std::unique_ptr<Form7>> dismissed_form7s_;
-  DeferredTask unload_dismissed_form7_{platform.events};
+  std::vector<std::unique_ptr<ExitConfirmationWindow>> dismissed_form7s_;
+  DeferredTask unload_dismissed_exit_confirmation_{platform.events};
   void ShowOptionsWindow() override;
   void ShowHistoryWindow() override;
   void ShowAboutWindow() override;

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "history/history_form.h"
+#include "history/history_window.h"
 #include "platform/platform.h"
 #include "settings/pelk_options.h"
 #include "ui/controls.h"
@@ -26,7 +26,7 @@ class PelkEventHandler {
   struct Links {
     TextBox& signal;                       // the main window's Text2
     Timer& animation;                      // the main window's Timer1
-    Form1& history;                        // the History window, the list and the counters
+    HistoryWindow& history;                // the History window, the list and the counters
     std::function<PelkOptions()> options;  // the Options window's boxes, now
     std::function<void()> home_page_check;
     // True when this pelk may start the pelk sound and the tray animation: popups are hidden as

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-#include "tray/systray.h"
+#include "tray/tray_icon.h"
 #include "ui/controls.h"
 
 namespace pelkrin {
@@ -16,7 +16,7 @@ namespace pelkrin {
 struct TrayAnimation {
   TextBox& counter;
   Timer& timer;
-  cSysTray& tray;
+  TrayIcon& tray;
   // The icon between animations, as the pelking state is at the last frame.
   std::function<Picture()> resting_icon;
   const Image& frame1;

@@ -7,7 +7,7 @@
 
 #include "app/command_ids.h"
 #include "e2e_paths.h"
-#include "tray/systray.h"
+#include "tray/tray_icon.h"
 
 namespace pelkrin::e2e {
 namespace {

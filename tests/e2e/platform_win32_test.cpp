@@ -19,7 +19,7 @@
 #include "harness.h"
 #include "platform/win32/callback_guard.h"
 #include "settings/handle_text.h"
-#include "tray/systray.h"
+#include "tray/tray_icon.h"
 
 namespace pelkrin::win32 {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "guards/cookie_form.h"
+#include "guards/cookie_remover_window.h"
 #include "test_support.h"
 
 namespace pelkrin {
@@ -24,9 +24,9 @@ struct CookieTest : ::testing::Test {
     p.Start();
   }
   // The Cookie remover, opened from the tray menu.
-  Form6& Open() {
-    p->main.Command(kCmdRemoveCookies);
-    return *p->form6;
+  CookieRemoverWindow& Open() {
+    p->main_window.Command(kCmdRemoveCookies);
+    return *p->cookie_remover_window;
   }
   void Put(const Names& names) {
     p.desktop.files.MakeFolder(kCookies);  // it stays when its last cookie goes
@@ -56,7 +56,7 @@ TEST_F(CookieTest, TheListHoldsOnlyPlainTxtFilesOfTheFolderItselfListedOncePerOp
   p.desktop.files.MakeFolder(Cookie("folder.txt"));
   p.desktop.files.PutLink(Cookie("link.txt"));
   const auto before = p.desktop.events.Now();
-  Form6& w = Open();
+  CookieRemoverWindow& w = Open();
   EXPECT_EQ(p.desktop.events.Now() - before, 100u) << "the tray command's wait";
   EXPECT_EQ(p.Sounds().back(), "barble.sys");
   EXPECT_EQ(w.File1.Items(), (Names{"user@example.com.txt", "user@example.org.TXT"}));
@@ -72,7 +72,7 @@ TEST_F(CookieTest, TheListHoldsOnlyPlainTxtFilesOfTheFolderItselfListedOncePerOp
 
 TEST_F(CookieTest, AnEmptyFolderSaysSoAndDeleteAllHasNothingToDo) {
   p.desktop.files.MakeFolder(kCookies);
-  Form6& w = Open();
+  CookieRemoverWindow& w = Open();
   EXPECT_EQ(w.Label2.Caption(), "No Cookies Detected");
   w.RainButton2.Click();
   EXPECT_EQ(p.Boxes(), (std::vector<Box>{{"No cookies detected!", "Pelkrin", 0x1030}}));
@@ -81,7 +81,7 @@ TEST_F(CookieTest, AnEmptyFolderSaysSoAndDeleteAllHasNothingToDo) {
 
 TEST_F(CookieTest, AFolderThatCannotBeListedSwitchesTheFeatureOff) {
   const auto before = p.desktop.events.Now();
-  Form6& w = Open();  // no cookies folder under the Windows folder
+  CookieRemoverWindow& w = Open();  // no cookies folder under the Windows folder
   EXPECT_EQ(p.Boxes(), (std::vector<Box>{{"This feature is not compatible with your Windows "
                                           "version.\r\rTo clear your cookies, from Internet "
                                           "Explorer, go to the Tools menu, then click Internet "
@@ -96,7 +96,7 @@ TEST_F(CookieTest, AFolderThatCannotBeListedSwitchesTheFeatureOff) {
 
 TEST_F(CookieTest, ADoubleClickDeletesTheSelectedCookieAndTheHintDeletesNothing) {
   Put({"a@example.com.txt", "b@example.org.txt"});
-  Form6& w = Open();
+  CookieRemoverWindow& w = Open();
   w.Label4.on_dbl_click();
   EXPECT_EQ(p.LastBox(), (Box{"Not this, double click the cookie!", "Pelkrin", 0x1030}));
   w.File1.DblClick();  // nothing selected: nothing happens
@@ -119,7 +119,7 @@ TEST_F(CookieTest, ADoubleClickDeletesTheSelectedCookieAndTheHintDeletesNothing)
 
 TEST_F(CookieTest, DeleteAllRemovesEveryCookieUnderTheHourglassAndSaysHowMany) {
   Put({"a.txt", "b.txt", "c.txt", "keep.dat"});
-  Form6& w = Open();
+  CookieRemoverWindow& w = Open();
   // What the user sees while it works.
   std::vector<std::string> seen;
   p.desktop.events.OnProcessPending([&] {
@@ -148,7 +148,7 @@ TEST_F(CookieTest, DeleteAllRemovesEveryCookieUnderTheHourglassAndSaysHowMany) {
 
 TEST_F(CookieTest, DeleteAllSkipsACookieInUseAndReportsWhatItCouldNotRemove) {
   Put({"a.txt", "b.txt", "c.txt", "d.txt"});
-  Form6& w = Open();
+  CookieRemoverWindow& w = Open();
   p.desktop.files.SetInUse(Cookie("b.txt"), true);  // the browser holds it open
   std::string status_during;
   p.desktop.events.OnProcessPending([&] {
@@ -174,7 +174,7 @@ TEST_F(CookieTest, DeleteAllSkipsACookieInUseAndReportsWhatItCouldNotRemove) {
   Put({"e.txt"});
   p.desktop.files.SetReadOnlyFolder(kCookies, true);
   w.Close();
-  Form6& again = Open();
+  CookieRemoverWindow& again = Open();
   p.desktop.files.SetUnlistableFolder(kCookies, true);
   p.desktop.diagnostics.Expect("could no longer be listed");
   again.RainButton2.Click();
@@ -187,7 +187,7 @@ TEST_F(CookieTest, DeleteAllSkipsACookieInUseAndReportsWhatItCouldNotRemove) {
 
 TEST_F(CookieTest, ClosingDuringDeleteAllAndOpeningAgainIsSafe) {
   Put({"a.txt", "b.txt"});
-  Form6& w = Open();
+  CookieRemoverWindow& w = Open();
   bool reopened = false;
   p.desktop.events.OnProcessPending([&] {
     if (reopened || w.File1.Visible()) return;
@@ -198,7 +198,7 @@ TEST_F(CookieTest, ClosingDuringDeleteAllAndOpeningAgainIsSafe) {
   w.RainButton2.Click();
   p.desktop.events.OnProcessPending({});
   ASSERT_TRUE(reopened);
-  EXPECT_NE(p->form6.get(), &w);
+  EXPECT_NE(p->cookie_remover_window.get(), &w);
   EXPECT_FALSE(Exists("a.txt") || Exists("b.txt"));
   EXPECT_EQ(p.LastBox().text, "2 cookies have been successfully removed from your computer.");
 }

@@ -13,9 +13,9 @@ using testing::SimApp;
 struct ExitTest : ::testing::Test {
   ExitTest() { p.desktop.sound.SetDeviceCount(1); }
   void ChooseExit() { p.Choose("ExitMenu"); }
-  Form7& Confirmation() {
-    EXPECT_TRUE(p->form7) << "the exit confirmation window is not open";
-    return *p->form7;
+  ExitConfirmationWindow& Confirmation() {
+    EXPECT_TRUE(p->exit_confirmation) << "the exit confirmation window is not open";
+    return *p->exit_confirmation;
   }
   // A button of the confirmation window pressed by the user: inside its window procedure.
   void Press(RainButton& button) {
@@ -24,11 +24,11 @@ struct ExitTest : ::testing::Test {
   bool IconShown() { return !p.desktop.notify.Icons().empty(); }
   // Lists, a count and a hidden popup for the shutdown to save and close.
   Hwnd Fill() {
-    p->form3.List1.AddItem("example.com");
-    p->form3.List3.AddItem("Win a prize - Microsoft Internet Explorer");
-    p->form1.Label4.SetCaption("12");
+    p->allow_block_window.List1.AddItem("example.com");
+    p->allow_block_window.List3.AddItem("Win a prize - Microsoft Internet Explorer");
+    p->history_window.Label4.SetCaption("12");
     const Hwnd popup = testing::AddPopup(p.desktop.windows, "Offer").frame;
-    p->main.TextHnd.SetText(std::to_string(popup));
+    p->main_window.TextHnd.SetText(std::to_string(popup));
     return popup;
   }
   void ExpectSaved(Hwnd popup) {
@@ -51,7 +51,7 @@ TEST_F(ExitTest, ExitAsksAfterTheBarbleSoundAndAShortWaitAndOkSavesEverythingAnd
   ChooseExit();
   EXPECT_EQ(p.Sounds(sounds), (std::vector<std::string>{"menu.sys", "barble.sys"}));
   EXPECT_GE(p.desktop.events.Now() - before, 100u);
-  Form7& form = Confirmation();
+  ExitConfirmationWindow& form = Confirmation();
   EXPECT_TRUE(form.Visible());
   EXPECT_EQ(form.Label1.Caption(), "Are you sure you want to exit?");
   EXPECT_EQ(form.Check1.Value(), 0);
@@ -67,7 +67,7 @@ TEST_F(ExitTest, AnEmptyTextHndSendsNoCloseRequestAndAClearedListLeavesAnEmptyFi
   p.desktop.files.Put(testing::InFolder("popblk.sys"), "Old - Microsoft Internet Explorer\r\n");
   p.Start();
   p.desktop.dialogs.AnswerNext(kIdYes);
-  p->main.Command(kCmdClearBlackList);
+  p->main_window.Command(kCmdClearBlackList);
   ChooseExit();
   EXPECT_THROW(Press(Confirmation().RainButton2), sim::ProcessExit);
   EXPECT_TRUE(p.desktop.windows.Posted().empty());
@@ -77,7 +77,7 @@ TEST_F(ExitTest, AnEmptyTextHndSendsNoCloseRequestAndAClearedListLeavesAnEmptyFi
 TEST_F(ExitTest, NeverAskAgainStopsTheQuestionInEveryLaterRun) {
   p.Start();
   ChooseExit();
-  Form7& form = Confirmation();
+  ExitConfirmationWindow& form = Confirmation();
   const std::size_t sounds = p.SoundCount();
   form.Label2.Click();  // the text beside the box toggles it
   EXPECT_EQ(form.Check1.Value(), 1);
@@ -87,7 +87,7 @@ TEST_F(ExitTest, NeverAskAgainStopsTheQuestionInEveryLaterRun) {
   EXPECT_EQ(p.Setting("close_dlg"), "0");
 
   p.Restart();
-  p->form3.List2.AddItem("results");
+  p->allow_block_window.List2.AddItem("results");
   const std::size_t later = p.SoundCount();
   EXPECT_THROW(ChooseExit(), sim::ProcessExit);
   EXPECT_EQ(p.Sounds(later), (std::vector<std::string>{"menu.sys", "barble.sys"}))
@@ -105,7 +105,7 @@ TEST_F(ExitTest, ExitAsksUnlessCloseDlgIsTheNumberZeroOrTheFileIsGone) {
     q.Start(std::string("CLOSE_DLG=") + value + "\r\n");
     if (asks) {
       q.Choose("ExitMenu");
-      EXPECT_TRUE(q->form7 && q->form7->Visible());
+      EXPECT_TRUE(q->exit_confirmation && q->exit_confirmation->Visible());
     } else {
       EXPECT_THROW(q.Choose("ExitMenu"), sim::ProcessExit);
       EXPECT_TRUE(q.desktop.notify.Icons().empty());
@@ -130,18 +130,18 @@ TEST_F(ExitTest, EveryActivationAsksTheSettingAgain) {
 TEST_F(ExitTest, CancelOrEscapeKeepsTheProgramAndTheWindowGoesOnlyOnceItsClickHasReturned) {
   p.Start();
   ChooseExit();
-  Form7& first = Confirmation();
+  ExitConfirmationWindow& first = Confirmation();
   first.Check1.UserClick();
   Press(first.RainButton3);
   ASSERT_TRUE(p.views.DestroyedInTheirOwnHandler().empty())
       << "the window was destroyed inside its own click handler";
-  EXPECT_FALSE(p->form7) << "the next E&xit makes a new window";
+  EXPECT_FALSE(p->exit_confirmation) << "the next E&xit makes a new window";
   EXPECT_FALSE(first.Visible()) << "out of sight at once";
   EXPECT_TRUE(first.IsLoaded()) << "and unloaded only once the click has returned";
 
   p.desktop.events.Advance(50);  // `first` is gone from here on
   EXPECT_TRUE(IconShown());
-  EXPECT_TRUE(p->main.Timer2.Enabled());
+  EXPECT_TRUE(p->main_window.Timer2.Enabled());
   EXPECT_EQ(p.desktop.files.WriteCount(testing::InFolder("alwdom.sys")), 0) << "nothing saved";
 
   ChooseExit();
@@ -149,12 +149,13 @@ TEST_F(ExitTest, CancelOrEscapeKeepsTheProgramAndTheWindowGoesOnlyOnceItsClickHa
   // Cancelled as the wait of a further "E&xit" ends, before it opens another one.
   const std::uint64_t start = p.desktop.events.Now();
   p.desktop.events.OnProcessPending([&] {
-    if (p.desktop.events.Now() - start >= 100 && p->form7) Press(Confirmation().RainButton3);
+    if (p.desktop.events.Now() - start >= 100 && p->exit_confirmation)
+      Press(Confirmation().RainButton3);
   });
   ChooseExit();
   p.desktop.events.OnProcessPending({});
   p.views.DeliverInput(Confirmation(), [this] { Confirmation().CloseRequested(); });
-  EXPECT_FALSE(p->form7);
+  EXPECT_FALSE(p->exit_confirmation);
   ASSERT_TRUE(p.views.DestroyedInTheirOwnHandler().empty());
   p.desktop.events.Advance(50);
   EXPECT_TRUE(IconShown());
@@ -165,11 +166,11 @@ TEST_F(ExitTest, CancelOrEscapeKeepsTheProgramAndTheWindowGoesOnlyOnceItsClickHa
 TEST_F(ExitTest, TheSessionEndingSavesWhatExitSavesOnceAndStopsTheDetector) {
   p.Start();
   const Hwnd popup = Fill();
-  p->main.SessionEnding();
+  p->main_window.SessionEnding();
   ExpectSaved(popup);
-  EXPECT_FALSE(p->main.Timer2.Enabled()) << "no popup is hidden after the last one closed";
+  EXPECT_FALSE(p->main_window.Timer2.Enabled()) << "no popup is hidden after the last one closed";
   // A second notice (a logoff that follows a cancelled one) saves nothing again.
-  p->main.SessionEnding();
+  p->main_window.SessionEnding();
   EXPECT_EQ(p.desktop.files.WriteCount(testing::InFolder("alwdom.sys")), 1);
 }
 
@@ -179,7 +180,7 @@ TEST_F(ExitTest, ASaveThatFailsAtTheEndIsNotShownButLeavesALine) {
   p.desktop.files.SetReadOnlyFolder(testing::kFolder, true);
   p.desktop.diagnostics.Expect("could not save");
   p.desktop.diagnostics.Expect("could not be written");
-  p->main.SessionEnding();
+  p->main_window.SessionEnding();
   EXPECT_TRUE(p.desktop.diagnostics.Saw(
       "the setting history_count could not be written to C:\\Program Files\\Pelkrin\\pk.sys"));
   EXPECT_TRUE(p.Boxes().empty());
@@ -190,8 +191,8 @@ TEST_F(ExitTest, ASaveThatFailsAtTheEndIsNotShownButLeavesALine) {
 TEST_F(ExitTest, ShutdownNeverClosesAWindowThatIsNoLongerTheHiddenPopup) {
   p.Start();
   const Hwnd other = p.desktop.windows.Add(kNoWindow, "Notepad", "Report", 0, true);
-  p->main.TextHnd.SetText(std::to_string(other));
-  p->main.SessionEnding();
+  p->main_window.TextHnd.SetText(std::to_string(other));
+  p->main_window.SessionEnding();
   EXPECT_TRUE(p.desktop.windows.Posted().empty());
   EXPECT_TRUE(p.desktop.windows.IsWindow(other));
 }

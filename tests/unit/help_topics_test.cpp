@@ -15,9 +15,9 @@ struct HelpTest : ::testing::Test {
     p.desktop.sound.SetDeviceCount(1);
     p.Start();
   }
-  Form9& Open() {
-    p->main.Command(kCmdHelpTopics);
-    return *p->form9;
+  HelpTopicsWindow& Open() {
+    p->main_window.Command(kCmdHelpTopics);
+    return *p->help_topics_window;
   }
 
   testing::SimApp p;
@@ -25,7 +25,7 @@ struct HelpTest : ::testing::Test {
 
 TEST_F(HelpTest, PickingAnEntryDescribesItAndTheOtherListKeepsItsText) {
   const auto before = p.desktop.events.Now();
-  Form9& w = Open();
+  HelpTopicsWindow& w = Open();
   EXPECT_EQ(p.desktop.events.Now(), before) << "no wait";
   EXPECT_EQ(p.Sounds().back(), "barble.sys");
   EXPECT_EQ(w.Combo1.Text(), "Select a question...");
@@ -46,7 +46,7 @@ TEST_F(HelpTest, PickingAnEntryDescribesItAndTheOtherListKeepsItsText) {
 }
 
 TEST_F(HelpTest, OnlyTheExactTextOfAnEntryChangesTheDescription) {
-  Form9& w = Open();
+  HelpTopicsWindow& w = Open();
   w.Combo2.UserPick(2);
   const std::string cookies = w.Text1.Text();
   for (const char* typed : {"Pelk Popups", "pelk popups:", "Pelk Popups: ", ""}) {
@@ -72,12 +72,12 @@ TEST_F(HelpTest, EveryTextNamesOnlyReservedExampleHosts) {
 }
 
 TEST_F(HelpTest, ClosingUnloadsAndTheNextOpeningStartsAfresh) {
-  Form9& w = Open();
+  HelpTopicsWindow& w = Open();
   w.Combo2.UserPick(3);
   w.Label5.Click();
   EXPECT_EQ(p.Sounds().back(), "click.sys");
   EXPECT_FALSE(w.IsLoaded());
-  Form9& again = Open();
+  HelpTopicsWindow& again = Open();
   EXPECT_NE(&again, &w);
   EXPECT_EQ(again.Text1.Text(), "");
   EXPECT_EQ(again.Combo2.Text(), "Select a feature...");

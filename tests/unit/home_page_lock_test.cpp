@@ -38,11 +38,11 @@ struct HomePageTest : ::testing::Test {
   void SetStartPage(const std::string& page) {
     p.desktop.registry.Put(kHkeyCurrentUser, kStartPageKeyPath, kStartPageValue, page);
   }
-  void Pelk() { p->main.Text2.SetText("Special Offer"); }
+  void Pelk() { p->main_window.Text2.SetText("Special Offer"); }
   // The Home page lock window, opened from the tray menu.
-  Form12& Open() {
-    p->main.Command(kCmdHomePageLock);
-    return *p->form12;
+  HomePageLockWindow& Open() {
+    p->main_window.Command(kCmdHomePageLock);
+    return *p->home_page_lock_window;
   }
 
   SimApp p;
@@ -54,8 +54,8 @@ TEST_F(HomePageTest, WithTheLockOffNothingEverAsks) {
     SimApp q;
     q.desktop.registry.Put(kHkeyCurrentUser, kStartPageKeyPath, kStartPageValue, kChanged);
     q.Start(std::string("LOCK_HOME_PAGE=") + lock + "\r\nHOME_PAGE=" + kDesired + "\r\n");
-    q->main.Text2.SetText("Special Offer");  // a pelk
-    q->main.Unload();                        // shutdown
+    q->main_window.Text2.SetText("Special Offer");  // a pelk
+    q->main_window.Unload();                        // shutdown
     EXPECT_TRUE(q.desktop.dialogs.Shown().empty()) << "lock_home_page=" << lock;
     EXPECT_EQ(q.Setting("home_page"), kDesired);
   }
@@ -90,8 +90,8 @@ TEST_F(HomePageTest, NoMakesTheChangedPageTheDesiredOneSoItIsNotAskedAgain) {
                                           "Pelkrin", 0x1040}}));
   EXPECT_EQ(p.Setting("home_page"), kChanged);
   EXPECT_EQ(StartPage(), kChanged);
-  EXPECT_EQ(p->main.Text2.Text(), "") << "the pelk event still ends by emptying its signal";
-  p->main.Unload();  // shutdown checks once more: nothing to say now
+  EXPECT_EQ(p->main_window.Text2.Text(), "") << "the pelk event still ends by emptying its signal";
+  p->main_window.Unload();  // shutdown checks once more: nothing to say now
   EXPECT_EQ(p.Boxes().size(), 2u);
 }
 
@@ -107,7 +107,7 @@ TEST_F(HomePageTest, ALetterCaseChangeOrAnUnreadableStartPageCountsAsAChange) {
   p.desktop.files.Put(testing::kSettingsPath, "[pk]\r\n" + kLocked);
   ASSERT_EQ(p.desktop.registry.DeleteKey(kHkeyCurrentUser, kStartPageKeyPath), kErrorSuccess);
   p.desktop.dialogs.AnswerNext(kIdYes);
-  p->main.Unload();
+  p->main_window.Unload();
   ASSERT_EQ(p.Boxes().size(), 4u);
   EXPECT_EQ(p.Boxes()[2], Question(""));
   EXPECT_EQ(StartPage(), kDesired);
@@ -137,7 +137,7 @@ TEST_F(HomePageTest, TheFirstOpeningOnAFreshSettingsFileTakesTheStartPageAsDesir
   p.Start();
   const auto plays = p.SoundCount();
   const auto before = p.desktop.events.Now();
-  Form12& w = Open();
+  HomePageLockWindow& w = Open();
   EXPECT_EQ(p.desktop.events.Now() - before, 200u) << "the window's own 0.2 s, no other wait";
   EXPECT_EQ(p.Sounds(plays), std::vector<std::string>{"barble.sys"});
   EXPECT_TRUE(w.Visible());
@@ -152,7 +152,7 @@ TEST_F(HomePageTest, TheFirstOpeningOnAFreshSettingsFileTakesTheStartPageAsDesir
 TEST_F(HomePageTest, ResetWritesTheDesiredPageInLowerCaseAndSaysWhenItIsAlreadySet) {
   SetStartPage("http://www.example.org/");
   p.Start();
-  Form12& w = Open();
+  HomePageLockWindow& w = Open();
   w.Text2.SetText("HTTP://WWW.Example.ORG/");
   w.RainButton1.Click();
   EXPECT_EQ(p.LastBox(),
@@ -172,7 +172,7 @@ TEST_F(HomePageTest, ResetWritesTheDesiredPageInLowerCaseAndSaysWhenItIsAlreadyS
 TEST_F(HomePageTest, ClosingWithTheLockOnStoresBothAndOffersTheNewPage) {
   SetStartPage(kChanged);
   p.Start();
-  Form12& w = Open();
+  HomePageLockWindow& w = Open();
   w.Label3.Click();  // the text beside the box toggles it, silently
   EXPECT_EQ(w.Check1.Value(), 1);
   w.Text2.SetText(kDesired);
@@ -182,7 +182,7 @@ TEST_F(HomePageTest, ClosingWithTheLockOnStoresBothAndOffersTheNewPage) {
   EXPECT_EQ(StartPage(), kDesired);
   EXPECT_EQ(p.Setting("lock_home_page"), "1");
   EXPECT_EQ(p.Setting("home_page"), kDesired);
-  EXPECT_FALSE(p->form12->IsLoaded()) << "closing unloads the window";
+  EXPECT_FALSE(p->home_page_lock_window->IsLoaded()) << "closing unloads the window";
 
   // The lock now holds: a change is offered back at the next pelk.
   SetStartPage(kChanged);
@@ -196,7 +196,7 @@ TEST_F(HomePageTest, ClosingWithTheLockOnStoresBothAndOffersTheNewPage) {
 TEST_F(HomePageTest, ClosingWithTheLockOffKeepsTheOldDesiredPageYetOffersIt) {
   SetStartPage(kChanged);
   p.Start(std::string("LOCK_HOME_PAGE=0\r\nHOME_PAGE=") + kDesired + "\r\n");
-  Form12& w = Open();
+  HomePageLockWindow& w = Open();
   EXPECT_EQ(w.Text2.Text(), kDesired);
   w.Text2.SetText("http://typed.example.org/");
   p.desktop.dialogs.AnswerNext(kIdNo);
@@ -209,20 +209,20 @@ TEST_F(HomePageTest, ClosingWithTheLockOffKeepsTheOldDesiredPageYetOffersIt) {
 TEST_F(HomePageTest, EveryOpeningLoadsAfreshAndShowingItAgainWhileOpenChangesNothing) {
   SetStartPage(kDesired);
   p.Start(kLocked);
-  Form12* first = &Open();
+  HomePageLockWindow* first = &Open();
   EXPECT_EQ(first->Check1.Value(), 1);
   first->Text2.SetText("edited but not kept");
   first->RainButton3.Click();  // Info
   EXPECT_TRUE(p.LastBox().text.starts_with("Your home page may be changed without your consent"));
   EXPECT_EQ(p.LastBox().style, 0x1040u);
-  p->main.Command(kCmdHomePageLock);
-  EXPECT_EQ(p->form12.get(), first);
+  p->main_window.Command(kCmdHomePageLock);
+  EXPECT_EQ(p->home_page_lock_window.get(), first);
   EXPECT_EQ(first->Text2.Text(), "edited but not kept");
 
   first->Check1.SetValue(0);
   p.desktop.dialogs.AnswerNext(kIdYes);
   first->Label12.Click();
-  Form12& second = Open();
+  HomePageLockWindow& second = Open();
   EXPECT_EQ(second.Check1.Value(), 0);
   EXPECT_EQ(second.Text2.Text(), kDesired);
 }
@@ -230,7 +230,7 @@ TEST_F(HomePageTest, EveryOpeningLoadsAfreshAndShowingItAgainWhileOpenChangesNot
 TEST_F(HomePageTest, AWindowClosedWhileItsHandlerWaitsOutlivesTheNextOpening) {
   SetStartPage(kChanged);
   p.Start();
-  Form12& w = Open();
+  HomePageLockWindow& w = Open();
   w.Text2.SetText(kDesired);
   // While "has been reset" is up, the user closes the window and opens it again.
   bool reopened = false;
@@ -243,8 +243,8 @@ TEST_F(HomePageTest, AWindowClosedWhileItsHandlerWaitsOutlivesTheNextOpening) {
   });
   w.RainButton1.Click();  // under the sanitizer, a destroyed window would be caught here
   ASSERT_TRUE(reopened);
-  EXPECT_NE(p->form12.get(), &w);
-  EXPECT_TRUE(p->form12->Visible());
+  EXPECT_NE(p->home_page_lock_window.get(), &w);
+  EXPECT_TRUE(p->home_page_lock_window->Visible());
   EXPECT_EQ(w.Text1.Text(), kDesired) << "the first window's handler ran to its end";
 }
 

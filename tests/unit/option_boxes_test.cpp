@@ -26,17 +26,18 @@ void StartWithOneOff(SimApp& p, const std::array<OptionBox<Window>, N>& table,
 TEST(OptionBoxes, EachGeneralOptionLandsInItsOwnBox) {
   const struct {
     const char* key;
-    CheckBox Form2::*box;
-  } expected[] = {{"play_sound", &Form2::Check1},         {"animate_tray", &Form2::Check6},
-                  {"start_with_windows", &Form2::Check2}, {"super_mode", &Form2::Check3},
-                  {"close_dlg", &Form2::Check4},          {"clear_cookies", &Form2::Check5},
-                  {"keep_history", &Form2::Check7}};
+    CheckBox OptionsWindow::*box;
+  } expected[] = {
+      {"play_sound", &OptionsWindow::Check1},         {"animate_tray", &OptionsWindow::Check6},
+      {"start_with_windows", &OptionsWindow::Check2}, {"super_mode", &OptionsWindow::Check3},
+      {"close_dlg", &OptionsWindow::Check4},          {"clear_cookies", &OptionsWindow::Check5},
+      {"keep_history", &OptionsWindow::Check7}};
   ASSERT_EQ(std::size(expected), kOptionBoxes.size());
   for (const auto& off : expected) {
     SimApp p;
     StartWithOneOff(p, kOptionBoxes, off.key);
     for (const auto& [key, box] : expected) {
-      EXPECT_EQ((p->form2.*box).Value(), &box == &off.box ? 0 : 1)
+      EXPECT_EQ((p->options_window.*box).Value(), &box == &off.box ? 0 : 1)
           << key << " with " << off.key << " off";
     }
   }
@@ -45,22 +46,23 @@ TEST(OptionBoxes, EachGeneralOptionLandsInItsOwnBox) {
 TEST(OptionBoxes, EachAdvancedSwitchLandsInItsOwnBoxAndTheDetectorSeesIt) {
   const struct {
     const char* key;
-    CheckBox Form8::*box;
+    CheckBox AdvancedOptionsWindow::*box;
     bool DetectionSwitches::*flag;  // nullptr: not a detection switch
-  } expected[] = {{"adv_max", &Form8::Check1, &DetectionSwitches::no_maximize_box},
-                  {"adv_min", &Form8::Check2, &DetectionSwitches::no_minimize_box},
-                  {"adv_title", &Form8::Check5, &DetectionSwitches::no_title_bar},
-                  {"adv_busyicon", &Form8::Check6, nullptr},
-                  {"adv_adware", &Form8::Check3, &DetectionSwitches::adware},
-                  {"adv_flash", &Form8::Check4, &DetectionSwitches::flash}};
+  } expected[] = {{"adv_max", &AdvancedOptionsWindow::Check1, &DetectionSwitches::no_maximize_box},
+                  {"adv_min", &AdvancedOptionsWindow::Check2, &DetectionSwitches::no_minimize_box},
+                  {"adv_title", &AdvancedOptionsWindow::Check5, &DetectionSwitches::no_title_bar},
+                  {"adv_busyicon", &AdvancedOptionsWindow::Check6, nullptr},
+                  {"adv_adware", &AdvancedOptionsWindow::Check3, &DetectionSwitches::adware},
+                  {"adv_flash", &AdvancedOptionsWindow::Check4, &DetectionSwitches::flash}};
   ASSERT_EQ(std::size(expected), kAdvancedBoxes.size());
   for (const auto& off : expected) {
     SimApp p;
     StartWithOneOff(p, kAdvancedBoxes, off.key);
-    const DetectionSwitches switches = p->form8.Switches();
+    const DetectionSwitches switches = p->advanced_options_window.Switches();
     for (const auto& [key, box, flag] : expected) {
       const bool is_off = &box == &off.box;
-      EXPECT_EQ((p->form8.*box).Value(), is_off ? 0 : 1) << key << " with " << off.key << " off";
+      EXPECT_EQ((p->advanced_options_window.*box).Value(), is_off ? 0 : 1)
+          << key << " with " << off.key << " off";
       if (flag) {
         EXPECT_EQ(switches.*flag, !is_off) << key << " with " << off.key << " off";
       }

@@ -39,7 +39,7 @@ std::vector<std::string> PelkSounds(SimApp& p) {
 
 struct PelkEventTest : ::testing::Test {
   void Start(const std::string& settings = "") { StartApp(p, settings); }
-  void Pelk(const std::string& caption) { p->main.Text2.SetText(caption); }
+  void Pelk(const std::string& caption) { p->main_window.Text2.SetText(caption); }
   std::vector<std::string> PelkSounds() { return pelkrin::PelkSounds(p); }
   Picture Icon(int id) { return p.desktop.pictures.LoadIcon(id); }
 
@@ -53,7 +53,7 @@ TEST_F(PelkEventTest, TwoPopupsOfOneSurveyLeaveTwoEntriesTwoCountsAndOneSound) {
   AddPopup(p.desktop.windows, "Second offer");
   p.desktop.events.Advance(600 + 2 * 600 + 10);
 
-  Form1& history = p->form1;
+  HistoryWindow& history = p->history_window;
   ASSERT_EQ(history.List1.ListCount(), 2);
   // Both popups are pelked in the same instant; which comes first depends on the path that
   // found them.
@@ -67,7 +67,7 @@ TEST_F(PelkEventTest, TwoPopupsOfOneSurveyLeaveTwoEntriesTwoCountsAndOneSound) {
   const std::string pop = "c:\\program files\\pelkrin\\pop.wav";  // the default, lower case
   EXPECT_EQ(PelkSounds(), std::vector<std::string>{pop})
       << "the second popup is hidden at once, but its sound would start within 600 ms of the first";
-  EXPECT_EQ(p->main.Text2.Text(), "");
+  EXPECT_EQ(p->main_window.Text2.Text(), "");
 
   // A popup 600 ms after the last sound is heard again.
   p.desktop.events.Advance(600);
@@ -91,35 +91,35 @@ TEST_F(PelkEventTest, EachOptionRulesItsOwnEffectAlone) {
     SCOPED_TRACE(c.settings);
     SimApp q;
     StartApp(q, c.settings);
-    q->main.Text2.SetText("Offer");
-    EXPECT_EQ(q->form1.List1.ListCount(), c.entry ? 1 : 0);
-    EXPECT_EQ(q->form1.Label1.Caption(), c.entry ? "1" : "0");
-    EXPECT_EQ(q->form1.Label4.Caption(), c.entry ? "1" : "0");
+    q->main_window.Text2.SetText("Offer");
+    EXPECT_EQ(q->history_window.List1.ListCount(), c.entry ? 1 : 0);
+    EXPECT_EQ(q->history_window.Label1.Caption(), c.entry ? "1" : "0");
+    EXPECT_EQ(q->history_window.Label4.Caption(), c.entry ? "1" : "0");
     EXPECT_EQ(pelkrin::PelkSounds(q).size(), c.sound ? 1u : 0u);
-    EXPECT_EQ(q->main.Timer1.Enabled(), c.animation);
-    EXPECT_EQ(q->main.Text2.Text(), "");
+    EXPECT_EQ(q->main_window.Timer1.Enabled(), c.animation);
+    EXPECT_EQ(q->main_window.Text2.Text(), "");
   }
 }
 
 TEST_F(PelkEventTest, TheBoxesCountAsTheyAreNowSavedOrNot) {
   Start();
-  p->form2.Check7.UserClick();  // history off, not saved
-  p->form2.Check1.UserClick();  // sound on, not saved
-  p->form2.Text1.SetText("D:\\Sounds\\boing.wav");
+  p->options_window.Check7.UserClick();  // history off, not saved
+  p->options_window.Check1.UserClick();  // sound on, not saved
+  p->options_window.Text1.SetText("D:\\Sounds\\boing.wav");
   p.desktop.files.Put("D:\\Sounds\\boing.wav", "RIFF");
   Pelk("Offer");
-  EXPECT_EQ(p->form1.List1.ListCount(), 0);
-  EXPECT_EQ(p->form1.Label4.Caption(), "0");
+  EXPECT_EQ(p->history_window.List1.ListCount(), 0);
+  EXPECT_EQ(p->history_window.Label4.Caption(), "0");
   EXPECT_EQ(PelkSounds(), std::vector<std::string>{"D:\\Sounds\\boing.wav"});
   EXPECT_EQ(p.Setting("keep_history"), "1");
 }
 
 TEST_F(PelkEventTest, NoPathPlaysNothing) {
   Start("PLAY_SOUND=1\r\n");
-  p->form2.Text1.SetText("");
+  p->options_window.Text1.SetText("");
   Pelk("Offer");
   EXPECT_TRUE(PelkSounds().empty());
-  EXPECT_EQ(p->form1.Label1.Caption(), "1") << "the history goes on";
+  EXPECT_EQ(p->history_window.Label1.Caption(), "1") << "the history goes on";
 }
 
 TEST_F(PelkEventTest, TheAnimationShowsItsFourFramesAndEndsOnTheIconOfThePelkingState) {
@@ -128,17 +128,17 @@ TEST_F(PelkEventTest, TheAnimationShowsItsFourFramesAndEndsOnTheIconOfThePelking
   std::vector<Picture> shown;
   for (int tick = 0; tick < 6; ++tick) {
     p.desktop.events.Advance(200);
-    shown.push_back(p->main.SysTray.TrayIcon());
+    shown.push_back(p->main_window.SysTray.Icon());
   }
   const Picture normal = Icon(IDI_NORMAL), one = Icon(IDI_ANIM1), two = Icon(IDI_ANIM2);
   EXPECT_EQ(shown, (std::vector<Picture>{one, two, one, normal, normal, normal}));
-  EXPECT_FALSE(p->main.Timer1.Enabled());
-  EXPECT_EQ(p->main.Text1.Text(), "1");
+  EXPECT_FALSE(p->main_window.Timer1.Enabled());
+  EXPECT_EQ(p->main_window.Text1.Text(), "1");
   Pelk("Another");
   p.desktop.events.Advance(200);
   p.Choose("PelkPopups");  // off, during the animation: it ends on the icon that says so
   p.desktop.events.Advance(800);
-  EXPECT_EQ(p->main.SysTray.TrayIcon(), Icon(IDI_PELK_OFF));
+  EXPECT_EQ(p->main_window.SysTray.Icon(), Icon(IDI_PELK_OFF));
 }
 
 TEST_F(PelkEventTest, ASecondPelkDuringTheAnimationDoesNotStartItAgain) {
@@ -148,14 +148,14 @@ TEST_F(PelkEventTest, ASecondPelkDuringTheAnimationDoesNotStartItAgain) {
   Pelk("Second");
   const Picture normal = Icon(IDI_NORMAL);
   int frames = 1;
-  for (int tick = 0; tick < 10 && p->main.SysTray.TrayIcon() != normal; ++tick) {
+  for (int tick = 0; tick < 10 && p->main_window.SysTray.Icon() != normal; ++tick) {
     p.desktop.events.Advance(200);
     ++frames;
   }
   EXPECT_EQ(frames, 4) << "one animation of four steps";
   p.desktop.events.Advance(1000);
-  EXPECT_EQ(p->main.SysTray.TrayIcon(), normal);
-  EXPECT_FALSE(p->main.Timer1.Enabled());
+  EXPECT_EQ(p->main_window.SysTray.Icon(), normal);
+  EXPECT_FALSE(p->main_window.Timer1.Enabled());
 }
 
 }  // namespace

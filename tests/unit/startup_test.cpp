@@ -24,15 +24,16 @@ TEST(StartUp, FirstRunWritesTheDefaultsStartsPelkingAndASecondStartWritesNothing
   SimApp p;
   p.Start();
   EXPECT_EQ(p.FileBytes("pk.sys"), kFirstRunSettings);
-  frmMain& main = p->main;
-  EXPECT_TRUE(main.PelkingOn());
-  EXPECT_EQ(main.SysTray.TrayTip(), "Pelkrin [ON]");
-  EXPECT_EQ(main.SysTray.TrayIcon(), main.Image1.Get());
+  MainWindow& main_window = p->main_window;
+  EXPECT_TRUE(main_window.PelkingOn());
+  EXPECT_EQ(main_window.SysTray.TrayTip(), "Pelkrin [ON]");
+  EXPECT_EQ(main_window.SysTray.Icon(), main_window.Image1.Get());
   EXPECT_EQ(p.desktop.notify.Icons().size(), 1u);
-  EXPECT_FALSE(main.Visible());
-  EXPECT_EQ(main.Text1.Text(), "1") << "the animation starts at its first frame";
+  EXPECT_FALSE(main_window.Visible());
+  EXPECT_EQ(main_window.Text1.Text(), "1") << "the animation starts at its first frame";
   // The long-lived windows exist, hidden.
-  for (Form* form : std::initializer_list<Form*>{&p->form3, &p->form2, &p->form8, &p->form1}) {
+  for (Form* form : std::initializer_list<Form*>{&p->allow_block_window, &p->options_window,
+                                                 &p->advanced_options_window, &p->history_window}) {
     EXPECT_TRUE(form->IsLoaded()) << form->Name();
     EXPECT_FALSE(form->Visible()) << form->Name();
   }
@@ -68,10 +69,10 @@ TEST(StartUp, TheTimersRunAsTheProgramNeedsThem) {
   using Intervals = std::vector<unsigned>;
   // The CTRL override every 32 ms, always; the detector every 600 ms while pelking is on.
   EXPECT_EQ(running(), (Intervals{32, 600}));
-  p->main.Command(kCmdPelkPopups);
+  p->main_window.Command(kCmdPelkPopups);
   EXPECT_EQ(running(), Intervals{32});
   // The tray animation every 200 ms, once a pelked popup starts it.
-  p->main.Timer1.SetEnabled(true);
+  p->main_window.Timer1.SetEnabled(true);
   EXPECT_EQ(running(), (Intervals{32, 200}));
 }
 
@@ -81,10 +82,10 @@ TEST(StartUp, AMissingKeyIsWrittenAgainFromTheOptionsWindowsDesignState) {
       "PLAY_SOUND=1\r\nSTART_WITH_WINDOWS=0\r\nSUPER_MODE=1\r\nCLOSE_DLG=0\r\nCLEAR_COOKIES=1\r\n"
       "KEEP_HISTORY=0\r\nINSTALL_DATE=01/01/2020\r\nADV_MAX=0\r\nADV_MIN=0\r\nADV_TITLE=0\r\n"
       "ADV_BUSYICON=0\r\nADV_ADWARE=0\r\nADV_FLASH=0\r\nICON_CREATED=0\r\nHISTORY_COUNT=12\r\n");
-  EXPECT_EQ(p->form2.Check6.Value(), 1) << "the box keeps its design state";
-  EXPECT_EQ(p->form2.Check1.Value(), 1) << "the others follow the file";
-  EXPECT_EQ(p->form2.Check7.Value(), 0);
-  EXPECT_EQ(p->form1.Label4.Caption(), "12");
+  EXPECT_EQ(p->options_window.Check6.Value(), 1) << "the box keeps its design state";
+  EXPECT_EQ(p->options_window.Check1.Value(), 1) << "the others follow the file";
+  EXPECT_EQ(p->options_window.Check7.Value(), 0);
+  EXPECT_EQ(p->history_window.Label4.Caption(), "12");
   EXPECT_EQ(p.FileBytes("pk.sys").find("ANIMATE_TRAY=1\r\n"), p.FileBytes("pk.sys").size() - 16)
       << "only the missing key was appended";
 }
@@ -96,10 +97,11 @@ TEST(StartUp, PelkingAtStartFollowsTheNumericValueOfSuperMode) {
     SCOPED_TRACE(value);
     SimApp p;
     p.Start(std::string("SUPER_MODE=") + value + "\r\n");
-    frmMain& main = p->main;
-    EXPECT_EQ(main.PelkingOn(), on);
-    EXPECT_EQ(main.Timer2.Enabled(), on);
-    EXPECT_EQ(main.SysTray.TrayIcon(), on ? main.Image1.Get() : main.Image4.Get());
+    MainWindow& main_window = p->main_window;
+    EXPECT_EQ(main_window.PelkingOn(), on);
+    EXPECT_EQ(main_window.Timer2.Enabled(), on);
+    EXPECT_EQ(main_window.SysTray.Icon(),
+              on ? main_window.Image1.Get() : main_window.Image4.Get());
     EXPECT_STREQ(p.desktop.notify.Calls().back().record.tip, on ? "Pelkrin [ON]" : "Pelkrin [OFF]");
     if (*value == '\0') {
       EXPECT_EQ(p.Setting("super_mode"), "1") << "written back as the default";
@@ -114,10 +116,10 @@ TEST(StartUp, AReadOnlyFolderStartsWithPelkingOffAndDesignStates) {
   p.Start();
   EXPECT_FALSE(p.desktop.files.Exists(kSettingsPath));
   EXPECT_TRUE(p.desktop.diagnostics.Saw("the setting super_mode could not be written"));
-  EXPECT_FALSE(p->main.PelkingOn());
-  EXPECT_EQ(p->form2.Check3.Value(), 1);
-  EXPECT_EQ(p->form8.Check1.Value(), 1);
-  EXPECT_TRUE(p->main.SysTray.InTray());
+  EXPECT_FALSE(p->main_window.PelkingOn());
+  EXPECT_EQ(p->options_window.Check3.Value(), 1);
+  EXPECT_EQ(p->advanced_options_window.Check1.Value(), 1);
+  EXPECT_TRUE(p->main_window.SysTray.InTray());
 }
 
 TEST(StartUp, ASecondCopySaysSoAndEndsTouchingNothing) {
@@ -141,36 +143,36 @@ TEST(StartUp, TheListsLoadFromTheirFilesAndADetectorTickDuringLoadingSeesWhatIsL
   p.desktop.files.Put(InFolder("popblk.sys"), "Win a prize - Microsoft Internet Explorer");
   int seen_while_loading = -1;
   p.desktop.events.OnProcessPending([&] {
-    if (seen_while_loading < 0 && p->form3.List1.ListCount() > 0)
-      seen_while_loading = p->form3.List1.ListCount();
+    if (seen_while_loading < 0 && p->allow_block_window.List1.ListCount() > 0)
+      seen_while_loading = p->allow_block_window.List1.ListCount();
   });
   p.Start();
-  EXPECT_EQ(p->form3.List1.ListCount(), 100);
+  EXPECT_EQ(p->allow_block_window.List1.ListCount(), 100);
   EXPECT_GT(seen_while_loading, 0);
   EXPECT_LT(seen_while_loading, 100);
-  EXPECT_EQ(p->form3.List2.Items(), std::vector<std::string>{"results"});
-  EXPECT_EQ(p->form3.List3.Items(),
+  EXPECT_EQ(p->allow_block_window.List2.Items(), std::vector<std::string>{"results"});
+  EXPECT_EQ(p->allow_block_window.List3.Items(),
             std::vector<std::string>{"Win a prize - Microsoft Internet Explorer"});
 }
 
 TEST(StartUp, PelkPopupsSwitchesAndTheNextStartFollowsSuperModeAgain) {
   SimApp p;
   p.Start();
-  frmMain& main = p->main;
+  MainWindow& main_window = p->main_window;
   p.Choose("PelkPopups");
-  EXPECT_FALSE(main.PelkingOn());
-  EXPECT_FALSE(main.Timer2.Enabled());
-  EXPECT_EQ(main.SysTray.TrayTip(), "Pelkrin [OFF]");
-  EXPECT_EQ(main.SysTray.TrayIcon(), main.Image4.Get());
+  EXPECT_FALSE(main_window.PelkingOn());
+  EXPECT_FALSE(main_window.Timer2.Enabled());
+  EXPECT_EQ(main_window.SysTray.TrayTip(), "Pelkrin [OFF]");
+  EXPECT_EQ(main_window.SysTray.Icon(), main_window.Image4.Get());
   p.desktop.events.FailNextTimers(1);  // the survey's clock cannot start: switched on all the same
   p.desktop.diagnostics.Expect("could not be started");
-  main.Command(kCmdPelkPopups);
-  EXPECT_TRUE(main.PelkingOn());
+  main_window.Command(kCmdPelkPopups);
+  EXPECT_TRUE(main_window.PelkingOn());
   EXPECT_TRUE(p.desktop.diagnostics.Saw("the timer Timer2 could not be started"));
-  EXPECT_EQ(main.SysTray.TrayIcon(), main.Image1.Get());
-  main.Command(kCmdPelkPopups);
+  EXPECT_EQ(main_window.SysTray.Icon(), main_window.Image1.Get());
+  main_window.Command(kCmdPelkPopups);
   p.Restart();
-  EXPECT_TRUE(p->main.PelkingOn());
+  EXPECT_TRUE(p->main_window.PelkingOn());
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include "app/command_ids.h"
 #include "app/pelkrin.h"
 #include "platform/sim/sim_desktop.h"
-#include "tray/systray.h"
+#include "tray/tray_icon.h"
 #include "ui/sim/sim_view_host.h"
 
 namespace pelkrin::testing {
@@ -62,7 +62,8 @@ struct SimApp {
   // The user picks `item` from the tray icon's menu.
   void Choose(const std::string& item) {
     views.ChooseNext(item);
-    desktop.notify.Deliver(app->main.SysTray.Window(), kTrayCallbackMessage, 0, kRightButtonUp);
+    desktop.notify.Deliver(app->main_window.SysTray.Window(), kTrayCallbackMessage, 0,
+                           kRightButtonUp);
   }
   std::vector<Box> Boxes() {
     std::vector<Box> boxes;

@@ -23,7 +23,7 @@ struct TrayCommandsTest : ::testing::Test {
     p.Start();
   }
   sim::SimWindows& windows() { return p.desktop.windows; }
-  frmMain& main() { return p->main; }
+  MainWindow& main_window() { return p->main_window; }
   void Survey() { p.desktop.events.Advance(600); }
   std::vector<Hwnd> ClosesSent() {
     std::vector<Hwnd> closed;
@@ -51,22 +51,22 @@ TEST_F(TrayCommandsTest, RightOrLeftButtonUpOpenTheIconsMenuWithItsSoundsAndComm
   const std::size_t sounds = p.SoundCount();
   p.Choose("RestorePopup");
   for (const LParam other : {0x202, 0x208})  // left up opens it too; middle up does not
-    p.desktop.notify.Deliver(main().SysTray.Window(), kTrayCallbackMessage, 0, other);
+    p.desktop.notify.Deliver(main_window().SysTray.Window(), kTrayCallbackMessage, 0, other);
   ASSERT_EQ(p.views.MenusShown().size(), 2u);
   const auto& shown = p.views.MenusShown()[0];
-  EXPECT_EQ(shown.menu, &main().MenuMain);
-  EXPECT_EQ(shown.default_item, main().PelkPopups);
+  EXPECT_EQ(shown.menu, &main_window().MenuMain);
+  EXPECT_EQ(shown.default_item, main_window().PelkPopups);
   ASSERT_TRUE(shown.tray_icon.has_value()) << "opened from the keyboard it must find its icon";
-  EXPECT_EQ(shown.tray_icon->window, main().SysTray.Window());
+  EXPECT_EQ(shown.tray_icon->window, main_window().SysTray.Window());
   // The menu, the "&Restore Last" submenu, then the command's own click.
   EXPECT_EQ(p.Sounds(sounds),
             (std::vector<std::string>{"menu.sys", "menu.sys", "click.sys", "menu.sys"}));
   // The command numbers the main window runs when they arrive as WM_COMMAND from outside.
   for (const char* name : {"KillAllIeWindows", "RestorePopup", "RestoreFlashAd", "PelkPopups",
                            "ExitMenu", "AllowBlockList"}) {
-    MenuItem* item = main().MenuMain.FindByName(name);
+    MenuItem* item = main_window().MenuMain.FindByName(name);
     ASSERT_NE(item, nullptr) << name;
-    EXPECT_EQ(main().MenuMain.FindByCommand(item->Command()), item) << name;
+    EXPECT_EQ(main_window().MenuMain.FindByCommand(item->Command()), item) << name;
   }
 }
 
@@ -79,7 +79,7 @@ TEST_F(TrayCommandsTest, RestoringThePopupShowsItMarkedAndTheNextRestoreFindsNon
   p.Choose("RestorePopup");
   EXPECT_TRUE(windows().IsVisible(popup.frame));
   EXPECT_EQ(windows().Caption(popup.frame), "Pelkrin Restore Mode  " + popup.caption);
-  EXPECT_EQ(main().TextHnd.Text(), "");
+  EXPECT_EQ(main_window().TextHnd.Text(), "");
   // The mark keeps the detector away, and the next pelk does not close it.
   Survey();
   EXPECT_TRUE(windows().IsVisible(popup.frame));
@@ -98,8 +98,8 @@ TEST_F(TrayCommandsTest, RestoringThePopupShowsItMarkedAndTheNextRestoreFindsNon
   windows().SetCaption(popup.frame, BrowserCaption("Offer, page 2"));
   Survey();
   EXPECT_FALSE(windows().IsVisible(popup.frame));
-  EXPECT_EQ(main().TextHnd.Text(), std::to_string(popup.frame));
-  EXPECT_TRUE(p->form1.List1.Items().back().ends_with(" : Offer, page 2"));
+  EXPECT_EQ(main_window().TextHnd.Text(), std::to_string(popup.frame));
+  EXPECT_TRUE(p->history_window.List1.Items().back().ends_with(" : Offer, page 2"));
 }
 
 TEST_F(TrayCommandsTest, ACaptionThatBeginsWithTheProductNameIsLeftAsItIs) {
@@ -108,7 +108,7 @@ TEST_F(TrayCommandsTest, ACaptionThatBeginsWithTheProductNameIsLeftAsItIs) {
   const std::string marked = "Pelkrin Restore Mode  " + popup.caption;
   windows().SetCaption(popup.frame, marked);
   windows().SetVisible(popup.frame, false);
-  main().TextHnd.SetText(std::to_string(popup.frame));
+  main_window().TextHnd.SetText(std::to_string(popup.frame));
   p.Choose("RestorePopup");
   EXPECT_EQ(windows().Caption(popup.frame), marked);
   EXPECT_TRUE(windows().IsVisible(popup.frame));
@@ -118,16 +118,16 @@ TEST_F(TrayCommandsTest, ACaptionThatBeginsWithTheProductNameIsLeftAsItIs) {
 // window.
 TEST_F(TrayCommandsTest, AHandleThatNoLongerNamesABrowserWindowIsNeitherShownNorRetitled) {
   const Hwnd other = windows().Add(kNoWindow, "Notepad", "Secret", 0, false);
-  main().TextHnd.SetText(std::to_string(other));
+  main_window().TextHnd.SetText(std::to_string(other));
   p.Choose("RestorePopup");
   EXPECT_FALSE(windows().IsVisible(other));
   EXPECT_EQ(windows().Caption(other), "Secret");
-  EXPECT_EQ(main().TextHnd.Text(), "");
+  EXPECT_EQ(main_window().TextHnd.Text(), "");
   EXPECT_NE(p.desktop.diagnostics.Notes().back().find("no browser window"), std::string::npos);
-  main().TextFlash.SetText(std::to_string(other));
+  main_window().TextFlash.SetText(std::to_string(other));
   p.Choose("RestoreFlashAd");
   EXPECT_FALSE(windows().IsVisible(other));
-  EXPECT_EQ(main().TextFlash.Text(), std::to_string(other));
+  EXPECT_EQ(main_window().TextFlash.Text(), std::to_string(other));
   EXPECT_TRUE(p.desktop.dialogs.Shown().empty());
 }
 
@@ -135,7 +135,7 @@ TEST_F(TrayCommandsTest, ARestoredFlashControlStaysWhileItIsTheLastOneSeen) {
   p.Choose("RestoreFlashAd");
   EXPECT_EQ(p.LastBox(),
             (testing::Box{"No recent pelked Flash Advertisements detected.", "Pelkrin", 0x1010}));
-  main().TextFlash.SetText("0");  // the last browser window examined had no Flash control
+  main_window().TextFlash.SetText("0");  // the last browser window examined had no Flash control
   p.Choose("RestoreFlashAd");
   EXPECT_EQ(p.desktop.dialogs.Shown().size(), 2u);
 
@@ -144,7 +144,7 @@ TEST_F(TrayCommandsTest, ARestoredFlashControlStaysWhileItIsTheLastOneSeen) {
   ASSERT_FALSE(windows().IsVisible(news.flash));
   p.Choose("RestoreFlashAd");
   EXPECT_TRUE(windows().IsVisible(news.flash));
-  EXPECT_EQ(main().TextFlash.Text(), std::to_string(news.flash));
+  EXPECT_EQ(main_window().TextFlash.Text(), std::to_string(news.flash));
   Survey();
   EXPECT_TRUE(windows().IsVisible(news.flash));
   // A second window without Flash: the detector alternates and hides it again.
@@ -187,7 +187,7 @@ TEST_F(TrayCommandsTest, FiveBlanksAnywhereAreLeftAloneAndNoFrameMeansNothingToD
 // ---- Kill All IE Windows ----
 
 TEST_F(TrayCommandsTest, KillAllClosesTwentyFiveFramesThenFiveDialogsPausingBetweenPasses) {
-  main().SetPelking(false);
+  main_window().SetPelking(false);
   const std::vector<Hwnd> frames = Frames(30);
   std::vector<Hwnd> dialogs;
   for (int i = 0; i < 7; ++i) dialogs.push_back(AddHtmlDialog(windows(), "Dialog"));
@@ -203,7 +203,7 @@ TEST_F(TrayCommandsTest, KillAllClosesTwentyFiveFramesThenFiveDialogsPausingBetw
 }
 
 TEST_F(TrayCommandsTest, AFrameThatDoesNotCloseKeepsNoOtherOpen) {
-  main().SetPelking(false);
+  main_window().SetPelking(false);
   const std::vector<Hwnd> frames = Frames(30);
   // In front of all of them: one that asks a question instead of closing, one that hangs.
   const Hwnd asks = AddBrowser(windows(), {.title = "Unsaved form"}).frame;
@@ -233,10 +233,10 @@ TEST_F(TrayCommandsTest, KillAllClosesTheHiddenPopupAndALaterRestoreShowsNothing
   Survey();
   p.Choose("KillAllIeWindows");
   EXPECT_FALSE(windows().IsWindow(popup.frame));
-  EXPECT_EQ(main().TextHnd.Text(), std::to_string(popup.frame)) << "Kill All keeps TextHnd";
+  EXPECT_EQ(main_window().TextHnd.Text(), std::to_string(popup.frame)) << "Kill All keeps TextHnd";
   p.Choose("RestorePopup");
   EXPECT_TRUE(p.desktop.dialogs.Shown().empty());
-  EXPECT_EQ(main().TextHnd.Text(), "");
+  EXPECT_EQ(main_window().TextHnd.Text(), "");
 }
 
 }  // namespace

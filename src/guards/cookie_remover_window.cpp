@@ -1,4 +1,4 @@
-#include "guards/cookie_form.h"
+#include "guards/cookie_remover_window.h"
 
 #include <vector>
 
@@ -50,9 +50,10 @@ std::string RemoveAllReport(int listed, int removed) {
          "  Close Internet Explorer and try again.";
 }
 
-Form6::Form6(const FormServices& services, FileSystem& files, Process& process, EventLoop& events,
-             Dialogs& dialogs, Diagnostics& diagnostics)
-    : Form(services.views, "Form6", kCookieRemoverTitle, {0, 0, kWidth, kHeight}),
+CookieRemoverWindow::CookieRemoverWindow(const FormServices& services, FileSystem& files,
+                                         Process& process, EventLoop& events, Dialogs& dialogs,
+                                         Diagnostics& diagnostics)
+    : Form(services.views, "CookieRemoverWindow", kCookieRemoverTitle, {0, 0, kWidth, kHeight}),
       RainButton1(*this, "RainButton1", {}, "", ControlKind::kTitleStrip),
       Label1(*this, "Label1", {}),
       Label6(*this, "Label6", {}),
@@ -99,7 +100,7 @@ Form6::Form6(const FormServices& services, FileSystem& files, Process& process, 
   RainButton2.tab_index = 2;
 }
 
-void Form6::OnLoad() {
+void CookieRemoverWindow::OnLoad() {
   const InUse in_use(*this);
   MakeTopmost(windows_, *this);
   folder_ = CookieFolder(process_);
@@ -118,14 +119,14 @@ void Form6::OnLoad() {
   SetStatus();
 }
 
-void Form6::Refresh(const std::vector<std::string>& known_left) {
+void CookieRemoverWindow::Refresh(const std::vector<std::string>& known_left) {
   const auto names = files_.ListFiles(folder_, kCookiePattern);
   if (!names) diagnostics_.Trace("the cookie folder could no longer be listed: " + folder_);
   File1.Clear();
   for (const std::string& name : names.value_or(known_left)) File1.AddItem(name);
 }
 
-void Form6::RemoveSelected() {
+void CookieRemoverWindow::RemoveSelected() {
   const InUse in_use(*this);
   sounds_.PlayClickSound();
   const int index = File1.ListIndex();
@@ -140,7 +141,7 @@ void Form6::RemoveSelected() {
   SetStatus();
 }
 
-void Form6::RemoveAll() {
+void CookieRemoverWindow::RemoveAll() {
   const InUse in_use(*this);
   sounds_.PlayClickSound();
   // Delete all waits, so clicks reach the window while it works: one arriving then is ignored.
@@ -157,7 +158,7 @@ void Form6::RemoveAll() {
   // However this ends, the window is left usable: the list and the status line shown, the arrow
   // back.
   struct Restore {
-    Form6& form;
+    CookieRemoverWindow& form;
     ~Restore() {
       form.File1.SetVisible(true);
       form.Label2.SetVisible(true);
@@ -190,7 +191,7 @@ void Form6::RemoveAll() {
   SetStatus();
 }
 
-void Form6::Close() {
+void CookieRemoverWindow::Close() {
   sounds_.PlayClickSound();
   Unload();
 }

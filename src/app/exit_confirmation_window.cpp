@@ -1,4 +1,4 @@
-#include "app/exit_form.h"
+#include "app/exit_confirmation_window.h"
 
 #include <utility>
 
@@ -15,8 +15,9 @@ constexpr int kLeft = 18;
 
 }  // namespace
 
-Form7::Form7(const FormServices& services, SettingsStore& settings, ExitConfirmationHooks hooks)
-    : Form(services.views, "Form7", kAppTitle, {0, 0, kWidth, kHeight}),
+ExitConfirmationWindow::ExitConfirmationWindow(const FormServices& services,
+                                               SettingsStore& settings, ExitConfirmationHooks hooks)
+    : Form(services.views, "ExitConfirmationWindow", kAppTitle, {0, 0, kWidth, kHeight}),
       RainButton1(*this, "RainButton1", {}, "", ControlKind::kTitleStrip),
       Label3(*this, "Label3", {}),
       Label4(*this, "Label4", {kLeft - 1, 37, kWidth - 2 * kLeft, 16}),
@@ -60,12 +61,12 @@ Form7::Form7(const FormServices& services, SettingsStore& settings, ExitConfirma
     control->tab_index = ++tab;
 }
 
-void Form7::OnLoad() {
+void ExitConfirmationWindow::OnLoad() {
   MakeTopmost(windows_, *this);
   Hide();
 }
 
-void Form7::Activated() {
+void ExitConfirmationWindow::Activated() {
   if (SettingNumber(settings_.ReadSetting(kCloseDialogKey)) != 0) return;  // the user decides
   // Asked never to ask: the program ends at once, as "&Ok" ends it, without a sound and without
   // writing anything.
@@ -73,14 +74,14 @@ void Form7::Activated() {
   hooks_.unload_main_and_end();
 }
 
-void Form7::Ok() {
+void ExitConfirmationWindow::Ok() {
   sounds_.PlayClickSound();
   hooks_.remove_tray_icon();
   if (Check1.Value() == 1) settings_.WriteSettingOrTrace(kCloseDialogKey, "0");
   hooks_.unload_main_and_end();
 }
 
-void Form7::Cancel() {
+void ExitConfirmationWindow::Cancel() {
   sounds_.PlayClickSound();
   hooks_.dismiss();
 }

@@ -1,4 +1,4 @@
-#include "tray/systray.h"
+#include "tray/tray_icon.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,8 @@ struct TrayTest : ::testing::Test {
   Picture icon{Picture::Kind::kIcon, 0x777};
   std::vector<std::string> events;
 
-  std::unique_ptr<cSysTray> MakeTray() {
-    auto tray = std::make_unique<cSysTray>(desktop.notify, desktop.diagnostics);
+  std::unique_ptr<TrayIcon> MakeTray() {
+    auto tray = std::make_unique<TrayIcon>(desktop.notify, desktop.diagnostics);
     tray->MouseMove = [this](int& id) { events.push_back("move " + std::to_string(id)); };
     tray->MouseDown = [this](int& b, int&) { events.push_back("down " + std::to_string(b)); };
     tray->MouseUp = [this](int& b, int&) { events.push_back("up " + std::to_string(b)); };
@@ -97,7 +97,7 @@ TEST_F(TrayTest, OnlyIconsAreTakenAsTheTrayIcon) {
   tray->SetTrayIcon(Picture{});
   tray->SetTrayIcon(Picture{Picture::Kind::kBitmap, 0x55});
   EXPECT_EQ(desktop.notify.Calls().size(), calls);
-  EXPECT_EQ(tray->TrayIcon(), icon);
+  EXPECT_EQ(tray->Icon(), icon);
 }
 
 TEST_F(TrayTest, TheIconComesBackWhenTheTaskbarRestarts) {
@@ -117,7 +117,7 @@ TEST_F(TrayTest, ARefusedFirstAddIsTriedOnceMoreAndEachSpellOfRefusalsLeavesOneL
   EXPECT_EQ(desktop.notify.Icons().size(), 1u);
   EXPECT_TRUE(desktop.diagnostics.Lines().empty());
 
-  auto other = std::make_unique<cSysTray>(desktop.notify, desktop.diagnostics);
+  auto other = std::make_unique<TrayIcon>(desktop.notify, desktop.diagnostics);
   desktop.diagnostics.Expect("the tray icon could not be added");
   desktop.notify.FailNextAdds(2);
   other->SetInTray(true);  // still counted as shown; the taskbar's restart brings it back

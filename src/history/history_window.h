@@ -1,6 +1,6 @@
-// Form1, the History window: the entries pelked in this run and the two counters. The window is
-// the store; only the since-installation counter outlives the run (setting "history_count").
-// Loaded at start-up, afterwards only shown and hidden.
+// HistoryWindow, the History window: the entries pelked in this run and the two counters. The
+// window is the store; only the since-installation counter outlives the run (setting
+// "history_count"). Loaded at start-up, afterwards only shown and hidden.
 #pragma once
 
 #include <string>
@@ -17,9 +17,10 @@ inline constexpr char kHistoryTitle[] = "Pelkrin History";
 inline constexpr char kNoHistoryMessage[] = "There are no history entries to clear!";
 inline constexpr char kClearHistoryQuestion[] = "Clear entire contents of history?";
 
-class Form1 : public Form {
+class HistoryWindow : public Form {
  public:
-  Form1(const FormServices& services, EventLoop& events, Dialogs& dialogs, SettingsStore& settings);
+  HistoryWindow(const FormServices& services, EventLoop& events, Dialogs& dialogs,
+                SettingsStore& settings);
 
   // Declaration order is drawing order: the strip first, copy labels behind the labels they
   // repeat.

@@ -1,4 +1,4 @@
-#include "help/help_form.h"
+#include "help/help_topics_window.h"
 
 #include <string>
 
@@ -18,8 +18,8 @@ Bounds CopyAt(int top) { return {kLeft - 1, top - 1, kInner, 16}; }
 
 }  // namespace
 
-Form9::Form9(const FormServices& services)
-    : Form(services.views, "Form9", "Pelkrin - Help Topics", {0, 0, kWidth, kHeight}),
+HelpTopicsWindow::HelpTopicsWindow(const FormServices& services)
+    : Form(services.views, "HelpTopicsWindow", "Pelkrin - Help Topics", {0, 0, kWidth, kHeight}),
       RainButton1(*this, "RainButton1", {}, "", ControlKind::kTitleStrip),
       Label3(*this, "Label3", {}),
       Label5(*this, "Label5", {}),
@@ -65,15 +65,15 @@ Form9::Form9(const FormServices& services)
     control->tab_index = ++tab;
 }
 
-void Form9::OnLoad() { MakeTopmost(windows_, *this); }
+void HelpTopicsWindow::OnLoad() { MakeTopmost(windows_, *this); }
 
-void Form9::Picked(const ComboBox& list, std::span<const HelpTopic> topics) {
+void HelpTopicsWindow::Picked(const ComboBox& list, std::span<const HelpTopic> topics) {
   sounds_.PlayClickSound();
   if (const HelpTopic* topic = FindHelpTopic(topics, list.Text()))
     Text1.SetText(std::string(topic->text));
 }
 
-void Form9::Close() {
+void HelpTopicsWindow::Close() {
   sounds_.PlayClickSound();
   SetWindowState(1);  // minimised first, then gone
   Unload();

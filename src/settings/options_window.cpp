@@ -1,4 +1,4 @@
-#include "settings/options_form.h"
+#include "settings/options_window.h"
 
 #include <stdexcept>
 #include <utility>
@@ -24,10 +24,10 @@ bool EndsWith(std::string_view text, std::string_view end) {
 
 }  // namespace
 
-Form2::Form2(const FormServices& services, Parts parts, SettingsStore& settings,
-             std::string program_folder, std::string program_path,
-             std::function<void()> show_advanced_options)
-    : Form(services.views, "Form2", "Pelkrin - Options", {0, 0, kWidth, kHeight}),
+OptionsWindow::OptionsWindow(const FormServices& services, Parts parts, SettingsStore& settings,
+                             std::string program_folder, std::string program_path,
+                             std::function<void()> show_advanced_options)
+    : Form(services.views, "OptionsWindow", "Pelkrin - Options", {0, 0, kWidth, kHeight}),
       RainButton1(*this, "RainButton1", {}, "", ControlKind::kTitleStrip),
       Label1(*this, "Label1", {}),
       Label9(*this, "Label9", kLayout.Copy(34)),
@@ -137,7 +137,7 @@ Form2::Form2(const FormServices& services, Parts parts, SettingsStore& settings,
     control->tab_index = ++tab;
 }
 
-void Form2::OnLoad() {
+void OptionsWindow::OnLoad() {
   MakeTopmost(windows_, *this);
   const std::string sound_file = settings_.ReadSetting("sound_file");
   Text1.SetText(sound_file.empty()
@@ -146,24 +146,24 @@ void Form2::OnLoad() {
   SetBoxesFromSettings();
 }
 
-void Form2::SetBoxesFromSettings() {
+void OptionsWindow::SetBoxesFromSettings() {
   pelkrin::SetBoxesFromSettings(settings_, *this, kOptionBoxes);
 }
 
-int Form2::OptionValue(std::string_view key) const {
-  for (const OptionBox<Form2>& row : kOptionBoxes)
+int OptionsWindow::OptionValue(std::string_view key) const {
+  for (const OptionBox<OptionsWindow>& row : kOptionBoxes)
     if (key == row.key) return (this->*row.box).Value();
   throw std::invalid_argument("no general option \"" + std::string(key) + "\"");
 }
 
-PelkOptions Form2::PelkingOptions() const {
+PelkOptions OptionsWindow::PelkingOptions() const {
   return PelkOptions{.keep_history = Check7.Value() == 1,
                      .play_sound = Check1.Value() == 1,
                      .animate_tray = Check6.Value() == 1,
                      .sound_file = Text1.Text()};
 }
 
-void Form2::StartWithWindowsClicked() {
+void OptionsWindow::StartWithWindowsClicked() {
   sounds_.PlayClickSound();
   if (Check2.Value() == 0) {
     if (!RemoveStartupEntry(parts_.registry))
@@ -173,13 +173,13 @@ void Form2::StartWithWindowsClicked() {
   }
 }
 
-void Form2::SyncStartupEntry() {
+void OptionsWindow::SyncStartupEntry() {
   if (SettingNumber(settings_.ReadSetting("start_with_windows")) == 0) return;
   if (!SetStartupEntry(parts_.registry, program_path_))
     parts_.diagnostics.Trace("start-up: the start-up entry could not be written");
 }
 
-void Form2::Save() {
+void OptionsWindow::Save() {
   sounds_.PlayClickSound();
   // Success is reported only when every value reached the file; the first failure skips the
   // rest.
@@ -194,7 +194,7 @@ void Form2::Save() {
   Hide();
 }
 
-void Form2::Cancel() {
+void OptionsWindow::Cancel() {
   sounds_.PlayClickSound();
   if (parts_.dialogs.MessageBox(kCancelQuestion, kAppTitle, kQuestionYesNoSystemModal) != kIdYes)
     return;
@@ -204,7 +204,7 @@ void Form2::Cancel() {
   Hide();
 }
 
-void Form2::Browse() {
+void OptionsWindow::Browse() {
   sounds_.PlayClickSound();
   // Owned by this window, the dialog is modal to it: this topmost window can neither cover it nor
   // be saved or cancelled while it is open.
@@ -229,9 +229,9 @@ void Form2::Browse() {
   }
 }
 
-void Form2::Preview() { sounds_.PlayFile(Text1.Text()); }
+void OptionsWindow::Preview() { sounds_.PlayFile(Text1.Text()); }
 
-void Form2::AdvancedOptions() {
+void OptionsWindow::AdvancedOptions() {
   sounds_.PlayClickSound();
   SetWindowState(1);
   Wait(parts_.events, 0.1);

@@ -1,6 +1,6 @@
-// Form8, the Advanced options window: the five detection switches the detector reads on every
-// survey, live, saved or not, and the "Show block button" switch, which installs or removes the
-// browser's Block button at once. Loaded at start-up and only ever hidden afterwards.
+// AdvancedOptionsWindow, the Advanced options window: the five detection switches the detector
+// reads on every survey, live, saved or not, and the "Show block button" switch, which installs or
+// removes the browser's Block button at once. Loaded at start-up and only ever hidden afterwards.
 #pragma once
 
 #include <array>
@@ -17,12 +17,13 @@
 
 namespace pelkrin {
 
-class Form8 : public Form {
+class AdvancedOptionsWindow : public Form {
  public:
   // `restore_options_window` puts the Options window back to its normal state when it is
   // visible (it minimised itself to show this one).
-  Form8(const FormServices& services, SettingsStore& settings, EventLoop& events, Dialogs& dialogs,
-        BlockButton& block_button, std::function<void()> restore_options_window);
+  AdvancedOptionsWindow(const FormServices& services, SettingsStore& settings, EventLoop& events,
+                        Dialogs& dialogs, BlockButton& block_button,
+                        std::function<void()> restore_options_window);
 
   // Declaration order is drawing order: the strip first, the labels over it, copies behind.
   RainButton RainButton1;  // title strip "Advanced Options", no close mark
@@ -77,13 +78,13 @@ class Form8 : public Form {
 
 // The six boxes in the order the window loads and saves them: max, min, title, block button,
 // adware, flash. Every switch is on unless stored otherwise.
-inline constexpr std::array<OptionBox<Form8>, 6> kAdvancedBoxes{{
-    {&Form8::Check1, "adv_max", 1},
-    {&Form8::Check2, "adv_min", 1},
-    {&Form8::Check5, "adv_title", 1},
-    {&Form8::Check6, "adv_busyicon", 1},
-    {&Form8::Check3, "adv_adware", 1},
-    {&Form8::Check4, "adv_flash", 1},
+inline constexpr std::array<OptionBox<AdvancedOptionsWindow>, 6> kAdvancedBoxes{{
+    {&AdvancedOptionsWindow::Check1, "adv_max", 1},
+    {&AdvancedOptionsWindow::Check2, "adv_min", 1},
+    {&AdvancedOptionsWindow::Check5, "adv_title", 1},
+    {&AdvancedOptionsWindow::Check6, "adv_busyicon", 1},
+    {&AdvancedOptionsWindow::Check3, "adv_adware", 1},
+    {&AdvancedOptionsWindow::Check4, "adv_flash", 1},
 }};
 
 }  // namespace pelkrin

@@ -19,7 +19,7 @@ struct AdvancedTest : ::testing::Test {
     return p.desktop.registry.Value(kHkeyLocalMachine, kBlockButtonKey, name);
   }
   bool KeyExists() { return p.desktop.registry.HasKey(kHkeyLocalMachine, kBlockButtonKey); }
-  Form8& w() { return p->form8; }
+  AdvancedOptionsWindow& w() { return p->advanced_options_window; }
 
   SimApp p;
 };
@@ -125,8 +125,8 @@ TEST_F(AdvancedTest, SaveWritesTheSixKeysAndSaysSoEvenWhenNothingChanged) {
   EXPECT_EQ(p.Setting("adv_adware"), "0");
   EXPECT_EQ(p.Setting("adv_min"), "1");
   p.Restart();
-  EXPECT_FALSE(p->form8.Switches().no_maximize_box);
-  EXPECT_FALSE(p->form8.Switches().adware);
+  EXPECT_FALSE(p->advanced_options_window.Switches().no_maximize_box);
+  EXPECT_FALSE(p->advanced_options_window.Switches().adware);
 }
 
 TEST_F(AdvancedTest, WithoutRightsToTheMachineHiveTheButtonIsTheUsersAndWithoutEitherNowhere) {

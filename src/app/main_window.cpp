@@ -1,17 +1,17 @@
-#include "app/main_form.h"
+#include "app/main_window.h"
 
 #include <functional>
 #include <utility>
 
 #include "app/command_ids.h"
-#include "settings/handle_text.h"
 #include "detector/ctrl_override.h"
 #include "detector/popup_rules.h"
 #include "detector/restore.h"
 #include "resources/resource.h"
-#include "settings/advanced_form.h"
+#include "settings/advanced_options_window.h"
+#include "settings/handle_text.h"
 #include "settings/option_keys.h"
-#include "settings/options_form.h"
+#include "settings/options_window.h"
 #include "settings/setting_value.h"
 #include "ui/guarded.h"
 #include "ui/text.h"
@@ -24,9 +24,9 @@ constexpr char kTipOff[] = "Pelkrin [OFF]";
 
 }  // namespace
 
-frmMain::frmMain(Platform& platform, ViewHost& views, SettingsStore& settings, Sounds& sounds,
-                 AllowLists lists, std::string program_folder, MainWindowOwner& owner)
-    : Form(views, "frmMain", kAppTitle, {0, 0, 120, 60}),
+MainWindow::MainWindow(Platform& platform, ViewHost& views, SettingsStore& settings, Sounds& sounds,
+                       AllowLists lists, std::string program_folder, MainWindowOwner& owner)
+    : Form(views, "MainWindow", kAppTitle, {0, 0, 120, 60}),
       Image1(*this, "Image1", {}),
       Image2(*this, "Image2", {}),
       Image3(*this, "Image3", {}),
@@ -63,7 +63,7 @@ frmMain::frmMain(Platform& platform, ViewHost& views, SettingsStore& settings, S
   BuildMenus();
 }
 
-void frmMain::BuildMenus() {
+void MainWindow::BuildMenus() {
   MenuItem& help = MenuMain.Add("TheHelpMenu", "&Tools && Help");
   help.Add("HelpTopics", "&Help Topics", kCmdHelpTopics);
   help.AddSeparator();
@@ -158,22 +158,21 @@ void frmMain::BuildMenus() {
   clear_blocks.on_click = [this, &dialogs] { ClearWithConfirmation(dialogs, lists_.blocks); };
 }
 
-void frmMain::SetPelking(bool on) {
+void MainWindow::SetPelking(bool on) {
   Timer2.SetEnabled(on);
   PelkPopups->SetChecked(on);
   SysTray.SetTrayIcon(StateIcon());
   SysTray.SetTrayTip(on ? kTipOn : kTipOff);
 }
 
-void frmMain::ShowTrayMenu() {
+void MainWindow::ShowTrayMenu() {
   sounds_.PlayMenuSound();
-  MenuItem* chosen =
-      views_.TrayIconMenu({SysTray.Window(), SysTray.IconId()}, MenuMain, PelkPopups,
-                          [this](MenuItem&) { sounds_.PlayMenuSound(); });
+  MenuItem* chosen = views_.TrayIconMenu({SysTray.Window(), SysTray.IconId()}, MenuMain, PelkPopups,
+                                         [this](MenuItem&) { sounds_.PlayMenuSound(); });
   RunCommand(chosen);
 }
 
-void frmMain::OpenListMenu(AllowList list) {
+void MainWindow::OpenListMenu(AllowList list) {
   switch (list) {
     case AllowList::kDomain:
       ShowListMenu(List2Pop, *RemoveDomain);
@@ -187,15 +186,15 @@ void frmMain::OpenListMenu(AllowList list) {
   }
 }
 
-void frmMain::ShowListMenu(MenuItem& menu, const MenuItem& default_item) {
+void MainWindow::ShowListMenu(MenuItem& menu, const MenuItem& default_item) {
   RunCommand(views_.PopupMenu(menu, &default_item, nullptr));
 }
 
-void frmMain::RunCommand(MenuItem* item) {
+void MainWindow::RunCommand(MenuItem* item) {
   if (item != nullptr && item->Enabled()) item->Click();
 }
 
-void frmMain::Command(std::uint16_t command) {
+void MainWindow::Command(std::uint16_t command) {
   if (command == kCmdAdvancedOptions) {
     owner_.ShowAdvancedOptionsWindow();
     return;
@@ -208,7 +207,7 @@ void frmMain::Command(std::uint16_t command) {
   }
 }
 
-void frmMain::SessionEnding() {
+void MainWindow::SessionEnding() {
   // Logging off or shutting Windows down saves what a normal exit saves. The window is not
   // unloaded: this runs inside its own window procedure, and Windows ends the process anyway.
   // The detector stops, so that no popup is hidden after the last hidden one was closed.
@@ -217,7 +216,7 @@ void frmMain::SessionEnding() {
   Shutdown();
 }
 
-void frmMain::OnLoad() {
+void MainWindow::OnLoad() {
   Diagnostics& diagnostics = platform_.diagnostics;
   SettingsStore& settings = settings_;
   Dialogs& dialogs = platform_.dialogs;
@@ -239,7 +238,7 @@ void frmMain::OnLoad() {
 
   // 4. Missing general options take the state of their box in the Options window; the first
   //    look at a box loads that window, whose load handler applies the stored values.
-  for (const OptionBox<Form2>& row : kOptionBoxes) {
+  for (const OptionBox<OptionsWindow>& row : kOptionBoxes) {
     Guarded(diagnostics, "start-up: the default of an option", [&] {
       if (settings.ReadSetting(row.key).empty())
         settings.WriteSettingOrTrace(row.key, owner_.GeneralOptionBox(row.key) == 1 ? "1" : "0");
@@ -253,7 +252,7 @@ void frmMain::OnLoad() {
   });
 
   // 6. The advanced switches take their boxes' design values (all on) unless stored otherwise.
-  for (const OptionBox<Form8>& row : kAdvancedBoxes) {
+  for (const OptionBox<AdvancedOptionsWindow>& row : kAdvancedBoxes) {
     Guarded(diagnostics, "start-up: the default of an advanced switch", [&] {
       if (settings.ReadSetting(row.key).empty())
         settings.WriteSettingOrTrace(row.key, std::to_string(row.design_value));
@@ -323,9 +322,9 @@ void frmMain::OnLoad() {
   Guarded(diagnostics, "start-up: the start-up entry", [&] { owner_.SyncStartupEntry(); });
 }
 
-void frmMain::OnUnload() { Shutdown(); }
+void MainWindow::OnUnload() { Shutdown(); }
 
-void frmMain::Shutdown() {
+void MainWindow::Shutdown() {
   // What lives only in memory goes back to disk, the last hidden popup closes, and the home page
   // gets a last look. Windows ending the session after an exit has begun finds it done.
   if (shut_down_) return;

@@ -1,4 +1,4 @@
-#include "lists/allow_block_form.h"
+#include "lists/allow_block_window.h"
 
 #include "ui/chrome.h"
 #include "ui/text.h"
@@ -15,10 +15,11 @@ constexpr int kEnterKey = 13;
 
 }  // namespace
 
-Form3::Form3(const FormServices& services, Dialogs& dialogs, FileSystem& files,
-             Diagnostics& diagnostics, TextCase& text_case, std::string program_folder,
-             std::function<void(AllowList)> open_list_menu)
-    : Form(services.views, "Form3", "Pelkrin - Allow / Block", {0, 0, kWidth, kHeight}),
+AllowBlockWindow::AllowBlockWindow(const FormServices& services, Dialogs& dialogs,
+                                   FileSystem& files, Diagnostics& diagnostics, TextCase& text_case,
+                                   std::string program_folder,
+                                   std::function<void(AllowList)> open_list_menu)
+    : Form(services.views, "AllowBlockWindow", "Pelkrin - Allow / Block", {0, 0, kWidth, kHeight}),
       RainButton1(*this, "RainButton1", {}, "", ControlKind::kTitleStrip),
       Label5(*this, "Label5", {}),
       Label6(*this, "Label6", {}),
@@ -84,8 +85,8 @@ Form3::Form3(const FormServices& services, Dialogs& dialogs, FileSystem& files,
     control->tab_index = ++tab;
 
   // At first display the domain view is up.
-  for (Control* hidden : std::initializer_list<Control*>{&List2, &Text2, &RainButton2, &List3,
-                                                         &Shape2, &Shape3})
+  for (Control* hidden :
+       std::initializer_list<Control*>{&List2, &Text2, &RainButton2, &List3, &Shape2, &Shape3})
     hidden->SetVisible(false);
 
   RainButton5.on_click = [this] { SelectView(View::kDomain); };
@@ -119,9 +120,9 @@ Form3::Form3(const FormServices& services, Dialogs& dialogs, FileSystem& files,
   RainButton4.on_click = [this] { ShowHelp(); };
 }
 
-void Form3::OnLoad() { MakeTopmost(windows_, *this); }
+void AllowBlockWindow::OnLoad() { MakeTopmost(windows_, *this); }
 
-void Form3::SelectView(View view) {
+void AllowBlockWindow::SelectView(View view) {
   sounds_.PlayClickSound();
   const bool domain = view == View::kDomain;
   const bool caption = view == View::kCaption;
@@ -154,7 +155,7 @@ void Form3::SelectView(View view) {
   }
 }
 
-void Form3::AddDomain() {
+void AllowBlockWindow::AddDomain() {
   sounds_.PlayClickSound();
   if (Text1.Text().empty() || Text1.Text() == kDomainPlaceholder) {
     dialogs_.MessageBox("Type a domain name first!", kListBoxTitle, kExclamationSystemModal);
@@ -169,7 +170,7 @@ void Form3::AddDomain() {
   Text1.SetText("");
 }
 
-void Form3::AddCaption() {
+void AllowBlockWindow::AddCaption() {
   sounds_.PlayClickSound();
   if (Text2.Text().empty() || Text2.Text() == kCaptionPlaceholder) {
     dialogs_.MessageBox("Type a caption first!", kListBoxTitle, kExclamationSystemModal);
@@ -179,7 +180,7 @@ void Form3::AddCaption() {
   Text2.SetText("");
 }
 
-void Form3::ListDoubleClicked(AllowList list) {
+void AllowBlockWindow::ListDoubleClicked(AllowList list) {
   sounds_.PlayMenuSound();
   // The menu's "&Remove ..." takes the selected entry: with none selected (the menu key on a
   // fresh list, or pressed again after a removal) there is nothing for it to act on.
@@ -188,7 +189,7 @@ void Form3::ListDoubleClicked(AllowList list) {
   open_list_menu_(list);
 }
 
-std::string Form3::HelpText() {
+std::string AllowBlockWindow::HelpText() {
   const char* const paragraphs[] = {
       "Add a word to the caption list and any popup containing that word will be allowed.  For "
       "example, search results that you want to display may be contained in a popup window.  "
@@ -210,12 +211,12 @@ std::string Form3::HelpText() {
   return text;
 }
 
-void Form3::ShowHelp() {
+void AllowBlockWindow::ShowHelp() {
   sounds_.PlayClickSound();
   dialogs_.MessageBox(HelpText(), kListBoxTitle, kInformationSystemModal);
 }
 
-void Form3::SaveLists() {
+void AllowBlockWindow::SaveLists() {
   const AllowLists lists = Lists();
   const struct {
     const char* file_name;
@@ -230,7 +231,7 @@ void Form3::SaveLists() {
                        lists.Of(list), lists.StateOf(list));
 }
 
-void Form3::Close() {
+void AllowBlockWindow::Close() {
   sounds_.PlayClickSound();
   SaveLists();
   Hide();

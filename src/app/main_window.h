@@ -1,4 +1,4 @@
-// frmMain: the program's only permanent window, never shown. It owns the tray icon, the tray
+// MainWindow: the program's only permanent window, never shown. It owns the tray icon, the tray
 // menu and the list pop-up menus, the three timers, and the invisible fields through which
 // handlers hand state to each other. Its load handler is start-up; its unload handler shutdown.
 #pragma once
@@ -11,7 +11,7 @@
 #include "lists/list_model.h"
 #include "platform/platform.h"
 #include "settings/settings_store.h"
-#include "tray/systray.h"
+#include "tray/tray_icon.h"
 #include "ui/controls.h"
 #include "ui/form.h"
 #include "ui/menu.h"
@@ -58,11 +58,11 @@ class MainWindowOwner {
   virtual void ShowAboutWindow() = 0;
 };
 
-class frmMain : public Form {
+class MainWindow : public Form {
  public:
   // The menus act on `lists`, which are loaded from their files in `program_folder`.
-  frmMain(Platform& platform, ViewHost& views, SettingsStore& settings, Sounds& sounds,
-          AllowLists lists, std::string program_folder, MainWindowOwner& owner);
+  MainWindow(Platform& platform, ViewHost& views, SettingsStore& settings, Sounds& sounds,
+             AllowLists lists, std::string program_folder, MainWindowOwner& owner);
 
   // The four icons: normal, two animation frames, pelking off.
   Image Image1, Image2, Image3, Image4;
@@ -74,7 +74,7 @@ class frmMain : public Form {
   // Animation (200 ms), detector (600 ms), CTRL override (32 ms); the program gives them their
   // ticks.
   Timer Timer1, Timer2, Timer3;
-  cSysTray SysTray;
+  TrayIcon SysTray;
 
   // The tray menu and the three list pop-up menus, and the items other code refers to.
   MenuItem MenuMain{"MenuMain", "menu"};

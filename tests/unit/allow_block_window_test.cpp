@@ -15,9 +15,9 @@ struct AllowBlockTest : ::testing::Test {
   AllowBlockTest() {
     p.desktop.sound.SetDeviceCount(1);
     p.Start();
-    p->main.Command(kCmdAllowBlockList);
+    p->main_window.Command(kCmdAllowBlockList);
   }
-  Form3& w() { return p->form3; }
+  AllowBlockWindow& w() { return p->allow_block_window; }
   void Type(TextBox& box, const std::string& text) {
     box.Click();
     box.SetText(text);
@@ -35,9 +35,9 @@ struct AllowBlockTest : ::testing::Test {
 TEST(AllowBlockWindow, LoadingPutsItAboveOtherWindows) {
   SimApp p;
   const std::size_t before = p.desktop.windows.TopmostCalls().size();
-  p->form3.Load();
+  p->allow_block_window.Load();
   ASSERT_EQ(p.desktop.windows.TopmostCalls().size(), before + 1);
-  EXPECT_EQ(p.desktop.windows.TopmostCalls().back(), p->form3.Handle());
+  EXPECT_EQ(p.desktop.windows.TopmostCalls().back(), p->allow_block_window.Handle());
 }
 
 TEST_F(AllowBlockTest, SelectorsSwitchTheViewAndKeepWhatTheBoxesHeld) {
@@ -120,14 +120,14 @@ TEST_F(AllowBlockTest, DoubleClickOpensTheListsMenuWithRemoveAsDefault) {
   p.views.ChooseNext("RemoveDomain");
   w().List1.DblClick();
   EXPECT_EQ(w().List1.Items(), Entries{"example.com"});
-  EXPECT_EQ(p.views.MenusShown().back().menu, &p->main.List2Pop);
-  EXPECT_EQ(p.views.MenusShown().back().default_item, p->main.RemoveDomain);
+  EXPECT_EQ(p.views.MenusShown().back().menu, &p->main_window.List2Pop);
+  EXPECT_EQ(p.views.MenusShown().back().default_item, p->main_window.RemoveDomain);
 
   w().List2.AddItem("results");
   w().List2.UserSelect(0);
   w().List2.DblClick();  // dismissed: nothing happens
-  EXPECT_EQ(p.views.MenusShown().back().menu, &p->main.List1Pop);
-  EXPECT_EQ(p.views.MenusShown().back().default_item, p->main.RemoveCaption);
+  EXPECT_EQ(p.views.MenusShown().back().menu, &p->main_window.List1Pop);
+  EXPECT_EQ(p.views.MenusShown().back().default_item, p->main_window.RemoveCaption);
   EXPECT_EQ(w().List2.ListCount(), 1);
 
   w().List3.AddItem("Popup - Microsoft Internet Explorer");
@@ -135,7 +135,7 @@ TEST_F(AllowBlockTest, DoubleClickOpensTheListsMenuWithRemoveAsDefault) {
   p.views.ChooseNext("ClearBlackList");
   p.desktop.dialogs.AnswerNext(kIdYes);
   w().List3.DblClick();
-  EXPECT_EQ(p.views.MenusShown().back().default_item, p->main.RemoveBlackListEntry);
+  EXPECT_EQ(p.views.MenusShown().back().default_item, p->main_window.RemoveBlackListEntry);
   EXPECT_EQ(w().List3.ListCount(), 0);
 
   const std::size_t menus = Menus();
@@ -168,14 +168,14 @@ TEST_F(AllowBlockTest, TheTwoClearCommandsClearDifferentLists) {
   w().List1.AddItem("domain");
   w().List2.AddItem("caption");
   p.desktop.dialogs.AnswerNext(kIdYes);
-  p->main.Command(kCmdClearEntireCaptionList);
+  p->main_window.Command(kCmdClearEntireCaptionList);
   EXPECT_EQ(w().List1.ListCount(), 1);
   EXPECT_EQ(w().List2.ListCount(), 0);
   p.desktop.dialogs.AnswerNext(kIdNo);
-  p->main.Command(kCmdClearEntireDomainList);
+  p->main_window.Command(kCmdClearEntireDomainList);
   EXPECT_EQ(w().List1.ListCount(), 1);
   p.desktop.dialogs.AnswerNext(kIdYes);
-  p->main.Command(kCmdClearEntireDomainList);
+  p->main_window.Command(kCmdClearEntireDomainList);
   EXPECT_EQ(w().List1.ListCount(), 0);
 }
 
@@ -200,7 +200,7 @@ TEST_F(AllowBlockTest, ClosingByTheMarkOrEscapeSavesAllThreeFilesAndOnlyHides) {
   EXPECT_EQ(p.FileBytes("alwdom.sys"), "example.com\r\n");
   EXPECT_EQ(p.FileBytes("alwcap.sys"), "");
   EXPECT_EQ(p.FileBytes("popblk.sys"), "Ad, \"Now\"\r\n");
-  p->main.Command(kCmdAllowBlockList);
+  p->main_window.Command(kCmdAllowBlockList);
   EXPECT_TRUE(w().List2.Visible()) << "the view persists between showings";
   w().List2.AddItem("results");
   w().CloseRequested();
@@ -237,21 +237,21 @@ TEST(AllowBlockLists, AListFileTooBigToReadWholeIsLeftAsItWasAndTheListSavedBesi
   p.desktop.files.SetReadLimit(big.size() - 5);  // inside the last entry
   p.desktop.diagnostics.Expect("only in part");
   p.Start();
-  EXPECT_EQ(p->form3.List1.ListCount(), 999);
+  EXPECT_EQ(p->allow_block_window.List1.ListCount(), 999);
 
-  p->main.Command(kCmdAllowBlockList);
-  p->form3.Text1.SetText("Added.Example");
-  p->form3.RainButton3.Click();
-  p->form3.List2.AddItem("news");
-  p->form3.Label6.Click();
+  p->main_window.Command(kCmdAllowBlockList);
+  p->allow_block_window.Text1.SetText("Added.Example");
+  p->allow_block_window.RainButton3.Click();
+  p->allow_block_window.List2.AddItem("news");
+  p->allow_block_window.Label6.Click();
   EXPECT_EQ(p.desktop.files.Bytes(domains), big);
   EXPECT_EQ(p.FileBytes("alwdom.sys.partial"), loaded + "added.example\r\n");
   EXPECT_EQ(p.FileBytes("alwcap.sys"), "results\r\nnews\r\n");
   EXPECT_TRUE(p.desktop.diagnostics.Saw(domains + " was loaded only in part"));
 
-  p->main.Command(kCmdExitMenu);
-  ASSERT_TRUE(p->form7) << "E&xit asks first";
-  EXPECT_THROW(p->form7->RainButton2.Click(), sim::ProcessExit);
+  p->main_window.Command(kCmdExitMenu);
+  ASSERT_TRUE(p->exit_confirmation) << "E&xit asks first";
+  EXPECT_THROW(p->exit_confirmation->RainButton2.Click(), sim::ProcessExit);
   EXPECT_EQ(p.desktop.files.WriteCount(domains), 0);
   EXPECT_TRUE(p.desktop.dialogs.Shown().empty()) << "the user is told nothing";
 }

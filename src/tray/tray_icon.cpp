@@ -1,4 +1,4 @@
-#include "tray/systray.h"
+#include "tray/tray_icon.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,7 +24,7 @@ void FillTip(char (&field)[64], const std::string& tip) {
 
 }  // namespace
 
-cSysTray::cSysTray(NotifyArea& notify, Diagnostics& diagnostics)
+TrayIcon::TrayIcon(NotifyArea& notify, Diagnostics& diagnostics)
     : notify_(notify), diagnostics_(diagnostics) {
   window_ = notify_.CreateIconWindow(kTrayWindowClass);
   // Without its window the icon cannot be added: the shell refuses every request.
@@ -32,19 +32,19 @@ cSysTray::cSysTray(NotifyArea& notify, Diagnostics& diagnostics)
   taskbar_created_ = notify_.TaskbarCreatedMessage();
 }
 
-cSysTray::~cSysTray() {
+TrayIcon::~TrayIcon() {
   SetInTray(false);
   notify_.DestroyIconWindow(window_);
 }
 
-NotifyIconRecord cSysTray::NewRecord() const {
+NotifyIconRecord TrayIcon::NewRecord() const {
   NotifyIconRecord record;
   record.window = window_;
   record.id = icon_id_;
   return record;
 }
 
-void cSysTray::SetInTray(bool in_tray) {
+void TrayIcon::SetInTray(bool in_tray) {
   if (in_tray == in_tray_) return;
   if (in_tray) {
     notify_.SetMessageHandler(window_, [this](std::uint32_t message, WParam wparam, LParam lparam) {
@@ -60,7 +60,7 @@ void cSysTray::SetInTray(bool in_tray) {
   in_tray_ = in_tray;
 }
 
-void cSysTray::AddIcon() {
+void TrayIcon::AddIcon() {
   NotifyIconRecord record = NewRecord();
   if (icon_.IsIcon()) {
     record.icon = icon_.handle;
@@ -80,14 +80,14 @@ void cSysTray::AddIcon() {
     SendToShell(kNimAdd, record, "added");
 }
 
-void cSysTray::SendToShell(std::uint32_t operation, const NotifyIconRecord& record,
+void TrayIcon::SendToShell(std::uint32_t operation, const NotifyIconRecord& record,
                            const char* what) {
   const bool refused = !notify_.Notify(operation, record);
   if (refused && !refused_) diagnostics_.Trace(std::string("the tray icon could not be ") + what);
   refused_ = refused;
 }
 
-void cSysTray::SetTrayIcon(const Picture& icon) {
+void TrayIcon::SetTrayIcon(const Picture& icon) {
   if (!icon.IsIcon()) return;
   if (added_) {
     NotifyIconRecord record = NewRecord();
@@ -98,7 +98,7 @@ void cSysTray::SetTrayIcon(const Picture& icon) {
   icon_ = icon;
 }
 
-void cSysTray::SetTrayTip(std::string tip) {
+void TrayIcon::SetTrayTip(std::string tip) {
   if (added_) {
     NotifyIconRecord record = NewRecord();
     record.flags = kNifTip;
@@ -108,7 +108,7 @@ void cSysTray::SetTrayTip(std::string tip) {
   tip_ = std::move(tip);
 }
 
-void cSysTray::OnMessage(std::uint32_t message, WParam wparam, LParam lparam) {
+void TrayIcon::OnMessage(std::uint32_t message, WParam wparam, LParam lparam) {
   if (message == kTrayCallbackMessage) {
     Dispatch(lparam, wparam);
   } else if (message == taskbar_created_ && taskbar_created_ != 0 && added_) {
@@ -117,7 +117,7 @@ void cSysTray::OnMessage(std::uint32_t message, WParam wparam, LParam lparam) {
   }
 }
 
-void cSysTray::Dispatch(LParam mouse_message, WParam id) {
+void TrayIcon::Dispatch(LParam mouse_message, WParam id) {
   int icon_id = static_cast<int>(id);
   int button = 0;
   switch (mouse_message) {

@@ -1,4 +1,4 @@
-// Form4, the About window: what the program is, how many popups it has pelked since it was
+// AboutWindow, the About window: what the program is, how many popups it has pelked since it was
 // installed, and two product icons that blink with a pop every 9 seconds. Each opening loads it
 // afresh; closing unloads it.
 #pragma once
@@ -17,13 +17,13 @@ namespace pelkrin {
 
 inline constexpr char kPelkedSince[] = " Pelked Since ";
 
-class Form4 : public Form {
+class AboutWindow : public Form {
  public:
   // `since_installation_count` gives the History window's since-installation count as its
   // copy label shows it.
-  Form4(const FormServices& services, EventLoop& events, Diagnostics& diagnostics,
-        Pictures& pictures, SettingsStore& settings,
-        std::function<std::string()> since_installation_count);
+  AboutWindow(const FormServices& services, EventLoop& events, Diagnostics& diagnostics,
+              Pictures& pictures, SettingsStore& settings,
+              std::function<std::string()> since_installation_count);
 
   Shape Frame2, Frame3;
   Image Image1, Image2;  // the product icon, twice

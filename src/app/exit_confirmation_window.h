@@ -1,6 +1,6 @@
-// Form7, the exit confirmation window: "Are you sure you want to exit?", with "&Ok", "&Cancel"
-// and the box that stops the question for good. It exists only while it is open; every "E&xit"
-// creates it afresh, with the box unchecked.
+// ExitConfirmationWindow, the exit confirmation window: "Are you sure you want to exit?", with
+// "&Ok", "&Cancel" and the box that stops the question for good. It exists only while it is open;
+// every "E&xit" creates it afresh, with the box unchecked.
 #pragma once
 
 #include <functional>
@@ -24,9 +24,10 @@ struct ExitConfirmationHooks {
   std::function<void()> dismiss;
 };
 
-class Form7 : public Form {
+class ExitConfirmationWindow : public Form {
  public:
-  Form7(const FormServices& services, SettingsStore& settings, ExitConfirmationHooks hooks);
+  ExitConfirmationWindow(const FormServices& services, SettingsStore& settings,
+                         ExitConfirmationHooks hooks);
 
   // Declaration order is drawing order: the strip first, the labels over it, copies behind.
   RainButton RainButton1;  // title strip "Pelkrin", no close mark

@@ -13,8 +13,8 @@ using testing::Box;
 using testing::SimApp;
 
 struct HistoryTest : ::testing::Test {
-  void Pelk(const std::string& caption) { p->main.Text2.SetText(caption); }
-  Form1& w() { return p->form1; }
+  void Pelk(const std::string& caption) { p->main_window.Text2.SetText(caption); }
+  HistoryWindow& w() { return p->history_window; }
 
   SimApp p;
 };
@@ -27,7 +27,7 @@ TEST_F(HistoryTest, ANonNumericCountCountsFromZeroAndReachesTheFileAtExit) {
   Pelk("Offer");
   EXPECT_EQ(w().Label4.Caption(), "1");
   EXPECT_EQ(w().Label7.Caption(), "1") << "the copy label follows";
-  p->main.Unload();
+  p->main_window.Unload();
   EXPECT_EQ(p.Setting("history_count"), "1");
 }
 
@@ -85,7 +85,7 @@ struct AboutTest : HistoryTest {
     p.desktop.files.Put(testing::InFolder("pop.wav"), "RIFF");
     p.Start();
   }
-  Form4& about() { return p->form4; }
+  AboutWindow& about() { return p->about_window; }
   long Pops() {
     const auto sounds = p.Sounds();
     return std::count(sounds.begin(), sounds.end(), "pop.wav");
@@ -93,13 +93,13 @@ struct AboutTest : HistoryTest {
 };
 
 TEST_F(AboutTest, TheWindowShowsTheLifetimeCountAsTheHistoryWindowsCopyHoldsIt) {
-  p->main.Command(kCmdAboutPelkrin);
+  p->main_window.Command(kCmdAboutPelkrin);
   ASSERT_TRUE(about().Visible());
   EXPECT_EQ(about().Label5.Caption(), "0 Pelked Since 06/12/2026") << "the first day";
   about().RainButton2.Click();
   EXPECT_FALSE(about().IsLoaded());
 
-  p->form1.Label4.SetCaption("809");
+  p->history_window.Label4.SetCaption("809");
   ASSERT_TRUE(p->settings.WriteSetting("install_date", "3/4/04"));
   about().Open();
   EXPECT_EQ(about().Label5.Caption(), "809 Pelked Since 3/4/04");

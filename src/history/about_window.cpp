@@ -1,4 +1,4 @@
-#include "history/about_form.h"
+#include "history/about_window.h"
 
 #include <utility>
 
@@ -17,10 +17,10 @@ constexpr double kBlinkStepSeconds = 0.4;
 
 }  // namespace
 
-Form4::Form4(const FormServices& services, EventLoop& events, Diagnostics& diagnostics,
-             Pictures& pictures, SettingsStore& settings,
-             std::function<std::string()> since_installation_count)
-    : Form(services.views, "Form4", "About Pelkrin", {0, 0, kWidth, kHeight}),
+AboutWindow::AboutWindow(const FormServices& services, EventLoop& events, Diagnostics& diagnostics,
+                         Pictures& pictures, SettingsStore& settings,
+                         std::function<std::string()> since_installation_count)
+    : Form(services.views, "AboutWindow", "About Pelkrin", {0, 0, kWidth, kHeight}),
       Frame2(*this, "Frame2", {10, 10, 64, 128}, Shape::Style::kRoundedRectangle, kFrameColor),
       Frame3(*this, "Frame3", {84, 10, kWidth - 94, 210}, Shape::Style::kRoundedRectangle,
              kFrameColor),
@@ -61,7 +61,7 @@ Form4::Form4(const FormServices& services, EventLoop& events, Diagnostics& diagn
   RainButton1.tab_index = 2;
 }
 
-std::string Form4::ProductText() {
+std::string AboutWindow::ProductText() {
   return "Pelkrin 1.0\r\n"
          "\r\n"
          "Pelkrin watches your Internet Explorer windows and pelks the advertising popups that "
@@ -75,7 +75,7 @@ std::string Form4::ProductText() {
          "what was pelked.";
 }
 
-void Form4::Open() {
+void AboutWindow::Open() {
   if (!IsLoaded()) {
     ++opening_;
     Image1.SetVisible(true);
@@ -84,16 +84,16 @@ void Form4::Open() {
   Show();
 }
 
-void Form4::OnLoad() {
+void AboutWindow::OnLoad() {
   MakeTopmost(windows_, *this);
   const std::string install_date = settings_.ReadSetting("install_date");
   Label5.SetCaption(since_installation_count_() + kPelkedSince + install_date);
   Timer1.SetEnabled(true);
 }
 
-void Form4::OnUnload() { Timer1.SetEnabled(false); }
+void AboutWindow::OnUnload() { Timer1.SetEnabled(false); }
 
-void Form4::Animate() {
+void AboutWindow::Animate() {
   const std::uint64_t opening = opening_;
   // After a wait, the window may be closed (or closed and opened again): this blink is over
   // then, and must not touch the icons of a window that is gone.
@@ -112,7 +112,7 @@ void Form4::Animate() {
   Image2.SetVisible(true);
 }
 
-void Form4::Close(bool stop_timer_first) {
+void AboutWindow::Close(bool stop_timer_first) {
   sounds_.PlayClickSound();
   SetWindowState(1);
   if (stop_timer_first) Timer1.SetEnabled(false);

@@ -27,7 +27,7 @@ struct OptionsTest : ::testing::Test {
   std::optional<std::string> Entry(RegKey root) {
     return p.desktop.registry.Value(root, kRunKey, "Pelkrin");
   }
-  Form2& w() { return p->form2; }
+  OptionsWindow& w() { return p->options_window; }
 
   SimApp p;
 };
@@ -63,9 +63,9 @@ TEST_F(OptionsTest, ASettingsFileThatCannotBeWrittenIsReportedNotSaved) {
   EXPECT_EQ(p.Setting("animate_tray"), "1");
 
   // The Advanced options window says the same (a value that did not change needs no write).
-  p->form8.Show();
-  p->form8.Check4.UserClick();
-  p->form8.RainButton3.Click();
+  p->advanced_options_window.Show();
+  p->advanced_options_window.Check4.UserClick();
+  p->advanced_options_window.RainButton3.Click();
   EXPECT_EQ(p.Boxes().size(), 2u);
   EXPECT_EQ(p.LastBox(), error);
 }
@@ -169,16 +169,16 @@ TEST_F(OptionsTest, AdvancedOptionsStepsAsideAndShowsTheAdvancedWindow) {
   const std::uint64_t before = p.desktop.events.Now();
   w().RainButton5.Click();
   EXPECT_EQ(w().WindowState(), 1);
-  EXPECT_TRUE(p->form8.Visible());
+  EXPECT_TRUE(p->advanced_options_window.Visible());
   EXPECT_GE(p.desktop.events.Now() - before, 200u);
   EXPECT_EQ(p.Sounds().back(), "barble.sys");
   // Its Save puts this window back; a hidden Options window is left alone.
-  p->form8.RainButton3.Click();
+  p->advanced_options_window.RainButton3.Click();
   EXPECT_EQ(w().WindowState(), 0);
   w().Hide();
   w().SetWindowState(1);
-  p->form8.Show();
-  p->form8.RainButton3.Click();
+  p->advanced_options_window.Show();
+  p->advanced_options_window.RainButton3.Click();
   EXPECT_EQ(w().WindowState(), 1);
 }
 

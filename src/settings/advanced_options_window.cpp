@@ -1,4 +1,4 @@
-#include "settings/advanced_form.h"
+#include "settings/advanced_options_window.h"
 
 #include <string>
 #include <utility>
@@ -16,10 +16,11 @@ constexpr Rgb kLineColor = OptionsLayout::kLineColor;
 
 }  // namespace
 
-Form8::Form8(const FormServices& services, SettingsStore& settings, EventLoop& events,
-             Dialogs& dialogs, BlockButton& block_button,
-             std::function<void()> restore_options_window)
-    : Form(services.views, "Form8", "Advanced Options", {0, 0, kWidth, kHeight}),
+AdvancedOptionsWindow::AdvancedOptionsWindow(const FormServices& services, SettingsStore& settings,
+                                             EventLoop& events, Dialogs& dialogs,
+                                             BlockButton& block_button,
+                                             std::function<void()> restore_options_window)
+    : Form(services.views, "AdvancedOptionsWindow", "Advanced Options", {0, 0, kWidth, kHeight}),
       RainButton1(*this, "RainButton1", {}, "", ControlKind::kTitleStrip),
       Label1(*this, "Label1", {}),
       Label2(*this, "Label2", kLayout.Heading(34), "Detection Methods:"),
@@ -105,16 +106,16 @@ Form8::Form8(const FormServices& services, SettingsStore& settings, EventLoop& e
     control->tab_index = ++tab;
 }
 
-void Form8::OnLoad() {
+void AdvancedOptionsWindow::OnLoad() {
   MakeTopmost(windows_, *this);
   SetBoxesFromSettings();
 }
 
-void Form8::SetBoxesFromSettings() {
+void AdvancedOptionsWindow::SetBoxesFromSettings() {
   pelkrin::SetBoxesFromSettings(settings_, *this, kAdvancedBoxes);
 }
 
-DetectionSwitches Form8::Switches() const {
+DetectionSwitches AdvancedOptionsWindow::Switches() const {
   return DetectionSwitches{
       .no_maximize_box = Check1.Value() == 1,
       .no_minimize_box = Check2.Value() == 1,
@@ -124,7 +125,7 @@ DetectionSwitches Form8::Switches() const {
   };
 }
 
-void Form8::BlockButtonSwitched() {
+void AdvancedOptionsWindow::BlockButtonSwitched() {
   // Loading the window at start-up removes a button the user switched off; installing only
   // ever follows the user's own click.
   const auto report = Visible() ? BlockButton::Report::kToTheUser : BlockButton::Report::kSilently;
@@ -139,7 +140,7 @@ void Form8::BlockButtonSwitched() {
   }
 }
 
-void Form8::Save() {
+void AdvancedOptionsWindow::Save() {
   sounds_.PlayClickSound();
   // Success is reported only when every value reached the file.
   if (SaveBoxesToSettings(settings_, *this, kAdvancedBoxes)) {
@@ -151,7 +152,7 @@ void Form8::Save() {
   Hide();
 }
 
-void Form8::Cancel() {
+void AdvancedOptionsWindow::Cancel() {
   sounds_.PlayClickSound();
   if (dialogs_.MessageBox(kCancelQuestion, kAppTitle, kQuestionYesNoSystemModal) != kIdYes) return;
   if (restore_options_window_) restore_options_window_();

@@ -1,4 +1,4 @@
-// Form9, the Help topics window: a drop-down list of questions, one of features, and a
+// HelpTopicsWindow, the Help topics window: a drop-down list of questions, one of features, and a
 // description box that shows the text of the entry picked last in either list. It unloads when
 // closed, and every opening makes a new one.
 #pragma once
@@ -12,9 +12,9 @@
 
 namespace pelkrin {
 
-class Form9 : public Form {
+class HelpTopicsWindow : public Form {
  public:
-  explicit Form9(const FormServices& services);
+  explicit HelpTopicsWindow(const FormServices& services);
 
   // Declaration order is drawing order: the strip first, the labels over it, copies behind.
   RainButton RainButton1;  // title strip

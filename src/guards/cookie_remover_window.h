@@ -1,7 +1,8 @@
-// Form6, the Cookie remover window: lists the browser's cookie files (the "*.txt" files of the
-// folder "cookies" under the Windows folder) and deletes one of them or all of them. Where that
-// folder cannot be listed it says the feature does not suit this Windows and switches itself
-// off. It unloads when closed, and every opening makes a new one that lists the folder afresh.
+// CookieRemoverWindow, the Cookie remover window: lists the browser's cookie files (the "*.txt"
+// files of the folder "cookies" under the Windows folder) and deletes one of them or all of them.
+// Where that folder cannot be listed it says the feature does not suit this Windows and switches
+// itself off. It unloads when closed, and every opening makes a new one that lists the folder
+// afresh.
 #pragma once
 
 #include <string>
@@ -28,10 +29,10 @@ std::string CookieStatusText(int count);
 // many could not be.
 std::string RemoveAllReport(int listed, int removed);
 
-class Form6 : public Form {
+class CookieRemoverWindow : public Form {
  public:
-  Form6(const FormServices& services, FileSystem& files, Process& process, EventLoop& events,
-        Dialogs& dialogs, Diagnostics& diagnostics);
+  CookieRemoverWindow(const FormServices& services, FileSystem& files, Process& process,
+                      EventLoop& events, Dialogs& dialogs, Diagnostics& diagnostics);
 
   // Declaration order is drawing order: the strip first, the labels over it, copies behind.
   RainButton RainButton1;  // title strip

@@ -1,4 +1,4 @@
-// cSysTray: the program's icon in the taskbar's notification area. It owns a small window of
+// TrayIcon: the program's icon in the taskbar's notification area. It owns a small window of
 // its own that receives the shell's mouse notifications and turns them into four events.
 #pragma once
 
@@ -16,22 +16,22 @@ inline constexpr char kTrayWindowClass[] = "PelkrinTrayIcon";
 inline constexpr std::uint32_t kTrayCallbackMessage = 0x465;
 inline constexpr std::size_t kTrayTipMaxChars = 63;
 
-class cSysTray {
+class TrayIcon {
  public:
   // A request the shell refuses is not retried beyond the first add (see AddIcon) and the user
   // is not told; it leaves a diagnostic line, one for each spell of refusals.
-  cSysTray(NotifyArea& notify, Diagnostics& diagnostics);
-  cSysTray(const cSysTray&) = delete;
-  cSysTray& operator=(const cSysTray&) = delete;
+  TrayIcon(NotifyArea& notify, Diagnostics& diagnostics);
+  TrayIcon(const TrayIcon&) = delete;
+  TrayIcon& operator=(const TrayIcon&) = delete;
   // A control that ends with its icon shown takes the icon out of the notification area.
-  ~cSysTray();
+  ~TrayIcon();
 
   bool InTray() const { return in_tray_; }
   // True adds the icon and starts listening to it; false removes it. Setting the value it
   // already has does nothing.
   void SetInTray(bool in_tray);
 
-  const Picture& TrayIcon() const { return icon_; }
+  const Picture& Icon() const { return icon_; }
   // Anything but an icon is ignored.
   void SetTrayIcon(const Picture& icon);
 

@@ -1,5 +1,5 @@
-// Form12, the Home page lock window: shows the browser's start page, edits the desired page and
-// the lock switch, resets the start page at once, and explains itself. Its edits reach the
+// HomePageLockWindow, the Home page lock window: shows the browser's start page, edits the desired
+// page and the lock switch, resets the start page at once, and explains itself. Its edits reach the
 // settings when it is closed through its close mark. It unloads when closed, and every opening
 // makes a new one.
 #pragma once
@@ -17,10 +17,10 @@ inline constexpr char kLockTip[] =
     "As long as this box is checked, your homepage will never change from the specified "
     "\"Desired Home Page\"";
 
-class Form12 : public Form {
+class HomePageLockWindow : public Form {
  public:
-  Form12(const FormServices& services, SettingsStore& settings, EventLoop& events, Dialogs& dialogs,
-         TextCase& text_case, HomePageLock& lock);
+  HomePageLockWindow(const FormServices& services, SettingsStore& settings, EventLoop& events,
+                     Dialogs& dialogs, TextCase& text_case, HomePageLock& lock);
 
   // Declaration order is drawing order: the strip first, the labels over it, copies behind.
   RainButton RainButton2;  // title strip

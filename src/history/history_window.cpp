@@ -1,4 +1,4 @@
-#include "history/history_form.h"
+#include "history/history_window.h"
 
 #include "settings/setting_value.h"
 #include "ui/chrome.h"
@@ -12,9 +12,9 @@ constexpr Rgb kCounterCopyColor = 0xC0C0FF;  // light blue behind the counters
 
 }  // namespace
 
-Form1::Form1(const FormServices& services, EventLoop& events, Dialogs& dialogs,
-             SettingsStore& settings)
-    : Form(services.views, "Form1", "Pelkrin - History", {0, 0, kWidth, kHeight}),
+HistoryWindow::HistoryWindow(const FormServices& services, EventLoop& events, Dialogs& dialogs,
+                             SettingsStore& settings)
+    : Form(services.views, "HistoryWindow", "Pelkrin - History", {0, 0, kWidth, kHeight}),
       RainButton1(*this, "RainButton1", {}, "", ControlKind::kTitleStrip),
       Label5(*this, "Label5", {}),
       Label6(*this, "Label6", {}),
@@ -58,7 +58,7 @@ Form1::Form1(const FormServices& services, EventLoop& events, Dialogs& dialogs,
   RainButton2.tab_index = 2;
 }
 
-void Form1::OnLoad() {
+void HistoryWindow::OnLoad() {
   MakeTopmost(windows_, *this);
   sounds_.PlayBarbleSound();
   Label2.SetCaption("pelked popups since installation  [" + settings_.ReadSetting("install_date") +
@@ -66,13 +66,13 @@ void Form1::OnLoad() {
   Label3.SetCaption("pelked popups since startup  [" + events_.ShortDate() + "]");
 }
 
-void Form1::AddEntry(std::string entry) {
+void HistoryWindow::AddEntry(std::string entry) {
   List1.AddItem(std::move(entry));
   Label1.SetCaption(NumberPlusOne(Label1.Caption()));
   Label4.SetCaption(NumberPlusOne(Label4.Caption()));
 }
 
-void Form1::RemoveEntry() {
+void HistoryWindow::RemoveEntry() {
   const int clicked = List1.ListIndex();
   if (clicked < 0 || clicked >= List1.ListCount()) return;
   sounds_.PlayClickSound();
@@ -86,7 +86,7 @@ void Form1::RemoveEntry() {
   if (selected >= 0 && selected < List1.ListCount()) List1.RemoveItem(selected);
 }
 
-void Form1::ClearHistory() {
+void HistoryWindow::ClearHistory() {
   sounds_.PlayClickSound();
   if (List1.ListCount() == 0) {
     dialogs_.MessageBox(kNoHistoryMessage, kHistoryTitle, kExclamationSystemModal);
@@ -99,7 +99,7 @@ void Form1::ClearHistory() {
   // The since-installation counter keeps its count.
 }
 
-void Form1::Close() {
+void HistoryWindow::Close() {
   sounds_.PlayClickSound();
   Hide();
 }

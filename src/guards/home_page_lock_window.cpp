@@ -1,4 +1,4 @@
-#include "guards/home_page_form.h"
+#include "guards/home_page_lock_window.h"
 
 #include <string>
 
@@ -19,9 +19,11 @@ constexpr char kExampleAddress[] = "http://www.example.com";
 
 }  // namespace
 
-Form12::Form12(const FormServices& services, SettingsStore& settings, EventLoop& events,
-               Dialogs& dialogs, TextCase& text_case, HomePageLock& lock)
-    : Form(services.views, "Form12", "Pelkrin - Home Page Lock", {0, 0, kWidth, kHeight}),
+HomePageLockWindow::HomePageLockWindow(const FormServices& services, SettingsStore& settings,
+                                       EventLoop& events, Dialogs& dialogs, TextCase& text_case,
+                                       HomePageLock& lock)
+    : Form(services.views, "HomePageLockWindow", "Pelkrin - Home Page Lock",
+           {0, 0, kWidth, kHeight}),
       RainButton2(*this, "RainButton2", {}, "", ControlKind::kTitleStrip),
       Label4(*this, "Label4", {}),
       Label12(*this, "Label12", {}),
@@ -77,7 +79,7 @@ Form12::Form12(const FormServices& services, SettingsStore& settings, EventLoop&
     control->tab_index = ++tab;
 }
 
-void Form12::OnLoad() {
+void HomePageLockWindow::OnLoad() {
   const InUse in_use(*this);
   MakeTopmost(windows_, *this);
   Text1.SetText(lock_.StartPage());
@@ -91,7 +93,7 @@ void Form12::OnLoad() {
   Text2.SetText(settings_.ReadSetting(kHomePageKey));
 }
 
-void Form12::ResetNow() {
+void HomePageLockWindow::ResetNow() {
   const InUse in_use(*this);
   sounds_.PlayClickSound();
   const std::string page = text_case_.Lower(Text2.Text());
@@ -109,7 +111,7 @@ void Form12::ResetNow() {
   Text1.SetText(page);
 }
 
-std::string Form12::InfoText() {
+std::string HomePageLockWindow::InfoText() {
   return std::string(
              "Your home page may be changed without your consent by a website that you visit!"
              "\r\r"
@@ -119,12 +121,12 @@ std::string Form12::InfoText() {
          "back to your desired home page if Pelkrin detects a change.";
 }
 
-void Form12::ShowInfo() {
+void HomePageLockWindow::ShowInfo() {
   const InUse in_use(*this);
   dialogs_.MessageBox(InfoText(), kAppTitle, kInformationSystemModal);
 }
 
-void Form12::Close() {
+void HomePageLockWindow::Close() {
   // A second click on the close mark while the question is open does nothing more.
   if (closing_ || !IsLoaded()) return;
   closing_ = true;

@@ -1,4 +1,4 @@
-// Form2, the Options window. Its check boxes are the live values of the general options for
+// OptionsWindow, the Options window. Its check boxes are the live values of the general options for
 // the whole run (the pelk event reads them, saved or not), and their design states are the
 // defaults start-up writes for missing settings. The start-with-Windows box keeps the Windows
 // start-up entry in step at once, before Save.
@@ -23,7 +23,7 @@ inline constexpr char kWaveFileFilter[] = "Wave Files Only (*.wav)|*.wav";
 inline constexpr char kWaveFileDialogTitle[] = "Pelkrin - Select a wave file...";
 inline constexpr char kNotAWaveFileMessage[] = "Not a valid wave sound file!";
 
-class Form2 : public Form {
+class OptionsWindow : public Form {
  public:
   // The platform parts the window calls.
   struct Parts {
@@ -35,9 +35,9 @@ class Form2 : public Form {
   };
   // The default sound file lies in `program_folder`; the start-up entry names `program_path`.
   // `show_advanced_options` shows the Advanced options window.
-  Form2(const FormServices& services, Parts parts, SettingsStore& settings,
-        std::string program_folder, std::string program_path,
-        std::function<void()> show_advanced_options);
+  OptionsWindow(const FormServices& services, Parts parts, SettingsStore& settings,
+                std::string program_folder, std::string program_path,
+                std::function<void()> show_advanced_options);
 
   // Declaration order is drawing order: the strip first, the labels over it, copies behind.
   RainButton RainButton1;  // title strip "Pelkrin - Options", no close mark
@@ -102,14 +102,14 @@ class Form2 : public Form {
 
 // The seven boxes in the order the window loads and saves them and start-up writes their
 // defaults; the design values are the defaults of a first run.
-inline constexpr std::array<OptionBox<Form2>, 7> kOptionBoxes{{
-    {&Form2::Check1, "play_sound", 0},
-    {&Form2::Check6, "animate_tray", 1},
-    {&Form2::Check2, "start_with_windows", 1},
-    {&Form2::Check3, "super_mode", 1},
-    {&Form2::Check4, "close_dlg", 1},
-    {&Form2::Check5, "clear_cookies", 0},
-    {&Form2::Check7, "keep_history", 1},
+inline constexpr std::array<OptionBox<OptionsWindow>, 7> kOptionBoxes{{
+    {&OptionsWindow::Check1, "play_sound", 0},
+    {&OptionsWindow::Check6, "animate_tray", 1},
+    {&OptionsWindow::Check2, "start_with_windows", 1},
+    {&OptionsWindow::Check3, "super_mode", 1},
+    {&OptionsWindow::Check4, "close_dlg", 1},
+    {&OptionsWindow::Check5, "clear_cookies", 0},
+    {&OptionsWindow::Check7, "keep_history", 1},
 }};
 
 }  // namespace pelkrin
