@@ -26,7 +26,7 @@ struct ExitTest : ::testing::Test {
   Hwnd Fill() {
     p->allow_block_window.List1.AddItem("example.com");
     p->allow_block_window.List3.AddItem("Win a prize - Microsoft Internet Explorer");
-    p->history_window.Label4.SetCaption("12");
+    p->history_window.since_installation_count.SetCaption("12");
     const Hwnd popup = testing::AddPopup(p.desktop.windows, "Offer").frame;
     p->main_window.TextHnd.SetText(std::to_string(popup));
     return popup;

@@ -85,7 +85,7 @@ TEST(StartUp, AMissingKeyIsWrittenAgainFromTheOptionsWindowsDesignState) {
   EXPECT_EQ(p->options_window.Check6.Value(), 1) << "the box keeps its design state";
   EXPECT_EQ(p->options_window.Check1.Value(), 1) << "the others follow the file";
   EXPECT_EQ(p->options_window.Check7.Value(), 0);
-  EXPECT_EQ(p->history_window.Label4.Caption(), "12");
+  EXPECT_EQ(p->history_window.since_installation_count.Caption(), "12");
   EXPECT_EQ(p.FileBytes("pk.sys").find("ANIMATE_TRAY=1\r\n"), p.FileBytes("pk.sys").size() - 16)
       << "only the missing key was appended";
 }
