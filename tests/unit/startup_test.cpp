@@ -143,15 +143,15 @@ TEST(StartUp, TheListsLoadFromTheirFilesAndADetectorTickDuringLoadingSeesWhatIsL
   p.desktop.files.Put(InFolder("popblk.sys"), "Win a prize - Microsoft Internet Explorer");
   int seen_while_loading = -1;
   p.desktop.events.OnProcessPending([&] {
-    if (seen_while_loading < 0 && p->allow_block_window.List1.ListCount() > 0)
-      seen_while_loading = p->allow_block_window.List1.ListCount();
+    if (seen_while_loading < 0 && p->allow_block_window.domain_list.ListCount() > 0)
+      seen_while_loading = p->allow_block_window.domain_list.ListCount();
   });
   p.Start();
-  EXPECT_EQ(p->allow_block_window.List1.ListCount(), 100);
+  EXPECT_EQ(p->allow_block_window.domain_list.ListCount(), 100);
   EXPECT_GT(seen_while_loading, 0);
   EXPECT_LT(seen_while_loading, 100);
-  EXPECT_EQ(p->allow_block_window.List2.Items(), std::vector<std::string>{"results"});
-  EXPECT_EQ(p->allow_block_window.List3.Items(),
+  EXPECT_EQ(p->allow_block_window.caption_list.Items(), std::vector<std::string>{"results"});
+  EXPECT_EQ(p->allow_block_window.block_list.Items(),
             std::vector<std::string>{"Win a prize - Microsoft Internet Explorer"});
 }
 
