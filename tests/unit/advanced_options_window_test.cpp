@@ -44,9 +44,9 @@ TEST_F(AdvancedTest, TheFirstStartInstallsTheBlockButtonWithItsEightValues) {
   EXPECT_EQ(Value("Exec"), "changed");
   // Switching off and on rewrites every value.
   w().Show();
-  w().Check6.UserClick();
+  w().block_button_box.UserClick();
   p.desktop.registry.Put(kHkeyCurrentUser, kBlockButtonKey, "Exec", "C:\\Old\\block.exe");
-  w().Check6.UserClick();
+  w().block_button_box.UserClick();
   EXPECT_EQ(Value("Exec"), InFolder("block.exe"));
   EXPECT_FALSE(p.desktop.registry.HasKey(kHkeyCurrentUser, kBlockButtonKey)) << "the only copy";
 }
@@ -65,8 +65,8 @@ TEST_F(AdvancedTest, TheLabelSwitchesTheButtonAtOnceAndCancelPutsItBack) {
   p.Start();
   w().Show();
   const std::size_t sounds_before = p.SoundCount();
-  w().Label14.Click();
-  EXPECT_EQ(w().Check6.Value(), 0);
+  w().block_button_label.Click();
+  EXPECT_EQ(w().block_button_box.Value(), 0);
   EXPECT_FALSE(KeyExists()) << "removed at once, before Save";
   EXPECT_EQ(p.Setting("icon_created"), "0");
   EXPECT_EQ(p.SoundCount() - sounds_before, 2u) << "the label's click and the box's change";
@@ -79,7 +79,7 @@ TEST_F(AdvancedTest, TheLabelSwitchesTheButtonAtOnceAndCancelPutsItBack) {
   EXPECT_FALSE(KeyExists());
   w().Show();
   const std::uint64_t before = p.desktop.events.Now();
-  w().Check6.UserClick();
+  w().block_button_box.UserClick();
   EXPECT_GE(p.desktop.events.Now() - before, 200u) << "a 0.2 s wait before the installation";
   EXPECT_EQ(Value("Exec"), "D:\\Tools\\Pelkrin\\block.exe");
   EXPECT_EQ(p.Setting("icon_created"), "1");
@@ -87,7 +87,7 @@ TEST_F(AdvancedTest, TheLabelSwitchesTheButtonAtOnceAndCancelPutsItBack) {
   // Stored as off: Cancel switches it off again, with its effect.
   p.desktop.dialogs.AnswerNext(kIdYes);
   w().Cancel();
-  EXPECT_EQ(w().Check6.Value(), 0);
+  EXPECT_EQ(w().block_button_box.Value(), 0);
   EXPECT_FALSE(KeyExists());
   EXPECT_FALSE(w().Visible());
 }
@@ -95,7 +95,7 @@ TEST_F(AdvancedTest, TheLabelSwitchesTheButtonAtOnceAndCancelPutsItBack) {
 TEST_F(AdvancedTest, ADetectionSwitchActsBeforeSaveAndCancelOrEscapeBringTheStoredValueBack) {
   p.Start();
   w().Show();
-  w().Label11.Click();  // "Flash advertisements"
+  w().flash_label.Click();  // "Flash advertisements"
   EXPECT_FALSE(w().Switches().flash);
   EXPECT_EQ(p.Setting("adv_flash"), "1") << "nothing is saved yet";
   p.desktop.dialogs.AnswerNext(kIdNo);
@@ -118,8 +118,8 @@ TEST_F(AdvancedTest, SaveWritesTheSixKeysAndSaysSoEvenWhenNothingChanged) {
   EXPECT_FALSE(w().Visible());
 
   w().Show();
-  w().Check1.UserClick();
-  w().Check3.UserClick();
+  w().no_maximize_button_box.UserClick();
+  w().adware_box.UserClick();
   w().Save();
   EXPECT_EQ(p.Setting("adv_max"), "0");
   EXPECT_EQ(p.Setting("adv_adware"), "0");
@@ -137,12 +137,12 @@ TEST_F(AdvancedTest, WithoutRightsToTheMachineHiveTheButtonIsTheUsersAndWithoutE
   EXPECT_EQ(p.desktop.registry.ValueNames(kHkeyCurrentUser, kBlockButtonKey).size(), 8u);
   EXPECT_EQ(p.Setting("icon_created"), "1");
   w().Show();
-  w().Check6.UserClick();  // off
+  w().block_button_box.UserClick();  // off
   EXPECT_FALSE(p.desktop.registry.HasKey(kHkeyCurrentUser, kBlockButtonKey));
 
   // Nothing claims a button that could be written nowhere; the user's own click is answered.
   p.desktop.registry.DenyWrite(kHkeyCurrentUser, "Software\\Microsoft\\Internet Explorer");
-  w().Check6.UserClick();  // on
+  w().block_button_box.UserClick();  // on
   EXPECT_EQ(p.LastBox(), (Box{kBlockButtonInstallError, "Pelkrin", 0x1010}));
   p.Restart();
   EXPECT_EQ(p.Setting("icon_created"), "") << "the next start tries again";

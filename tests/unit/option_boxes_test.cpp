@@ -27,11 +27,13 @@ TEST(OptionBoxes, EachGeneralOptionLandsInItsOwnBox) {
   const struct {
     const char* key;
     CheckBox OptionsWindow::*box;
-  } expected[] = {
-      {"play_sound", &OptionsWindow::Check1},         {"animate_tray", &OptionsWindow::Check6},
-      {"start_with_windows", &OptionsWindow::Check2}, {"super_mode", &OptionsWindow::Check3},
-      {"close_dlg", &OptionsWindow::Check4},          {"clear_cookies", &OptionsWindow::Check5},
-      {"keep_history", &OptionsWindow::Check7}};
+  } expected[] = {{"play_sound", &OptionsWindow::play_sound_box},
+                  {"animate_tray", &OptionsWindow::animate_tray_box},
+                  {"start_with_windows", &OptionsWindow::start_with_windows_box},
+                  {"super_mode", &OptionsWindow::enable_at_start_box},
+                  {"close_dlg", &OptionsWindow::exit_question_box},
+                  {"clear_cookies", &OptionsWindow::clear_cookies_box},
+                  {"keep_history", &OptionsWindow::keep_history_box}};
   ASSERT_EQ(std::size(expected), kOptionBoxes.size());
   for (const auto& off : expected) {
     SimApp p;
@@ -48,12 +50,15 @@ TEST(OptionBoxes, EachAdvancedSwitchLandsInItsOwnBoxAndTheDetectorSeesIt) {
     const char* key;
     CheckBox AdvancedOptionsWindow::*box;
     bool DetectionSwitches::*flag;  // nullptr: not a detection switch
-  } expected[] = {{"adv_max", &AdvancedOptionsWindow::Check1, &DetectionSwitches::no_maximize_box},
-                  {"adv_min", &AdvancedOptionsWindow::Check2, &DetectionSwitches::no_minimize_box},
-                  {"adv_title", &AdvancedOptionsWindow::Check5, &DetectionSwitches::no_title_bar},
-                  {"adv_busyicon", &AdvancedOptionsWindow::Check6, nullptr},
-                  {"adv_adware", &AdvancedOptionsWindow::Check3, &DetectionSwitches::adware},
-                  {"adv_flash", &AdvancedOptionsWindow::Check4, &DetectionSwitches::flash}};
+  } expected[] = {
+      {"adv_max", &AdvancedOptionsWindow::no_maximize_button_box,
+       &DetectionSwitches::no_maximize_box},
+      {"adv_min", &AdvancedOptionsWindow::no_minimize_button_box,
+       &DetectionSwitches::no_minimize_box},
+      {"adv_title", &AdvancedOptionsWindow::no_title_bar_box, &DetectionSwitches::no_title_bar},
+      {"adv_busyicon", &AdvancedOptionsWindow::block_button_box, nullptr},
+      {"adv_adware", &AdvancedOptionsWindow::adware_box, &DetectionSwitches::adware},
+      {"adv_flash", &AdvancedOptionsWindow::flash_box, &DetectionSwitches::flash}};
   ASSERT_EQ(std::size(expected), kAdvancedBoxes.size());
   for (const auto& off : expected) {
     SimApp p;

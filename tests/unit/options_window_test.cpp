@@ -34,12 +34,12 @@ struct OptionsTest : ::testing::Test {
 
 TEST_F(OptionsTest, SaveWritesEveryBoxAndTheSoundFileInLowerCase) {
   p.Start();
-  EXPECT_EQ(w().Text1.Text(), "c:\\program files\\pelkrin\\pop.wav");
+  EXPECT_EQ(w().sound_file_box.Text(), "c:\\program files\\pelkrin\\pop.wav");
   w().Show();
-  w().Label3.Click();  // "Play a sound file" by its label
-  w().Check5.UserClick();
-  w().Text1.SetText("D:\\Sounds\\Boing.wav");
-  w().RainButton3.Click();
+  w().play_sound_label.Click();  // "Play a sound file" by its label
+  w().clear_cookies_box.UserClick();
+  w().sound_file_box.SetText("D:\\Sounds\\Boing.wav");
+  w().save_button.Click();
   EXPECT_EQ(p.Setting("play_sound"), "1");
   EXPECT_EQ(p.Setting("clear_cookies"), "1");
   EXPECT_EQ(p.Setting("animate_tray"), "1");
@@ -56,16 +56,16 @@ TEST_F(OptionsTest, ASettingsFileThatCannotBeWrittenIsReportedNotSaved) {
       "There was an error saving your settings.  Please reload the program and try again.",
       "Pelkrin", 0x1010};
   w().Show();
-  w().Check6.UserClick();
-  w().RainButton3.Click();
+  w().animate_tray_box.UserClick();
+  w().save_button.Click();
   EXPECT_EQ(p.LastBox(), error);
   EXPECT_FALSE(w().Visible());
   EXPECT_EQ(p.Setting("animate_tray"), "1");
 
   // The Advanced options window says the same (a value that did not change needs no write).
   p->advanced_options_window.Show();
-  p->advanced_options_window.Check4.UserClick();
-  p->advanced_options_window.RainButton3.Click();
+  p->advanced_options_window.flash_box.UserClick();
+  p->advanced_options_window.save_button.Click();
   EXPECT_EQ(p.Boxes().size(), 2u);
   EXPECT_EQ(p.LastBox(), error);
 }
@@ -74,16 +74,16 @@ TEST_F(OptionsTest, TheStartupEntryFollowsTheBoxAtOnceAndCancelPutsItBack) {
   p.Start();
   EXPECT_EQ(Entry(kHkeyLocalMachine), kProgram) << "start-up writes the entry";
   w().Show();
-  w().Label7.Click();  // "Start Pelkrin with Windows" off
+  w().start_with_windows_label.Click();  // "Start Pelkrin with Windows" off
   EXPECT_EQ(Entry(kHkeyLocalMachine), std::nullopt) << "deleted before Save";
   p.desktop.dialogs.AnswerNext(kIdNo);
-  w().RainButton4.Click();
+  w().cancel_button.Click();
   EXPECT_TRUE(w().Visible());
   EXPECT_EQ(Entry(kHkeyLocalMachine), std::nullopt) << "No changes nothing";
   p.desktop.dialogs.AnswerNext(kIdYes);
-  w().RainButton4.Click();
+  w().cancel_button.Click();
   EXPECT_EQ(p.LastBox(), kCancelQuestion);
-  EXPECT_EQ(w().Check2.Value(), 1);
+  EXPECT_EQ(w().start_with_windows_box.Value(), 1);
   EXPECT_EQ(Entry(kHkeyLocalMachine), kProgram) << "the revert writes it again";
   EXPECT_FALSE(w().Visible());
   EXPECT_EQ(p.desktop.registry.OpenHandleCount(), 0u);
@@ -93,9 +93,9 @@ TEST_F(OptionsTest, AUserWhoMayNotWriteTheMachineKeyGetsTheEntryUnderHisOwn) {
   p.desktop.registry.DenyWrite(kHkeyLocalMachine, kRunKey);
   p.Start();
   EXPECT_EQ(Entry(kHkeyCurrentUser), kProgram) << "start-up";
-  w().Check2.UserClick();
+  w().start_with_windows_box.UserClick();
   EXPECT_EQ(Entry(kHkeyCurrentUser), std::nullopt);
-  w().Check2.UserClick();
+  w().start_with_windows_box.UserClick();
   EXPECT_EQ(Entry(kHkeyCurrentUser), kProgram);
   EXPECT_EQ(Entry(kHkeyLocalMachine), std::nullopt);
   EXPECT_EQ(p.desktop.registry.OpenHandleCount(), 0u);
@@ -110,7 +110,7 @@ TEST_F(OptionsTest, OnePlaceHoldsTheEntrySoWindowsStartsOneCopy) {
 
   // A removal leaves a value in neither place.
   p.desktop.registry.Put(kHkeyCurrentUser, kRunKey, "Pelkrin", kProgram);
-  w().Check2.UserClick();
+  w().start_with_windows_box.UserClick();
   EXPECT_EQ(Entry(kHkeyLocalMachine), std::nullopt);
   EXPECT_EQ(Entry(kHkeyCurrentUser), std::nullopt);
 }
@@ -134,8 +134,8 @@ TEST_F(OptionsTest, BrowseRefusesACapitalExtensionAndTakesTheLowerCaseOne) {
   w().Show();
   p.desktop.dialogs.AnswerFileNext("D:\\Sounds\\BOING.WAV");
   p.desktop.dialogs.AnswerFileNext("D:\\Sounds\\boing.wav");
-  w().RainButton2.Click();
-  EXPECT_EQ(w().Text1.Text(), "D:\\Sounds\\boing.wav");
+  w().browse_button.Click();
+  EXPECT_EQ(w().sound_file_box.Text(), "D:\\Sounds\\boing.wav");
   ASSERT_EQ(p.desktop.dialogs.FileRequests().size(), 2u);
   const FileDialogRequest& request = p.desktop.dialogs.FileRequests().front();
   EXPECT_TRUE(request.owner != kNoWindow && request.owner == w().Handle()) << "modal to Options";
@@ -145,21 +145,21 @@ TEST_F(OptionsTest, BrowseRefusesACapitalExtensionAndTakesTheLowerCaseOne) {
   EXPECT_EQ(p.LastBox(), (Box{"Not a valid wave sound file!", "Pelkrin Error", 0x1030}));
 
   // Cancelling keeps the text; a bare "pop.wav" lies in the program's folder.
-  w().RainButton2.Click();
-  EXPECT_EQ(w().Text1.Text(), "D:\\Sounds\\boing.wav");
+  w().browse_button.Click();
+  EXPECT_EQ(w().sound_file_box.Text(), "D:\\Sounds\\boing.wav");
   p.desktop.dialogs.AnswerFileNext("pop.wav");
-  w().RainButton2.Click();
-  EXPECT_EQ(w().Text1.Text(), InFolder("pop.wav"));
+  w().browse_button.Click();
+  EXPECT_EQ(w().sound_file_box.Text(), InFolder("pop.wav"));
 }
 
 TEST_F(OptionsTest, CancelKeepsAnUnsavedSoundFileForThisRunOnly) {
   p.Start();
-  w().Text1.SetText("D:\\Sounds\\boing.wav");
+  w().sound_file_box.SetText("D:\\Sounds\\boing.wav");
   p.desktop.dialogs.AnswerNext(kIdYes);
-  w().RainButton4.Click();
+  w().cancel_button.Click();
   EXPECT_EQ(w().PelkingOptions().sound_file, "D:\\Sounds\\boing.wav");
   p.Restart();
-  EXPECT_EQ(w().Text1.Text(), "c:\\program files\\pelkrin\\pop.wav");
+  EXPECT_EQ(w().sound_file_box.Text(), "c:\\program files\\pelkrin\\pop.wav");
 }
 
 TEST_F(OptionsTest, AdvancedOptionsStepsAsideAndShowsTheAdvancedWindow) {
@@ -167,18 +167,18 @@ TEST_F(OptionsTest, AdvancedOptionsStepsAsideAndShowsTheAdvancedWindow) {
   p.Start();
   w().Show();
   const std::uint64_t before = p.desktop.events.Now();
-  w().RainButton5.Click();
+  w().advanced_options_button.Click();
   EXPECT_EQ(w().WindowState(), 1);
   EXPECT_TRUE(p->advanced_options_window.Visible());
   EXPECT_GE(p.desktop.events.Now() - before, 200u);
   EXPECT_EQ(p.Sounds().back(), "barble.sys");
   // Its Save puts this window back; a hidden Options window is left alone.
-  p->advanced_options_window.RainButton3.Click();
+  p->advanced_options_window.save_button.Click();
   EXPECT_EQ(w().WindowState(), 0);
   w().Hide();
   w().SetWindowState(1);
   p->advanced_options_window.Show();
-  p->advanced_options_window.RainButton3.Click();
+  p->advanced_options_window.save_button.Click();
   EXPECT_EQ(w().WindowState(), 1);
 }
 

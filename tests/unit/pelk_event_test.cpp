@@ -103,9 +103,9 @@ TEST_F(PelkEventTest, EachOptionRulesItsOwnEffectAlone) {
 
 TEST_F(PelkEventTest, TheBoxesCountAsTheyAreNowSavedOrNot) {
   Start();
-  p->options_window.Check7.UserClick();  // history off, not saved
-  p->options_window.Check1.UserClick();  // sound on, not saved
-  p->options_window.Text1.SetText("D:\\Sounds\\boing.wav");
+  p->options_window.keep_history_box.UserClick();  // history off, not saved
+  p->options_window.play_sound_box.UserClick();    // sound on, not saved
+  p->options_window.sound_file_box.SetText("D:\\Sounds\\boing.wav");
   p.desktop.files.Put("D:\\Sounds\\boing.wav", "RIFF");
   Pelk("Offer");
   EXPECT_EQ(p->history_window.entry_list.ListCount(), 0);
@@ -116,7 +116,7 @@ TEST_F(PelkEventTest, TheBoxesCountAsTheyAreNowSavedOrNot) {
 
 TEST_F(PelkEventTest, NoPathPlaysNothing) {
   Start("PLAY_SOUND=1\r\n");
-  p->options_window.Text1.SetText("");
+  p->options_window.sound_file_box.SetText("");
   Pelk("Offer");
   EXPECT_TRUE(PelkSounds().empty());
   EXPECT_EQ(p->history_window.since_startup_count.Caption(), "1") << "the history goes on";
