@@ -42,8 +42,9 @@ void SetUpChrome(Form& form, RainButton& strip, Label& drag_handle, Label* close
 void StyleButton(RainButton& button);
 
 // Makes `copy` the embossed copy of `label`: it lies one pixel up and left of the label (so the
-// label must be placed first), behind it, in `copy_color`, with the label's font and alignment,
-// and repeats every caption of the label. The label itself takes the text colour.
+// label must be placed first), in `copy_color`, with the label's font and alignment, and repeats
+// every caption of the label. The label itself takes the text colour. The copy is declared before
+// the label, so that it is drawn behind it.
 void AddCopy(Label& label, Label& copy, Rgb copy_color);
 // A heading: bold, with its white embossed copy.
 void AddHeading(Label& heading, Label& copy);
