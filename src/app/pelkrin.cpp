@@ -42,7 +42,8 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
                 [this] { return advanced_options_window.Switches(); },
                 [this] { SaveBeforeFailureExit(); }}),
       about_window(form_services, platform.events, platform.diagnostics, platform.pictures,
-                   settings, [this] { return history_window.Label7.Caption(); }),
+                   settings,
+                   [this] { return history_window.since_installation_count_copy.Caption(); }),
       pelk_event({platform.events, platform.text_case, sounds},
                  {main_window.Text2, main_window.Timer1, history_window,
                   [this] { return options_window.PelkingOptions(); }, [this] { HomePageCheck(); },
@@ -93,15 +94,19 @@ void Pelkrin::LoadOptionsWindow() { options_window.Load(); }
 void Pelkrin::LoadAdvancedOptionsWindow() { advanced_options_window.Load(); }
 void Pelkrin::LoadHistoryWindow() { history_window.Load(); }
 void Pelkrin::SetSinceInstallationCount(std::string count) {
-  history_window.Label4.SetCaption(std::move(count));
+  history_window.since_installation_count.SetCaption(std::move(count));
 }
-std::string Pelkrin::SinceInstallationCount() { return history_window.Label4.Caption(); }
+std::string Pelkrin::SinceInstallationCount() {
+  return history_window.since_installation_count.Caption();
+}
 void Pelkrin::SaveLists() { allow_block_window.SaveLists(); }
 
 void Pelkrin::SaveBeforeFailureExit() {
   Guarded(platform.diagnostics, "saving the lists", [&] { allow_block_window.SaveLists(); });
-  Guarded(platform.diagnostics, "saving history_count",
-          [&] { settings.WriteSettingOrTrace("history_count", history_window.Label4.Caption()); });
+  Guarded(platform.diagnostics, "saving history_count", [&] {
+    settings.WriteSettingOrTrace("history_count",
+                                 history_window.since_installation_count.Caption());
+  });
 }
 void Pelkrin::ShowAllowBlockWindow() { allow_block_window.Show(); }
 

@@ -11,7 +11,6 @@ constexpr int kWidth = 300;
 constexpr int kHeight = 282;
 constexpr int kLeft = 22;
 constexpr int kInner = kWidth - 2 * kLeft;
-constexpr Rgb kFrameColor = 0xEEF3F8;
 constexpr Rgb kBlue = 0x1F4FC8;
 
 constexpr char kNotCompatible[] =

@@ -12,7 +12,6 @@ constexpr int kWidth = 300;
 constexpr int kHeight = 236;
 constexpr int kLeft = 22;
 constexpr int kInner = kWidth - 2 * kLeft;
-constexpr Rgb kFrameColor = 0xEEF3F8;
 
 // The example address of the explanation.
 constexpr char kExampleAddress[] = "http://www.example.com";

@@ -11,7 +11,6 @@ constexpr int kWidth = 340;
 constexpr int kHeight = 322;
 constexpr int kLeft = 22;
 constexpr int kInner = kWidth - 2 * kLeft;
-constexpr Rgb kFrameColor = 0xEEF3F8;
 
 Bounds HeadingAt(int top) { return {kLeft, top, kInner, 16}; }
 Bounds CopyAt(int top) { return {kLeft - 1, top - 1, kInner, 16}; }

@@ -10,8 +10,6 @@ namespace {
 
 constexpr int kWidth = 340;
 constexpr int kHeight = 262;
-constexpr Rgb kLineColor = 0x9AAFC4;
-constexpr Rgb kFrameColor = 0xEEF3F8;
 constexpr unsigned kBlinkIntervalMs = 9000;
 constexpr double kBlinkStepSeconds = 0.4;
 
@@ -21,20 +19,25 @@ AboutWindow::AboutWindow(const FormServices& services, EventLoop& events, Diagno
                          Pictures& pictures, SettingsStore& settings,
                          std::function<std::string()> since_installation_count)
     : Form(services.views, "AboutWindow", "About Pelkrin", {0, 0, kWidth, kHeight}),
-      Frame2(*this, "Frame2", {10, 10, 64, 128}, Shape::Style::kRoundedRectangle, kFrameColor),
-      Frame3(*this, "Frame3", {84, 10, kWidth - 94, 210}, Shape::Style::kRoundedRectangle,
-             kFrameColor),
-      Image1(*this, "Image1", {26, 24, 32, 32}),
-      Image2(*this, "Image2", {26, 88, 32, 32}),
-      Label5(*this, "Label5", {96, 20, kWidth - 116, 16}),
-      Text1(*this, "Text1", {96, 46, kWidth - 116, 164}, ProductText()),
-      Line1(*this, "Line1", {96, 40, kWidth - 116, 1}, Shape::Style::kRectangle, kLineColor),
-      Line2(*this, "Line2", {10, 146, 64, 1}, Shape::Style::kRectangle, kLineColor),
-      Line3(*this, "Line3", {10, 228, kWidth - 20, 1}, Shape::Style::kRectangle, kLineColor),
-      Line4(*this, "Line4", {10, 150, 64, 1}, Shape::Style::kRectangle, kLineColor),
-      RainButton1(*this, "RainButton1", {10, 234, 76, 22}, "&Close"),
-      RainButton2(*this, "RainButton2", {kWidth - 86, 234, 76, 22}, "&Close"),
-      Timer1(*this, "Timer1", events, diagnostics, kBlinkIntervalMs, false),
+      icon_frame(*this, "icon_frame", {10, 10, 64, 128}, Shape::Style::kRoundedRectangle,
+                 kFrameColor),
+      text_frame(*this, "text_frame", {84, 10, kWidth - 94, 210}, Shape::Style::kRoundedRectangle,
+                 kFrameColor),
+      top_icon(*this, "top_icon", {26, 24, 32, 32}),
+      bottom_icon(*this, "bottom_icon", {26, 88, 32, 32}),
+      count_label(*this, "count_label", {96, 20, kWidth - 116, 16}),
+      product_text_box(*this, "product_text_box", {96, 46, kWidth - 116, 164}, ProductText()),
+      count_line(*this, "count_line", {96, 40, kWidth - 116, 1}, Shape::Style::kRectangle,
+                 kLineColor),
+      icon_upper_line(*this, "icon_upper_line", {10, 146, 64, 1}, Shape::Style::kRectangle,
+                      kLineColor),
+      buttons_line(*this, "buttons_line", {10, 228, kWidth - 20, 1}, Shape::Style::kRectangle,
+                   kLineColor),
+      icon_lower_line(*this, "icon_lower_line", {10, 150, 64, 1}, Shape::Style::kRectangle,
+                      kLineColor),
+      left_close_button(*this, "left_close_button", {10, 234, 76, 22}, "&Close"),
+      right_close_button(*this, "right_close_button", {kWidth - 86, 234, 76, 22}, "&Close"),
+      blink_timer(*this, "blink_timer", events, diagnostics, kBlinkIntervalMs, false),
       windows_(services.windows),
       sounds_(services.sounds),
       events_(events),
@@ -42,23 +45,22 @@ AboutWindow::AboutWindow(const FormServices& services, EventLoop& events, Diagno
       since_installation_count_(std::move(since_installation_count)) {
   back_color = kSkinBack;
   const Picture icon = pictures.LoadIcon(IDI_NORMAL);
-  for (Image* image : {&Image1, &Image2}) {
+  for (Image* image : {&top_icon, &bottom_icon}) {
     image->Set(icon);
     image->tool_tip = "Pelkrin icon.";
   }
-  Label5.font.bold = true;
-  Label5.fore_color = kTextColor;
-  Text1.multi_line = true;
-  Text1.locked = true;
-  RainButton1.tool_tip = "Close About Dialogue...";
-  RainButton2.tool_tip = "Close about dialogue.";
-  StyleButton(RainButton1);
-  StyleButton(RainButton2);
-  RainButton1.on_click = [this] { Close(true); };
-  RainButton2.on_click = [this] { Close(false); };
-  Timer1.on_timer = [this] { Animate(); };
-  RainButton2.tab_index = 1;
-  RainButton1.tab_index = 2;
+  count_label.font.bold = true;
+  count_label.fore_color = kTextColor;
+  product_text_box.multi_line = true;
+  product_text_box.locked = true;
+  left_close_button.tool_tip = "Close About Dialogue...";
+  right_close_button.tool_tip = "Close about dialogue.";
+  StyleButton(left_close_button);
+  StyleButton(right_close_button);
+  left_close_button.on_click = [this] { Close(true); };
+  right_close_button.on_click = [this] { Close(false); };
+  blink_timer.on_timer = [this] { Animate(); };
+  SetTabOrder({&right_close_button, &left_close_button});
 }
 
 std::string AboutWindow::ProductText() {
@@ -78,8 +80,8 @@ std::string AboutWindow::ProductText() {
 void AboutWindow::Open() {
   if (!IsLoaded()) {
     ++opening_;
-    Image1.SetVisible(true);
-    Image2.SetVisible(true);
+    top_icon.SetVisible(true);
+    bottom_icon.SetVisible(true);
   }
   Show();
 }
@@ -87,11 +89,11 @@ void AboutWindow::Open() {
 void AboutWindow::OnLoad() {
   MakeTopmost(windows_, *this);
   const std::string install_date = settings_.ReadSetting("install_date");
-  Label5.SetCaption(since_installation_count_() + kPelkedSince + install_date);
-  Timer1.SetEnabled(true);
+  count_label.SetCaption(since_installation_count_() + kPelkedSince + install_date);
+  blink_timer.SetEnabled(true);
 }
 
-void AboutWindow::OnUnload() { Timer1.SetEnabled(false); }
+void AboutWindow::OnUnload() { blink_timer.SetEnabled(false); }
 
 void AboutWindow::Animate() {
   const std::uint64_t opening = opening_;
@@ -101,21 +103,21 @@ void AboutWindow::Animate() {
     Wait(events_, kBlinkStepSeconds);
     return IsLoaded() && opening_ == opening;
   };
-  Image1.SetVisible(false);
+  top_icon.SetVisible(false);
   sounds_.PlayPopSound();
   if (!wait()) return;
-  Image2.SetVisible(false);
+  bottom_icon.SetVisible(false);
   sounds_.PlayPopSound();
   if (!wait()) return;
-  Image1.SetVisible(true);
+  top_icon.SetVisible(true);
   if (!wait()) return;
-  Image2.SetVisible(true);
+  bottom_icon.SetVisible(true);
 }
 
 void AboutWindow::Close(bool stop_timer_first) {
   sounds_.PlayClickSound();
   SetWindowState(1);
-  if (stop_timer_first) Timer1.SetEnabled(false);
+  if (stop_timer_first) blink_timer.SetEnabled(false);
   Unload();
 }
 

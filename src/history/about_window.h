@@ -25,14 +25,14 @@ class AboutWindow : public Form {
               Pictures& pictures, SettingsStore& settings,
               std::function<std::string()> since_installation_count);
 
-  Shape Frame2, Frame3;
-  Image Image1, Image2;  // the product icon, twice
-  Label Label5;          // "<count> Pelked Since <install date>"
-  TextBox Text1;         // the product text
-  Shape Line1, Line2, Line3, Line4;
-  RainButton RainButton1;  // "&Close", stops the animation first
-  RainButton RainButton2;  // "&Close"
-  Timer Timer1;            // 9 s: one blink of the icons
+  Shape icon_frame, text_frame;
+  Image top_icon, bottom_icon;  // the product icon, twice
+  Label count_label;            // "<count> Pelked Since <install date>"
+  TextBox product_text_box;
+  Shape count_line, icon_upper_line, buttons_line, icon_lower_line;
+  RainButton left_close_button;   // "&Close", stops the animation first
+  RainButton right_close_button;  // "&Close"
+  Timer blink_timer;              // 9 s: one blink of the icons
 
   // Loads the window afresh (icons shown, the count taken now, the animation running) and
   // shows it; a window that is open already only comes up.

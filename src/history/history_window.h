@@ -24,23 +24,24 @@ class HistoryWindow : public Form {
 
   // Declaration order is drawing order: the strip first, copy labels behind the labels they
   // repeat.
-  RainButton RainButton1;  // title strip "Pelkrin - History" with its "X"
-  Label Label5;            // drag handle
-  Label Label6;            // close mark
-  Shape Frame1;
-  Label Label9, Label8, Label10, Label7;
-  Label Label2;  // "pelked popups since installation  [date]"
-  Label Label3;  // "pelked popups since startup  [date]"
-  Label Label1;  // since-start-up counter
-  Label Label4;  // since-installation counter
-  ListBox List1;
-  RainButton RainButton2;  // "&Clear History"
+  RainButton title_strip;  // "Pelkrin - History" with its "X"
+  Label drag_handle;
+  Label close_mark;
+  Shape frame;
+  Label since_installation_label_copy, since_startup_label_copy;
+  Label since_startup_count_copy, since_installation_count_copy;
+  Label since_installation_label;  // "pelked popups since installation  [date]"
+  Label since_startup_label;       // "pelked popups since startup  [date]"
+  Label since_startup_count;
+  Label since_installation_count;
+  ListBox entry_list;
+  RainButton clear_button;  // "&Clear History"
 
   // One pelk: the entry at the end of the list, then both counters one up.
   void AddEntry(std::string entry);
   // A click on an entry: asks, then removes the entry selected by then. Counters stay.
   void RemoveEntry();
-  // RainButton2: asks, then empties the list and the since-start-up counter.
+  // The clear button: asks, then empties the list and the since-start-up counter.
   void ClearHistory();
   // The close mark: hides the window; everything stays.
   void Close();

@@ -10,8 +10,44 @@ constexpr int kWidth = 320;
 constexpr int kHeight = 318;
 constexpr int kMargin = 14;
 constexpr Rgb kMarkerColor = 0x2F6FB0;
+constexpr Shape::Style kMarkerStyle = Shape::Style::kRoundedRectangle;
 
 constexpr int kEnterKey = 13;
+
+// Where each control lies and the tip it shows. The three views share the place of the list,
+// and the domain and caption views that of the entry and its "+".
+void LayOut(AllowBlockWindow& w) {
+  constexpr Bounds kList{kMargin, 88, 292, 134};
+  constexpr Bounds kEntry{kMargin, 258, 256, 22};
+  constexpr Bounds kAdd{kMargin + 262, 258, 30, 22};
+  constexpr char kAddTip[] = "Add the caption or domain to the allow list.";
+  Place({
+      {w.domain_view_button,
+       {kMargin, 34, 98, 24},
+       "Display the list of allowed popups by domain."},
+      {w.caption_view_button,
+       {kMargin + 102, 34, 98, 24},
+       "Display the list of allowed popups by caption."},
+      {w.block_view_button,
+       {kMargin + 204, 34, 88, 24},
+       "Display the list of popups that you have blocked."},
+      {w.domain_view_marker, {kMargin + 30, 60, 38, 3}},
+      {w.caption_view_marker, {kMargin + 132, 60, 38, 3}},
+      {w.block_view_marker, {kMargin + 229, 60, 38, 3}},
+      {w.list_heading, {kMargin, 70, 292, 16}},
+      {w.domain_list, kList, "Double-Click the domain name that you would like to remove."},
+      {w.caption_list, kList, "Double-Click a caption for a list of options."},
+      {w.block_list, kList, "Double-Click the popup title you would like removed."},
+      {w.hint_label, {kMargin, 226, 292, 28}},
+      {w.domain_entry, kEntry, "Type a domain name to add to the allow list."},
+      {w.add_domain_button, kAdd, kAddTip},
+      {w.caption_entry, kEntry, "Type a caption to add to the allow list."},
+      {w.add_caption_button, kAdd, kAddTip},
+      {w.help_button,
+       {kWidth - kMargin - 80, 286, 80, 24},
+       "Click here for an example of how the allow / block lists may be of use to you."},
+  });
+}
 
 }  // namespace
 
@@ -20,29 +56,26 @@ AllowBlockWindow::AllowBlockWindow(const FormServices& services, Dialogs& dialog
                                    std::string program_folder,
                                    std::function<void(AllowList)> open_list_menu)
     : Form(services.views, "AllowBlockWindow", "Pelkrin - Allow / Block", {0, 0, kWidth, kHeight}),
-      RainButton1(*this, "RainButton1", {}, "", ControlKind::kTitleStrip),
-      Label5(*this, "Label5", {}),
-      Label6(*this, "Label6", {}),
-      RainButton5(*this, "RainButton5", {kMargin, 34, 98, 24}, "Allow (Domain)"),
-      RainButton6(*this, "RainButton6", {kMargin + 102, 34, 98, 24}, "Allow (Caption)"),
-      RainButton7(*this, "RainButton7", {kMargin + 204, 34, 88, 24}, "Block List"),
-      Shape1(*this, "Shape1", {kMargin + 30, 60, 38, 3}, Shape::Style::kRoundedRectangle,
-             kMarkerColor),
-      Shape2(*this, "Shape2", {kMargin + 132, 60, 38, 3}, Shape::Style::kRoundedRectangle,
-             kMarkerColor),
-      Shape3(*this, "Shape3", {kMargin + 229, 60, 38, 3}, Shape::Style::kRoundedRectangle,
-             kMarkerColor),
-      Label8(*this, "Label8", {kMargin - 1, 69, 292, 16}),
-      Label4(*this, "Label4", {kMargin, 70, 292, 16}, "Allow popups from these domains:"),
-      List1(*this, "List1", {kMargin, 88, 292, 134}),
-      List2(*this, "List2", {kMargin, 88, 292, 134}),
-      List3(*this, "List3", {kMargin, 88, 292, 134}),
-      Label3(*this, "Label3", {kMargin, 226, 292, 28}, "Double-Click domain name for options."),
-      Text1(*this, "Text1", {kMargin, 258, 256, 22}, kDomainPlaceholder),
-      RainButton3(*this, "RainButton3", {kMargin + 262, 258, 30, 22}, "+"),
-      Text2(*this, "Text2", {kMargin, 258, 256, 22}, kCaptionPlaceholder),
-      RainButton2(*this, "RainButton2", {kMargin + 262, 258, 30, 22}, "+"),
-      RainButton4(*this, "RainButton4", {kWidth - kMargin - 80, 286, 80, 24}, "&Help"),
+      title_strip(*this, "title_strip", {}, "", ControlKind::kTitleStrip),
+      drag_handle(*this, "drag_handle", {}),
+      close_mark(*this, "close_mark", {}),
+      domain_view_button(*this, "domain_view_button", {}, "Allow (Domain)"),
+      caption_view_button(*this, "caption_view_button", {}, "Allow (Caption)"),
+      block_view_button(*this, "block_view_button", {}, "Block List"),
+      domain_view_marker(*this, "domain_view_marker", {}, kMarkerStyle, kMarkerColor),
+      caption_view_marker(*this, "caption_view_marker", {}, kMarkerStyle, kMarkerColor),
+      block_view_marker(*this, "block_view_marker", {}, kMarkerStyle, kMarkerColor),
+      list_heading_copy(*this, "list_heading_copy", {}),
+      list_heading(*this, "list_heading", {}, "Allow popups from these domains:"),
+      domain_list(*this, "domain_list", {}),
+      caption_list(*this, "caption_list", {}),
+      block_list(*this, "block_list", {}),
+      hint_label(*this, "hint_label", {}, "Double-Click domain name for options."),
+      domain_entry(*this, "domain_entry", {}, kDomainPlaceholder),
+      add_domain_button(*this, "add_domain_button", {}, "+"),
+      caption_entry(*this, "caption_entry", {}, kCaptionPlaceholder),
+      add_caption_button(*this, "add_caption_button", {}, "+"),
+      help_button(*this, "help_button", {}, "&Help"),
       windows_(services.windows),
       sounds_(services.sounds),
       dialogs_(dialogs),
@@ -52,72 +85,50 @@ AllowBlockWindow::AllowBlockWindow(const FormServices& services, Dialogs& dialog
       program_folder_(std::move(program_folder)),
       open_list_menu_(std::move(open_list_menu)) {
   back_color = kSkinBack;
-  SetUpChrome(*this, RainButton1, Label5, &Label6, Caption(), services.drag,
+  SetUpChrome(*this, title_strip, drag_handle, &close_mark, Caption(), services.drag,
               "Close allow / block list.", [this] { Close(); });
-
-  List1.tool_tip = "Double-Click the domain name that you would like to remove.";
-  List2.tool_tip = "Double-Click a caption for a list of options.";
-  List3.tool_tip = "Double-Click the popup title you would like removed.";
-  Text1.tool_tip = "Type a domain name to add to the allow list.";
-  Text2.tool_tip = "Type a caption to add to the allow list.";
-  RainButton3.tool_tip = "Add the caption or domain to the allow list.";
-  RainButton2.tool_tip = "Add the caption or domain to the allow list.";
-  RainButton5.tool_tip = "Display the list of allowed popups by domain.";
-  RainButton6.tool_tip = "Display the list of allowed popups by caption.";
-  RainButton7.tool_tip = "Display the list of popups that you have blocked.";
-  RainButton4.tool_tip =
-      "Click here for an example of how the allow / block lists may be of use to you.";
-  for (RainButton* button :
-       {&RainButton5, &RainButton6, &RainButton7, &RainButton3, &RainButton2, &RainButton4})
+  LayOut(*this);
+  AddHeading(list_heading, list_heading_copy);
+  hint_label.fore_color = 0x44505E;
+  for (RainButton* button : {&domain_view_button, &caption_view_button, &block_view_button,
+                             &add_domain_button, &add_caption_button, &help_button})
     StyleButton(*button);
-  RainButton3.font.bold = RainButton2.font.bold = true;
-  Label4.font.bold = Label8.font.bold = true;
-  Label4.fore_color = kTextColor;
-  Label8.fore_color = kCopyLabelColor;
-  Label3.fore_color = 0x44505E;
-  Label4.SetCopy(Label8);
-
-  // Tab order: the selectors, the list, the text box and its button, help.
-  int tab = 0;
-  for (Control* control : std::initializer_list<Control*>{
-           &RainButton5, &RainButton6, &RainButton7, &List1, &List2, &List3, &Text1, &RainButton3,
-           &Text2, &RainButton2, &RainButton4})
-    control->tab_index = ++tab;
+  add_domain_button.font.bold = add_caption_button.font.bold = true;
+  SetTabOrder({&domain_view_button, &caption_view_button, &block_view_button, &domain_list,
+               &caption_list, &block_list, &domain_entry, &add_domain_button, &caption_entry,
+               &add_caption_button, &help_button});
 
   // At first display the domain view is up.
   for (Control* hidden :
-       std::initializer_list<Control*>{&List2, &Text2, &RainButton2, &List3, &Shape2, &Shape3})
+       std::initializer_list<Control*>{&caption_list, &caption_entry, &add_caption_button,
+                                       &block_list, &caption_view_marker, &block_view_marker})
     hidden->SetVisible(false);
 
-  RainButton5.on_click = [this] { SelectView(View::kDomain); };
-  RainButton6.on_click = [this] { SelectView(View::kCaption); };
-  RainButton7.on_click = [this] { SelectView(View::kBlock); };
+  domain_view_button.on_click = [this] { SelectView(View::kDomain); };
+  caption_view_button.on_click = [this] { SelectView(View::kCaption); };
+  block_view_button.on_click = [this] { SelectView(View::kBlock); };
+  WireEntry(domain_entry, kDomainPlaceholder, &AllowBlockWindow::AddDomain);
+  WireEntry(caption_entry, kCaptionPlaceholder, &AllowBlockWindow::AddCaption);
+  add_domain_button.on_click = [this] { AddDomain(); };
+  add_caption_button.on_click = [this] { AddCaption(); };
+  for (ListBox* list : {&domain_list, &caption_list, &block_list})
+    list->dbl_click_opens_menu = true;
+  domain_list.on_dbl_click = [this] { ListDoubleClicked(AllowList::kDomain); };
+  caption_list.on_dbl_click = [this] { ListDoubleClicked(AllowList::kCaption); };
+  block_list.on_dbl_click = [this] { ListDoubleClicked(AllowList::kBlock); };
+  help_button.on_click = [this] { ShowHelp(); };
+}
 
-  // A box that still shows its placeholder empties itself when clicked or changed.
-  Text1.on_click = Text1.on_change = [this] {
-    if (Text1.Text() == kDomainPlaceholder) Text1.SetText("");
+void AllowBlockWindow::WireEntry(TextBox& entry, const char* placeholder,
+                                 void (AllowBlockWindow::*add)()) {
+  entry.on_click = entry.on_change = [&entry, placeholder] {
+    if (entry.Text() == placeholder) entry.SetText("");
   };
-  Text2.on_click = Text2.on_change = [this] {
-    if (Text2.Text() == kCaptionPlaceholder) Text2.SetText("");
-  };
-  RainButton3.on_click = [this] { AddDomain(); };
-  RainButton2.on_click = [this] { AddCaption(); };
-  Text1.on_key_press = [this](int& key) {
+  entry.on_key_press = [this, add](int& key) {
     if (key != kEnterKey) return;
     key = 0;  // no beep from the box
-    AddDomain();
+    (this->*add)();
   };
-  Text2.on_key_press = [this](int& key) {
-    if (key != kEnterKey) return;
-    key = 0;
-    AddCaption();
-  };
-
-  for (ListBox* list : {&List1, &List2, &List3}) list->dbl_click_opens_menu = true;
-  List1.on_dbl_click = [this] { ListDoubleClicked(AllowList::kDomain); };
-  List2.on_dbl_click = [this] { ListDoubleClicked(AllowList::kCaption); };
-  List3.on_dbl_click = [this] { ListDoubleClicked(AllowList::kBlock); };
-  RainButton4.on_click = [this] { ShowHelp(); };
 }
 
 void AllowBlockWindow::OnLoad() { MakeTopmost(windows_, *this); }
@@ -127,28 +138,28 @@ void AllowBlockWindow::SelectView(View view) {
   const bool domain = view == View::kDomain;
   const bool caption = view == View::kCaption;
   const bool block = view == View::kBlock;
-  Shape1.SetVisible(domain);
-  Shape2.SetVisible(caption);
-  Shape3.SetVisible(block);
-  List1.SetVisible(domain);
-  Text1.SetVisible(domain);
-  RainButton3.SetVisible(domain);
-  List2.SetVisible(caption);
-  Text2.SetVisible(caption);
-  RainButton2.SetVisible(caption);
-  List3.SetVisible(block);
+  domain_view_marker.SetVisible(domain);
+  caption_view_marker.SetVisible(caption);
+  block_view_marker.SetVisible(block);
+  domain_list.SetVisible(domain);
+  domain_entry.SetVisible(domain);
+  add_domain_button.SetVisible(domain);
+  caption_list.SetVisible(caption);
+  caption_entry.SetVisible(caption);
+  add_caption_button.SetVisible(caption);
+  block_list.SetVisible(block);
   switch (view) {
     case View::kDomain:
-      Label4.SetCaption("Allow popups from these domains:");
-      Label3.SetCaption("Double-Click a domain name for options.");
+      list_heading.SetCaption("Allow popups from these domains:");
+      hint_label.SetCaption("Double-Click a domain name for options.");
       break;
     case View::kCaption:
-      Label4.SetCaption("Allow popups containing these captions:");
-      Label3.SetCaption("Double-Click a caption for options.");
+      list_heading.SetCaption("Allow popups containing these captions:");
+      hint_label.SetCaption("Double-Click a caption for options.");
       break;
     case View::kBlock:
-      Label4.SetCaption("Block List:");
-      Label3.SetCaption(
+      list_heading.SetCaption("Block List:");
+      hint_label.SetCaption(
           "Click the Block button in your Internet Explorer toolbar to add that popup to the "
           "block list.");
       break;
@@ -157,27 +168,27 @@ void AllowBlockWindow::SelectView(View view) {
 
 void AllowBlockWindow::AddDomain() {
   sounds_.PlayClickSound();
-  if (Text1.Text().empty() || Text1.Text() == kDomainPlaceholder) {
+  if (domain_entry.Text().empty() || domain_entry.Text() == kDomainPlaceholder) {
     dialogs_.MessageBox("Type a domain name first!", kListBoxTitle, kExclamationSystemModal);
     return;
   }
-  std::string entry = NormaliseListEntry(text_case_, Text1.Text());
+  std::string entry = NormaliseListEntry(text_case_, domain_entry.Text());
   if (entry.find(' ') != std::string::npos) {
     dialogs_.MessageBox("Do not use spaces in domain name.", kListBoxTitle, kStopSystemModal);
     return;
   }
-  List1.AddItem(std::move(entry));
-  Text1.SetText("");
+  domain_list.AddItem(std::move(entry));
+  domain_entry.SetText("");
 }
 
 void AllowBlockWindow::AddCaption() {
   sounds_.PlayClickSound();
-  if (Text2.Text().empty() || Text2.Text() == kCaptionPlaceholder) {
+  if (caption_entry.Text().empty() || caption_entry.Text() == kCaptionPlaceholder) {
     dialogs_.MessageBox("Type a caption first!", kListBoxTitle, kExclamationSystemModal);
     return;
   }
-  List2.AddItem(NormaliseListEntry(text_case_, Text2.Text()));
-  Text2.SetText("");
+  caption_list.AddItem(NormaliseListEntry(text_case_, caption_entry.Text()));
+  caption_entry.SetText("");
 }
 
 void AllowBlockWindow::ListDoubleClicked(AllowList list) {

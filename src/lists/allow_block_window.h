@@ -27,27 +27,27 @@ class AllowBlockWindow : public Form {
                    std::function<void(AllowList)> open_list_menu);
 
   // Declaration order is drawing order: the strip first, the labels over it, copies behind.
-  RainButton RainButton1;        // title strip
-  Label Label5;                  // drag handle
-  Label Label6;                  // close mark
-  RainButton RainButton5;        // "Allow (Domain)"
-  RainButton RainButton6;        // "Allow (Caption)"
-  RainButton RainButton7;        // "Block List"
-  Shape Shape1, Shape2, Shape3;  // the markers of the three views
-  Label Label8;                  // copy of the heading
-  Label Label4;                  // heading
-  ListBox List1;                 // domain list
-  ListBox List2;                 // caption list
-  ListBox List3;                 // block list
-  Label Label3;                  // hint under the list
-  TextBox Text1;                 // new domain
-  RainButton RainButton3;        // "+" for Text1
-  TextBox Text2;                 // new caption
-  RainButton RainButton2;        // "+" for Text2
-  RainButton RainButton4;        // "&Help"
+  RainButton title_strip;
+  Label drag_handle;
+  Label close_mark;
+  RainButton domain_view_button;                                     // "Allow (Domain)"
+  RainButton caption_view_button;                                    // "Allow (Caption)"
+  RainButton block_view_button;                                      // "Block List"
+  Shape domain_view_marker, caption_view_marker, block_view_marker;  // under the view's button
+  Label list_heading_copy;
+  Label list_heading;
+  ListBox domain_list;
+  ListBox caption_list;
+  ListBox block_list;
+  Label hint_label;  // under the list
+  TextBox domain_entry;
+  RainButton add_domain_button;  // "+"
+  TextBox caption_entry;
+  RainButton add_caption_button;  // "+"
+  RainButton help_button;         // "&Help"
 
   // The three lists in the list boxes, for the rest of the program.
-  AllowLists Lists() { return {List1, List2, List3, list_states_, text_case_}; }
+  AllowLists Lists() { return {domain_list, caption_list, block_list, list_states_, text_case_}; }
 
   // Each view shows one list.
   using View = AllowList;
@@ -69,6 +69,9 @@ class AllowBlockWindow : public Form {
   void OnLoad() override;
 
  private:
+  // A box that still shows its placeholder empties itself when clicked or changed; Enter adds
+  // what it holds, as `add` does.
+  void WireEntry(TextBox& entry, const char* placeholder, void (AllowBlockWindow::*add)());
   void ListDoubleClicked(AllowList list);
 
   WindowManager& windows_;

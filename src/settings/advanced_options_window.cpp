@@ -1,6 +1,5 @@
 #include "settings/advanced_options_window.h"
 
-#include <string>
 #include <utility>
 
 #include "settings/options_layout.h"
@@ -12,7 +11,33 @@ namespace {
 constexpr int kWidth = 260;
 constexpr int kHeight = 318;
 constexpr OptionsLayout kLayout{kWidth};
-constexpr Rgb kLineColor = OptionsLayout::kLineColor;
+
+using Window = AdvancedOptionsWindow;
+constexpr LabelledBox<Window> kLabelledBoxes[] = {
+    {&Window::no_maximize_button_box, &Window::no_maximize_button_label, 80, ""},
+    {&Window::no_minimize_button_box, &Window::no_minimize_button_label, 100, ""},
+    {&Window::no_title_bar_box, &Window::no_title_bar_label, 120, ""},
+    {&Window::adware_box, &Window::adware_label, 176, ""},
+    {&Window::flash_box, &Window::flash_label, 196, ""},
+    {&Window::block_button_box, &Window::block_button_label, 252, ""},
+};
+
+// Where the controls other than the labelled boxes lie, and the tips they show.
+void LayOut(AdvancedOptionsWindow& w) {
+  Place({
+      {w.detection_heading, kLayout.Heading(34)},
+      {w.ad_kinds_line, kLayout.Line(144)},
+      {w.block_button_line, kLayout.Line(220)},
+      {w.buttons_line, kLayout.Line(276)},
+      {w.save_button, {kWidth - 2 * 84, 284, 76, 24}, "Save and exit."},
+      {w.cancel_button, {kWidth - 88, 284, 76, 24}, "Cancel without saving."},
+  });
+  w.detection_heading.font.bold = true;
+  w.detection_heading.fore_color = kTextColor;
+  PlaceHeading(kLayout, w.kill_without_heading, w.kill_without_heading_copy, 58);
+  PlaceHeading(kLayout, w.ad_kinds_heading, w.ad_kinds_heading_copy, 154);
+  PlaceHeading(kLayout, w.block_button_heading, w.block_button_heading_copy, 230);
+}
 
 }  // namespace
 
@@ -21,32 +46,32 @@ AdvancedOptionsWindow::AdvancedOptionsWindow(const FormServices& services, Setti
                                              BlockButton& block_button,
                                              std::function<void()> restore_options_window)
     : Form(services.views, "AdvancedOptionsWindow", "Advanced Options", {0, 0, kWidth, kHeight}),
-      RainButton1(*this, "RainButton1", {}, "", ControlKind::kTitleStrip),
-      Label1(*this, "Label1", {}),
-      Label2(*this, "Label2", kLayout.Heading(34), "Detection Methods:"),
-      Label9(*this, "Label9", kLayout.Copy(58)),
-      Label3(*this, "Label3", kLayout.Heading(58), "Kill windows without..."),
-      Check1(*this, "Check1", kLayout.Box(80), 0),
-      Label4(*this, "Label4", kLayout.Label(79), "...a maximize button"),
-      Check2(*this, "Check2", kLayout.Box(100), 0),
-      Label5(*this, "Label5", kLayout.Label(99), "...a minimize button"),
-      Check5(*this, "Check5", kLayout.Box(120), 0),
-      Label6(*this, "Label6", kLayout.Label(119), "...a title bar"),
-      Line1(*this, "Line1", kLayout.Line(144), Shape::Style::kRectangle, kLineColor),
-      Label10(*this, "Label10", kLayout.Copy(154)),
-      Label7(*this, "Label7", kLayout.Heading(154), "Kill these types of ads:"),
-      Check3(*this, "Check3", kLayout.Box(176), 0),
-      Label8(*this, "Label8", kLayout.Label(175), "Adware popups"),
-      Check4(*this, "Check4", kLayout.Box(196), 0),
-      Label11(*this, "Label11", kLayout.Label(195), "Flash advertisements"),
-      Line2(*this, "Line2", kLayout.Line(220), Shape::Style::kRectangle, kLineColor),
-      Label13(*this, "Label13", kLayout.Copy(230)),
-      Label12(*this, "Label12", kLayout.Heading(230), "Internet Explorer Block Button:"),
-      Check6(*this, "Check6", kLayout.Box(252), 0),
-      Label14(*this, "Label14", kLayout.Label(251), "Show block button"),
-      Line3(*this, "Line3", kLayout.Line(276), Shape::Style::kRectangle, kLineColor),
-      RainButton3(*this, "RainButton3", {kWidth - 2 * 84, 284, 76, 24}, "&Save"),
-      RainButton4(*this, "RainButton4", {kWidth - 88, 284, 76, 24}, "&Cancel"),
+      title_strip(*this, "title_strip", {}, "", ControlKind::kTitleStrip),
+      drag_handle(*this, "drag_handle", {}),
+      detection_heading(*this, "detection_heading", {}, "Detection Methods:"),
+      kill_without_heading_copy(*this, "kill_without_heading_copy", {}),
+      kill_without_heading(*this, "kill_without_heading", {}, "Kill windows without..."),
+      no_maximize_button_box(*this, "no_maximize_button_box", {}, 0),
+      no_maximize_button_label(*this, "no_maximize_button_label", {}, "...a maximize button"),
+      no_minimize_button_box(*this, "no_minimize_button_box", {}, 0),
+      no_minimize_button_label(*this, "no_minimize_button_label", {}, "...a minimize button"),
+      no_title_bar_box(*this, "no_title_bar_box", {}, 0),
+      no_title_bar_label(*this, "no_title_bar_label", {}, "...a title bar"),
+      ad_kinds_line(*this, "ad_kinds_line", {}, Shape::Style::kRectangle, kLineColor),
+      ad_kinds_heading_copy(*this, "ad_kinds_heading_copy", {}),
+      ad_kinds_heading(*this, "ad_kinds_heading", {}, "Kill these types of ads:"),
+      adware_box(*this, "adware_box", {}, 0),
+      adware_label(*this, "adware_label", {}, "Adware popups"),
+      flash_box(*this, "flash_box", {}, 0),
+      flash_label(*this, "flash_label", {}, "Flash advertisements"),
+      block_button_line(*this, "block_button_line", {}, Shape::Style::kRectangle, kLineColor),
+      block_button_heading_copy(*this, "block_button_heading_copy", {}),
+      block_button_heading(*this, "block_button_heading", {}, "Internet Explorer Block Button:"),
+      block_button_box(*this, "block_button_box", {}, 0),
+      block_button_label(*this, "block_button_label", {}, "Show block button"),
+      buttons_line(*this, "buttons_line", {}, Shape::Style::kRectangle, kLineColor),
+      save_button(*this, "save_button", {}, "&Save"),
+      cancel_button(*this, "cancel_button", {}, "&Cancel"),
       windows_(services.windows),
       sounds_(services.sounds),
       settings_(settings),
@@ -57,53 +82,25 @@ AdvancedOptionsWindow::AdvancedOptionsWindow(const FormServices& services, Setti
   back_color = kSkinBack;
   SetDesignValues(*this, kAdvancedBoxes);
   // No close mark: the window closes through Save or Cancel.
-  SetUpChrome(*this, RainButton1, Label1, nullptr, Caption(), services.drag, "", {});
+  SetUpChrome(*this, title_strip, drag_handle, nullptr, Caption(), services.drag, "", {});
+  LayOut(*this);
+  LayOutLabelledBoxes(*this, kLayout, sounds_, kLabelledBoxes);
+  StyleButton(save_button);
+  StyleButton(cancel_button);
+  SetTabOrder({&no_maximize_button_box, &no_minimize_button_box, &no_title_bar_box, &adware_box,
+               &flash_box, &block_button_box, &save_button, &cancel_button});
 
-  Label2.font.bold = true;
-  Label2.fore_color = kTextColor;
-  for (Label* heading : {&Label3, &Label7, &Label12}) {
-    heading->font.bold = true;
-    heading->fore_color = kTextColor;
-  }
-  for (Label* copy : {&Label9, &Label10, &Label13}) {
-    copy->font.bold = true;
-    copy->fore_color = kCopyLabelColor;
-  }
-  Label3.SetCopy(Label9);
-  Label7.SetCopy(Label10);
-  Label12.SetCopy(Label13);
-
-  RainButton3.tool_tip = "Save and exit.";
-  RainButton4.tool_tip = "Cancel without saving.";
-  StyleButton(RainButton3);
-  StyleButton(RainButton4);
-  RainButton3.on_click = [this] { Save(); };
-  RainButton4.on_click = [this] { Cancel(); };
-
+  save_button.on_click = [this] { Save(); };
+  cancel_button.on_click = [this] { Cancel(); };
   // A change of a box, by a click, by its label or by the window itself, plays the click sound;
   // the detector sees a detection box's new value at its next survey, before anything is saved.
-  for (CheckBox* box : {&Check1, &Check2, &Check5, &Check3, &Check4})
+  for (CheckBox* box : {&no_maximize_button_box, &no_minimize_button_box, &no_title_bar_box,
+                        &adware_box, &flash_box})
     box->on_click = [this] { sounds_.PlayClickSound(); };
-  Check6.on_click = [this] {
+  block_button_box.on_click = [this] {
     sounds_.PlayClickSound();
     BlockButtonSwitched();
   };
-  // A click on a label toggles its box, after a click sound of its own.
-  const std::pair<Label*, CheckBox*> labels[] = {{&Label4, &Check1},  {&Label5, &Check2},
-                                                 {&Label6, &Check5},  {&Label8, &Check3},
-                                                 {&Label11, &Check4}, {&Label14, &Check6}};
-  for (const auto& [label, box] : labels) {
-    label->fore_color = kTextColor;
-    label->on_click = [this, box = box] {
-      sounds_.PlayClickSound();
-      box->SetValue(box->Value() == 1 ? 0 : 1);
-    };
-  }
-
-  int tab = 0;
-  for (Control* control : std::initializer_list<Control*>{
-           &Check1, &Check2, &Check5, &Check3, &Check4, &Check6, &RainButton3, &RainButton4})
-    control->tab_index = ++tab;
 }
 
 void AdvancedOptionsWindow::OnLoad() {
@@ -117,11 +114,11 @@ void AdvancedOptionsWindow::SetBoxesFromSettings() {
 
 DetectionSwitches AdvancedOptionsWindow::Switches() const {
   return DetectionSwitches{
-      .no_maximize_box = Check1.Value() == 1,
-      .no_minimize_box = Check2.Value() == 1,
-      .no_title_bar = Check5.Value() == 1,
-      .adware = Check3.Value() == 1,
-      .flash = Check4.Value() == 1,
+      .no_maximize_box = no_maximize_button_box.Value() == 1,
+      .no_minimize_box = no_minimize_button_box.Value() == 1,
+      .no_title_bar = no_title_bar_box.Value() == 1,
+      .adware = adware_box.Value() == 1,
+      .flash = flash_box.Value() == 1,
   };
 }
 
@@ -129,7 +126,7 @@ void AdvancedOptionsWindow::BlockButtonSwitched() {
   // Loading the window at start-up removes a button the user switched off; installing only
   // ever follows the user's own click.
   const auto report = Visible() ? BlockButton::Report::kToTheUser : BlockButton::Report::kSilently;
-  if (Check6.Value() == 1) {
+  if (block_button_box.Value() == 1) {
     // An empty flag makes the installation write every value again, even over a button that is
     // there already (it may point at the program's old folder).
     settings_.WriteSettingOrTrace(kIconCreatedKey, "");

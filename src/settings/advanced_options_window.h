@@ -26,29 +26,29 @@ class AdvancedOptionsWindow : public Form {
                         std::function<void()> restore_options_window);
 
   // Declaration order is drawing order: the strip first, the labels over it, copies behind.
-  RainButton RainButton1;  // title strip "Advanced Options", no close mark
-  Label Label1;            // drag handle
-  Label Label2;            // "Detection Methods:"
-  Label Label9, Label3;    // "Kill windows without..." and its copy
-  CheckBox Check1;         // adv_max
-  Label Label4;            // "...a maximize button"
-  CheckBox Check2;         // adv_min
-  Label Label5;            // "...a minimize button"
-  CheckBox Check5;         // adv_title
-  Label Label6;            // "...a title bar"
-  Shape Line1;
-  Label Label10, Label7;  // "Kill these types of ads:" and its copy
-  CheckBox Check3;        // adv_adware
-  Label Label8;           // "Adware popups"
-  CheckBox Check4;        // adv_flash
-  Label Label11;          // "Flash advertisements"
-  Shape Line2;
-  Label Label13, Label12;  // "Internet Explorer Block Button:" and its copy
-  CheckBox Check6;         // adv_busyicon
-  Label Label14;           // "Show block button"
-  Shape Line3;
-  RainButton RainButton3;  // "&Save"
-  RainButton RainButton4;  // "&Cancel"
+  RainButton title_strip;  // "Advanced Options", no close mark
+  Label drag_handle;
+  Label detection_heading;                                // "Detection Methods:", without a copy
+  Label kill_without_heading_copy, kill_without_heading;  // "Kill windows without..."
+  CheckBox no_maximize_button_box;                        // adv_max
+  Label no_maximize_button_label;                         // "...a maximize button"
+  CheckBox no_minimize_button_box;                        // adv_min
+  Label no_minimize_button_label;
+  CheckBox no_title_bar_box;  // adv_title
+  Label no_title_bar_label;
+  Shape ad_kinds_line;
+  Label ad_kinds_heading_copy, ad_kinds_heading;  // "Kill these types of ads:"
+  CheckBox adware_box;                            // adv_adware
+  Label adware_label;
+  CheckBox flash_box;  // adv_flash
+  Label flash_label;
+  Shape block_button_line;
+  Label block_button_heading_copy, block_button_heading;  // "Internet Explorer Block Button:"
+  CheckBox block_button_box;                              // adv_busyicon
+  Label block_button_label;                               // "Show block button"
+  Shape buttons_line;
+  RainButton save_button;
+  RainButton cancel_button;
 
   // Sets the six boxes from the stored settings, in the order of kAdvancedBoxes; a value that
   // is no number leaves its box, a different one is a change.
@@ -56,8 +56,8 @@ class AdvancedOptionsWindow : public Form {
   // The five detection switches as the boxes hold them now, saved or not.
   DetectionSwitches Switches() const;
 
-  void Save();    // RainButton3
-  void Cancel();  // RainButton4
+  void Save();
+  void Cancel();
   // Escape or Alt+F4: the window has no close mark, so they mean Cancel.
   void CloseRequested() override { Cancel(); }
 
@@ -79,12 +79,12 @@ class AdvancedOptionsWindow : public Form {
 // The six boxes in the order the window loads and saves them: max, min, title, block button,
 // adware, flash. Every switch is on unless stored otherwise.
 inline constexpr std::array<OptionBox<AdvancedOptionsWindow>, 6> kAdvancedBoxes{{
-    {&AdvancedOptionsWindow::Check1, "adv_max", 1},
-    {&AdvancedOptionsWindow::Check2, "adv_min", 1},
-    {&AdvancedOptionsWindow::Check5, "adv_title", 1},
-    {&AdvancedOptionsWindow::Check6, "adv_busyicon", 1},
-    {&AdvancedOptionsWindow::Check3, "adv_adware", 1},
-    {&AdvancedOptionsWindow::Check4, "adv_flash", 1},
+    {&AdvancedOptionsWindow::no_maximize_button_box, "adv_max", 1},
+    {&AdvancedOptionsWindow::no_minimize_button_box, "adv_min", 1},
+    {&AdvancedOptionsWindow::no_title_bar_box, "adv_title", 1},
+    {&AdvancedOptionsWindow::block_button_box, "adv_busyicon", 1},
+    {&AdvancedOptionsWindow::adware_box, "adv_adware", 1},
+    {&AdvancedOptionsWindow::flash_box, "adv_flash", 1},
 }};
 
 }  // namespace pelkrin

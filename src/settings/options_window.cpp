@@ -16,10 +16,49 @@ constexpr int kHeight = 318;
 constexpr OptionsLayout kLayout{kWidth};
 constexpr int kLeft = OptionsLayout::kLeft;
 constexpr int kBoxLeft = OptionsLayout::kBoxLeft;
-constexpr Rgb kLineColor = OptionsLayout::kLineColor;
 
 bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+constexpr LabelledBox<OptionsWindow> kLabelledBoxes[] = {
+    {&OptionsWindow::play_sound_box, &OptionsWindow::play_sound_label, 56,
+     "Play the wave file of your choice when a popup has been pelked."},
+    {&OptionsWindow::animate_tray_box, &OptionsWindow::animate_tray_label, 76,
+     "When a popup has been pelked, the system tray will briefly display a trash can icon."},
+    {&OptionsWindow::keep_history_box, &OptionsWindow::keep_history_label, 96,
+     "When a popup has been pelked, the popup caption will be added to the history list."},
+    {&OptionsWindow::start_with_windows_box, &OptionsWindow::start_with_windows_label, 210,
+     "Pelkrin will automatically start when you start your computer.  This way you will never "
+     "forget to run Pelkrin while browsing the internet."},
+    {&OptionsWindow::enable_at_start_box, &OptionsWindow::enable_at_start_label, 230,
+     "Turn Pelkrin on automatically when the program starts.  Disable this option to save on "
+     "system resources while not browing the internet."},
+    {&OptionsWindow::exit_question_box, &OptionsWindow::exit_question_label, 250,
+     "Prompts you with \"Are you sure you want to exit pelkrin?\""},
+};
+
+// Where the controls other than the labelled boxes lie, and the tips they show.
+void LayOut(OptionsWindow& w) {
+  constexpr int kSecondButtonLeft = kWidth - 2 * 80 - 4;
+  constexpr int kLastButtonLeft = kWidth - 88;
+  Place({
+      {w.sound_file_box, {kBoxLeft, 120, kWidth - kBoxLeft - 12, 20}, "Location of wave file."},
+      {w.browse_button,
+       {kSecondButtonLeft, 146, 76, 22},
+       "Browse your computer for a wave sound file to be played when a popup has been pelked."},
+      {w.preview_button, {kLastButtonLeft, 146, 76, 22}, "Test your sound file."},
+      {w.start_close_line, kLayout.Line(178)},
+      {w.clear_cookies_box,
+       {kWidth - 30, 250, 14, 14},
+       "Automatically delete cookies when pelkrin has been closed."},
+      {w.buttons_line, kLayout.Line(274)},
+      {w.advanced_options_button, {kLeft, 284, 116, 24}, "Advanced user options."},
+      {w.save_button, {kSecondButtonLeft, 284, 76, 24}, "Save and exit."},
+      {w.cancel_button, {kLastButtonLeft, 284, 76, 24}, "Cancel without saving."},
+  });
+  PlaceHeading(kLayout, w.pelked_heading, w.pelked_heading_copy, 34);
+  PlaceHeading(kLayout, w.start_close_heading, w.start_close_heading_copy, 188);
 }
 
 }  // namespace
@@ -28,33 +67,33 @@ OptionsWindow::OptionsWindow(const FormServices& services, Parts parts, Settings
                              std::string program_folder, std::string program_path,
                              std::function<void()> show_advanced_options)
     : Form(services.views, "OptionsWindow", "Pelkrin - Options", {0, 0, kWidth, kHeight}),
-      RainButton1(*this, "RainButton1", {}, "", ControlKind::kTitleStrip),
-      Label1(*this, "Label1", {}),
-      Label9(*this, "Label9", kLayout.Copy(34)),
-      Label2(*this, "Label2", kLayout.Heading(34), "When a popup has been pelked:"),
-      Check1(*this, "Check1", kLayout.Box(56), 0),
-      Label3(*this, "Label3", kLayout.Label(55), "Play a sound file"),
-      Check6(*this, "Check6", kLayout.Box(76), 0),
-      Label4(*this, "Label4", kLayout.Label(75), "Animate the system tray icon"),
-      Check7(*this, "Check7", kLayout.Box(96), 0),
-      Label5(*this, "Label5", kLayout.Label(95), "Add popup caption to the history list"),
-      Text1(*this, "Text1", {kBoxLeft, 120, kWidth - kBoxLeft - 12, 20}),
-      RainButton2(*this, "RainButton2", {kWidth - 2 * 80 - 4, 146, 76, 22}, "&Browse"),
-      RainButton6(*this, "RainButton6", {kWidth - 88, 146, 76, 22}, "&Preview"),
-      Line1(*this, "Line1", kLayout.Line(178), Shape::Style::kRectangle, kLineColor),
-      Label10(*this, "Label10", kLayout.Copy(188)),
-      Label6(*this, "Label6", kLayout.Heading(188), "Start / Close Program:"),
-      Check2(*this, "Check2", kLayout.Box(210), 0),
-      Label7(*this, "Label7", kLayout.Label(209), "Start Pelkrin with Windows"),
-      Check3(*this, "Check3", kLayout.Box(230), 0),
-      Label8(*this, "Label8", kLayout.Label(229), "Automatically enable Pelkrin"),
-      Check4(*this, "Check4", kLayout.Box(250), 0),
-      Label11(*this, "Label11", kLayout.Label(249), "Display the close program dialogue"),
-      Check5(*this, "Check5", {kWidth - 30, 250, 14, 14}, 0),
-      Line2(*this, "Line2", kLayout.Line(274), Shape::Style::kRectangle, kLineColor),
-      RainButton5(*this, "RainButton5", {kLeft, 284, 116, 24}, "&Advanced Options"),
-      RainButton3(*this, "RainButton3", {kWidth - 2 * 80 - 4, 284, 76, 24}, "&Save"),
-      RainButton4(*this, "RainButton4", {kWidth - 88, 284, 76, 24}, "&Cancel"),
+      title_strip(*this, "title_strip", {}, "", ControlKind::kTitleStrip),
+      drag_handle(*this, "drag_handle", {}),
+      pelked_heading_copy(*this, "pelked_heading_copy", {}),
+      pelked_heading(*this, "pelked_heading", {}, "When a popup has been pelked:"),
+      play_sound_box(*this, "play_sound_box", {}, 0),
+      play_sound_label(*this, "play_sound_label", {}, "Play a sound file"),
+      animate_tray_box(*this, "animate_tray_box", {}, 0),
+      animate_tray_label(*this, "animate_tray_label", {}, "Animate the system tray icon"),
+      keep_history_box(*this, "keep_history_box", {}, 0),
+      keep_history_label(*this, "keep_history_label", {}, "Add popup caption to the history list"),
+      sound_file_box(*this, "sound_file_box", {}),
+      browse_button(*this, "browse_button", {}, "&Browse"),
+      preview_button(*this, "preview_button", {}, "&Preview"),
+      start_close_line(*this, "start_close_line", {}, Shape::Style::kRectangle, kLineColor),
+      start_close_heading_copy(*this, "start_close_heading_copy", {}),
+      start_close_heading(*this, "start_close_heading", {}, "Start / Close Program:"),
+      start_with_windows_box(*this, "start_with_windows_box", {}, 0),
+      start_with_windows_label(*this, "start_with_windows_label", {}, "Start Pelkrin with Windows"),
+      enable_at_start_box(*this, "enable_at_start_box", {}, 0),
+      enable_at_start_label(*this, "enable_at_start_label", {}, "Automatically enable Pelkrin"),
+      exit_question_box(*this, "exit_question_box", {}, 0),
+      exit_question_label(*this, "exit_question_label", {}, "Display the close program dialogue"),
+      clear_cookies_box(*this, "clear_cookies_box", {}, 0),
+      buttons_line(*this, "buttons_line", {}, Shape::Style::kRectangle, kLineColor),
+      advanced_options_button(*this, "advanced_options_button", {}, "&Advanced Options"),
+      save_button(*this, "save_button", {}, "&Save"),
+      cancel_button(*this, "cancel_button", {}, "&Cancel"),
       windows_(services.windows),
       sounds_(services.sounds),
       parts_(parts),
@@ -65,84 +104,37 @@ OptionsWindow::OptionsWindow(const FormServices& services, Parts parts, Settings
   back_color = kSkinBack;
   SetDesignValues(*this, kOptionBoxes);
   // No close mark: the window is left through Save, Cancel or Advanced Options.
-  SetUpChrome(*this, RainButton1, Label1, nullptr, Caption(), services.drag, "", {});
-
-  for (Label* heading : {&Label2, &Label6}) {
-    heading->font.bold = true;
-    heading->fore_color = kTextColor;
-  }
-  for (Label* copy : {&Label9, &Label10}) {
-    copy->font.bold = true;
-    copy->fore_color = kCopyLabelColor;
-  }
-  Label2.SetCopy(Label9);
-  Label6.SetCopy(Label10);
-
-  // Each box and its label share the tooltip; a click on the label toggles the box after a
-  // click sound of its own.
-  const struct {
-    CheckBox* box;
-    Label* label;
-    const char* tip;
-  } rows[] = {
-      {&Check1, &Label3, "Play the wave file of your choice when a popup has been pelked."},
-      {&Check6, &Label4,
-       "When a popup has been pelked, the system tray will briefly display a trash can icon."},
-      {&Check7, &Label5,
-       "When a popup has been pelked, the popup caption will be added to the history list."},
-      {&Check2, &Label7,
-       "Pelkrin will automatically start when you start your computer.  This way you will never "
-       "forget to run Pelkrin while browsing the internet."},
-      {&Check3, &Label8,
-       "Turn Pelkrin on automatically when the program starts.  Disable this option to save on "
-       "system resources while not browing the internet."},
-      {&Check4, &Label11, "Prompts you with \"Are you sure you want to exit pelkrin?\""},
-  };
-  for (const auto& [box, label, tip] : rows) {
-    box->tool_tip = label->tool_tip = tip;
-    label->fore_color = kTextColor;
-    label->on_click = [this, box = box] {
-      sounds_.PlayClickSound();
-      box->SetValue(box->Value() == 1 ? 0 : 1);
-    };
-  }
-  Check5.tool_tip = "Automatically delete cookies when pelkrin has been closed.";
-
-  Text1.tool_tip = "Location of wave file.";
-  RainButton2.tool_tip =
-      "Browse your computer for a wave sound file to be played when a popup has been pelked.";
-  RainButton6.tool_tip = "Test your sound file.";
-  RainButton3.tool_tip = "Save and exit.";
-  RainButton4.tool_tip = "Cancel without saving.";
-  RainButton5.tool_tip = "Advanced user options.";
-  for (RainButton* button : {&RainButton2, &RainButton6, &RainButton5, &RainButton3, &RainButton4})
+  SetUpChrome(*this, title_strip, drag_handle, nullptr, Caption(), services.drag, "", {});
+  LayOut(*this);
+  LayOutLabelledBoxes(*this, kLayout, sounds_, kLabelledBoxes);
+  for (RainButton* button :
+       {&browse_button, &preview_button, &advanced_options_button, &save_button, &cancel_button})
     StyleButton(*button);
+  SetTabOrder({&play_sound_box, &animate_tray_box, &keep_history_box, &sound_file_box,
+               &browse_button, &preview_button, &start_with_windows_box, &enable_at_start_box,
+               &exit_question_box, &clear_cookies_box, &advanced_options_button, &save_button,
+               &cancel_button});
 
   // Every box but the clear-cookies one plays the click sound when it changes, whoever changed
   // it; the start-with-Windows box also writes or deletes the start-up entry at once.
-  for (CheckBox* box : {&Check1, &Check6, &Check7, &Check3, &Check4})
+  for (CheckBox* box : {&play_sound_box, &animate_tray_box, &keep_history_box, &enable_at_start_box,
+                        &exit_question_box})
     box->on_click = [this] { sounds_.PlayClickSound(); };
-  Check2.on_click = [this] { StartWithWindowsClicked(); };
+  start_with_windows_box.on_click = [this] { StartWithWindowsClicked(); };
 
-  RainButton2.on_click = [this] { Browse(); };
-  RainButton6.on_click = [this] { Preview(); };
-  RainButton3.on_click = [this] { Save(); };
-  RainButton4.on_click = [this] { Cancel(); };
-  RainButton5.on_click = [this] { AdvancedOptions(); };
-
-  int tab = 0;
-  for (Control* control : std::initializer_list<Control*>{
-           &Check1, &Check6, &Check7, &Text1, &RainButton2, &RainButton6, &Check2, &Check3, &Check4,
-           &Check5, &RainButton5, &RainButton3, &RainButton4})
-    control->tab_index = ++tab;
+  browse_button.on_click = [this] { Browse(); };
+  preview_button.on_click = [this] { Preview(); };
+  save_button.on_click = [this] { Save(); };
+  cancel_button.on_click = [this] { Cancel(); };
+  advanced_options_button.on_click = [this] { AdvancedOptions(); };
 }
 
 void OptionsWindow::OnLoad() {
   MakeTopmost(windows_, *this);
   const std::string sound_file = settings_.ReadSetting("sound_file");
-  Text1.SetText(sound_file.empty()
-                    ? PathInFolder(parts_.text_case.Lower(program_folder_), kPopSoundFile)
-                    : sound_file);
+  sound_file_box.SetText(sound_file.empty()
+                             ? PathInFolder(parts_.text_case.Lower(program_folder_), kPopSoundFile)
+                             : sound_file);
   SetBoxesFromSettings();
 }
 
@@ -157,15 +149,15 @@ int OptionsWindow::OptionValue(std::string_view key) const {
 }
 
 PelkOptions OptionsWindow::PelkingOptions() const {
-  return PelkOptions{.keep_history = Check7.Value() == 1,
-                     .play_sound = Check1.Value() == 1,
-                     .animate_tray = Check6.Value() == 1,
-                     .sound_file = Text1.Text()};
+  return PelkOptions{.keep_history = keep_history_box.Value() == 1,
+                     .play_sound = play_sound_box.Value() == 1,
+                     .animate_tray = animate_tray_box.Value() == 1,
+                     .sound_file = sound_file_box.Text()};
 }
 
 void OptionsWindow::StartWithWindowsClicked() {
   sounds_.PlayClickSound();
-  if (Check2.Value() == 0) {
+  if (start_with_windows_box.Value() == 0) {
     if (!RemoveStartupEntry(parts_.registry))
       parts_.diagnostics.Trace("the start-up entry could not be deleted");
   } else if (!SetStartupEntry(parts_.registry, program_path_)) {
@@ -183,8 +175,9 @@ void OptionsWindow::Save() {
   sounds_.PlayClickSound();
   // Success is reported only when every value reached the file; the first failure skips the
   // rest.
-  const bool saved = SaveBoxesToSettings(settings_, *this, kOptionBoxes) &&
-                     settings_.WriteSetting("sound_file", parts_.text_case.Lower(Text1.Text()));
+  const bool saved =
+      SaveBoxesToSettings(settings_, *this, kOptionBoxes) &&
+      settings_.WriteSetting("sound_file", parts_.text_case.Lower(sound_file_box.Text()));
   if (saved) {
     parts_.dialogs.MessageBox(kSettingsSavedMessage, kAppTitle, kInformationSystemModal);
   } else {
@@ -217,19 +210,19 @@ void OptionsWindow::Browse() {
     const std::optional<std::string> chosen = parts_.dialogs.OpenFile(request);
     if (!chosen) return;
     if (chosen->empty() || *chosen == kPopSoundFile) {
-      Text1.SetText(PathInFolder(program_folder_, *chosen));
+      sound_file_box.SetText(PathInFolder(program_folder_, *chosen));
       return;
     }
     // Only a name that ends in ".wav" as written, lower case, is taken.
     if (EndsWith(*chosen, ".wav")) {
-      Text1.SetText(*chosen);
+      sound_file_box.SetText(*chosen);
       return;
     }
     parts_.dialogs.MessageBox(kNotAWaveFileMessage, "Pelkrin Error", kExclamationSystemModal);
   }
 }
 
-void OptionsWindow::Preview() { sounds_.PlayFile(Text1.Text()); }
+void OptionsWindow::Preview() { sounds_.PlayFile(sound_file_box.Text()); }
 
 void OptionsWindow::AdvancedOptions() {
   sounds_.PlayClickSound();

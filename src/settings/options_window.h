@@ -40,31 +40,31 @@ class OptionsWindow : public Form {
                 std::function<void()> show_advanced_options);
 
   // Declaration order is drawing order: the strip first, the labels over it, copies behind.
-  RainButton RainButton1;  // title strip "Pelkrin - Options", no close mark
-  Label Label1;            // drag handle
-  Label Label9, Label2;    // "When a popup has been pelked:" and its copy
-  CheckBox Check1;         // "Play a sound file" (play_sound)
-  Label Label3;
-  CheckBox Check6;  // "Animate the system tray icon" (animate_tray)
-  Label Label4;
-  CheckBox Check7;  // "Add popup caption to the history list" (keep_history)
-  Label Label5;
-  TextBox Text1;           // the wave file played on a pelk (sound_file)
-  RainButton RainButton2;  // "&Browse"
-  RainButton RainButton6;  // "&Preview"
-  Shape Line1;
-  Label Label10, Label6;  // "Start / Close Program:" and its copy
-  CheckBox Check2;        // "Start Pelkrin with Windows" (start_with_windows)
-  Label Label7;
-  CheckBox Check3;  // "Automatically enable Pelkrin" (super_mode)
-  Label Label8;
-  CheckBox Check4;  // "Display the close program dialogue" (close_dlg)
-  Label Label11;
-  CheckBox Check5;  // clear_cookies, without a label of its own
-  Shape Line2;
-  RainButton RainButton5;  // "&Advanced Options"
-  RainButton RainButton3;  // "&Save"
-  RainButton RainButton4;  // "&Cancel"
+  RainButton title_strip;  // "Pelkrin - Options", no close mark
+  Label drag_handle;
+  Label pelked_heading_copy, pelked_heading;  // "When a popup has been pelked:"
+  CheckBox play_sound_box;
+  Label play_sound_label;
+  CheckBox animate_tray_box;
+  Label animate_tray_label;
+  CheckBox keep_history_box;
+  Label keep_history_label;
+  TextBox sound_file_box;  // the wave file played on a pelk
+  RainButton browse_button;
+  RainButton preview_button;
+  Shape start_close_line;
+  Label start_close_heading_copy, start_close_heading;  // "Start / Close Program:"
+  CheckBox start_with_windows_box;
+  Label start_with_windows_label;
+  CheckBox enable_at_start_box;  // super_mode
+  Label enable_at_start_label;
+  CheckBox exit_question_box;  // close_dlg
+  Label exit_question_label;
+  CheckBox clear_cookies_box;  // without a label of its own
+  Shape buttons_line;
+  RainButton advanced_options_button;
+  RainButton save_button;
+  RainButton cancel_button;
 
   // Sets the seven boxes from the stored settings; a value that is no number leaves its box.
   void SetBoxesFromSettings();
@@ -73,11 +73,11 @@ class OptionsWindow : public Form {
   // What the pelk event reads: the boxes and the sound file as they are now.
   PelkOptions PelkingOptions() const;
 
-  void Save();             // RainButton3
-  void Cancel();           // RainButton4
-  void Browse();           // RainButton2
-  void Preview();          // RainButton6
-  void AdvancedOptions();  // RainButton5
+  void Save();
+  void Cancel();
+  void Browse();
+  void Preview();
+  void AdvancedOptions();
   // Escape or Alt+F4: the window has no close mark, so they mean Cancel.
   void CloseRequested() override { Cancel(); }
 
@@ -103,13 +103,13 @@ class OptionsWindow : public Form {
 // The seven boxes in the order the window loads and saves them and start-up writes their
 // defaults; the design values are the defaults of a first run.
 inline constexpr std::array<OptionBox<OptionsWindow>, 7> kOptionBoxes{{
-    {&OptionsWindow::Check1, "play_sound", 0},
-    {&OptionsWindow::Check6, "animate_tray", 1},
-    {&OptionsWindow::Check2, "start_with_windows", 1},
-    {&OptionsWindow::Check3, "super_mode", 1},
-    {&OptionsWindow::Check4, "close_dlg", 1},
-    {&OptionsWindow::Check5, "clear_cookies", 0},
-    {&OptionsWindow::Check7, "keep_history", 1},
+    {&OptionsWindow::play_sound_box, "play_sound", 0},
+    {&OptionsWindow::animate_tray_box, "animate_tray", 1},
+    {&OptionsWindow::start_with_windows_box, "start_with_windows", 1},
+    {&OptionsWindow::enable_at_start_box, "super_mode", 1},
+    {&OptionsWindow::exit_question_box, "close_dlg", 1},
+    {&OptionsWindow::clear_cookies_box, "clear_cookies", 0},
+    {&OptionsWindow::keep_history_box, "keep_history", 1},
 }};
 
 }  // namespace pelkrin

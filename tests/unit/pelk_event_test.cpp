@@ -54,16 +54,16 @@ TEST_F(PelkEventTest, TwoPopupsOfOneSurveyLeaveTwoEntriesTwoCountsAndOneSound) {
   p.desktop.events.Advance(600 + 2 * 600 + 10);
 
   HistoryWindow& history = p->history_window;
-  ASSERT_EQ(history.List1.ListCount(), 2);
+  ASSERT_EQ(history.entry_list.ListCount(), 2);
   // Both popups are pelked in the same instant; which comes first depends on the path that
   // found them.
-  std::vector<std::string> entries{history.List1.List(0), history.List1.List(1)};
+  std::vector<std::string> entries{history.entry_list.List(0), history.entry_list.List(1)};
   std::sort(entries.begin(), entries.end());
   EXPECT_EQ(entries, (std::vector<std::string>{"06/12/2026 3:04:05 pm : First offer",
                                                "06/12/2026 3:04:05 pm : Second offer"}))
       << "date, blank, the time in lower case, \" : \", the short caption";
-  EXPECT_EQ(history.Label1.Caption(), "2");
-  EXPECT_EQ(history.Label4.Caption(), "809");
+  EXPECT_EQ(history.since_startup_count.Caption(), "2");
+  EXPECT_EQ(history.since_installation_count.Caption(), "809");
   const std::string pop = "c:\\program files\\pelkrin\\pop.wav";  // the default, lower case
   EXPECT_EQ(PelkSounds(), std::vector<std::string>{pop})
       << "the second popup is hidden at once, but its sound would start within 600 ms of the first";
@@ -73,7 +73,7 @@ TEST_F(PelkEventTest, TwoPopupsOfOneSurveyLeaveTwoEntriesTwoCountsAndOneSound) {
   p.desktop.events.Advance(600);
   AddPopup(p.desktop.windows, "Third offer");
   p.desktop.events.Advance(600 + 10);
-  EXPECT_EQ(history.List1.ListCount(), 3);
+  EXPECT_EQ(history.entry_list.ListCount(), 3);
   EXPECT_EQ(PelkSounds(), (std::vector<std::string>{pop, pop}));
 }
 
@@ -92,9 +92,9 @@ TEST_F(PelkEventTest, EachOptionRulesItsOwnEffectAlone) {
     SimApp q;
     StartApp(q, c.settings);
     q->main_window.Text2.SetText("Offer");
-    EXPECT_EQ(q->history_window.List1.ListCount(), c.entry ? 1 : 0);
-    EXPECT_EQ(q->history_window.Label1.Caption(), c.entry ? "1" : "0");
-    EXPECT_EQ(q->history_window.Label4.Caption(), c.entry ? "1" : "0");
+    EXPECT_EQ(q->history_window.entry_list.ListCount(), c.entry ? 1 : 0);
+    EXPECT_EQ(q->history_window.since_startup_count.Caption(), c.entry ? "1" : "0");
+    EXPECT_EQ(q->history_window.since_installation_count.Caption(), c.entry ? "1" : "0");
     EXPECT_EQ(pelkrin::PelkSounds(q).size(), c.sound ? 1u : 0u);
     EXPECT_EQ(q->main_window.Timer1.Enabled(), c.animation);
     EXPECT_EQ(q->main_window.Text2.Text(), "");
@@ -103,23 +103,23 @@ TEST_F(PelkEventTest, EachOptionRulesItsOwnEffectAlone) {
 
 TEST_F(PelkEventTest, TheBoxesCountAsTheyAreNowSavedOrNot) {
   Start();
-  p->options_window.Check7.UserClick();  // history off, not saved
-  p->options_window.Check1.UserClick();  // sound on, not saved
-  p->options_window.Text1.SetText("D:\\Sounds\\boing.wav");
+  p->options_window.keep_history_box.UserClick();  // history off, not saved
+  p->options_window.play_sound_box.UserClick();    // sound on, not saved
+  p->options_window.sound_file_box.SetText("D:\\Sounds\\boing.wav");
   p.desktop.files.Put("D:\\Sounds\\boing.wav", "RIFF");
   Pelk("Offer");
-  EXPECT_EQ(p->history_window.List1.ListCount(), 0);
-  EXPECT_EQ(p->history_window.Label4.Caption(), "0");
+  EXPECT_EQ(p->history_window.entry_list.ListCount(), 0);
+  EXPECT_EQ(p->history_window.since_installation_count.Caption(), "0");
   EXPECT_EQ(PelkSounds(), std::vector<std::string>{"D:\\Sounds\\boing.wav"});
   EXPECT_EQ(p.Setting("keep_history"), "1");
 }
 
 TEST_F(PelkEventTest, NoPathPlaysNothing) {
   Start("PLAY_SOUND=1\r\n");
-  p->options_window.Text1.SetText("");
+  p->options_window.sound_file_box.SetText("");
   Pelk("Offer");
   EXPECT_TRUE(PelkSounds().empty());
-  EXPECT_EQ(p->history_window.Label1.Caption(), "1") << "the history goes on";
+  EXPECT_EQ(p->history_window.since_startup_count.Caption(), "1") << "the history goes on";
 }
 
 TEST_F(PelkEventTest, TheAnimationShowsItsFourFramesAndEndsOnTheIconOfThePelkingState) {

@@ -18,6 +18,10 @@ TEST(SettingNumber, TakesTheLeadingNumberAndCountsEverythingElseAsZero) {
   // Huge values saturate instead of misbehaving.
   EXPECT_GT(SettingNumber(std::string(400, '9')), 1e300);
   EXPECT_GT(SettingNumber("1e999999999999"), 1e300);
+  // A counter counts on from the number its text begins with.
+  const std::pair<const char*, const char*> counts[] = {
+      {"809", "810"}, {"abc", "1"}, {" 2.5x", "3.5"}};
+  for (const auto& [text, next] : counts) EXPECT_EQ(NumberPlusOne(text), next) << text;
 }
 
 TEST(SettingInteger, NeedsTheWholeTextToBeANumberAndCheckBoxesOnlyZeroOrOne) {

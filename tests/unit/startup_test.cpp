@@ -82,10 +82,10 @@ TEST(StartUp, AMissingKeyIsWrittenAgainFromTheOptionsWindowsDesignState) {
       "PLAY_SOUND=1\r\nSTART_WITH_WINDOWS=0\r\nSUPER_MODE=1\r\nCLOSE_DLG=0\r\nCLEAR_COOKIES=1\r\n"
       "KEEP_HISTORY=0\r\nINSTALL_DATE=01/01/2020\r\nADV_MAX=0\r\nADV_MIN=0\r\nADV_TITLE=0\r\n"
       "ADV_BUSYICON=0\r\nADV_ADWARE=0\r\nADV_FLASH=0\r\nICON_CREATED=0\r\nHISTORY_COUNT=12\r\n");
-  EXPECT_EQ(p->options_window.Check6.Value(), 1) << "the box keeps its design state";
-  EXPECT_EQ(p->options_window.Check1.Value(), 1) << "the others follow the file";
-  EXPECT_EQ(p->options_window.Check7.Value(), 0);
-  EXPECT_EQ(p->history_window.Label4.Caption(), "12");
+  EXPECT_EQ(p->options_window.animate_tray_box.Value(), 1) << "the box keeps its design state";
+  EXPECT_EQ(p->options_window.play_sound_box.Value(), 1) << "the others follow the file";
+  EXPECT_EQ(p->options_window.keep_history_box.Value(), 0);
+  EXPECT_EQ(p->history_window.since_installation_count.Caption(), "12");
   EXPECT_EQ(p.FileBytes("pk.sys").find("ANIMATE_TRAY=1\r\n"), p.FileBytes("pk.sys").size() - 16)
       << "only the missing key was appended";
 }
@@ -117,8 +117,8 @@ TEST(StartUp, AReadOnlyFolderStartsWithPelkingOffAndDesignStates) {
   EXPECT_FALSE(p.desktop.files.Exists(kSettingsPath));
   EXPECT_TRUE(p.desktop.diagnostics.Saw("the setting super_mode could not be written"));
   EXPECT_FALSE(p->main_window.PelkingOn());
-  EXPECT_EQ(p->options_window.Check3.Value(), 1);
-  EXPECT_EQ(p->advanced_options_window.Check1.Value(), 1);
+  EXPECT_EQ(p->options_window.enable_at_start_box.Value(), 1);
+  EXPECT_EQ(p->advanced_options_window.no_maximize_button_box.Value(), 1);
   EXPECT_TRUE(p->main_window.SysTray.InTray());
 }
 
@@ -143,15 +143,15 @@ TEST(StartUp, TheListsLoadFromTheirFilesAndADetectorTickDuringLoadingSeesWhatIsL
   p.desktop.files.Put(InFolder("popblk.sys"), "Win a prize - Microsoft Internet Explorer");
   int seen_while_loading = -1;
   p.desktop.events.OnProcessPending([&] {
-    if (seen_while_loading < 0 && p->allow_block_window.List1.ListCount() > 0)
-      seen_while_loading = p->allow_block_window.List1.ListCount();
+    if (seen_while_loading < 0 && p->allow_block_window.domain_list.ListCount() > 0)
+      seen_while_loading = p->allow_block_window.domain_list.ListCount();
   });
   p.Start();
-  EXPECT_EQ(p->allow_block_window.List1.ListCount(), 100);
+  EXPECT_EQ(p->allow_block_window.domain_list.ListCount(), 100);
   EXPECT_GT(seen_while_loading, 0);
   EXPECT_LT(seen_while_loading, 100);
-  EXPECT_EQ(p->allow_block_window.List2.Items(), std::vector<std::string>{"results"});
-  EXPECT_EQ(p->allow_block_window.List3.Items(),
+  EXPECT_EQ(p->allow_block_window.caption_list.Items(), std::vector<std::string>{"results"});
+  EXPECT_EQ(p->allow_block_window.block_list.Items(),
             std::vector<std::string>{"Win a prize - Microsoft Internet Explorer"});
 }
 

@@ -99,7 +99,7 @@ TEST_F(TrayCommandsTest, RestoringThePopupShowsItMarkedAndTheNextRestoreFindsNon
   Survey();
   EXPECT_FALSE(windows().IsVisible(popup.frame));
   EXPECT_EQ(main_window().TextHnd.Text(), std::to_string(popup.frame));
-  EXPECT_TRUE(p->history_window.List1.Items().back().ends_with(" : Offer, page 2"));
+  EXPECT_TRUE(p->history_window.entry_list.Items().back().ends_with(" : Offer, page 2"));
 }
 
 TEST_F(TrayCommandsTest, ACaptionThatBeginsWithTheProductNameIsLeftAsItIs) {
