@@ -59,22 +59,22 @@ TEST_F(CookieTest, TheListHoldsOnlyPlainTxtFilesOfTheFolderItselfListedOncePerOp
   CookieRemoverWindow& w = Open();
   EXPECT_EQ(p.desktop.events.Now() - before, 100u) << "the tray command's wait";
   EXPECT_EQ(p.Sounds().back(), "barble.sys");
-  EXPECT_EQ(w.File1.Items(), (Names{"user@example.com.txt", "user@example.org.TXT"}));
-  EXPECT_EQ(w.Label2.Caption(), "2 Cookies Detected");
-  EXPECT_EQ(w.Label5.Caption(), "2 Cookies Detected") << "the copy label";
+  EXPECT_EQ(w.cookie_list.Items(), (Names{"user@example.com.txt", "user@example.org.TXT"}));
+  EXPECT_EQ(w.status_label.Caption(), "2 Cookies Detected");
+  EXPECT_EQ(w.status_label_copy.Caption(), "2 Cookies Detected") << "the copy label";
 
   Put({"one.txt"});
-  EXPECT_EQ(w.File1.ListCount(), 2) << "listed once, when the window loads";
+  EXPECT_EQ(w.cookie_list.ListCount(), 2) << "listed once, when the window loads";
   w.Close();
-  EXPECT_EQ(Open().Label2.Caption(), "3 Cookies Detected") << "a new opening lists afresh";
+  EXPECT_EQ(Open().status_label.Caption(), "3 Cookies Detected") << "a new opening lists afresh";
   EXPECT_TRUE(p.Boxes().empty());
 }
 
 TEST_F(CookieTest, AnEmptyFolderSaysSoAndDeleteAllHasNothingToDo) {
   p.desktop.files.MakeFolder(kCookies);
   CookieRemoverWindow& w = Open();
-  EXPECT_EQ(w.Label2.Caption(), "No Cookies Detected");
-  w.RainButton2.Click();
+  EXPECT_EQ(w.status_label.Caption(), "No Cookies Detected");
+  w.remove_all_button.Click();
   EXPECT_EQ(p.Boxes(), (std::vector<Box>{{"No cookies detected!", "Pelkrin", 0x1030}}));
   EXPECT_EQ(w.GetMousePointer(), MousePointer::kDefault);
 }
@@ -88,33 +88,33 @@ TEST_F(CookieTest, AFolderThatCannotBeListedSwitchesTheFeatureOff) {
                                           "Options.  Click Clear Cookies and/or Delete Files.",
                                           "", 0x1040}}));
   EXPECT_TRUE(w.Visible());
-  EXPECT_FALSE(w.RainButton2.Enabled());
-  EXPECT_FALSE(w.File1.Enabled());
+  EXPECT_FALSE(w.remove_all_button.Enabled());
+  EXPECT_FALSE(w.cookie_list.Enabled());
   EXPECT_EQ(p.desktop.events.Now() - before, 2100u) << "0.1 s before the window, 2 s after";
-  EXPECT_EQ(w.Label2.Caption(), "Feature Disabled");
+  EXPECT_EQ(w.status_label.Caption(), "Feature Disabled");
 }
 
 TEST_F(CookieTest, ADoubleClickDeletesTheSelectedCookieAndTheHintDeletesNothing) {
   Put({"a@example.com.txt", "b@example.org.txt"});
   CookieRemoverWindow& w = Open();
-  w.Label4.on_dbl_click();
+  w.hint_label.on_dbl_click();
   EXPECT_EQ(p.LastBox(), (Box{"Not this, double click the cookie!", "Pelkrin", 0x1030}));
-  w.File1.DblClick();  // nothing selected: nothing happens
-  EXPECT_EQ(w.File1.ListCount(), 2);
-  w.File1.UserSelect(1);
-  w.File1.DblClick();
+  w.cookie_list.DblClick();  // nothing selected: nothing happens
+  EXPECT_EQ(w.cookie_list.ListCount(), 2);
+  w.cookie_list.UserSelect(1);
+  w.cookie_list.DblClick();
   EXPECT_FALSE(Exists("b@example.org.txt"));
   EXPECT_TRUE(Exists("a@example.com.txt"));
-  EXPECT_EQ(w.File1.Items(), Names{"a@example.com.txt"});
-  EXPECT_EQ(w.Label2.Caption(), "1 Cookie Detected");
+  EXPECT_EQ(w.cookie_list.Items(), Names{"a@example.com.txt"});
+  EXPECT_EQ(w.status_label.Caption(), "1 Cookie Detected");
   EXPECT_EQ(p.Boxes().size(), 1u) << "no confirmation";
 
   // The browser holds the last one open.
   p.desktop.files.SetInUse(Cookie("a@example.com.txt"), true);
-  w.File1.UserSelect(0);
-  w.File1.DblClick();
+  w.cookie_list.UserSelect(0);
+  w.cookie_list.DblClick();
   EXPECT_EQ(p.LastBox(), (Box{"Error deleting cookie!", "Pelkrin", 0x1030}));
-  EXPECT_EQ(w.File1.ListCount(), 1);
+  EXPECT_EQ(w.cookie_list.ListCount(), 1);
 }
 
 TEST_F(CookieTest, DeleteAllRemovesEveryCookieUnderTheHourglassAndSaysHowMany) {
@@ -123,15 +123,15 @@ TEST_F(CookieTest, DeleteAllRemovesEveryCookieUnderTheHourglassAndSaysHowMany) {
   // What the user sees while it works.
   std::vector<std::string> seen;
   p.desktop.events.OnProcessPending([&] {
-    if (w.GetMousePointer() == MousePointer::kHourglass && !w.File1.Visible())
-      seen.push_back(w.Label3.Caption());
+    if (w.GetMousePointer() == MousePointer::kHourglass && !w.cookie_list.Visible())
+      seen.push_back(w.removing_label.Caption());
   });
   p.desktop.dialogs.OnShow([&] {
     EXPECT_EQ(w.GetMousePointer(), MousePointer::kHourglass);
-    EXPECT_FALSE(w.Label2.Visible());
+    EXPECT_FALSE(w.status_label.Visible());
   });
   const auto before = p.desktop.events.Now();
-  w.RainButton2.Click();
+  w.remove_all_button.Click();
   p.desktop.events.OnProcessPending({});
   ASSERT_FALSE(seen.empty());
   EXPECT_EQ(seen.front(), "Removing Cookies...  Please wait...");
@@ -142,8 +142,8 @@ TEST_F(CookieTest, DeleteAllRemovesEveryCookieUnderTheHourglassAndSaysHowMany) {
   EXPECT_FALSE(Exists("a.txt") || Exists("b.txt") || Exists("c.txt"));
   EXPECT_TRUE(Exists("keep.dat"));
   EXPECT_EQ(w.GetMousePointer(), MousePointer::kDefault);
-  EXPECT_TRUE(w.Label2.Visible());
-  EXPECT_EQ(w.Label2.Caption(), "No Cookies Detected");
+  EXPECT_TRUE(w.status_label.Visible());
+  EXPECT_EQ(w.status_label.Caption(), "No Cookies Detected");
 }
 
 TEST_F(CookieTest, DeleteAllSkipsACookieInUseAndReportsWhatItCouldNotRemove) {
@@ -152,9 +152,9 @@ TEST_F(CookieTest, DeleteAllSkipsACookieInUseAndReportsWhatItCouldNotRemove) {
   p.desktop.files.SetInUse(Cookie("b.txt"), true);  // the browser holds it open
   std::string status_during;
   p.desktop.events.OnProcessPending([&] {
-    if (w.Label2.Caption().starts_with("Deleting")) status_during = w.Label2.Caption();
+    if (w.status_label.Caption().starts_with("Deleting")) status_during = w.status_label.Caption();
   });
-  w.RainButton2.Click();
+  w.remove_all_button.Click();
   p.desktop.events.OnProcessPending({});
   EXPECT_EQ(status_during, "Deleting 4 cookies...");
   EXPECT_FALSE(Exists("a.txt") || Exists("c.txt") || Exists("d.txt")) << "the rest still go";
@@ -166,9 +166,9 @@ TEST_F(CookieTest, DeleteAllSkipsACookieInUseAndReportsWhatItCouldNotRemove) {
                                           "Pelkrin - Cookie Remover", 0x1030}}));
   // The window is left usable.
   EXPECT_EQ(w.GetMousePointer(), MousePointer::kDefault);
-  EXPECT_TRUE(w.File1.Visible() && w.File1.Enabled() && w.RainButton2.Enabled());
-  EXPECT_EQ(w.File1.Items(), Names{"b.txt"});
-  EXPECT_EQ(w.Label2.Caption(), "1 Cookie Detected");
+  EXPECT_TRUE(w.cookie_list.Visible() && w.cookie_list.Enabled() && w.remove_all_button.Enabled());
+  EXPECT_EQ(w.cookie_list.Items(), Names{"b.txt"});
+  EXPECT_EQ(w.status_label.Caption(), "1 Cookie Detected");
 
   // Nothing removed at all is said in the plural, also where the folder can no longer be listed.
   Put({"e.txt"});
@@ -177,8 +177,8 @@ TEST_F(CookieTest, DeleteAllSkipsACookieInUseAndReportsWhatItCouldNotRemove) {
   CookieRemoverWindow& again = Open();
   p.desktop.files.SetUnlistableFolder(kCookies, true);
   p.desktop.diagnostics.Expect("could no longer be listed");
-  again.RainButton2.Click();
-  EXPECT_EQ(again.File1.Items(), (Names{"b.txt", "e.txt"})) << "what could not be deleted";
+  again.remove_all_button.Click();
+  EXPECT_EQ(again.cookie_list.Items(), (Names{"b.txt", "e.txt"})) << "what could not be deleted";
   EXPECT_EQ(p.LastBox().text,
             "Removed 0 of 2 cookies from your computer.\r\r2 cookies could not be removed: "
             "another program may be using them, or they are read-only.  Close Internet Explorer "
@@ -190,12 +190,12 @@ TEST_F(CookieTest, ClosingDuringDeleteAllAndOpeningAgainIsSafe) {
   CookieRemoverWindow& w = Open();
   bool reopened = false;
   p.desktop.events.OnProcessPending([&] {
-    if (reopened || w.File1.Visible()) return;
+    if (reopened || w.cookie_list.Visible()) return;
     reopened = true;
-    w.Label6.Click();  // the close mark, during the first wait
+    w.close_mark.Click();  // the close mark, during the first wait
     Open();
   });
-  w.RainButton2.Click();
+  w.remove_all_button.Click();
   p.desktop.events.OnProcessPending({});
   ASSERT_TRUE(reopened);
   EXPECT_NE(p->cookie_remover_window.get(), &w);
