@@ -3,14 +3,14 @@
 #include <vector>
 
 #include "ui/chrome.h"
+#include "ui/layout.h"
 
 namespace pelkrin {
 namespace {
 
 constexpr int kWidth = 300;
 constexpr int kHeight = 282;
-constexpr int kLeft = 22;
-constexpr int kInner = kWidth - 2 * kLeft;
+constexpr ColumnLayout kLayout(kWidth, 22);
 constexpr Rgb kFrameColor = 0xEEF3F8;
 constexpr Rgb kBlue = 0x1F4FC8;
 
@@ -57,16 +57,14 @@ CookieRemoverWindow::CookieRemoverWindow(const FormServices& services, FileSyste
       title_strip(*this, "title_strip", {}, "", ControlKind::kTitleStrip),
       drag_handle(*this, "drag_handle", {}),
       close_mark(*this, "close_mark", {}),
-      frame(*this, "frame", {12, 34, kWidth - 24, 206}, Shape::Style::kRoundedRectangle,
-            kFrameColor),
-      status_label_copy(*this, "status_label_copy", {kLeft - 1, 41, kInner, 16}),
-      status_label(*this, "status_label", {kLeft, 42, kInner, 16},
-                   "Detecting Cookies...   Please wait..."),
-      removing_label(*this, "removing_label", {kLeft, 118, kInner, 16}, kRemovingCookies),
-      cookie_list(*this, "cookie_list", {kLeft, 62, kInner, 144}),
-      hint_label(*this, "hint_label", {kLeft, 214, kInner, 16},
+      frame(*this, "frame", kLayout.Frame(206), Shape::Style::kRoundedRectangle, kFrameColor),
+      status_label_copy(*this, "status_label_copy", kLayout.CopyRow(42)),
+      status_label(*this, "status_label", kLayout.Row(42), "Detecting Cookies...   Please wait..."),
+      removing_label(*this, "removing_label", kLayout.Row(118), kRemovingCookies),
+      cookie_list(*this, "cookie_list", kLayout.Row(62, 144)),
+      hint_label(*this, "hint_label", kLayout.Row(214),
                  "Double-Click a single cookie to remove it."),
-      remove_all_button(*this, "remove_all_button", {kWidth - kLeft - 150, 248, 150, 24},
+      remove_all_button(*this, "remove_all_button", {kWidth - kLayout.Left() - 150, 248, 150, 24},
                         "&Remove All Cookies"),
       windows_(services.windows),
       sounds_(services.sounds),
@@ -78,7 +76,6 @@ CookieRemoverWindow::CookieRemoverWindow(const FormServices& services, FileSyste
   back_color = kSkinBack;
   SetUpChrome(*this, title_strip, drag_handle, &close_mark, Caption(), services.drag,
               "Close Cookie Remover.", [this] { Close(); });
-
   status_label.font.bold = status_label_copy.font.bold = true;
   status_label.fore_color = kTextColor;
   status_label_copy.fore_color = kCopyLabelColor;
@@ -91,14 +88,14 @@ CookieRemoverWindow::CookieRemoverWindow(const FormServices& services, FileSyste
   StyleButton(remove_all_button);
 
   cookie_list.on_dbl_click = [this] { RemoveSelected(); };
-  hint_label.on_dbl_click = [this] {
-    const InUse in_use(*this);
-    dialogs_.MessageBox("Not this, double click the cookie!", kAppTitle, kExclamationSystemModal);
-  };
+  hint_label.on_dbl_click = [this] { PointAtTheList(); };
   remove_all_button.on_click = [this] { RemoveAll(); };
+  SetTabOrder({&cookie_list, &remove_all_button});
+}
 
-  cookie_list.tab_index = 1;
-  remove_all_button.tab_index = 2;
+void CookieRemoverWindow::PointAtTheList() {
+  const InUse in_use(*this);
+  dialogs_.MessageBox("Not this, double click the cookie!", kAppTitle, kExclamationSystemModal);
 }
 
 void CookieRemoverWindow::OnLoad() {

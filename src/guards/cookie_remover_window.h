@@ -48,6 +48,7 @@ class CookieRemoverWindow : public Form {
   const std::string& Folder() const { return folder_; }
 
   void RemoveSelected();  // a double-click on a file of the list
+  void PointAtTheList();  // a double-click on the hint under it
   void RemoveAll();       // the Remove all button
   void Close();           // the close mark
   void CloseRequested() override { Close(); }

@@ -4,14 +4,15 @@
 
 #include "settings/setting_value.h"
 #include "ui/chrome.h"
+#include "ui/layout.h"
 
 namespace pelkrin {
 namespace {
 
 constexpr int kWidth = 300;
 constexpr int kHeight = 236;
-constexpr int kLeft = 22;
-constexpr int kInner = kWidth - 2 * kLeft;
+constexpr ColumnLayout kLayout(kWidth, 22);
+constexpr int kLeft = kLayout.Left();
 constexpr Rgb kFrameColor = 0xEEF3F8;
 
 // The example address of the explanation.
@@ -27,18 +28,16 @@ HomePageLockWindow::HomePageLockWindow(const FormServices& services, SettingsSto
       title_strip(*this, "title_strip", {}, "", ControlKind::kTitleStrip),
       drag_handle(*this, "drag_handle", {}),
       close_mark(*this, "close_mark", {}),
-      frame(*this, "frame", {12, 34, kWidth - 24, 158}, Shape::Style::kRoundedRectangle,
-            kFrameColor),
-      current_page_heading_copy(*this, "current_page_heading_copy", {kLeft - 1, 43, kInner, 16}),
-      current_page_heading(*this, "current_page_heading", {kLeft, 44, kInner, 16},
-                           "Current Home Page:"),
-      current_page_box(*this, "current_page_box", {kLeft, 62, kInner, 21}),
-      desired_page_heading_copy(*this, "desired_page_heading_copy", {kLeft - 1, 91, kInner, 16}),
-      desired_page_heading(*this, "desired_page_heading", {kLeft, 92, kInner, 16},
-                           "Desired Home Page:"),
-      desired_page_box(*this, "desired_page_box", {kLeft, 110, kInner, 21}),
+      frame(*this, "frame", kLayout.Frame(158), Shape::Style::kRoundedRectangle, kFrameColor),
+      current_page_heading_copy(*this, "current_page_heading_copy", kLayout.CopyRow(44)),
+      current_page_heading(*this, "current_page_heading", kLayout.Row(44), "Current Home Page:"),
+      current_page_box(*this, "current_page_box", kLayout.Row(62, 21)),
+      desired_page_heading_copy(*this, "desired_page_heading_copy", kLayout.CopyRow(92)),
+      desired_page_heading(*this, "desired_page_heading", kLayout.Row(92), "Desired Home Page:"),
+      desired_page_box(*this, "desired_page_box", kLayout.Row(110, 21)),
       lock_box(*this, "lock_box", {kLeft, 142, 14, 14}, 0),
-      lock_label(*this, "lock_label", {kLeft + 20, 141, kInner - 20, 16}, "Lock Desired Home Page"),
+      lock_label(*this, "lock_label", {kLeft + 20, 141, kLayout.Inner() - 20, 16},
+                 "Lock Desired Home Page"),
       reset_button(*this, "reset_button", {kLeft, 162, 150, 24}, "&Reset Home Page Now"),
       info_button(*this, "info_button", {kWidth - kLeft - 70, 162, 70, 24}, "&Info"),
       windows_(services.windows),
@@ -51,7 +50,6 @@ HomePageLockWindow::HomePageLockWindow(const FormServices& services, SettingsSto
   back_color = kSkinBack;
   SetUpChrome(*this, title_strip, drag_handle, &close_mark, Caption(), services.drag,
               "Close home page lock.", [this] { Close(); });
-
   for (Label* heading : {&current_page_heading, &desired_page_heading}) {
     heading->font.bold = true;
     heading->fore_color = kTextColor;
@@ -74,11 +72,7 @@ HomePageLockWindow::HomePageLockWindow(const FormServices& services, SettingsSto
   lock_label.on_click = [this] { lock_box.SetValue(lock_box.Value() == 1 ? 0 : 1); };
   reset_button.on_click = [this] { ResetNow(); };
   info_button.on_click = [this] { ShowInfo(); };
-
-  int tab = 0;
-  for (Control* control : std::initializer_list<Control*>{&current_page_box, &desired_page_box,
-                                                          &lock_box, &reset_button, &info_button})
-    control->tab_index = ++tab;
+  SetTabOrder({&current_page_box, &desired_page_box, &lock_box, &reset_button, &info_button});
 }
 
 void HomePageLockWindow::OnLoad() {

@@ -3,18 +3,15 @@
 #include <string>
 
 #include "ui/chrome.h"
+#include "ui/layout.h"
 
 namespace pelkrin {
 namespace {
 
 constexpr int kWidth = 340;
 constexpr int kHeight = 322;
-constexpr int kLeft = 22;
-constexpr int kInner = kWidth - 2 * kLeft;
+constexpr ColumnLayout kLayout(kWidth, 22);
 constexpr Rgb kFrameColor = 0xEEF3F8;
-
-Bounds HeadingAt(int top) { return {kLeft, top, kInner, 16}; }
-Bounds CopyAt(int top) { return {kLeft - 1, top - 1, kInner, 16}; }
 
 }  // namespace
 
@@ -23,17 +20,17 @@ HelpTopicsWindow::HelpTopicsWindow(const FormServices& services)
       title_strip(*this, "title_strip", {}, "", ControlKind::kTitleStrip),
       drag_handle(*this, "drag_handle", {}),
       close_mark(*this, "close_mark", {}),
-      frame(*this, "frame", {12, 34, kWidth - 24, kHeight - 46}, Shape::Style::kRoundedRectangle,
+      frame(*this, "frame", kLayout.Frame(kHeight - 46), Shape::Style::kRoundedRectangle,
             kFrameColor),
-      question_heading_copy(*this, "question_heading_copy", CopyAt(42)),
-      question_heading(*this, "question_heading", HeadingAt(42), "FAQ:"),
-      question_list(*this, "question_list", {kLeft, 60, kInner, 22}, "Select a question..."),
-      feature_heading_copy(*this, "feature_heading_copy", CopyAt(94)),
-      feature_heading(*this, "feature_heading", HeadingAt(94), "Features:"),
-      feature_list(*this, "feature_list", {kLeft, 112, kInner, 22}, "Select a feature..."),
-      description_heading_copy(*this, "description_heading_copy", CopyAt(146)),
-      description_heading(*this, "description_heading", HeadingAt(146), "Description:"),
-      description_box(*this, "description_box", {kLeft, 164, kInner, kHeight - 164 - 22}),
+      question_heading_copy(*this, "question_heading_copy", kLayout.CopyRow(42)),
+      question_heading(*this, "question_heading", kLayout.Row(42), "FAQ:"),
+      question_list(*this, "question_list", kLayout.Row(60, 22), "Select a question..."),
+      feature_heading_copy(*this, "feature_heading_copy", kLayout.CopyRow(94)),
+      feature_heading(*this, "feature_heading", kLayout.Row(94), "Features:"),
+      feature_list(*this, "feature_list", kLayout.Row(112, 22), "Select a feature..."),
+      description_heading_copy(*this, "description_heading_copy", kLayout.CopyRow(146)),
+      description_heading(*this, "description_heading", kLayout.Row(146), "Description:"),
+      description_box(*this, "description_box", kLayout.Row(164, kHeight - 164 - 22)),
       windows_(services.windows),
       sounds_(services.sounds) {
   back_color = kSkinBack;
@@ -59,11 +56,7 @@ HelpTopicsWindow::HelpTopicsWindow(const FormServices& services)
   question_list.on_dropdown = feature_list.on_dropdown = [this] { sounds_.PlayMenuSound(); };
   question_list.on_click = [this] { Picked(question_list, HelpQuestions()); };
   feature_list.on_click = [this] { Picked(feature_list, HelpFeatures()); };
-
-  int tab = 0;
-  for (Control* control :
-       std::initializer_list<Control*>{&question_list, &feature_list, &description_box})
-    control->tab_index = ++tab;
+  SetTabOrder({&question_list, &feature_list, &description_box});
 }
 
 void HelpTopicsWindow::OnLoad() { MakeTopmost(windows_, *this); }
