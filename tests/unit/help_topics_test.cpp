@@ -23,7 +23,7 @@ struct HelpTest : ::testing::Test {
   testing::SimApp p;
 };
 
-TEST_F(HelpTest, PickingAnEntryDescribesItAndTheOtherListKeepsItsText) {
+TEST_F(HelpTest, PickingAnEntryDescribesItTheOtherListKeepsItsTextAndClosingForgetsBoth) {
   const auto before = p.desktop.events.Now();
   HelpTopicsWindow& w = Open();
   EXPECT_EQ(p.desktop.events.Now(), before) << "no wait";
@@ -44,6 +44,14 @@ TEST_F(HelpTest, PickingAnEntryDescribesItAndTheOtherListKeepsItsText) {
   EXPECT_EQ(w.description_box.Text(), "Closes all open instances of Internet Explorer.  ");
   EXPECT_EQ(w.question_list.Text(), "How do I allow all popups from certain websites?");
   EXPECT_EQ(w.feature_list.Text(), "Kill All IE Windows:");
+
+  w.close_mark.Click();
+  EXPECT_EQ(p.Sounds().back(), "click.sys");
+  EXPECT_FALSE(w.IsLoaded());
+  HelpTopicsWindow& again = Open();
+  EXPECT_NE(&again, &w) << "every opening starts afresh";
+  EXPECT_EQ(again.description_box.Text(), "");
+  EXPECT_EQ(again.feature_list.Text(), "Select a feature...");
 }
 
 TEST_F(HelpTest, OnlyTheExactTextOfAnEntryChangesTheDescription) {
@@ -70,18 +78,6 @@ TEST_F(HelpTest, EveryTextNamesOnlyReservedExampleHosts) {
         EXPECT_TRUE(text.compare(at, 12, "www.example.") == 0) << topic.entry;
     }
   }
-}
-
-TEST_F(HelpTest, ClosingUnloadsAndTheNextOpeningStartsAfresh) {
-  HelpTopicsWindow& w = Open();
-  w.feature_list.UserPick(3);
-  w.close_mark.Click();
-  EXPECT_EQ(p.Sounds().back(), "click.sys");
-  EXPECT_FALSE(w.IsLoaded());
-  HelpTopicsWindow& again = Open();
-  EXPECT_NE(&again, &w);
-  EXPECT_EQ(again.description_box.Text(), "");
-  EXPECT_EQ(again.feature_list.Text(), "Select a feature...");
 }
 
 }  // namespace
