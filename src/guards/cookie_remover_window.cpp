@@ -11,7 +11,6 @@ namespace {
 constexpr int kWidth = 300;
 constexpr int kHeight = 282;
 constexpr ColumnLayout kLayout(kWidth, 22);
-constexpr Rgb kFrameColor = 0xEEF3F8;
 constexpr Rgb kBlue = 0x1F4FC8;
 
 constexpr char kNotCompatible[] =

@@ -13,7 +13,6 @@ constexpr int kWidth = 300;
 constexpr int kHeight = 236;
 constexpr ColumnLayout kLayout(kWidth, 22);
 constexpr int kLeft = kLayout.Left();
-constexpr Rgb kFrameColor = 0xEEF3F8;
 
 // The example address of the explanation.
 constexpr char kExampleAddress[] = "http://www.example.com";

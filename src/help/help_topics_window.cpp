@@ -11,7 +11,6 @@ namespace {
 constexpr int kWidth = 340;
 constexpr int kHeight = 322;
 constexpr ColumnLayout kLayout(kWidth, 22);
-constexpr Rgb kFrameColor = 0xEEF3F8;
 
 }  // namespace
 

@@ -10,8 +10,6 @@ namespace {
 
 constexpr int kWidth = 340;
 constexpr int kHeight = 262;
-constexpr Rgb kLineColor = 0x9AAFC4;
-constexpr Rgb kFrameColor = 0xEEF3F8;
 constexpr unsigned kBlinkIntervalMs = 9000;
 constexpr double kBlinkStepSeconds = 0.4;
 

@@ -19,7 +19,7 @@ HistoryWindow::HistoryWindow(const FormServices& services, EventLoop& events, Di
       Label5(*this, "Label5", {}),
       Label6(*this, "Label6", {}),
       Frame1(*this, "Frame1", {10, 30, kWidth - 20, 228}, Shape::Style::kRoundedRectangle,
-             0xEEF3F8),
+             kFrameColor),
       Label9(*this, "Label9", {19, 39, 220, 16}),
       Label8(*this, "Label8", {19, 59, 220, 16}),
       Label10(*this, "Label10", {239, 59, 60, 16}),

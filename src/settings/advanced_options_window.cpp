@@ -12,7 +12,6 @@ namespace {
 constexpr int kWidth = 260;
 constexpr int kHeight = 318;
 constexpr OptionsLayout kLayout{kWidth};
-constexpr Rgb kLineColor = OptionsLayout::kLineColor;
 
 }  // namespace
 

@@ -10,7 +10,6 @@ class OptionsLayout {
  public:
   static constexpr int kLeft = 16;
   static constexpr int kBoxLeft = 24;  // boxes, and anything that lines up with them
-  static constexpr Rgb kLineColor = 0x9AAFC4;
 
   explicit constexpr OptionsLayout(int width) : width_(width) {}
 

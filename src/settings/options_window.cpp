@@ -16,7 +16,6 @@ constexpr int kHeight = 318;
 constexpr OptionsLayout kLayout{kWidth};
 constexpr int kLeft = OptionsLayout::kLeft;
 constexpr int kBoxLeft = OptionsLayout::kBoxLeft;
-constexpr Rgb kLineColor = OptionsLayout::kLineColor;
 
 bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;

@@ -61,4 +61,31 @@ void StyleButton(RainButton& button) {
   button.cursor = IDC_BUTTON_HAND;
 }
 
+void AddCopy(Label& label, Label& copy, Rgb copy_color) {
+  const Bounds& at = label.bounds;
+  copy.bounds = {at.left - 1, at.top - 1, at.width, at.height};
+  copy.font = label.font;
+  copy.alignment = label.alignment;
+  copy.fore_color = copy_color;
+  label.fore_color = kTextColor;
+  label.SetCopy(copy);
+}
+
+void AddHeading(Label& heading, Label& copy) {
+  heading.font.bold = true;
+  AddCopy(heading, copy, kCopyLabelColor);
+}
+
+void Place(std::initializer_list<Placement> layout) {
+  for (const Placement& row : layout) {
+    row.control.bounds = row.bounds;
+    row.control.tool_tip = row.tip;
+  }
+}
+
+void SetTabOrder(std::initializer_list<Control*> order) {
+  int tab = 0;
+  for (Control* control : order) control->tab_index = ++tab;
+}
+
 }  // namespace pelkrin

@@ -32,11 +32,6 @@ void Control::Notify(Change change, int index) {
   if (sink_) sink_->ControlChanged(*this, change, index);
 }
 
-void SetTabOrder(std::initializer_list<Control*> controls) {
-  int tab = 0;
-  for (Control* control : controls) control->tab_index = ++tab;
-}
-
 Label::Label(Form& form, std::string name, Bounds bounds, std::string caption)
     : Control(form, std::move(name), ControlKind::kLabel, bounds), caption_(std::move(caption)) {
   back_color = form.back_color;

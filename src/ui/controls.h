@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -112,9 +111,6 @@ class Control {
   bool enabled_ = true;
   ControlSink* sink_ = nullptr;
 };
-
-// Gives the controls that take the focus their keyboard order (Tab), first to last.
-void SetTabOrder(std::initializer_list<Control*> controls);
 
 // Mouse events carry the button state, the shift state and the position in twips.
 using MouseHandler = std::function<void(int button, int shift, int x, int y)>;
