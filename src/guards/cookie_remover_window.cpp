@@ -57,7 +57,7 @@ CookieRemoverWindow::CookieRemoverWindow(const FormServices& services, FileSyste
       drag_handle(*this, "drag_handle", {}),
       close_mark(*this, "close_mark", {}),
       frame(*this, "frame", kLayout.Frame(206), Shape::Style::kRoundedRectangle, kFrameColor),
-      status_label_copy(*this, "status_label_copy", kLayout.CopyRow(42)),
+      status_label_copy(*this, "status_label_copy", {}),
       status_label(*this, "status_label", kLayout.Row(42), "Detecting Cookies...   Please wait..."),
       removing_label(*this, "removing_label", kLayout.Row(118), kRemovingCookies),
       cookie_list(*this, "cookie_list", kLayout.Row(62, 144)),
@@ -75,10 +75,7 @@ CookieRemoverWindow::CookieRemoverWindow(const FormServices& services, FileSyste
   back_color = kSkinBack;
   SetUpChrome(*this, title_strip, drag_handle, &close_mark, Caption(), services.drag,
               "Close Cookie Remover.", [this] { Close(); });
-  status_label.font.bold = status_label_copy.font.bold = true;
-  status_label.fore_color = kTextColor;
-  status_label_copy.fore_color = kCopyLabelColor;
-  status_label.SetCopy(status_label_copy);
+  AddHeading(status_label, status_label_copy);
   removing_label.fore_color = kBlue;
   removing_label.alignment = Align::kCenter;
   hint_label.fore_color = kTextColor;

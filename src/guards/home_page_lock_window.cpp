@@ -28,10 +28,10 @@ HomePageLockWindow::HomePageLockWindow(const FormServices& services, SettingsSto
       drag_handle(*this, "drag_handle", {}),
       close_mark(*this, "close_mark", {}),
       frame(*this, "frame", kLayout.Frame(158), Shape::Style::kRoundedRectangle, kFrameColor),
-      current_page_heading_copy(*this, "current_page_heading_copy", kLayout.CopyRow(44)),
+      current_page_heading_copy(*this, "current_page_heading_copy", {}),
       current_page_heading(*this, "current_page_heading", kLayout.Row(44), "Current Home Page:"),
       current_page_box(*this, "current_page_box", kLayout.Row(62, 21)),
-      desired_page_heading_copy(*this, "desired_page_heading_copy", kLayout.CopyRow(92)),
+      desired_page_heading_copy(*this, "desired_page_heading_copy", {}),
       desired_page_heading(*this, "desired_page_heading", kLayout.Row(92), "Desired Home Page:"),
       desired_page_box(*this, "desired_page_box", kLayout.Row(110, 21)),
       lock_box(*this, "lock_box", {kLeft, 142, 14, 14}, 0),
@@ -49,16 +49,8 @@ HomePageLockWindow::HomePageLockWindow(const FormServices& services, SettingsSto
   back_color = kSkinBack;
   SetUpChrome(*this, title_strip, drag_handle, &close_mark, Caption(), services.drag,
               "Close home page lock.", [this] { Close(); });
-  for (Label* heading : {&current_page_heading, &desired_page_heading}) {
-    heading->font.bold = true;
-    heading->fore_color = kTextColor;
-  }
-  for (Label* copy : {&current_page_heading_copy, &desired_page_heading_copy}) {
-    copy->font.bold = true;
-    copy->fore_color = kCopyLabelColor;
-  }
-  current_page_heading.SetCopy(current_page_heading_copy);
-  desired_page_heading.SetCopy(desired_page_heading_copy);
+  AddHeading(current_page_heading, current_page_heading_copy);
+  AddHeading(desired_page_heading, desired_page_heading_copy);
   current_page_box.locked = true;
   lock_label.fore_color = kTextColor;
   lock_box.tool_tip = lock_label.tool_tip = kLockTip;

@@ -21,13 +21,13 @@ HelpTopicsWindow::HelpTopicsWindow(const FormServices& services)
       close_mark(*this, "close_mark", {}),
       frame(*this, "frame", kLayout.Frame(kHeight - 46), Shape::Style::kRoundedRectangle,
             kFrameColor),
-      question_heading_copy(*this, "question_heading_copy", kLayout.CopyRow(42)),
+      question_heading_copy(*this, "question_heading_copy", {}),
       question_heading(*this, "question_heading", kLayout.Row(42), "FAQ:"),
       question_list(*this, "question_list", kLayout.Row(60, 22), "Select a question..."),
-      feature_heading_copy(*this, "feature_heading_copy", kLayout.CopyRow(94)),
+      feature_heading_copy(*this, "feature_heading_copy", {}),
       feature_heading(*this, "feature_heading", kLayout.Row(94), "Features:"),
       feature_list(*this, "feature_list", kLayout.Row(112, 22), "Select a feature..."),
-      description_heading_copy(*this, "description_heading_copy", kLayout.CopyRow(146)),
+      description_heading_copy(*this, "description_heading_copy", {}),
       description_heading(*this, "description_heading", kLayout.Row(146), "Description:"),
       description_box(*this, "description_box", kLayout.Row(164, kHeight - 164 - 22)),
       windows_(services.windows),
@@ -36,17 +36,9 @@ HelpTopicsWindow::HelpTopicsWindow(const FormServices& services)
   SetUpChrome(*this, title_strip, drag_handle, &close_mark, Caption(), services.drag,
               "Close Help Topics", [this] { Close(); });
 
-  for (Label* heading : {&question_heading, &feature_heading, &description_heading}) {
-    heading->font.bold = true;
-    heading->fore_color = kTextColor;
-  }
-  for (Label* copy : {&question_heading_copy, &feature_heading_copy, &description_heading_copy}) {
-    copy->font.bold = true;
-    copy->fore_color = kCopyLabelColor;
-  }
-  question_heading.SetCopy(question_heading_copy);
-  feature_heading.SetCopy(feature_heading_copy);
-  description_heading.SetCopy(description_heading_copy);
+  AddHeading(question_heading, question_heading_copy);
+  AddHeading(feature_heading, feature_heading_copy);
+  AddHeading(description_heading, description_heading_copy);
   description_box.multi_line = true;
   description_box.locked = true;
 

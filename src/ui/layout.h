@@ -17,8 +17,6 @@ class ColumnLayout {
   constexpr Bounds Frame(int height) const { return {12, 34, width_ - 24, height}; }
   // A row `top` pixels down the window.
   constexpr Bounds Row(int top, int height = 16) const { return {margin_, top, Inner(), height}; }
-  // The copy label of a heading at `top`: one pixel up and left of it.
-  constexpr Bounds CopyRow(int top) const { return {margin_ - 1, top - 1, Inner(), 16}; }
 
  private:
   int width_;
