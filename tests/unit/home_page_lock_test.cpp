@@ -31,9 +31,6 @@ Box Offer(const std::string& page) {
           "Pelkrin", 0x1024};
 }
 
-// A pelk, as the detector reports one to the running program.
-void Pelk(SimApp& app) { app->main_window.Text2.SetText("Special Offer"); }
-
 struct HomePageTest : ::testing::Test {
   std::optional<std::string> StartPage() {
     return p.desktop.registry.Value(kHkeyCurrentUser, kStartPageKeyPath, kStartPageValue);
@@ -41,6 +38,7 @@ struct HomePageTest : ::testing::Test {
   void SetStartPage(const std::string& page) {
     p.desktop.registry.Put(kHkeyCurrentUser, kStartPageKeyPath, kStartPageValue, page);
   }
+  void Pelk() { p->main_window.Text2.SetText("Special Offer"); }
   // The Home page lock window, opened from the tray menu.
   HomePageLockWindow& Open() {
     p->main_window.Command(kCmdHomePageLock);
@@ -56,8 +54,8 @@ TEST_F(HomePageTest, WithTheLockOffNothingEverAsks) {
     SimApp q;
     q.desktop.registry.Put(kHkeyCurrentUser, kStartPageKeyPath, kStartPageValue, kChanged);
     q.Start(std::string("LOCK_HOME_PAGE=") + lock + "\r\nHOME_PAGE=" + kDesired + "\r\n");
-    Pelk(q);
-    q->main_window.Unload();  // shutdown
+    q->main_window.Text2.SetText("Special Offer");  // a pelk
+    q->main_window.Unload();                        // shutdown
     EXPECT_TRUE(q.desktop.dialogs.Shown().empty()) << "lock_home_page=" << lock;
     EXPECT_EQ(q.Setting("home_page"), kDesired);
   }
@@ -91,7 +89,7 @@ TEST_F(HomePageTest, NoMakesTheChangedPageTheDesiredOneSoItIsNotAskedAgain) {
   // Another program changes the start page; the next pelk notices.
   SetStartPage(kChanged);
   p.desktop.dialogs.AnswerNext(kIdNo);
-  Pelk(p);
+  Pelk();
   EXPECT_EQ(p.Boxes(), (std::vector<Box>{Question(kChanged),
                                          {std::string("Your desired page is now ") + kChanged +
                                               ".  This can be changed in the 'Home Page Lock' "
