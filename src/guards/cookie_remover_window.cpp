@@ -3,14 +3,14 @@
 #include <vector>
 
 #include "ui/chrome.h"
+#include "ui/layout.h"
 
 namespace pelkrin {
 namespace {
 
 constexpr int kWidth = 300;
 constexpr int kHeight = 282;
-constexpr int kLeft = 22;
-constexpr int kInner = kWidth - 2 * kLeft;
+constexpr ColumnLayout kLayout(kWidth, 22);
 constexpr Rgb kBlue = 0x1F4FC8;
 
 constexpr char kNotCompatible[] =
@@ -53,19 +53,18 @@ CookieRemoverWindow::CookieRemoverWindow(const FormServices& services, FileSyste
                                          Process& process, EventLoop& events, Dialogs& dialogs,
                                          Diagnostics& diagnostics)
     : Form(services.views, "CookieRemoverWindow", kCookieRemoverTitle, {0, 0, kWidth, kHeight}),
-      RainButton1(*this, "RainButton1", {}, "", ControlKind::kTitleStrip),
-      Label1(*this, "Label1", {}),
-      Label6(*this, "Label6", {}),
-      Frame1(*this, "Frame1", {12, 34, kWidth - 24, 206}, Shape::Style::kRoundedRectangle,
-             kFrameColor),
-      Label5(*this, "Label5", {kLeft - 1, 41, kInner, 16}),
-      Label2(*this, "Label2", {kLeft, 42, kInner, 16}, "Detecting Cookies...   Please wait..."),
-      Label3(*this, "Label3", {kLeft, 118, kInner, 16}, kRemovingCookies),
-      File1(*this, "File1", {kLeft, 62, kInner, 144}),
-      Label4(*this, "Label4", {kLeft, 214, kInner, 16},
-             "Double-Click a single cookie to remove it."),
-      RainButton2(*this, "RainButton2", {kWidth - kLeft - 150, 248, 150, 24},
-                  "&Remove All Cookies"),
+      title_strip(*this, "title_strip", {}, "", ControlKind::kTitleStrip),
+      drag_handle(*this, "drag_handle", {}),
+      close_mark(*this, "close_mark", {}),
+      frame(*this, "frame", kLayout.Frame(206), Shape::Style::kRoundedRectangle, kFrameColor),
+      status_label_copy(*this, "status_label_copy", {}),
+      status_label(*this, "status_label", kLayout.Row(42), "Detecting Cookies...   Please wait..."),
+      removing_label(*this, "removing_label", kLayout.Row(118), kRemovingCookies),
+      cookie_list(*this, "cookie_list", kLayout.Row(62, 144)),
+      hint_label(*this, "hint_label", kLayout.Row(214),
+                 "Double-Click a single cookie to remove it."),
+      remove_all_button(*this, "remove_all_button", {kWidth - kLayout.Left() - 150, 248, 150, 24},
+                        "&Remove All Cookies"),
       windows_(services.windows),
       sounds_(services.sounds),
       files_(files),
@@ -74,29 +73,25 @@ CookieRemoverWindow::CookieRemoverWindow(const FormServices& services, FileSyste
       dialogs_(dialogs),
       diagnostics_(diagnostics) {
   back_color = kSkinBack;
-  SetUpChrome(*this, RainButton1, Label1, &Label6, Caption(), services.drag,
+  SetUpChrome(*this, title_strip, drag_handle, &close_mark, Caption(), services.drag,
               "Close Cookie Remover.", [this] { Close(); });
+  AddHeading(status_label, status_label_copy);
+  removing_label.fore_color = kBlue;
+  removing_label.alignment = Align::kCenter;
+  hint_label.fore_color = kTextColor;
+  cookie_list.tool_tip = "Here is a list of cookies found on your computer.";
+  remove_all_button.tool_tip = "Remove all cookies detected on your computer.";
+  StyleButton(remove_all_button);
 
-  Label2.font.bold = Label5.font.bold = true;
-  Label2.fore_color = kTextColor;
-  Label5.fore_color = kCopyLabelColor;
-  Label2.SetCopy(Label5);
-  Label3.fore_color = kBlue;
-  Label3.alignment = Align::kCenter;
-  Label4.fore_color = kTextColor;
-  File1.tool_tip = "Here is a list of cookies found on your computer.";
-  RainButton2.tool_tip = "Remove all cookies detected on your computer.";
-  StyleButton(RainButton2);
+  cookie_list.on_dbl_click = [this] { RemoveSelected(); };
+  hint_label.on_dbl_click = [this] { PointAtTheList(); };
+  remove_all_button.on_click = [this] { RemoveAll(); };
+  SetTabOrder({&cookie_list, &remove_all_button});
+}
 
-  File1.on_dbl_click = [this] { RemoveSelected(); };
-  Label4.on_dbl_click = [this] {
-    const InUse in_use(*this);
-    dialogs_.MessageBox("Not this, double click the cookie!", kAppTitle, kExclamationSystemModal);
-  };
-  RainButton2.on_click = [this] { RemoveAll(); };
-
-  File1.tab_index = 1;
-  RainButton2.tab_index = 2;
+void CookieRemoverWindow::PointAtTheList() {
+  const InUse in_use(*this);
+  dialogs_.MessageBox("Not this, double click the cookie!", kAppTitle, kExclamationSystemModal);
 }
 
 void CookieRemoverWindow::OnLoad() {
@@ -107,34 +102,34 @@ void CookieRemoverWindow::OnLoad() {
   if (!names) {
     // Later Windows keep cookies elsewhere, in a folder a program may not list.
     dialogs_.MessageBox(kNotCompatible, "", kInformationSystemModal);
-    RainButton2.SetEnabled(false);
-    File1.SetEnabled(false);
+    remove_all_button.SetEnabled(false);
+    cookie_list.SetEnabled(false);
     Show();
     Wait(events_, 2);
-    Label2.SetCaption("Feature Disabled");
+    status_label.SetCaption("Feature Disabled");
     return;
   }
-  for (const std::string& name : *names) File1.AddItem(name);
+  for (const std::string& name : *names) cookie_list.AddItem(name);
   SetStatus();
 }
 
 void CookieRemoverWindow::Refresh(const std::vector<std::string>& known_left) {
   const auto names = files_.ListFiles(folder_, kCookiePattern);
   if (!names) diagnostics_.Trace("the cookie folder could no longer be listed: " + folder_);
-  File1.Clear();
-  for (const std::string& name : names.value_or(known_left)) File1.AddItem(name);
+  cookie_list.Clear();
+  for (const std::string& name : names.value_or(known_left)) cookie_list.AddItem(name);
 }
 
 void CookieRemoverWindow::RemoveSelected() {
   const InUse in_use(*this);
   sounds_.PlayClickSound();
-  const int index = File1.ListIndex();
+  const int index = cookie_list.ListIndex();
   if (index < 0 || removing_) return;
-  if (!files_.DeleteFile(PathOf(File1.List(index)))) {
+  if (!files_.DeleteFile(PathOf(cookie_list.List(index)))) {
     dialogs_.MessageBox("Error deleting cookie!", kAppTitle, kExclamationSystemModal);
     return;
   }
-  std::vector<std::string> left = File1.Items();
+  std::vector<std::string> left = cookie_list.Items();
   left.erase(left.begin() + index);
   Refresh(left);
   SetStatus();
@@ -145,22 +140,22 @@ void CookieRemoverWindow::RemoveAll() {
   sounds_.PlayClickSound();
   // Delete all waits, so clicks reach the window while it works: one arriving then is ignored.
   if (removing_) return;
-  if (File1.ListCount() == 0) {
+  if (cookie_list.ListCount() == 0) {
     dialogs_.MessageBox("No cookies detected!", kAppTitle, kExclamationSystemModal);
     return;
   }
   removing_ = true;
-  const std::vector<std::string> cookies = File1.Items();
+  const std::vector<std::string> cookies = cookie_list.Items();
   const int listed = static_cast<int>(cookies.size());
   SetMousePointer(MousePointer::kHourglass);
-  File1.SetVisible(false);  // uncovers "Removing Cookies...  Please wait..."
+  cookie_list.SetVisible(false);  // uncovers "Removing Cookies...  Please wait..."
   // However this ends, the window is left usable: the list and the status line shown, the arrow
   // back.
   struct Restore {
     CookieRemoverWindow& form;
     ~Restore() {
-      form.File1.SetVisible(true);
-      form.Label2.SetVisible(true);
+      form.cookie_list.SetVisible(true);
+      form.status_label.SetVisible(true);
       form.SetMousePointer(MousePointer::kDefault);
       form.removing_ = false;
     }
@@ -174,18 +169,18 @@ void CookieRemoverWindow::RemoveAll() {
   for (const std::string& name : cookies) {
     // A cookie the browser holds open, or a read-only one, is skipped; the rest still go.
     if (!files_.DeleteFile(PathOf(name))) kept.push_back(name);
-    Label2.SetCaption(progress);
+    status_label.SetCaption(progress);
   }
   Refresh(kept);
-  File1.SetVisible(true);
-  Label2.SetVisible(false);
+  cookie_list.SetVisible(true);
+  status_label.SetVisible(false);
   Wait(events_, 0.5);
 
   const int removed = listed - static_cast<int>(kept.size());
   dialogs_.MessageBox(RemoveAllReport(listed, removed), kCookieRemoverTitle,
                       removed == listed ? kInformationSystemModal : kExclamationSystemModal);
   Wait(events_, 0.5);
-  Label2.SetVisible(true);
+  status_label.SetVisible(true);
   SetMousePointer(MousePointer::kDefault);
   SetStatus();
 }

@@ -35,20 +35,21 @@ class CookieRemoverWindow : public Form {
                       EventLoop& events, Dialogs& dialogs, Diagnostics& diagnostics);
 
   // Declaration order is drawing order: the strip first, the labels over it, copies behind.
-  RainButton RainButton1;  // title strip
-  Label Label1;            // drag handle
-  Label Label6;            // close mark
-  Shape Frame1;
-  Label Label5, Label2;    // the status line (copy, label)
-  Label Label3;            // "Removing Cookies...  Please wait...", under the list
-  ListBox File1;           // the cookie files, by name
-  Label Label4;            // "Double-Click a single cookie to remove it."
-  RainButton RainButton2;  // "&Remove All Cookies"
+  RainButton title_strip;
+  Label drag_handle;
+  Label close_mark;
+  Shape frame;
+  Label status_label_copy, status_label;  // "2 Cookies Detected"
+  Label removing_label;                   // "Removing Cookies...  Please wait...", under the list
+  ListBox cookie_list;                    // the cookie files, by name
+  Label hint_label;                       // "Double-Click a single cookie to remove it."
+  RainButton remove_all_button;
 
   const std::string& Folder() const { return folder_; }
 
   void RemoveSelected();  // a double-click on a file of the list
-  void RemoveAll();       // RainButton2
+  void PointAtTheList();  // a double-click on the hint under it
+  void RemoveAll();       // the Remove all button
   void Close();           // the close mark
   void CloseRequested() override { Close(); }
 
@@ -56,10 +57,10 @@ class CookieRemoverWindow : public Form {
   void OnLoad() override;
 
  private:
-  // Lists the folder into File1 again. When it cannot be listed any more, the list holds
+  // Lists the folder into cookie_list again. When it cannot be listed any more, the list holds
   // `known_left`, the cookies known to be still there.
   void Refresh(const std::vector<std::string>& known_left);
-  void SetStatus() { Label2.SetCaption(CookieStatusText(File1.ListCount())); }
+  void SetStatus() { status_label.SetCaption(CookieStatusText(cookie_list.ListCount())); }
   std::string PathOf(const std::string& name) const { return folder_ + "\\" + name; }
 
   WindowManager& windows_;

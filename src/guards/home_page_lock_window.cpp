@@ -4,14 +4,15 @@
 
 #include "settings/setting_value.h"
 #include "ui/chrome.h"
+#include "ui/layout.h"
 
 namespace pelkrin {
 namespace {
 
 constexpr int kWidth = 300;
 constexpr int kHeight = 236;
-constexpr int kLeft = 22;
-constexpr int kInner = kWidth - 2 * kLeft;
+constexpr ColumnLayout kLayout(kWidth, 22);
+constexpr int kLeft = kLayout.Left();
 
 // The example address of the explanation.
 constexpr char kExampleAddress[] = "http://www.example.com";
@@ -23,21 +24,21 @@ HomePageLockWindow::HomePageLockWindow(const FormServices& services, SettingsSto
                                        HomePageLock& lock)
     : Form(services.views, "HomePageLockWindow", "Pelkrin - Home Page Lock",
            {0, 0, kWidth, kHeight}),
-      RainButton2(*this, "RainButton2", {}, "", ControlKind::kTitleStrip),
-      Label4(*this, "Label4", {}),
-      Label12(*this, "Label12", {}),
-      Frame1(*this, "Frame1", {12, 34, kWidth - 24, 158}, Shape::Style::kRoundedRectangle,
-             kFrameColor),
-      Label1(*this, "Label1", {kLeft - 1, 43, kInner, 16}),
-      Label5(*this, "Label5", {kLeft, 44, kInner, 16}, "Current Home Page:"),
-      Text1(*this, "Text1", {kLeft, 62, kInner, 21}),
-      Label2(*this, "Label2", {kLeft - 1, 91, kInner, 16}),
-      Label6(*this, "Label6", {kLeft, 92, kInner, 16}, "Desired Home Page:"),
-      Text2(*this, "Text2", {kLeft, 110, kInner, 21}),
-      Check1(*this, "Check1", {kLeft, 142, 14, 14}, 0),
-      Label3(*this, "Label3", {kLeft + 20, 141, kInner - 20, 16}, "Lock Desired Home Page"),
-      RainButton1(*this, "RainButton1", {kLeft, 162, 150, 24}, "&Reset Home Page Now"),
-      RainButton3(*this, "RainButton3", {kWidth - kLeft - 70, 162, 70, 24}, "&Info"),
+      title_strip(*this, "title_strip", {}, "", ControlKind::kTitleStrip),
+      drag_handle(*this, "drag_handle", {}),
+      close_mark(*this, "close_mark", {}),
+      frame(*this, "frame", kLayout.Frame(158), Shape::Style::kRoundedRectangle, kFrameColor),
+      current_page_heading_copy(*this, "current_page_heading_copy", {}),
+      current_page_heading(*this, "current_page_heading", kLayout.Row(44), "Current Home Page:"),
+      current_page_box(*this, "current_page_box", kLayout.Row(62, 21)),
+      desired_page_heading_copy(*this, "desired_page_heading_copy", {}),
+      desired_page_heading(*this, "desired_page_heading", kLayout.Row(92), "Desired Home Page:"),
+      desired_page_box(*this, "desired_page_box", kLayout.Row(110, 21)),
+      lock_box(*this, "lock_box", {kLeft, 142, 14, 14}, 0),
+      lock_label(*this, "lock_label", {kLeft + 20, 141, kLayout.Inner() - 20, 16},
+                 "Lock Desired Home Page"),
+      reset_button(*this, "reset_button", {kLeft, 162, 150, 24}, "&Reset Home Page Now"),
+      info_button(*this, "info_button", {kWidth - kLeft - 70, 162, 70, 24}, "&Info"),
       windows_(services.windows),
       sounds_(services.sounds),
       settings_(settings),
@@ -46,56 +47,44 @@ HomePageLockWindow::HomePageLockWindow(const FormServices& services, SettingsSto
       text_case_(text_case),
       lock_(lock) {
   back_color = kSkinBack;
-  SetUpChrome(*this, RainButton2, Label4, &Label12, Caption(), services.drag,
+  SetUpChrome(*this, title_strip, drag_handle, &close_mark, Caption(), services.drag,
               "Close home page lock.", [this] { Close(); });
-
-  for (Label* heading : {&Label5, &Label6}) {
-    heading->font.bold = true;
-    heading->fore_color = kTextColor;
-  }
-  for (Label* copy : {&Label1, &Label2}) {
-    copy->font.bold = true;
-    copy->fore_color = kCopyLabelColor;
-  }
-  Label5.SetCopy(Label1);
-  Label6.SetCopy(Label2);
-  Text1.locked = true;
-  Label3.fore_color = kTextColor;
-  Check1.tool_tip = Label3.tool_tip = kLockTip;
-  RainButton1.tool_tip = "Set your homepage now to the desired home page.";
-  RainButton3.tool_tip = "How to use home page lock...";
-  StyleButton(RainButton1);
-  StyleButton(RainButton3);
+  AddHeading(current_page_heading, current_page_heading_copy);
+  AddHeading(desired_page_heading, desired_page_heading_copy);
+  current_page_box.locked = true;
+  lock_label.fore_color = kTextColor;
+  lock_box.tool_tip = lock_label.tool_tip = kLockTip;
+  reset_button.tool_tip = "Set your homepage now to the desired home page.";
+  info_button.tool_tip = "How to use home page lock...";
+  StyleButton(reset_button);
+  StyleButton(info_button);
 
   // A click on the text beside the box toggles it, without a sound.
-  Label3.on_click = [this] { Check1.SetValue(Check1.Value() == 1 ? 0 : 1); };
-  RainButton1.on_click = [this] { ResetNow(); };
-  RainButton3.on_click = [this] { ShowInfo(); };
-
-  int tab = 0;
-  for (Control* control :
-       std::initializer_list<Control*>{&Text1, &Text2, &Check1, &RainButton1, &RainButton3})
-    control->tab_index = ++tab;
+  lock_label.on_click = [this] { lock_box.SetValue(lock_box.Value() == 1 ? 0 : 1); };
+  reset_button.on_click = [this] { ResetNow(); };
+  info_button.on_click = [this] { ShowInfo(); };
+  SetTabOrder({&current_page_box, &desired_page_box, &lock_box, &reset_button, &info_button});
 }
 
 void HomePageLockWindow::OnLoad() {
   const InUse in_use(*this);
   MakeTopmost(windows_, *this);
-  Text1.SetText(lock_.StartPage());
+  current_page_box.SetText(lock_.StartPage());
   // A fresh settings file: the lock starts off, and the start page is what it guards.
   if (settings_.ReadSetting(kLockHomePageKey).empty())
     settings_.WriteSettingOrTrace(kLockHomePageKey, "0");
   if (settings_.ReadSetting(kHomePageKey).empty())
-    settings_.WriteSettingOrTrace(kHomePageKey, Text1.Text());
+    settings_.WriteSettingOrTrace(kHomePageKey, current_page_box.Text());
   Wait(events_, 0.2);
-  if (auto value = CheckBoxValue(settings_.ReadSetting(kLockHomePageKey))) Check1.SetValue(*value);
-  Text2.SetText(settings_.ReadSetting(kHomePageKey));
+  if (auto value = CheckBoxValue(settings_.ReadSetting(kLockHomePageKey)))
+    lock_box.SetValue(*value);
+  desired_page_box.SetText(settings_.ReadSetting(kHomePageKey));
 }
 
 void HomePageLockWindow::ResetNow() {
   const InUse in_use(*this);
   sounds_.PlayClickSound();
-  const std::string page = text_case_.Lower(Text2.Text());
+  const std::string page = text_case_.Lower(desired_page_box.Text());
   if (page == lock_.StartPage()) {
     dialogs_.MessageBox("Your home page is already set to " + page + "!", kAppTitle,
                         kExclamationSystemModal);
@@ -107,7 +96,7 @@ void HomePageLockWindow::ResetNow() {
   Wait(events_, 0.2);
   dialogs_.MessageBox("Your home page has been reset to " + page, kAppTitle,
                       kInformationSystemModal);
-  Text1.SetText(page);
+  current_page_box.SetText(page);
 }
 
 std::string HomePageLockWindow::InfoText() {
@@ -131,8 +120,8 @@ void HomePageLockWindow::Close() {
   closing_ = true;
   const InUse in_use(*this);
   sounds_.PlayClickSound();
-  settings_.WriteSettingOrTrace(kLockHomePageKey, std::to_string(Check1.Value()));
-  if (Check1.Value() == 1) settings_.WriteSettingOrTrace(kHomePageKey, Text2.Text());
+  settings_.WriteSettingOrTrace(kLockHomePageKey, std::to_string(lock_box.Value()));
+  if (lock_box.Value() == 1) settings_.WriteSettingOrTrace(kHomePageKey, desired_page_box.Text());
   const std::string actual = lock_.StartPage();
   const std::string desired = settings_.ReadSetting(kHomePageKey);
   if (actual != desired) {

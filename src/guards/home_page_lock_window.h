@@ -23,21 +23,21 @@ class HomePageLockWindow : public Form {
                      Dialogs& dialogs, TextCase& text_case, HomePageLock& lock);
 
   // Declaration order is drawing order: the strip first, the labels over it, copies behind.
-  RainButton RainButton2;  // title strip
-  Label Label4;            // drag handle
-  Label Label12;           // close mark
-  Shape Frame1;
-  Label Label1, Label5;    // "Current Home Page:" (copy, label)
-  TextBox Text1;           // the start page, read-only
-  Label Label2, Label6;    // "Desired Home Page:" (copy, label)
-  TextBox Text2;           // the desired page
-  CheckBox Check1;         // the lock switch
-  Label Label3;            // "Lock Desired Home Page"
-  RainButton RainButton1;  // "&Reset Home Page Now"
-  RainButton RainButton3;  // "&Info"
+  RainButton title_strip;
+  Label drag_handle;
+  Label close_mark;
+  Shape frame;
+  Label current_page_heading_copy, current_page_heading;  // "Current Home Page:"
+  TextBox current_page_box;                               // the start page, read-only
+  Label desired_page_heading_copy, desired_page_heading;  // "Desired Home Page:"
+  TextBox desired_page_box;
+  CheckBox lock_box;
+  Label lock_label;  // "Lock Desired Home Page"
+  RainButton reset_button;
+  RainButton info_button;
 
-  void ResetNow();  // RainButton1
-  void ShowInfo();  // RainButton3
+  void ResetNow();
+  void ShowInfo();
   // The close mark: stores the switch (and, with the lock on, the desired page), offers to make
   // the desired page the start page when they differ, and unloads the window.
   void Close();

@@ -3,65 +3,51 @@
 #include <string>
 
 #include "ui/chrome.h"
+#include "ui/layout.h"
 
 namespace pelkrin {
 namespace {
 
 constexpr int kWidth = 340;
 constexpr int kHeight = 322;
-constexpr int kLeft = 22;
-constexpr int kInner = kWidth - 2 * kLeft;
-
-Bounds HeadingAt(int top) { return {kLeft, top, kInner, 16}; }
-Bounds CopyAt(int top) { return {kLeft - 1, top - 1, kInner, 16}; }
+constexpr ColumnLayout kLayout(kWidth, 22);
 
 }  // namespace
 
 HelpTopicsWindow::HelpTopicsWindow(const FormServices& services)
     : Form(services.views, "HelpTopicsWindow", "Pelkrin - Help Topics", {0, 0, kWidth, kHeight}),
-      RainButton1(*this, "RainButton1", {}, "", ControlKind::kTitleStrip),
-      Label3(*this, "Label3", {}),
-      Label5(*this, "Label5", {}),
-      Frame1(*this, "Frame1", {12, 34, kWidth - 24, kHeight - 46}, Shape::Style::kRoundedRectangle,
-             kFrameColor),
-      Label9(*this, "Label9", CopyAt(42)),
-      Label4(*this, "Label4", HeadingAt(42), "FAQ:"),
-      Combo1(*this, "Combo1", {kLeft, 60, kInner, 22}, "Select a question..."),
-      Label7(*this, "Label7", CopyAt(94)),
-      Label6(*this, "Label6", HeadingAt(94), "Features:"),
-      Combo2(*this, "Combo2", {kLeft, 112, kInner, 22}, "Select a feature..."),
-      Label2(*this, "Label2", CopyAt(146)),
-      Label1(*this, "Label1", HeadingAt(146), "Description:"),
-      Text1(*this, "Text1", {kLeft, 164, kInner, kHeight - 164 - 22}),
+      title_strip(*this, "title_strip", {}, "", ControlKind::kTitleStrip),
+      drag_handle(*this, "drag_handle", {}),
+      close_mark(*this, "close_mark", {}),
+      frame(*this, "frame", kLayout.Frame(kHeight - 46), Shape::Style::kRoundedRectangle,
+            kFrameColor),
+      question_heading_copy(*this, "question_heading_copy", {}),
+      question_heading(*this, "question_heading", kLayout.Row(42), "FAQ:"),
+      question_list(*this, "question_list", kLayout.Row(60, 22), "Select a question..."),
+      feature_heading_copy(*this, "feature_heading_copy", {}),
+      feature_heading(*this, "feature_heading", kLayout.Row(94), "Features:"),
+      feature_list(*this, "feature_list", kLayout.Row(112, 22), "Select a feature..."),
+      description_heading_copy(*this, "description_heading_copy", {}),
+      description_heading(*this, "description_heading", kLayout.Row(146), "Description:"),
+      description_box(*this, "description_box", kLayout.Row(164, kHeight - 164 - 22)),
       windows_(services.windows),
       sounds_(services.sounds) {
   back_color = kSkinBack;
-  SetUpChrome(*this, RainButton1, Label3, &Label5, Caption(), services.drag, "Close Help Topics",
-              [this] { Close(); });
+  SetUpChrome(*this, title_strip, drag_handle, &close_mark, Caption(), services.drag,
+              "Close Help Topics", [this] { Close(); });
 
-  for (Label* heading : {&Label4, &Label6, &Label1}) {
-    heading->font.bold = true;
-    heading->fore_color = kTextColor;
-  }
-  for (Label* copy : {&Label9, &Label7, &Label2}) {
-    copy->font.bold = true;
-    copy->fore_color = kCopyLabelColor;
-  }
-  Label4.SetCopy(Label9);
-  Label6.SetCopy(Label7);
-  Label1.SetCopy(Label2);
-  Text1.multi_line = true;
-  Text1.locked = true;
+  AddHeading(question_heading, question_heading_copy);
+  AddHeading(feature_heading, feature_heading_copy);
+  AddHeading(description_heading, description_heading_copy);
+  description_box.multi_line = true;
+  description_box.locked = true;
 
-  for (const HelpTopic& topic : HelpQuestions()) Combo1.AddItem(std::string(topic.entry));
-  for (const HelpTopic& topic : HelpFeatures()) Combo2.AddItem(std::string(topic.entry));
-  Combo1.on_dropdown = Combo2.on_dropdown = [this] { sounds_.PlayMenuSound(); };
-  Combo1.on_click = [this] { Picked(Combo1, HelpQuestions()); };
-  Combo2.on_click = [this] { Picked(Combo2, HelpFeatures()); };
-
-  int tab = 0;
-  for (Control* control : std::initializer_list<Control*>{&Combo1, &Combo2, &Text1})
-    control->tab_index = ++tab;
+  for (const HelpTopic& topic : HelpQuestions()) question_list.AddItem(std::string(topic.entry));
+  for (const HelpTopic& topic : HelpFeatures()) feature_list.AddItem(std::string(topic.entry));
+  question_list.on_dropdown = feature_list.on_dropdown = [this] { sounds_.PlayMenuSound(); };
+  question_list.on_click = [this] { Picked(question_list, HelpQuestions()); };
+  feature_list.on_click = [this] { Picked(feature_list, HelpFeatures()); };
+  SetTabOrder({&question_list, &feature_list, &description_box});
 }
 
 void HelpTopicsWindow::OnLoad() { MakeTopmost(windows_, *this); }
@@ -69,7 +55,7 @@ void HelpTopicsWindow::OnLoad() { MakeTopmost(windows_, *this); }
 void HelpTopicsWindow::Picked(const ComboBox& list, std::span<const HelpTopic> topics) {
   sounds_.PlayClickSound();
   if (const HelpTopic* topic = FindHelpTopic(topics, list.Text()))
-    Text1.SetText(std::string(topic->text));
+    description_box.SetText(std::string(topic->text));
 }
 
 void HelpTopicsWindow::Close() {

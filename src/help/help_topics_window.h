@@ -17,16 +17,16 @@ class HelpTopicsWindow : public Form {
   explicit HelpTopicsWindow(const FormServices& services);
 
   // Declaration order is drawing order: the strip first, the labels over it, copies behind.
-  RainButton RainButton1;  // title strip
-  Label Label3;            // drag handle
-  Label Label5;            // close mark
-  Shape Frame1;
-  Label Label9, Label4;  // "FAQ:" (copy, label)
-  ComboBox Combo1;       // the questions
-  Label Label7, Label6;  // "Features:" (copy, label)
-  ComboBox Combo2;       // the features
-  Label Label2, Label1;  // "Description:" (copy, label)
-  TextBox Text1;         // the description box
+  RainButton title_strip;
+  Label drag_handle;
+  Label close_mark;
+  Shape frame;
+  Label question_heading_copy, question_heading;  // "FAQ:"
+  ComboBox question_list;
+  Label feature_heading_copy, feature_heading;  // "Features:"
+  ComboBox feature_list;
+  Label description_heading_copy, description_heading;  // "Description:"
+  TextBox description_box;
 
   void Close();  // the close mark
   void CloseRequested() override { Close(); }

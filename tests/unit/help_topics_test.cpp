@@ -23,40 +23,49 @@ struct HelpTest : ::testing::Test {
   testing::SimApp p;
 };
 
-TEST_F(HelpTest, PickingAnEntryDescribesItAndTheOtherListKeepsItsText) {
+TEST_F(HelpTest, PickingAnEntryDescribesItTheOtherListKeepsItsTextAndClosingForgetsBoth) {
   const auto before = p.desktop.events.Now();
   HelpTopicsWindow& w = Open();
   EXPECT_EQ(p.desktop.events.Now(), before) << "no wait";
   EXPECT_EQ(p.Sounds().back(), "barble.sys");
-  EXPECT_EQ(w.Combo1.Text(), "Select a question...");
-  EXPECT_EQ(w.Combo2.Text(), "Select a feature...");
-  EXPECT_EQ(w.Combo1.ListCount(), 5);
-  EXPECT_EQ(w.Combo2.ListCount(), 9);
-  EXPECT_EQ(w.Text1.Text(), "") << "nothing is described before anything is picked";
+  EXPECT_EQ(w.question_list.Text(), "Select a question...");
+  EXPECT_EQ(w.feature_list.Text(), "Select a feature...");
+  EXPECT_EQ(w.question_list.ListCount(), 5);
+  EXPECT_EQ(w.feature_list.ListCount(), 9);
+  EXPECT_EQ(w.description_box.Text(), "") << "nothing is described before anything is picked";
 
-  w.Combo1.DropDown();
+  w.question_list.DropDown();
   EXPECT_EQ(p.Sounds().back(), "menu.sys");
-  w.Combo1.UserPick(0);
+  w.question_list.UserPick(0);
   EXPECT_EQ(p.Sounds().back(), "click.sys");
-  EXPECT_EQ(w.Text1.Text(), FindHelpTopic(HelpQuestions(), w.Combo1.List(0))->text);
-  w.Combo2.UserPick(6);
-  EXPECT_EQ(w.Text1.Text(), "Closes all open instances of Internet Explorer.  ");
-  EXPECT_EQ(w.Combo1.Text(), "How do I allow all popups from certain websites?");
-  EXPECT_EQ(w.Combo2.Text(), "Kill All IE Windows:");
+  EXPECT_EQ(w.description_box.Text(),
+            FindHelpTopic(HelpQuestions(), w.question_list.List(0))->text);
+  w.feature_list.UserPick(6);
+  EXPECT_EQ(w.description_box.Text(), "Closes all open instances of Internet Explorer.  ");
+  EXPECT_EQ(w.question_list.Text(), "How do I allow all popups from certain websites?");
+  EXPECT_EQ(w.feature_list.Text(), "Kill All IE Windows:");
+
+  w.close_mark.Click();
+  EXPECT_EQ(p.Sounds().back(), "click.sys");
+  EXPECT_FALSE(w.IsLoaded());
+  HelpTopicsWindow& again = Open();
+  EXPECT_NE(&again, &w) << "every opening starts afresh";
+  EXPECT_EQ(again.description_box.Text(), "");
+  EXPECT_EQ(again.feature_list.Text(), "Select a feature...");
 }
 
 TEST_F(HelpTest, OnlyTheExactTextOfAnEntryChangesTheDescription) {
   HelpTopicsWindow& w = Open();
-  w.Combo2.UserPick(2);
-  const std::string cookies = w.Text1.Text();
+  w.feature_list.UserPick(2);
+  const std::string cookies = w.description_box.Text();
   for (const char* typed : {"Pelk Popups", "pelk popups:", "Pelk Popups: ", ""}) {
-    w.Combo2.SetText(typed);
-    w.Combo2.on_click();  // the list's click with a text that is no entry
-    EXPECT_EQ(w.Text1.Text(), cookies) << "typed: " << typed;
+    w.feature_list.SetText(typed);
+    w.feature_list.on_click();  // the list's click with a text that is no entry
+    EXPECT_EQ(w.description_box.Text(), cookies) << "typed: " << typed;
   }
-  w.Combo1.SetText("Why am I still getting Popups?");
-  w.Combo1.on_click();
-  EXPECT_EQ(w.Text1.Text(),
+  w.question_list.SetText("Why am I still getting Popups?");
+  w.question_list.on_click();
+  EXPECT_EQ(w.description_box.Text(),
             std::string(FindHelpTopic(HelpQuestions(), "Why am I still getting Popups?")->text));
 }
 
@@ -69,18 +78,6 @@ TEST_F(HelpTest, EveryTextNamesOnlyReservedExampleHosts) {
         EXPECT_TRUE(text.compare(at, 12, "www.example.") == 0) << topic.entry;
     }
   }
-}
-
-TEST_F(HelpTest, ClosingUnloadsAndTheNextOpeningStartsAfresh) {
-  HelpTopicsWindow& w = Open();
-  w.Combo2.UserPick(3);
-  w.Label5.Click();
-  EXPECT_EQ(p.Sounds().back(), "click.sys");
-  EXPECT_FALSE(w.IsLoaded());
-  HelpTopicsWindow& again = Open();
-  EXPECT_NE(&again, &w);
-  EXPECT_EQ(again.Text1.Text(), "");
-  EXPECT_EQ(again.Combo2.Text(), "Select a feature...");
 }
 
 }  // namespace

@@ -61,17 +61,24 @@ TEST_F(HomePageTest, WithTheLockOffNothingEverAsks) {
   }
 }
 
-TEST_F(HomePageTest, AChangeAtStartUpIsOfferedBackAndYesRestoresTheDesiredPage) {
-  SetStartPage(kChanged);
+// The letter-case fault: a start page that differs only in case is a change.
+TEST_F(HomePageTest, AChangeEvenInLetterCaseOrAMissingStartPageIsOfferedBackAndYesRestoresIt) {
+  SetStartPage("http://www.EXAMPLE.com/caf\xE9");
   p.desktop.dialogs.AnswerNext(kIdYes);
   p.Start(kLocked);
-  EXPECT_EQ(p.Boxes(),
-            (std::vector<Box>{
-                Question(kChanged),
-                {std::string("Your home page has successfully been reset to:\r\r") + kDesired,
-                 "Pelkrin", 0x1040}}));
+  const Box restored{std::string("Your home page has successfully been reset to:\r\r") + kDesired,
+                     "Pelkrin", 0x1040};
+  EXPECT_EQ(p.Boxes(), (std::vector<Box>{Question("http://www.EXAMPLE.com/caf\xE9"), restored}));
   EXPECT_EQ(StartPage(), kDesired);
   EXPECT_EQ(p.Setting("home_page"), kDesired);
+
+  // No start page at all reads as the empty text; shutdown asks, and Yes creates the value.
+  ASSERT_EQ(p.desktop.registry.DeleteKey(kHkeyCurrentUser, kStartPageKeyPath), kErrorSuccess);
+  p.desktop.dialogs.AnswerNext(kIdYes);
+  p->main_window.Unload();
+  EXPECT_EQ(p.Boxes(), (std::vector<Box>{Question("http://www.EXAMPLE.com/caf\xE9"), restored,
+                                         Question(""), restored}));
+  EXPECT_EQ(StartPage(), kDesired);
 }
 
 TEST_F(HomePageTest, NoMakesTheChangedPageTheDesiredOneSoItIsNotAskedAgain) {
@@ -90,27 +97,8 @@ TEST_F(HomePageTest, NoMakesTheChangedPageTheDesiredOneSoItIsNotAskedAgain) {
                                           "Pelkrin", 0x1040}}));
   EXPECT_EQ(p.Setting("home_page"), kChanged);
   EXPECT_EQ(StartPage(), kChanged);
-  EXPECT_EQ(p->main_window.Text2.Text(), "") << "the pelk event still ends by emptying its signal";
   p->main_window.Unload();  // shutdown checks once more: nothing to say now
   EXPECT_EQ(p.Boxes().size(), 2u);
-}
-
-// The letter-case fault: a start page that differs only in case is a change.
-TEST_F(HomePageTest, ALetterCaseChangeOrAnUnreadableStartPageCountsAsAChange) {
-  SetStartPage("http://www.EXAMPLE.com/");
-  p.desktop.dialogs.AnswerNext(kIdNo);
-  p.Start(kLocked);
-  ASSERT_EQ(p.Boxes().size(), 2u);
-  EXPECT_EQ(p.Boxes()[0], Question("http://www.EXAMPLE.com/"));
-
-  // No start page at all reads as the empty text; shutdown asks, and Yes creates the value.
-  p.desktop.files.Put(testing::kSettingsPath, "[pk]\r\n" + kLocked);
-  ASSERT_EQ(p.desktop.registry.DeleteKey(kHkeyCurrentUser, kStartPageKeyPath), kErrorSuccess);
-  p.desktop.dialogs.AnswerNext(kIdYes);
-  p->main_window.Unload();
-  ASSERT_EQ(p.Boxes().size(), 4u);
-  EXPECT_EQ(p.Boxes()[2], Question(""));
-  EXPECT_EQ(StartPage(), kDesired);
 }
 
 TEST_F(HomePageTest, AStartPageThatCannotBeWrittenIsReportedAsAnError) {
@@ -122,7 +110,7 @@ TEST_F(HomePageTest, AStartPageThatCannotBeWrittenIsReportedAsAnError) {
   EXPECT_TRUE(p.desktop.diagnostics.Saw("could not write the browser's start page"));
   EXPECT_EQ(StartPage(), kChanged);
   EXPECT_EQ(p.Setting("home_page"), kDesired);
-  Open().RainButton1.Click();  // the window's reset
+  Open().reset_button.Click();  // the window's reset
   const Box error{
       "There was an error resetting your home page.  Please reload the program and try again.",
       "Pelkrin", 0x1010};
@@ -131,121 +119,105 @@ TEST_F(HomePageTest, AStartPageThatCannotBeWrittenIsReportedAsAnError) {
 
 // ---- The window ----
 
-TEST_F(HomePageTest, TheFirstOpeningOnAFreshSettingsFileTakesTheStartPageAsDesired) {
+TEST_F(HomePageTest, AFreshSettingsFileTakesTheStartPageAsDesiredAndEachOpeningReadsAfresh) {
   p.desktop.sound.SetDeviceCount(1);
   SetStartPage(kChanged);
   p.Start();
   const auto plays = p.SoundCount();
   const auto before = p.desktop.events.Now();
-  HomePageLockWindow& w = Open();
+  HomePageLockWindow* first = &Open();
   EXPECT_EQ(p.desktop.events.Now() - before, 200u) << "the window's own 0.2 s, no other wait";
   EXPECT_EQ(p.Sounds(plays), std::vector<std::string>{"barble.sys"});
-  EXPECT_TRUE(w.Visible());
+  EXPECT_TRUE(first->Visible());
   EXPECT_EQ(p.Setting("lock_home_page"), "0");
   EXPECT_EQ(p.Setting("home_page"), kChanged);
-  EXPECT_EQ(w.Text1.Text(), kChanged);
-  EXPECT_EQ(w.Text2.Text(), kChanged);
-  EXPECT_EQ(w.Check1.Value(), 0);
-  EXPECT_TRUE(p.Boxes().empty());
+  EXPECT_EQ(first->current_page_box.Text(), kChanged);
+  EXPECT_EQ(first->desired_page_box.Text(), kChanged);
+  EXPECT_EQ(first->lock_box.Value(), 0);
+
+  first->desired_page_box.SetText("edited but not kept");
+  first->info_button.Click();
+  EXPECT_TRUE(p.LastBox().text.starts_with("Your home page may be changed without your consent"));
+  EXPECT_EQ(p.LastBox().style, 0x1040u);
+  p->main_window.Command(kCmdHomePageLock);  // shown again while open: nothing changes
+  EXPECT_EQ(p->home_page_lock_window.get(), first);
+  EXPECT_EQ(first->desired_page_box.Text(), "edited but not kept");
+  first->close_mark.Click();
+  HomePageLockWindow& second = Open();
+  EXPECT_NE(&second, first);
+  EXPECT_EQ(second.desired_page_box.Text(), kChanged);
+  EXPECT_EQ(p.Boxes().size(), 1u);
 }
 
 TEST_F(HomePageTest, ResetWritesTheDesiredPageInLowerCaseAndSaysWhenItIsAlreadySet) {
   SetStartPage("http://www.example.org/");
   p.Start();
   HomePageLockWindow& w = Open();
-  w.Text2.SetText("HTTP://WWW.Example.ORG/");
-  w.RainButton1.Click();
+  w.desired_page_box.SetText("HTTP://WWW.Example.ORG/");
+  w.reset_button.Click();
   EXPECT_EQ(p.LastBox(),
             (Box{"Your home page is already set to http://www.example.org/!", "Pelkrin", 0x1030}));
 
-  w.Text2.SetText("HTTP://WWW.EXAMPLE.COM/CAF\xC9");  // lower case by the system's code page
+  w.desired_page_box.SetText("HTTP://WWW.EXAMPLE.COM/CAF\xC9");  // lower case by the code page
   const auto before = p.desktop.events.Now();
-  w.RainButton1.Click();
+  w.reset_button.Click();
   EXPECT_EQ(p.desktop.events.Now() - before, 200u);
   EXPECT_EQ(p.LastBox(),
             (Box{std::string("Your home page has been reset to ") + kDesired, "Pelkrin", 0x1040}));
   EXPECT_EQ(StartPage(), kDesired);
-  EXPECT_EQ(w.Text1.Text(), kDesired);
+  EXPECT_EQ(w.current_page_box.Text(), kDesired);
   EXPECT_EQ(p.Setting("home_page"), "http://www.example.org/") << "the settings are untouched";
 }
 
-TEST_F(HomePageTest, ClosingWithTheLockOnStoresBothAndOffersTheNewPage) {
+TEST_F(HomePageTest, ClosingStoresTheLockAndOnlyWithItTheDesiredPageThenOffersTheDesiredPage) {
   SetStartPage(kChanged);
   p.Start();
   HomePageLockWindow& w = Open();
-  w.Label3.Click();  // the text beside the box toggles it, silently
-  EXPECT_EQ(w.Check1.Value(), 1);
-  w.Text2.SetText(kDesired);
+  w.lock_label.Click();  // the text beside the box toggles it, silently
+  EXPECT_EQ(w.lock_box.Value(), 1);
+  w.desired_page_box.SetText(kDesired);
   p.desktop.dialogs.AnswerNext(kIdYes);
-  w.Label12.Click();
+  w.close_mark.Click();
   EXPECT_EQ(p.Boxes(), std::vector<Box>{Offer(kDesired)});
   EXPECT_EQ(StartPage(), kDesired);
   EXPECT_EQ(p.Setting("lock_home_page"), "1");
   EXPECT_EQ(p.Setting("home_page"), kDesired);
-  EXPECT_FALSE(p->home_page_lock_window->IsLoaded()) << "closing unloads the window";
+  EXPECT_FALSE(w.IsLoaded()) << "closing unloads the window";
 
-  // The lock now holds: a change is offered back at the next pelk.
+  // With the lock off, a typed page is not kept, yet the desired page is offered; No takes the
+  // start page as the desired one.
   SetStartPage(kChanged);
-  p.desktop.dialogs.AnswerNext(kIdYes);
-  Pelk();
-  ASSERT_GE(p.Boxes().size(), 2u);
-  EXPECT_EQ(p.Boxes()[1], Question(kChanged));
-  EXPECT_EQ(StartPage(), kDesired);
-}
-
-TEST_F(HomePageTest, ClosingWithTheLockOffKeepsTheOldDesiredPageYetOffersIt) {
-  SetStartPage(kChanged);
-  p.Start(std::string("LOCK_HOME_PAGE=0\r\nHOME_PAGE=") + kDesired + "\r\n");
-  HomePageLockWindow& w = Open();
-  EXPECT_EQ(w.Text2.Text(), kDesired);
-  w.Text2.SetText("http://typed.example.org/");
+  HomePageLockWindow& again = Open();
+  EXPECT_EQ(again.lock_box.Value(), 1) << "read from the settings";
+  again.lock_box.SetValue(0);
+  again.desired_page_box.SetText("http://typed.example.org/");
   p.desktop.dialogs.AnswerNext(kIdNo);
-  w.CloseRequested();  // Escape does what the close mark does
-  EXPECT_EQ(p.Boxes(), std::vector<Box>{Offer(kDesired)});
-  EXPECT_EQ(p.Setting("home_page"), kChanged) << "No takes the start page as the desired one";
+  again.CloseRequested();  // Escape does what the close mark does
+  EXPECT_EQ(p.Boxes(), (std::vector<Box>{Offer(kDesired), Offer(kDesired)}));
+  EXPECT_EQ(p.Setting("lock_home_page"), "0");
+  EXPECT_EQ(p.Setting("home_page"), kChanged);
   EXPECT_EQ(StartPage(), kChanged);
-}
-
-TEST_F(HomePageTest, EveryOpeningLoadsAfreshAndShowingItAgainWhileOpenChangesNothing) {
-  SetStartPage(kDesired);
-  p.Start(kLocked);
-  HomePageLockWindow* first = &Open();
-  EXPECT_EQ(first->Check1.Value(), 1);
-  first->Text2.SetText("edited but not kept");
-  first->RainButton3.Click();  // Info
-  EXPECT_TRUE(p.LastBox().text.starts_with("Your home page may be changed without your consent"));
-  EXPECT_EQ(p.LastBox().style, 0x1040u);
-  p->main_window.Command(kCmdHomePageLock);
-  EXPECT_EQ(p->home_page_lock_window.get(), first);
-  EXPECT_EQ(first->Text2.Text(), "edited but not kept");
-
-  first->Check1.SetValue(0);
-  p.desktop.dialogs.AnswerNext(kIdYes);
-  first->Label12.Click();
-  HomePageLockWindow& second = Open();
-  EXPECT_EQ(second.Check1.Value(), 0);
-  EXPECT_EQ(second.Text2.Text(), kDesired);
 }
 
 TEST_F(HomePageTest, AWindowClosedWhileItsHandlerWaitsOutlivesTheNextOpening) {
   SetStartPage(kChanged);
   p.Start();
   HomePageLockWindow& w = Open();
-  w.Text2.SetText(kDesired);
+  w.desired_page_box.SetText(kDesired);
   // While "has been reset" is up, the user closes the window and opens it again.
   bool reopened = false;
   p.desktop.dialogs.OnShow([&] {
     if (reopened || !p.LastBox().text.starts_with("Your home page has been")) return;
     reopened = true;
     p.desktop.dialogs.AnswerNext(kIdNo);
-    w.Label12.Click();
+    w.close_mark.Click();
     Open();
   });
-  w.RainButton1.Click();  // under the sanitizer, a destroyed window would be caught here
+  w.reset_button.Click();  // under the sanitizer, a destroyed window would be caught here
   ASSERT_TRUE(reopened);
   EXPECT_NE(p->home_page_lock_window.get(), &w);
   EXPECT_TRUE(p->home_page_lock_window->Visible());
-  EXPECT_EQ(w.Text1.Text(), kDesired) << "the first window's handler ran to its end";
+  EXPECT_EQ(w.current_page_box.Text(), kDesired) << "the first window's handler ran to its end";
 }
 
 }  // namespace

@@ -6,8 +6,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <numbers>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -50,68 +52,55 @@ struct DecodedImage {
 std::vector<DecodedImage> DecodeIconFile(const Bytes& bytes, unsigned expected_type) {
   std::vector<DecodedImage> out;
   const Reader r{bytes};
-  if (!r.Has(0, 6)) {
-    ADD_FAILURE() << "no directory";
-    return out;
-  }
-  EXPECT_EQ(r.U16(0), 0u);
-  EXPECT_EQ(r.U16(2), expected_type);
-  const unsigned count = r.U16(4);
-  if (!r.Has(6, 16 * count)) {
+  if (!r.Has(0, 6) || !r.Has(6, 16 * r.U16(4))) {
     ADD_FAILURE() << "short directory";
     return out;
   }
-  std::size_t expected_offset = 6 + 16 * count;
-  for (unsigned i = 0; i < count; ++i) {
-    const std::size_t e = 6 + 16 * i;
+  EXPECT_EQ(r.U32(0), expected_type << 16) << "reserved, then the type";
+  const std::size_t end_of_directory = 6 + 16 * r.U16(4);
+  std::size_t next = end_of_directory;  // the images follow the directory back to back
+  for (std::size_t e = 6; e < end_of_directory; e += 16) {
     DecodedImage img;
     img.width = r.U8(e) == 0 ? 256 : static_cast<int>(r.U8(e));
     img.height = r.U8(e + 1) == 0 ? 256 : static_cast<int>(r.U8(e + 1));
-    if (expected_type == 1) {
-      EXPECT_EQ(r.U16(e + 4), 1u);   // planes
-      EXPECT_EQ(r.U16(e + 6), 32u);  // bits per pixel
-    } else {
+    if (expected_type == 1)
+      EXPECT_EQ(r.U32(e + 4), 1u | 32u << 16) << "one plane of 32 bits per pixel";
+    else
       img.hotspot = {static_cast<int>(r.U16(e + 4)), static_cast<int>(r.U16(e + 6))};
-    }
-    const std::uint32_t size = r.U32(e + 8);
-    const std::uint32_t offset = r.U32(e + 12);
-    EXPECT_EQ(offset, expected_offset) << "images follow the directory back to back";
-    const int mask_stride = (img.width + 31) / 32 * 4;
+    const std::size_t mask_stride = (img.width + 31) / 32 * 4;
     const std::size_t colour = static_cast<std::size_t>(img.width) * img.height * 4;
-    const std::size_t mask = static_cast<std::size_t>(mask_stride) * img.height;
-    EXPECT_EQ(size, 40 + colour + mask);
-    if (!r.Has(offset, 40 + colour + mask)) {
+    const std::size_t size = 40 + colour + mask_stride * img.height;
+    const std::size_t at = r.U32(e + 12);
+    EXPECT_EQ(r.U32(e + 8), size);
+    EXPECT_EQ(at, next);
+    if (!r.Has(at, size)) {
       ADD_FAILURE() << "short image";
       return out;
     }
-    EXPECT_EQ(r.U32(offset), 40u);
-    EXPECT_EQ(static_cast<int>(r.U32(offset + 4)), img.width);
-    EXPECT_EQ(static_cast<int>(r.U32(offset + 8)), img.height * 2) << "colour and mask halves";
-    EXPECT_EQ(r.U16(offset + 12), 1u);
-    EXPECT_EQ(r.U16(offset + 14), 32u);
-    EXPECT_EQ(r.U32(offset + 16), 0u);
-    for (int y = 0; y < img.height; ++y) {
-      const std::size_t row =
-          offset + 40 + static_cast<std::size_t>(img.height - 1 - y) * img.width * 4;
+    // The bitmap header: its size, the width, the colour and mask halves' height, one plane of
+    // 32 bits, no compression.
+    const auto w = static_cast<std::uint32_t>(img.width),
+               h = static_cast<std::uint32_t>(img.height);
+    EXPECT_EQ(
+        (std::vector{r.U32(at), r.U32(at + 4), r.U32(at + 8), r.U32(at + 12), r.U32(at + 16)}),
+        (std::vector{40u, w, 2 * h, 1u | 32u << 16, 0u}));
+    for (int y = 0; y < img.height; ++y) {  // rows run bottom-up
+      const std::size_t flipped = static_cast<std::size_t>(img.height - 1 - y);
+      const std::size_t row = at + 40 + flipped * img.width * 4;
+      const std::size_t mask_row = at + 40 + colour + flipped * mask_stride;
       for (int x = 0; x < img.width; ++x) {
-        const std::size_t p = row + static_cast<std::size_t>(x) * 4;
-        img.pixels.push_back(
-            {static_cast<std::uint8_t>(r.U8(p)), static_cast<std::uint8_t>(r.U8(p + 1)),
-             static_cast<std::uint8_t>(r.U8(p + 2)), static_cast<std::uint8_t>(r.U8(p + 3))});
+        Bgra pixel;
+        std::memcpy(&pixel, bytes.data() + row + 4 * x, sizeof pixel);  // b, g, r, a
+        img.pixels.push_back(pixel);
+        img.mask.push_back((r.U8(mask_row + x / 8) >> (7 - x % 8)) & 1);
       }
+      for (std::size_t x = img.width; x < mask_stride * 8; ++x)
+        EXPECT_EQ((r.U8(mask_row + x / 8) >> (7 - x % 8)) & 1, 0u) << "row padding stays clear";
     }
-    for (int y = 0; y < img.height; ++y) {
-      const std::size_t row =
-          offset + 40 + colour + static_cast<std::size_t>(img.height - 1 - y) * mask_stride;
-      for (int x = 0; x < img.width; ++x)
-        img.mask.push_back((r.U8(row + x / 8) >> (7 - x % 8)) & 1);
-      for (int x = img.width; x < mask_stride * 8; ++x)
-        EXPECT_EQ((r.U8(row + x / 8) >> (7 - x % 8)) & 1, 0u) << "row padding stays clear";
-    }
-    expected_offset = offset + size;
+    next = at + size;
     out.push_back(std::move(img));
   }
-  EXPECT_EQ(bytes.size(), expected_offset) << "no trailing bytes";
+  EXPECT_EQ(bytes.size(), next) << "no trailing bytes";
   return out;
 }
 
@@ -127,20 +116,16 @@ DecodedWav DecodeWav(const Bytes& bytes) {
     ADD_FAILURE() << "no header";
     return w;
   }
-  EXPECT_EQ(r.Tag(0), "RIFF");
-  EXPECT_EQ(r.U32(4), bytes.size() - 8);
-  EXPECT_EQ(r.Tag(8), "WAVE");
-  EXPECT_EQ(r.Tag(12), "fmt ");
-  EXPECT_EQ(r.U32(16), 16u);
-  EXPECT_EQ(r.U16(20), 1u) << "PCM";
+  EXPECT_EQ(r.Tag(0) + r.Tag(8) + r.Tag(12) + r.Tag(36), "RIFFWAVEfmt data");
   w.channels = r.U16(22);
   w.rate = r.U32(24);
   w.bits = r.U16(34);
-  EXPECT_EQ(r.U32(28), w.rate * w.channels * w.bits / 8) << "bytes per second";
-  EXPECT_EQ(r.U16(32), w.channels * w.bits / 8) << "block alignment";
-  EXPECT_EQ(r.Tag(36), "data");
-  const std::uint32_t data = r.U32(40);
-  EXPECT_EQ(data, bytes.size() - 44);
+  // The sizes of the rest, of the format and of the data; PCM; bytes per second; block alignment.
+  const std::uint32_t size = static_cast<std::uint32_t>(bytes.size());
+  EXPECT_EQ((std::vector{r.U32(4), r.U32(16), r.U32(40), r.U32(20) & 0xFFFF, r.U32(28),
+                         r.U32(32) & 0xFFFF}),
+            (std::vector{size - 8, 16u, size - 44, 1u, w.rate * w.channels * w.bits / 8,
+                         w.channels * w.bits / 8}));
   for (std::size_t i = 44; i + 1 < bytes.size(); i += 2)
     w.samples.push_back(static_cast<std::int16_t>(r.U16(i)));
   return w;
@@ -158,65 +143,59 @@ const std::map<std::string, Bytes>& Generated() {
 
 // ---- The files ---------------------------------------------------------------------------------
 
-TEST(ResgenFiles, EveryPictureReadsBackWithItsSizesAndSoftEdges) {
-  const std::map<std::string, std::vector<int>> expected{
-      {"normal.ico", {16, 32, 48}},   {"anim1.ico", {16, 32, 48}}, {"anim2.ico", {16, 32, 48}},
-      {"pelk_off.ico", {16, 32, 48}}, {"chopper.ico", {20, 16}},   {"trash.ico", {20, 16}},
-      {"close_mark.cur", {32}},       {"button_hand.cur", {32}}};
-  for (const auto& [name, sizes] : expected) {
+TEST(ResgenFiles, EveryPictureReadsBackWithItsSizesSoftEdgesAndHotspot) {
+  struct Expected {
+    std::vector<int> sizes;
+    std::optional<Hotspot> hotspot;  // a cursor's
+  };
+  const std::map<std::string, Expected> expected{{"normal.ico", {{16, 32, 48}, {}}},
+                                                 {"anim1.ico", {{16, 32, 48}, {}}},
+                                                 {"anim2.ico", {{16, 32, 48}, {}}},
+                                                 {"pelk_off.ico", {{16, 32, 48}, {}}},
+                                                 {"chopper.ico", {{20, 16}, {}}},
+                                                 {"trash.ico", {{20, 16}, {}}},
+                                                 {"close_mark.cur", {{32}, kCloseMarkHotspot}},
+                                                 {"button_hand.cur", {{32}, kButtonHandHotspot}}};
+  for (const auto& [name, file] : expected) {
     SCOPED_TRACE(name);
-    ASSERT_TRUE(Generated().count(name));
-    const bool cursor = name.ends_with(".cur");
-    const auto images = DecodeIconFile(Generated().at(name), cursor ? 2 : 1);
-    ASSERT_EQ(images.size(), sizes.size());
-    for (std::size_t i = 0; i < sizes.size(); ++i) {
+    const auto images = DecodeIconFile(Generated().at(name), file.hotspot ? 2 : 1);
+    ASSERT_EQ(images.size(), file.sizes.size());
+    for (std::size_t i = 0; i < images.size(); ++i) {
       const DecodedImage& img = images[i];
-      EXPECT_EQ(img.width, sizes[i]);
-      EXPECT_EQ(img.height, sizes[i]);
+      EXPECT_EQ(img.width, file.sizes[i]);
+      EXPECT_EQ(img.height, file.sizes[i]);
       int opaque = 0, clear = 0, soft = 0;
       for (std::size_t p = 0; p < img.pixels.size(); ++p) {
         const Bgra& px = img.pixels[p];
         if (px.a == 0) {
           ++clear;
           EXPECT_EQ(px, Bgra{}) << "clear pixels carry no colour";
-        } else if (px.a == 255) {
-          ++opaque;
-        } else {
-          ++soft;
         }
+        opaque += px.a == 255;
+        soft += px.a != 0 && px.a != 255;
         EXPECT_EQ(img.mask[p], px.a < 128) << "the mask follows the alpha channel";
       }
       EXPECT_GT(opaque, img.width * img.height / 5) << "a solid picture";
       EXPECT_GT(clear, 0) << "a shaped picture, not a square";
       EXPECT_GT(soft, img.width / 2) << "anti-aliased edges";
     }
-  }
-}
-
-TEST(ResgenFiles, CursorHotspotsSitOnTheTipsTheyPointWith) {
-  for (const auto& [name, hotspot] : {std::pair{"close_mark.cur", kCloseMarkHotspot},
-                                      std::pair{"button_hand.cur", kButtonHandHotspot}}) {
-    SCOPED_TRACE(name);
-    const auto images = DecodeIconFile(Generated().at(name), 2);
-    ASSERT_EQ(images.size(), 1u);
+    if (!file.hotspot) continue;
     const DecodedImage& img = images[0];
-    EXPECT_EQ(img.hotspot.x, hotspot.x);
-    EXPECT_EQ(img.hotspot.y, hotspot.y);
+    EXPECT_EQ(img.hotspot.x, file.hotspot->x);
+    EXPECT_EQ(img.hotspot.y, file.hotspot->y);
     // Both cursors point upwards: the hotspot is on the topmost solid ink, within a pixel.
     int top = -1, left = img.width, right = -1;
     for (int y = 0; y < img.height && top < 0; ++y) {
       for (int x = 0; x < img.width; ++x) {
-        if (img.At(x, y).a >= 128) {
-          top = y;
-          left = std::min(left, x);
-          right = std::max(right, x);
-        }
+        if (img.At(x, y).a < 128) continue;
+        top = y;
+        left = std::min(left, x);
+        right = std::max(right, x);
       }
     }
-    ASSERT_GE(top, 0);
-    EXPECT_LE(std::abs(top - hotspot.y), 1);
-    EXPECT_GE(hotspot.x, left - 1);
-    EXPECT_LE(hotspot.x, right + 1);
+    EXPECT_LE(std::abs(top - img.hotspot.y), 1);
+    EXPECT_GE(img.hotspot.x, left - 1);
+    EXPECT_LE(img.hotspot.x, right + 1);
   }
 }
 
@@ -260,25 +239,17 @@ TEST(ResgenFiles, EveryRunWritesTheSameBytes) {
 
 // ---- The encoders ------------------------------------------------------------------------------
 
-TEST(ResgenEncoding, IconRowsRunBottomUpWithStraightAlphaAndPaddedMasks) {
-  Image image(20, 3);                      // 20 wide: the mask row needs padding to 32 bits
-  image.At(0, 0) = Rgb(0xFF0000);          // top left: opaque red
-  image.At(19, 2) = Rgb(0x0000FF, 0.5f);   // bottom right: half-transparent blue
-  image.At(10, 1) = Rgb(0x00FF00, 0.25f);  // a faint green, below the mask threshold
+// The files above prove the rows' order, the masks and their padding; what they cannot show is
+// how a half-transparent colour is stored.
+TEST(ResgenEncoding, ColoursAreStoredStraightAndPicturesAnIconCannotHoldAreRefused) {
+  Image image(2, 1);
+  image.At(0, 0) = Rgb(0xFF0000);        // opaque red
+  image.At(1, 0) = Rgb(0x0000FF, 0.5f);  // half-transparent blue
   const auto images = DecodeIconFile(EncodeIcon({image}), 1);
   ASSERT_EQ(images.size(), 1u);
-  const DecodedImage& d = images[0];
-  EXPECT_EQ(d.At(0, 0), (Bgra{0, 0, 255, 255}));
-  EXPECT_EQ(d.At(19, 2), (Bgra{255, 0, 0, 128})) << "colour is stored un-premultiplied";
-  EXPECT_EQ(d.At(10, 1), (Bgra{0, 255, 0, 64}));
-  EXPECT_EQ(d.At(19, 0), Bgra{});
-  EXPECT_FALSE(d.mask[0]);
-  EXPECT_FALSE(d.mask[2 * 20 + 19]);
-  EXPECT_TRUE(d.mask[1 * 20 + 10]);
-  EXPECT_TRUE(d.mask[1]);
-}
+  EXPECT_EQ(images[0].pixels, (std::vector<Bgra>{{0, 0, 255, 255}, {255, 0, 0, 128}}))
+      << "colour is stored un-premultiplied";
 
-TEST(ResgenEncoding, RejectsPicturesAWindowsIconCannotHold) {
   EXPECT_THROW(EncodeIcon({}), std::invalid_argument);
   EXPECT_THROW(EncodeIcon({Image(257, 16)}), std::invalid_argument);
   EXPECT_THROW(EncodeCursor({Image(32, 32)}, {{32, 0}}), std::invalid_argument);

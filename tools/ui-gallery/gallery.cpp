@@ -240,8 +240,6 @@ LRESULT Gallery::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     }
     case WM_COMMAND:
-      last_wparam_ = wparam;
-      last_lparam_ = lparam;
       // The dialog manager's own commands: IDOK for an Enter no control took, IDCANCEL for
       // Escape.
       if (LOWORD(wparam) == IDOK) {

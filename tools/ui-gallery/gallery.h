@@ -54,8 +54,6 @@ class Gallery {
   // manager sends on its own (IDOK for Enter, IDCANCEL for Escape).
   int Clicks(int id) const;
   int OkCount() const { return ok_count_; }
-  WPARAM LastCommandWparam() const { return last_wparam_; }
-  LPARAM LastCommandLparam() const { return last_lparam_; }
 
   // Runs one round of the message loop, the way the program's loop does: keyboard messages go
   // through IsDialogMessage (Tab, access keys, Enter) before TranslateMessage/DispatchMessage.
@@ -97,8 +95,6 @@ class Gallery {
   int ok_count_ = 0;
   int quit_code_ = 0;
   bool quit_ = false;
-  WPARAM last_wparam_ = 0;
-  LPARAM last_lparam_ = 0;
 };
 
 struct Screenshot {

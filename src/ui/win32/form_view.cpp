@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "platform/win32/callback_guard.h"
@@ -333,19 +334,9 @@ LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
   switch (message) {
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(window_, &ps);
-      RECT client;
-      GetClientRect(window_, &client);
-      {
-        // Drawn off screen first, so nothing flickers while a label changes.
-        PaintBuffer buffer(dc, client);
-        Paint(buffer.dc(), client);
-      }
-      EndPaint(window_, &ps);
+    case WM_PAINT:
+      OnPaint();
       return 0;
-    }
     case WM_PRINTCLIENT: {
       // Our buttons ask for what lies behind their rounded corners.
       RECT client;
@@ -354,12 +345,8 @@ LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
       return 0;
     }
     case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN: {
-      HDC dc = reinterpret_cast<HDC>(wparam);
-      SetBkColor(dc, ToColorRef(form_.back_color));
-      SetTextColor(dc, ToColorRef(kTextColor));
-      return reinterpret_cast<LRESULT>(BackBrush());
-    }
+    case WM_CTLCOLORBTN:
+      return reinterpret_cast<LRESULT>(ColourChild(reinterpret_cast<HDC>(wparam)));
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
@@ -375,39 +362,15 @@ LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
       mouse_view_ = nullptr;
       return 0;
     case WM_SETCURSOR:
-      // The hourglass covers the window and every control on it: the controls' windows ask
-      // their parent first (a button with a pointer of its own was told by its view).
-      if (form_.GetMousePointer() == MousePointer::kHourglass && LOWORD(lparam) == HTCLIENT) {
-        SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));  // IDC_WAIT
-        return TRUE;
-      }
-      // Otherwise a control's window shows its own pointer.
-      if (reinterpret_cast<HWND>(wparam) != window_) return FALSE;
-      if (LOWORD(lparam) == HTCLIENT) {
-        POINT point;
-        GetCursorPos(&point);
-        ScreenToClient(window_, &point);
-        const ControlView* view = MouseTargetAt(point);
-        if (view && view->control()->cursor) {
-          SetCursor(LoadCursorA(host_.Instance(), MAKEINTRESOURCEA(view->control()->cursor)));
-          return TRUE;
-        }
-      }
+      if (const std::optional<LRESULT> result = OnSetCursor(reinterpret_cast<HWND>(wparam), lparam))
+        return *result;
       break;
     case WM_COMMAND:
       Command(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam));
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wparam) == WA_INACTIVE || !form_.skinned) break;
-      {
-        // Coming back to a window puts the keyboard on its first control if nothing has it.
-        HWND focus = GetFocus();
-        if (!focus || !IsChild(window_, focus)) {
-          if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) SetFocus(first);
-        }
-      }
-      // Last: the form's handling may end the program.
-      form_.Activated();
+      OnActivate();
       return 0;
     case WM_INITMENUPOPUP:
       host_.SubmenuOpening(reinterpret_cast<HMENU>(wparam));
@@ -425,6 +388,54 @@ LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
       break;
   }
   return DefWindowProcA(window_, message, wparam, lparam);
+}
+
+void Win32FormView::OnPaint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window_, &ps);
+  RECT client;
+  GetClientRect(window_, &client);
+  {
+    // Drawn off screen first, so nothing flickers while a label changes.
+    PaintBuffer buffer(dc, client);
+    Paint(buffer.dc(), client);
+  }
+  EndPaint(window_, &ps);
+}
+
+HBRUSH Win32FormView::ColourChild(HDC dc) {
+  SetBkColor(dc, ToColorRef(form_.back_color));
+  SetTextColor(dc, ToColorRef(kTextColor));
+  return BackBrush();
+}
+
+std::optional<LRESULT> Win32FormView::OnSetCursor(HWND under, LPARAM lparam) {
+  // The hourglass covers the window and every control on it: the controls' windows ask their
+  // parent first (a button with a pointer of its own was told by its view).
+  if (form_.GetMousePointer() == MousePointer::kHourglass && LOWORD(lparam) == HTCLIENT) {
+    SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));  // IDC_WAIT
+    return TRUE;
+  }
+  // Otherwise a control's window shows its own pointer.
+  if (under != window_) return FALSE;
+  if (LOWORD(lparam) != HTCLIENT) return std::nullopt;
+  POINT point;
+  GetCursorPos(&point);
+  ScreenToClient(window_, &point);
+  const ControlView* view = MouseTargetAt(point);
+  if (!view || !view->control()->cursor) return std::nullopt;
+  SetCursor(LoadCursorA(host_.Instance(), MAKEINTRESOURCEA(view->control()->cursor)));
+  return TRUE;
+}
+
+void Win32FormView::OnActivate() {
+  // Coming back to a window puts the keyboard on its first control if nothing has it.
+  HWND focus = GetFocus();
+  if (!focus || !IsChild(window_, focus)) {
+    if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) SetFocus(first);
+  }
+  // Last: the form's handling may end the program.
+  form_.Activated();
 }
 
 }  // namespace pelkrin::win32

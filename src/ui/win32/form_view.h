@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/win32/scoped_handle.h"
@@ -45,6 +46,13 @@ class Win32FormView : public FormView, public FormSink, public ControlSink {
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  // The handlers of the longer messages.
+  void OnPaint();
+  // The colours of a child that asks (WM_CTLCOLORSTATIC, WM_CTLCOLORBTN); returns its brush.
+  HBRUSH ColourChild(HDC dc);
+  // The answer to WM_SETCURSOR for the window `under` the pointer; nullopt: the default one.
+  std::optional<LRESULT> OnSetCursor(HWND under, LPARAM lparam);
+  void OnActivate();
 
   void CreateWindowAndChildren();
   void AddToolTip(const ControlView& view, int id);

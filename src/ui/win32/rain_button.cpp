@@ -105,6 +105,24 @@ class RainButton {
 
  private:
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  // The mouse, the keyboard, the focus and enabling; true when the message was handled (it
+  // answers 0), false when the default processing runs.
+  bool HandleInput(UINT message, WPARAM wparam, LPARAM lparam);
+  // One handler per message; those that return bool say whether they handled it.
+  void OnCreate();
+  void OnPaint();
+  bool OnSetCursor(LPARAM lparam);
+  void OnMouseMove(LPARAM lparam);
+  void OnLButtonDown();
+  void OnLButtonUp(LPARAM lparam);
+  void OnCaptureChanged(HWND taker);
+  LRESULT OnGetDlgCode(const MSG* msg) const;
+  bool OnKeyDown(WPARAM key, LPARAM lparam);
+  bool OnKeyUp(WPARAM key);
+  void OnEnable(bool enabled);
+  // Forgets a mouse press; the caller releases the capture where it still holds it.
+  void DropPress();
+
   RainButtonState State() const;
   void Render(HDC dc);
   void Redraw() { ::InvalidateRect(hwnd_, nullptr, FALSE); }
@@ -213,31 +231,16 @@ void RainButton::Click() {
 LRESULT RainButton::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CREATE:
-      // Start with the parent's keyboard cues, as the standard controls do.
-      if (HWND parent = ::GetParent(hwnd_)) {
-        ui_state_ = static_cast<UINT>(::SendMessageA(parent, WM_QUERYUISTATE, 0, 0)) &
-                    (UISF_HIDEFOCUS | UISF_HIDEACCEL);
-      }
+      OnCreate();
       return 0;
-
     case WM_ERASEBKGND:
       return 1;  // everything is painted in WM_PAINT, off-screen
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = ::BeginPaint(hwnd_, &paint);
-      if (dc != nullptr) {
-        RECT client;
-        ::GetClientRect(hwnd_, &client);
-        PaintBuffer buffer(dc, client);
-        Render(buffer.dc());
-      }
-      ::EndPaint(hwnd_, &paint);
+    case WM_PAINT:
+      OnPaint();
       return 0;
-    }
     case WM_PRINTCLIENT:
       Render(reinterpret_cast<HDC>(wparam));
       return 0;
-
     case WM_SETTEXT: {
       const LRESULT result = ::DefWindowProcA(hwnd_, message, wparam, lparam);
       Redraw();
@@ -260,125 +263,174 @@ LRESULT RainButton::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case kRbmGetState:
       return static_cast<LRESULT>(State());
-
+    case WM_GETDLGCODE:
+      return OnGetDlgCode(reinterpret_cast<const MSG*>(lparam));
     case WM_SETCURSOR:
-      if (cursor_ != nullptr && LOWORD(lparam) == HTCLIENT) {
-        ::SetCursor(cursor_);
-        return TRUE;
-      }
+      if (OnSetCursor(lparam)) return TRUE;
       break;  // the class cursor: the arrow
-
-    case WM_MOUSEMOVE: {
-      bool changed = false;
-      if (!hot_ && TrackLeave()) {
-        hot_ = true;
-        changed = true;
-      }
-      if (mouse_down_) {
-        const bool inside = ContainsClientPoint(lparam);
-        changed = changed || inside != pressed_inside_;
-        pressed_inside_ = inside;
-      }
-      if (changed) Redraw();
-      return 0;
-    }
-    case WM_MOUSELEAVE:
-      hot_ = false;
-      Redraw();
-      return 0;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-      if (!::IsWindowEnabled(hwnd_)) return 0;
-      ::SetFocus(hwnd_);
-      ::SetCapture(hwnd_);
-      mouse_down_ = true;
-      pressed_inside_ = true;
-      Redraw();
-      return 0;
-    case WM_LBUTTONUP: {
-      if (!mouse_down_) return 0;
-      const bool inside = ContainsClientPoint(lparam);
-      mouse_down_ = false;
-      pressed_inside_ = false;
-      ::ReleaseCapture();
-      Redraw();
-      if (inside) Click();  // only a release over the button clicks
-      return 0;
-    }
-    case WM_CAPTURECHANGED:
-      // Another window took the mouse (a menu, a message box): the press is abandoned.
-      if (reinterpret_cast<HWND>(lparam) != hwnd_ && mouse_down_) {
-        mouse_down_ = false;
-        pressed_inside_ = false;
-        Redraw();
-      }
-      return 0;
-
-    case WM_GETDLGCODE: {
-      LRESULT code = DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
-      // The dialog manager turns Enter into IDOK for its parent unless the focused control asks
-      // for the key; a focused button should click on Enter instead.
-      const MSG* msg = reinterpret_cast<const MSG*>(lparam);
-      if (msg != nullptr && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) {
-        code |= DLGC_WANTMESSAGE;
-      }
-      return code;
-    }
-    case WM_KEYDOWN: {
-      const bool repeat = (lparam & (1L << 30)) != 0;
-      if (wparam == VK_SPACE) {
-        if (!repeat && !mouse_down_ && !space_down_) {
-          space_down_ = true;
-          Redraw();
-        }
-        return 0;
-      }
-      if (wparam == VK_RETURN) {
-        if (!repeat) Click();
-        return 0;
-      }
-      break;
-    }
-    case WM_KEYUP:
-      if (wparam == VK_SPACE && space_down_) {
-        space_down_ = false;
-        Redraw();
-        Click();
-        return 0;
-      }
-      break;
-    case WM_SETFOCUS:
-      Redraw();
-      return 0;
-    case WM_KILLFOCUS:
-      space_down_ = false;  // a Space released elsewhere does not click
-      Redraw();
-      return 0;
-    case WM_ENABLE:
-      if (wparam == FALSE) {
-        hot_ = false;
-        space_down_ = false;
-        if (mouse_down_) {
-          mouse_down_ = false;
-          pressed_inside_ = false;
-          ::ReleaseCapture();
-        }
-      }
-      Redraw();
-      return 0;
-
-    case BM_CLICK:
-      Click();
-      return 0;
-
     case WM_UPDATEUISTATE:
       UpdateUiState(LOWORD(wparam), HIWORD(wparam));
       break;  // DefWindowProc keeps the window's own record and passes it on
-
     default:
+      if (HandleInput(message, wparam, lparam)) return 0;
       break;
   }
   return ::DefWindowProcA(hwnd_, message, wparam, lparam);
+}
+
+bool RainButton::HandleInput(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_MOUSEMOVE:
+      OnMouseMove(lparam);
+      return true;
+    case WM_MOUSELEAVE:
+      hot_ = false;
+      Redraw();
+      return true;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      OnLButtonDown();
+      return true;
+    case WM_LBUTTONUP:
+      OnLButtonUp(lparam);
+      return true;
+    case WM_CAPTURECHANGED:
+      OnCaptureChanged(reinterpret_cast<HWND>(lparam));
+      return true;
+    case WM_KEYDOWN:
+      return OnKeyDown(wparam, lparam);
+    case WM_KEYUP:
+      return OnKeyUp(wparam);
+    case WM_SETFOCUS:
+      Redraw();
+      return true;
+    case WM_KILLFOCUS:
+      space_down_ = false;  // a Space released elsewhere does not click
+      Redraw();
+      return true;
+    case WM_ENABLE:
+      OnEnable(wparam != FALSE);
+      return true;
+    case BM_CLICK:
+      Click();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void RainButton::OnCreate() {
+  // Start with the parent's keyboard cues, as the standard controls do.
+  if (HWND parent = ::GetParent(hwnd_)) {
+    ui_state_ = static_cast<UINT>(::SendMessageA(parent, WM_QUERYUISTATE, 0, 0)) &
+                (UISF_HIDEFOCUS | UISF_HIDEACCEL);
+  }
+}
+
+void RainButton::OnPaint() {
+  PAINTSTRUCT paint;
+  HDC dc = ::BeginPaint(hwnd_, &paint);
+  if (dc != nullptr) {
+    RECT client;
+    ::GetClientRect(hwnd_, &client);
+    PaintBuffer buffer(dc, client);
+    Render(buffer.dc());
+  }
+  ::EndPaint(hwnd_, &paint);
+}
+
+bool RainButton::OnSetCursor(LPARAM lparam) {
+  if (cursor_ == nullptr || LOWORD(lparam) != HTCLIENT) return false;
+  ::SetCursor(cursor_);
+  return true;
+}
+
+void RainButton::OnMouseMove(LPARAM lparam) {
+  bool changed = false;
+  if (!hot_ && TrackLeave()) {
+    hot_ = true;
+    changed = true;
+  }
+  if (mouse_down_) {
+    const bool inside = ContainsClientPoint(lparam);
+    changed = changed || inside != pressed_inside_;
+    pressed_inside_ = inside;
+  }
+  if (changed) Redraw();
+}
+
+void RainButton::OnLButtonDown() {
+  if (!::IsWindowEnabled(hwnd_)) return;
+  ::SetFocus(hwnd_);
+  ::SetCapture(hwnd_);
+  mouse_down_ = true;
+  pressed_inside_ = true;
+  Redraw();
+}
+
+void RainButton::OnLButtonUp(LPARAM lparam) {
+  if (!mouse_down_) return;
+  const bool inside = ContainsClientPoint(lparam);
+  DropPress();
+  ::ReleaseCapture();   // its WM_CAPTURECHANGED finds no press any more
+  if (inside) Click();  // only a release over the button clicks
+}
+
+void RainButton::OnCaptureChanged(HWND taker) {
+  // Another window took the mouse (a menu, a message box): the press is abandoned.
+  if (taker != hwnd_ && mouse_down_) DropPress();
+}
+
+void RainButton::DropPress() {
+  mouse_down_ = false;
+  pressed_inside_ = false;
+  Redraw();
+}
+
+LRESULT RainButton::OnGetDlgCode(const MSG* msg) const {
+  LRESULT code = DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+  // The dialog manager turns Enter into IDOK for its parent unless the focused control asks for
+  // the key; a focused button should click on Enter instead.
+  if (msg != nullptr && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) {
+    code |= DLGC_WANTMESSAGE;
+  }
+  return code;
+}
+
+bool RainButton::OnKeyDown(WPARAM key, LPARAM lparam) {
+  const bool repeat = (lparam & (1L << 30)) != 0;
+  if (key == VK_SPACE) {
+    if (!repeat && !mouse_down_ && !space_down_) {
+      space_down_ = true;
+      Redraw();
+    }
+    return true;
+  }
+  if (key == VK_RETURN) {
+    if (!repeat) Click();
+    return true;
+  }
+  return false;
+}
+
+bool RainButton::OnKeyUp(WPARAM key) {
+  if (key != VK_SPACE || !space_down_) return false;
+  space_down_ = false;
+  Redraw();
+  Click();
+  return true;
+}
+
+void RainButton::OnEnable(bool enabled) {
+  if (!enabled) {
+    hot_ = false;
+    space_down_ = false;
+    if (mouse_down_) {
+      DropPress();
+      ::ReleaseCapture();
+    }
+  }
+  Redraw();
 }
 
 // Draws text on one line centred in box (clipped to it) in colour, underlining the character at
