@@ -26,28 +26,10 @@ namespace {
 
 constexpr bool k64Bit = sizeof(void*) == 8;
 
-// A folder of this test under %TEMP%, removed afterwards.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    path_ = std::string(temp) + "PelkrinPlatformTest." + std::to_string(::GetCurrentProcessId());
-    e2e::DeleteFileTree(path_);
-    ::CreateDirectoryA(path_.c_str(), nullptr);
-  }
-  ~ScratchFolder() { e2e::DeleteFileTree(path_); }
-  const std::string& Path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "\\" + name; }
-
- private:
-  std::string path_;
-};
-
 // ---- Files ----
 
 TEST(Win32FilesTest, ReadFileSaysWhetherItGotTheWholeFile) {
-  ScratchFolder folder;
+  e2e::ScratchFolder folder("PelkrinPlatformTest");
   Win32FileSystem files;
   const std::string path = folder.File("big.sys");
   for (const LONGLONG size : {LONGLONG{kMaxReadBytes}, LONGLONG{kMaxReadBytes} + 1}) {
@@ -75,10 +57,10 @@ std::wstring Wide(const std::string& ansi) {
 }
 
 TEST(Win32FilesTest, AListingHoldsOnlyPlainFilesWhoseNamesNameThemExactly) {
-  ScratchFolder folder;
+  e2e::ScratchFolder folder("PelkrinPlatformTest");
   Win32FileSystem files;
-  const std::wstring base = Wide(folder.Path()) + L"\\";
-  EXPECT_EQ(files.ListFiles(folder.Path(), "*.txt"), std::vector<std::string>{}) << "empty";
+  const std::wstring base = Wide(folder.path()) + L"\\";
+  EXPECT_EQ(files.ListFiles(folder.path(), "*.txt"), std::vector<std::string>{}) << "empty";
   // "c.txt2" matches "*.txt" only by its short name (C~1.TXT); "\u0105.txt" has the best-fit ANSI
   // spelling "a.txt", "x\u4e2d.txt" no ANSI spelling at all.
   for (const wchar_t* name : {L"plain.txt", L"UPPER.TXT", L"c.txt2", L"\u0105.txt", L"x\u4e2d.txt"})
@@ -93,7 +75,7 @@ TEST(Win32FilesTest, AListingHoldsOnlyPlainFilesWhoseNamesNameThemExactly) {
       !create_link((base + L"link.txt").c_str(), (base + L"plain.txt").c_str(), 0))
     std::printf("note: no symbolic link could be made here; links were not tried\n");
 
-  const auto listed = files.ListFiles(folder.Path(), "*.txt");
+  const auto listed = files.ListFiles(folder.path(), "*.txt");
   ASSERT_TRUE(listed.has_value());
   std::string all;
   for (const std::string& name : *listed) all += "[" + name + "]";
@@ -117,7 +99,7 @@ TEST(Win32FilesTest, AListingHoldsOnlyPlainFilesWhoseNamesNameThemExactly) {
 }
 
 TEST(Win32FilesTest, AFileHeldOpenOrReadOnlyIsNotDeleted) {
-  ScratchFolder folder;
+  e2e::ScratchFolder folder("PelkrinPlatformTest");
   Win32FileSystem files;
   const std::string held = folder.File("held.txt"), read_only = folder.File("read-only.txt");
   ASSERT_TRUE(files.ReplaceFile(held, "x") && files.ReplaceFile(read_only, "x"));
@@ -136,7 +118,7 @@ TEST(Win32FilesTest, AFileHeldOpenOrReadOnlyIsNotDeleted) {
 // A save while another program (a virus scanner, a backup) reads the file for a moment waits for
 // the reader instead of failing.
 TEST(Win32ReplaceFileTest, AReaderThatHoldsTheFileForAMomentDoesNotLoseTheSave) {
-  ScratchFolder folder;
+  e2e::ScratchFolder folder("PelkrinPlatformTest");
   Win32FileSystem files;
   const std::string path = folder.File("alwdom.sys");
   ASSERT_TRUE(files.ReplaceFile(path, "old\r\n"));
