@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <filesystem>
 #include <utility>
 
@@ -29,11 +28,6 @@ struct MemoryDcTraits {  // CreateCompatibleDC
   static bool IsValid(Handle h) { return h != nullptr; }
   static void Close(Handle h) { ::DeleteDC(h); }
 };
-
-std::string FromEnvironment(const char* name, const char* fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' ? value : fallback;
-}
 
 std::string LastErrorText() { return "error " + std::to_string(::GetLastError()); }
 
@@ -125,16 +119,10 @@ std::string CurrentTestName() {
 
 }  // namespace
 
-std::string ProgramDir() {
-  return FromEnvironment("PELKRIN_E2E_PROGRAM_DIR", PELKRIN_E2E_PROGRAM_DIR);
-}
-std::string RunsDir() { return FromEnvironment("PELKRIN_E2E_RUNS_DIR", PELKRIN_E2E_RUNS_DIR); }
-std::string ArtifactsDir() {
-  return FromEnvironment("PELKRIN_E2E_ARTIFACTS_DIR", PELKRIN_E2E_ARTIFACTS_DIR);
-}
-std::string BrowserSimPath() {
-  return FromEnvironment("PELKRIN_E2E_BROWSER_SIM", PELKRIN_E2E_BROWSER_SIM);
-}
+std::string ProgramDir() { return PELKRIN_E2E_PROGRAM_DIR; }
+std::string RunsDir() { return PELKRIN_E2E_RUNS_DIR; }
+std::string ArtifactsDir() { return PELKRIN_E2E_ARTIFACTS_DIR; }
+std::string BrowserSimPath() { return PELKRIN_E2E_BROWSER_SIM; }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
@@ -361,10 +349,6 @@ bool ProgramCopy::Exists(const std::string& name) const { return FileExists(Path
 }
 
 Process ProgramCopy::StartAnother(const std::string& arguments) const {
-  if (!ok_) {
-    ADD_FAILURE() << "the program folder copy was not made";
-    return Process();
-  }
   return Process::Start(exe_path(), arguments, folder_);
 }
 

@@ -26,11 +26,11 @@ inline constexpr DWORD kPollIntervalMs = 15;
 
 // ---- Folders and files ----------------------------------------------------------------------
 
-// This build's folders, each overridable by the environment variable of the same name.
-std::string ProgramDir();      // PELKRIN_E2E_PROGRAM_DIR: pelkrin.exe and its files, as installed
-std::string RunsDir();         // PELKRIN_E2E_RUNS_DIR: one program-folder copy per test
-std::string ArtifactsDir();    // PELKRIN_E2E_ARTIFACTS_DIR: screenshots and other evidence
-std::string BrowserSimPath();  // PELKRIN_E2E_BROWSER_SIM: the browser stand-in
+// This build's folders.
+std::string ProgramDir();      // pelkrin.exe and its files, as installed
+std::string RunsDir();         // one program-folder copy per test
+std::string ArtifactsDir();    // screenshots and other evidence
+std::string BrowserSimPath();  // the browser stand-in
 
 std::string JoinPath(const std::string& folder, const std::string& name);
 // The whole file, byte for byte; nullopt when it is missing or cannot be opened right now.
@@ -56,6 +56,7 @@ class ScratchFolder {
  private:
   std::string path_;
 };
+
 // Today's date in the user's short date format, as the program writes it.
 std::string TodayShortDate();
 // `bytes` with control bytes spelled out (\r, \n, \xNN), one output line per input line.

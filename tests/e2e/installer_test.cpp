@@ -6,7 +6,6 @@
 #include <sddl.h>
 #include <shlobj.h>
 
-#include <cstdlib>
 #include <functional>
 #include <map>
 #include <optional>
@@ -43,10 +42,7 @@ std::string ShellFolder(int csidl) {
 std::string InstallDir() { return ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Pelkrin"; }
 std::string ShortcutPath() { return ShellFolder(CSIDL_PROGRAMS) + "\\Pelkrin.lnk"; }
 std::string InstalledPath(const std::string& name) { return JoinPath(InstallDir(), name); }
-std::string InstallerPath() {
-  const char* path = std::getenv("PELKRIN_E2E_INSTALLER");
-  return path != nullptr ? path : PELKRIN_E2E_INSTALLER;
-}
+std::string InstallerPath() { return PELKRIN_E2E_INSTALLER; }
 bool SettingsHold(const std::string& text) {
   return ReadFileBytes(InstalledPath("pk.sys")).value_or("").find(text) != std::string::npos;
 }

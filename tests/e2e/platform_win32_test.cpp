@@ -1,8 +1,8 @@
 // What only the Win32 layer has: real files (the read limit, names outside the ANSI code page,
-// files held open), the ANSI code page's letter case, the single-copy claim, the tray window's
-// subclassing, WM_QUIT left for the outer loop, and handles and message parameters of full
-// width. Everything the simulated desktop shares with it is in the contracts (tests/contract).
-// <windows.h> (through win32_platform.h) comes before the seam's header; see win32_platform.h.
+// files held open), the ANSI code page's letter case, the tray window's subclassing, WM_QUIT left
+// for the outer loop, and handles and message parameters of full width. Everything the simulated
+// desktop shares with it is in the contracts (tests/contract). <windows.h> (through
+// win32_platform.h) comes before the seam's header; see win32_platform.h.
 #include "platform/win32/win32_platform.h"
 
 #include <gtest/gtest.h>
@@ -160,21 +160,7 @@ TEST(Win32TextCaseTest, LowersByTheAnsiCodePage) {
   }
 }
 
-// ---- Process, tray window, event pump ----
-
-TEST(Win32ProcessTest, SingleCopyClaimLastsAsLongAsItsHolder) {
-  {
-    Win32Process first;
-    Win32Process second;
-    EXPECT_FALSE(first.AnotherCopyIsRunning());
-    EXPECT_TRUE(second.AnotherCopyIsRunning());
-    EXPECT_FALSE(first.AnotherCopyIsRunning());  // asking again does not give up the claim
-  }
-  Win32Process later;  // the first copy has ended
-  EXPECT_FALSE(later.AnotherCopyIsRunning());
-  const std::string program = later.ProgramFolder() + "\\" + later.ProgramBaseName() + ".exe";
-  EXPECT_NE(::GetFileAttributesA(program.c_str()), INVALID_FILE_ATTRIBUTES) << program;
-}
+// ---- Tray window, event pump ----
 
 std::string TextOf(Hwnd window) {
   char text[16] = {};
