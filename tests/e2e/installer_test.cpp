@@ -131,10 +131,12 @@ HWND WaitForDialog(const std::string& title, const std::function<bool(HWND)>& ma
       },
       "\"" + title + "\" " + what);
 }
+// A wizard page with that button ready to press: the progress page shows "&Close" disabled until
+// the work is done.
 HWND WaitForWizard(const std::string& title, const char* button) {
   return WaitForDialog(
-      title, [&](HWND w) { return VisibleChild(w, "Button", button) != nullptr; },
-      std::string("with the button ") + button);
+      title, [&](HWND w) { return ::IsWindowEnabled(VisibleChild(w, "Button", button)); },
+      std::string("with the button ") + button + " enabled");
 }
 // A message box beside the wizard: a dialog of the same title with a message text.
 HWND WaitForWizardMessageBox(const std::string& title, HWND wizard) {

@@ -98,7 +98,9 @@ TEST(Win32FilesTest, AListingHoldsOnlyPlainFilesWhoseNamesNameThemExactly) {
   ::RemoveDirectoryW((base + L"folder.txt").c_str());
 }
 
-TEST(Win32FilesTest, AFileHeldOpenOrReadOnlyIsNotDeleted) {
+// A file held open or read-only is not deleted; a save while another program (a virus scanner,
+// a backup) reads the file for a moment waits for the reader instead of failing.
+TEST(Win32FilesTest, FilesThatOthersHoldAreNotDeletedAndSavesWaitForAMomentaryReader) {
   e2e::ScratchFolder folder("PelkrinPlatformTest");
   Win32FileSystem files;
   const std::string held = folder.File("held.txt"), read_only = folder.File("read-only.txt");
@@ -112,14 +114,7 @@ TEST(Win32FilesTest, AFileHeldOpenOrReadOnlyIsNotDeleted) {
   }
   EXPECT_FALSE(files.DeleteFile(read_only));
   EXPECT_TRUE(files.DeleteFile(held)) << "once let go";
-  ::SetFileAttributesA(read_only.c_str(), FILE_ATTRIBUTE_NORMAL);
-}
 
-// A save while another program (a virus scanner, a backup) reads the file for a moment waits for
-// the reader instead of failing.
-TEST(Win32ReplaceFileTest, AReaderThatHoldsTheFileForAMomentDoesNotLoseTheSave) {
-  e2e::ScratchFolder folder("PelkrinPlatformTest");
-  Win32FileSystem files;
   const std::string path = folder.File("alwdom.sys");
   ASSERT_TRUE(files.ReplaceFile(path, "old\r\n"));
   HANDLE reader = ::CreateFileA(path.c_str(), GENERIC_READ,
