@@ -183,9 +183,7 @@ TEST_F(TrayAndExit, LoggingOffSavesWhatExitSavesAndClosesTheLastHiddenPopup) {
   EXPECT_TRUE(WaitGone(popup.hwnd, "the hidden popup"));
 }
 
-// A pelked popup restored from the menu, and a popup opened while CTRL is held, carry a mark that
-// keeps the detector away, the restored one until its page changes the caption.
-TEST_F(TrayAndExit, ARestoredPopupOrOneOpenedWhileCtrlIsHeldKeepsItsMarkAndSurvives) {
+TEST_F(TrayAndExit, ARestoredPopupComesBackMarkedAndStaysUntilItsPageChangesTheCaption) {
   ASSERT_NO_FATAL_FAILURE(Begin({}, true));
   const OpenedWindow popup = Open(Popup("Wanted Offer"));
   ASSERT_TRUE(WaitHidden(popup.hwnd, "the popup"));
@@ -202,7 +200,12 @@ TEST_F(TrayAndExit, ARestoredPopupOrOneOpenedWhileCtrlIsHeldKeepsItsMarkAndSurvi
   ASSERT_TRUE(WaitHidden(popup.hwnd, "the retitled popup"));
   AwaitSurvey();
   EXPECT_TRUE(WaitGone(popup.hwnd, "the retitled popup, at the next pelk,"));
+}
 
+// With a program of its own: under Wine, a menu or a window that took the focus earlier can lose
+// the key the test holds.
+TEST_F(TrayAndExit, APopupOpenedWhileCtrlIsHeldKeepsItsMarkAndSurvives) {
+  ASSERT_NO_FATAL_FAILURE(Begin({}, true));
   const std::string ctrl_marked = std::string("Wanted Popup") + kIeSuffix + "     ";
   OpenedWindow wanted;
   {
