@@ -7,21 +7,11 @@ namespace {
 
 constexpr char kMainKey[] = "Software\\Microsoft\\Internet Explorer\\Main";
 
-// Sets the start page, or removes it for nullopt.
 bool WriteStartPage(const std::optional<std::string>& page) {
-  HKEY key = nullptr;
-  if (::RegCreateKeyExA(HKEY_CURRENT_USER, kMainKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-    return false;
-  win32::ScopedRegKey owned(key);
-  const LONG result = page ? ::RegSetValueExA(key, "Start Page", 0, REG_SZ,
-                                              reinterpret_cast<const BYTE*>(page->c_str()),
-                                              static_cast<DWORD>(page->size() + 1))
-                           : ::RegDeleteValueA(key, "Start Page");
-  return result == ERROR_SUCCESS || (!page && result == ERROR_FILE_NOT_FOUND);
+  return WriteRegistryString(HKEY_CURRENT_USER, kMainKey, "Start Page", page);
 }
 std::optional<std::string> ReadStartPage() {
-  return ReadRegistryString(HKEY_CURRENT_USER, kMainKey, "Start Page");
+  return ReadRegistryValue(HKEY_CURRENT_USER, kMainKey, "Start Page");
 }
 
 using HomePageLock = PelkrinTest;
@@ -39,11 +29,11 @@ TEST_F(HomePageLock, AChangedStartPageIsOfferedBackAtStartUpAndYesRestoresIt) {
   copy = std::make_unique<ProgramCopy>(std::map<std::string, std::string>{
       {"pk.sys", "[pk]\r\nLOCK_HOME_PAGE=1\r\nHOME_PAGE=" + desired + "\r\n"}});
   ASSERT_TRUE(copy->Start());
-  EXPECT_EQ(Answer("Pelkrin - Home Page Lock", IDYES),
-            "Pelkrin has detected a change in your Internet Start Page!\r"
-            "It is recommended that you click 'Yes' to restore your desired page.\r\r"
-            "Current Page : " +
-                changed + "\rDesired Page : " + desired + "\r\rReset to desired page?");
+  // The page read from the real registry, in the question.
+  const std::string question = Answer("Pelkrin - Home Page Lock", IDYES);
+  EXPECT_NE(question.find("Current Page : " + changed + "\rDesired Page : " + desired + "\r"),
+            std::string::npos)
+      << question;
   EXPECT_EQ(Answer("Pelkrin", IDOK),
             "Your home page has successfully been reset to:\r\r" + desired);
   EXPECT_EQ(ReadStartPage(), desired);
@@ -51,7 +41,7 @@ TEST_F(HomePageLock, AChangedStartPageIsOfferedBackAtStartUpAndYesRestoresIt) {
 
 using CookieRemover = PelkrinTest;
 
-TEST_F(CookieRemover, DeleteAllRemovesTheCookiesOfTheWindowsFolderAndSaysWhatItCouldNot) {
+TEST_F(CookieRemover, DeleteAllRemovesTheCookiesOfTheWindowsFolderAndNothingElse) {
   char windows[MAX_PATH] = {};
   ::GetWindowsDirectoryA(windows, MAX_PATH);
   const std::string folder = JoinPath(windows, "cookies");
@@ -78,26 +68,12 @@ TEST_F(CookieRemover, DeleteAllRemovesTheCookiesOfTheWindowsFolderAndSaysWhatItC
   };
   ASSERT_TRUE(listed(3));
   ScreenshotWhenStable("cookie-remover");
-  HWND remove_all = RainButton(form, "&Remove All Cookies");
-  ASSERT_NE(remove_all, nullptr);
-
-  // The browser holds one cookie open: the others go, and the report says so.
-  const std::string held_path = JoinPath(folder, "user@example.org[1].txt");
-  HANDLE held = ::CreateFileA(held_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  Click(remove_all);
-  HWND box = WaitForMessageBox("Pelkrin - Cookie Remover", kDefaultDeadlineMs, Pid());
-  ::CloseHandle(held);
-  ASSERT_NE(box, nullptr);
+  Click(RainButton(form, "&Remove All Cookies"));
   EXPECT_EQ(Answer("Pelkrin - Cookie Remover", IDOK),
-            "Removed 2 of 3 cookies from your computer.\r\r1 cookie could not be removed: another "
-            "program may be using it, or it is read-only.  Close Internet Explorer and try again.");
-  EXPECT_TRUE(listed(1));
-  EXPECT_TRUE(FileExists(held_path));
-  EXPECT_FALSE(FileExists(JoinPath(folder, "user@example.com[1].txt")));
-  EXPECT_TRUE(FileExists(JoinPath(folder, "index.dat"))) << "no cookie file: left alone";
-  EXPECT_TRUE(FileExists(JoinPath(folder, "folder.txt"))) << "a folder: left alone";
+            "3 cookies have been successfully removed from your computer.");
+  EXPECT_TRUE(listed(0));
+  EXPECT_EQ(FolderEntries(folder), (std::set<std::string>{"folder.txt", "index.dat"}))
+      << "what is no cookie file is left alone";
 }
 
 }  // namespace

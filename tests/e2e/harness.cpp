@@ -2,23 +2,19 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
+#include <filesystem>
 #include <utility>
 
 #include "app/command_ids.h"
 #include "e2e_paths.h"
 #include "tray/tray_icon.h"
+// After <windows.h>, which it needs.
+#include <shlwapi.h>
 
 namespace pelkrin::e2e {
 namespace {
 
-struct FindTraits {  // FindFirstFile handles
-  using Handle = HANDLE;
-  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
-  static void Close(Handle h) { ::FindClose(h); }
-};
-using ScopedFind = win32::ScopedHandle<FindTraits>;
+namespace fs = std::filesystem;
 
 struct ScreenDcTraits {  // GetDC(nullptr)
   using Handle = HDC;
@@ -33,76 +29,16 @@ struct MemoryDcTraits {  // CreateCompatibleDC
   static void Close(Handle h) { ::DeleteDC(h); }
 };
 
-std::string FromEnvironment(const char* name, const char* fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' ? value : fallback;
-}
-
 std::string LastErrorText() { return "error " + std::to_string(::GetLastError()); }
 
-bool IsDirectory(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-// Calls `visit(name, is_directory)` for every entry of `folder` except "." and "..".
-template <typename Visit>
-bool ForEachEntry(const std::string& folder, Visit visit) {
-  WIN32_FIND_DATAA entry;
-  ScopedFind find(::FindFirstFileA(JoinPath(folder, "*").c_str(), &entry));
-  if (!find) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
-  do {
-    const std::string name = entry.cFileName;
-    if (name == "." || name == "..") continue;
-    if (!visit(name, (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) return false;
-  } while (::FindNextFileA(find.Get(), &entry));
-  return ::GetLastError() == ERROR_NO_MORE_FILES;
-}
-
 bool DeleteTree(const std::string& path, std::string& error) {
-  if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
-  if (!IsDirectory(path)) {
-    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (::DeleteFileA(path.c_str())) return true;
-    error = "cannot delete " + path + " (" + LastErrorText() + ")";
-    return false;
-  }
-  const bool emptied = ForEachEntry(
-      path, [&](const std::string& name, bool) { return DeleteTree(JoinPath(path, name), error); });
-  if (!emptied) {
-    if (error.empty()) error = "cannot list " + path + " (" + LastErrorText() + ")";
-    return false;
-  }
-  if (::RemoveDirectoryA(path.c_str())) return true;
-  error = "cannot remove " + path + " (" + LastErrorText() + ")";
-  return false;
-}
-
-bool CopyTree(const std::string& from, const std::string& to, std::string& error) {
-  if (!::CreateDirectoryA(to.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
-    error = "cannot create " + to + " (" + LastErrorText() + ")";
-    return false;
-  }
-  const bool copied = ForEachEntry(from, [&](const std::string& name, bool is_directory) {
-    const std::string source = JoinPath(from, name);
-    const std::string target = JoinPath(to, name);
-    if (is_directory) return CopyTree(source, target, error);
-    if (::CopyFileA(source.c_str(), target.c_str(), FALSE)) return true;
-    error = "cannot copy " + source + " (" + LastErrorText() + ")";
-    return false;
-  });
-  if (!copied && error.empty()) error = "cannot list " + from + " (" + LastErrorText() + ")";
-  return copied;
-}
-
-// Creates `path` and any missing parents.
-bool CreateFolders(const std::string& path) {
-  if (path.empty() || IsDirectory(path)) return true;
-  const std::size_t slash = path.find_last_of("\\/");
-  if (slash != std::string::npos && slash > 2 && !CreateFolders(path.substr(0, slash))) {
-    return false;
-  }
-  return ::CreateDirectoryA(path.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
+  std::error_code code;
+  // A read-only file is not deleted until its attribute goes.
+  for (const auto& entry : fs::recursive_directory_iterator(path, code))
+    ::SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+  fs::remove_all(path, code);
+  if (code) error = "cannot delete " + path + " (" + code.message() + ")";
+  return !code;
 }
 
 BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) {
@@ -117,6 +53,16 @@ std::vector<HWND> ChildrenOfClass(HWND parent, const char* class_name) {
     children.push_back(child);
   }
   return children;
+}
+
+// Top-level windows, hidden ones included; process_id 0 means every process.
+std::vector<HWND> TopLevelWindows(DWORD process_id) {
+  std::vector<HWND> all, windows;
+  ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
+  for (HWND window : all) {
+    if (process_id == 0 || ProcessIdOf(window) == process_id) windows.push_back(window);
+  }
+  return windows;
 }
 
 RECT Clip(const RECT& area, int width, int height) {
@@ -135,30 +81,28 @@ bool AnyPixelIn(const RECT& clipped, Differs differs) {
   return false;
 }
 
-bool SaveBmp(const Capture& capture, const std::string& path) {
-  const std::size_t row = static_cast<std::size_t>(capture.width) * 3;
-  const std::size_t stride = (row + 3) & ~std::size_t{3};
-  BITMAPFILEHEADER file_header{};
+// The 24-bit bitmap header that describes a capture's pixels, rows top to bottom.
+BITMAPINFOHEADER PixelFormat(const Capture& capture) {
   BITMAPINFOHEADER info{};
-  const std::size_t offset = sizeof file_header + sizeof info;
-  file_header.bfType = 0x4D42;  // "BM"
-  file_header.bfOffBits = static_cast<DWORD>(offset);
-  file_header.bfSize = static_cast<DWORD>(offset + stride * capture.height);
   info.biSize = sizeof info;
   info.biWidth = capture.width;
-  info.biHeight = capture.height;  // rows bottom to top, the form every reader takes
+  info.biHeight = -capture.height;
   info.biPlanes = 1;
   info.biBitCount = 24;
   info.biCompression = BI_RGB;
-  info.biSizeImage = static_cast<DWORD>(stride * capture.height);
+  info.biSizeImage = static_cast<DWORD>(capture.Stride() * capture.height);
+  return info;
+}
 
+bool SaveBmp(const Capture& capture, const std::string& path) {
+  const BITMAPINFOHEADER info = PixelFormat(capture);
+  BITMAPFILEHEADER file_header{};
+  file_header.bfType = 0x4D42;  // "BM"
+  file_header.bfOffBits = sizeof file_header + sizeof info;
+  file_header.bfSize = file_header.bfOffBits + info.biSizeImage;
   std::string bytes(reinterpret_cast<const char*>(&file_header), sizeof file_header);
   bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
-  const std::string padding(stride - row, '\0');
-  for (int y = capture.height - 1; y >= 0; --y) {
-    bytes.append(reinterpret_cast<const char*>(capture.bgr.data()) + y * row, row);
-    bytes.append(padding);
-  }
+  bytes.append(capture.bgr.begin(), capture.bgr.end());
   return WriteFileBytes(path, bytes);
 }
 
@@ -175,16 +119,10 @@ std::string CurrentTestName() {
 
 }  // namespace
 
-std::string ProgramDir() {
-  return FromEnvironment("PELKRIN_E2E_PROGRAM_DIR", PELKRIN_E2E_PROGRAM_DIR);
-}
-std::string RunsDir() { return FromEnvironment("PELKRIN_E2E_RUNS_DIR", PELKRIN_E2E_RUNS_DIR); }
-std::string ArtifactsDir() {
-  return FromEnvironment("PELKRIN_E2E_ARTIFACTS_DIR", PELKRIN_E2E_ARTIFACTS_DIR);
-}
-std::string BrowserSimPath() {
-  return FromEnvironment("PELKRIN_E2E_BROWSER_SIM", PELKRIN_E2E_BROWSER_SIM);
-}
+std::string ProgramDir() { return PELKRIN_E2E_PROGRAM_DIR; }
+std::string RunsDir() { return PELKRIN_E2E_RUNS_DIR; }
+std::string ArtifactsDir() { return PELKRIN_E2E_ARTIFACTS_DIR; }
+std::string BrowserSimPath() { return PELKRIN_E2E_BROWSER_SIM; }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
@@ -222,12 +160,30 @@ bool FileExists(const std::string& path) {
   return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::set<std::string> FolderEntries(const std::string& folder) {
+  std::set<std::string> names;
+  std::error_code code;
+  for (const auto& entry : fs::directory_iterator(folder, code))
+    names.insert(entry.path().filename().string());
+  return names;
+}
+
 bool DeleteFileTree(const std::string& path) {
   std::string error;
   if (DeleteTree(path, error)) return true;
   ADD_FAILURE() << error;
   return false;
 }
+
+ScratchFolder::ScratchFolder(const std::string& name) {
+  char temp[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, temp);
+  path_ = JoinPath(temp, name + "." + std::to_string(::GetCurrentProcessId()));
+  if (DeleteFileTree(path_) && !::CreateDirectoryA(path_.c_str(), nullptr))
+    ADD_FAILURE() << "cannot create " << path_ << " (" << LastErrorText() << ")";
+}
+
+ScratchFolder::~ScratchFolder() { DeleteFileTree(path_); }
 
 std::string TodayShortDate() {
   char buffer[128] = {};
@@ -332,11 +288,7 @@ void Process::Stop() {
 }
 
 ProgramCopy::ProgramCopy(const std::map<std::string, std::string>& seed_files)
-    : ProgramCopy(CurrentTestName(), seed_files) {}
-
-ProgramCopy::ProgramCopy(const std::string& name,
-                         const std::map<std::string, std::string>& seed_files)
-    : folder_(JoinPath(RunsDir(), name)) {
+    : folder_(JoinPath(RunsDir(), CurrentTestName())) {
   const std::string source = ProgramDir();
   if (!FileExists(JoinPath(source, kExeName))) {
     ADD_FAILURE() << "no " << kExeName << " in the program folder " << source;
@@ -350,10 +302,14 @@ ProgramCopy::ProgramCopy(const std::string& name,
     return;
   }
   std::string error;
-  if (!CreateFolders(RunsDir()) || !DeleteTree(folder_, error) ||
-      !CopyTree(source, folder_, error)) {
-    ADD_FAILURE() << "cannot prepare " << folder_ << ": "
-                  << (error.empty() ? LastErrorText() : error);
+  std::error_code code;
+  if (DeleteTree(folder_, error)) {
+    fs::create_directories(RunsDir(), code);
+    fs::copy(source, folder_, fs::copy_options::recursive, code);
+    if (code) error = "cannot copy " + source + " (" + code.message() + ")";
+  }
+  if (!error.empty()) {
+    ADD_FAILURE() << "cannot prepare " << folder_ << ": " << error;
     return;
   }
   for (const auto& [file, bytes] : seed_files) {
@@ -373,12 +329,8 @@ ProgramCopy::~ProgramCopy() {
 void RemoveStartupEntries() {
   // A program started from a test folder writes its start-up entry (start_with_windows is on
   // at a first start); left there, Wine would start that copy with the next session.
-  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(root, kRunKeyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) continue;
-    win32::ScopedRegKey owned(key);
-    ::RegDeleteValueA(key, "Pelkrin");
-  }
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+    EXPECT_TRUE(WriteRegistryString(root, kRunKeyPath, "Pelkrin", std::nullopt));
 }
 
 std::optional<std::string> ProgramCopy::ReadFile(const std::string& name) const {
@@ -397,10 +349,6 @@ bool ProgramCopy::Exists(const std::string& name) const { return FileExists(Path
 }
 
 Process ProgramCopy::StartAnother(const std::string& arguments) const {
-  if (!ok_) {
-    ADD_FAILURE() << "the program folder copy was not made";
-    return Process();
-  }
   return Process::Start(exe_path(), arguments, folder_);
 }
 
@@ -474,15 +422,6 @@ DWORD ProcessIdOf(HWND window) {
 
 bool IsVisible(HWND window) { return window != nullptr && ::IsWindowVisible(window) != FALSE; }
 
-std::vector<HWND> TopLevelWindows(DWORD process_id) {
-  std::vector<HWND> all, windows;
-  ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
-  for (HWND window : all) {
-    if (process_id == 0 || ProcessIdOf(window) == process_id) windows.push_back(window);
-  }
-  return windows;
-}
-
 HWND VisibleChild(HWND parent, const char* class_name, const char* text) {
   std::vector<HWND> children;
   ::EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&children));
@@ -502,30 +441,44 @@ void ClickAt(HWND window, int x, int y) {
   ::PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
-HWND FindTopLevelWindow(DWORD process_id, const char* class_name, const char* caption) {
+HWND FindTopLevelWindow(DWORD process_id, const std::function<bool(HWND)>& match) {
   for (HWND window : TopLevelWindows(process_id)) {
-    if (class_name != nullptr && ClassNameOf(window) != class_name) continue;
-    if (caption != nullptr && CaptionOf(window) != caption) continue;
-    return window;
+    if (match(window)) return window;
   }
   return nullptr;
 }
 
-HWND WaitForMessageBox(const std::string& title, DWORD deadline_ms, DWORD process_id) {
-  HWND box = nullptr;
-  const auto shown = WaitFor(
-      [&] {
-        for (HWND window : TopLevelWindows(process_id)) {
-          if (IsVisible(window) && ClassNameOf(window) == "#32770" && CaptionOf(window) == title) {
-            box = window;
-            return true;
-          }
-        }
-        return false;
-      },
-      deadline_ms, "a message box titled \"" + title + "\"");
+HWND FindTopLevelWindow(DWORD process_id, const char* class_name, const char* caption) {
+  return FindTopLevelWindow(process_id, [&](HWND window) {
+    return (class_name == nullptr || ClassNameOf(window) == class_name) &&
+           (caption == nullptr || CaptionOf(window) == caption);
+  });
+}
+
+HWND WaitForTopLevelWindow(DWORD process_id, const std::function<bool(HWND)>& match,
+                           const std::string& what, DWORD deadline_ms) {
+  HWND found = nullptr;
+  const auto shown =
+      WaitFor([&] { return (found = FindTopLevelWindow(process_id, match)) != nullptr; },
+              deadline_ms, what);
   if (!shown) ADD_FAILURE() << shown.message();
-  return box;
+  return found;
+}
+
+HWND WaitForMessageBox(const std::string& title, DWORD deadline_ms, DWORD process_id) {
+  return WaitForTopLevelWindow(
+      process_id,
+      [&](HWND window) {
+        return IsVisible(window) && ClassNameOf(window) == "#32770" && CaptionOf(window) == title;
+      },
+      "a message box titled \"" + title + "\"", deadline_ms);
+}
+
+bool EndProcessOf(HWND window) {
+  win32::ScopedKernelHandle process(
+      ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ProcessIdOf(window)));
+  return process && ::TerminateProcess(process.Get(), 1) &&
+         ::WaitForSingleObject(process.Get(), kDefaultDeadlineMs) == WAIT_OBJECT_0;
 }
 
 std::optional<std::string> MessageBoxText(HWND box) {
@@ -579,49 +532,46 @@ bool PostCommand(HWND main_window, std::uint16_t command_id) {
 }
 
 bool DeleteRegistryTree(HKEY root, const std::string& subkey) {
-  HKEY opened = nullptr;
-  const LONG open =
-      ::RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ | KEY_WRITE | DELETE, &opened);
-  if (open == ERROR_FILE_NOT_FOUND) return true;
-  if (open != ERROR_SUCCESS) return false;
-  {
-    win32::ScopedRegKey key(opened);
-    // Subkeys first: RegDeleteKeyA removes only a key without subkeys.
-    char name[256];
-    for (;;) {
-      DWORD length = sizeof name;
-      const LONG next =
-          ::RegEnumKeyExA(key.Get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr);
-      if (next == ERROR_NO_MORE_ITEMS) break;
-      if (next != ERROR_SUCCESS || !DeleteRegistryTree(key.Get(), std::string(name, length))) {
-        return false;
-      }
-    }
-  }
-  const LONG result = ::RegDeleteKeyA(root, subkey.c_str());
+  const DWORD result = ::SHDeleteKeyA(root, subkey.c_str());
   return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
-std::optional<std::string> ReadRegistryString(HKEY root, const std::string& key,
-                                              const std::string& name) {
+std::optional<std::string> ReadRegistryValue(HKEY root, const std::string& key,
+                                             const std::string& name, DWORD type) {
   HKEY opened = nullptr;
   if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   win32::ScopedRegKey owned(opened);
-  char data[1024] = {};
-  DWORD size = sizeof data - 1;  // the last byte stays the terminator
-  DWORD type = 0;
-  if (::RegQueryValueExA(opened, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data),
-                         &size) != ERROR_SUCCESS ||
-      type != REG_SZ) {
+  std::string data(2048, '\0');
+  DWORD size = static_cast<DWORD>(data.size()), found = 0;
+  if (::RegQueryValueExA(opened, name.c_str(), nullptr, &found,
+                         reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS ||
+      found != type) {
     return std::nullopt;
   }
-  return std::string(data);
+  data.resize(size);
+  if (type == REG_SZ) data.resize(std::min(data.size(), data.find('\0')));
+  return data;
+}
+
+bool WriteRegistryString(HKEY root, const std::string& key, const std::string& name,
+                         const std::optional<std::string>& value) {
+  HKEY opened = nullptr;
+  if (::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &opened, nullptr) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  win32::ScopedRegKey owned(opened);
+  const LONG result = value ? ::RegSetValueExA(opened, name.c_str(), 0, REG_SZ,
+                                               reinterpret_cast<const BYTE*>(value->c_str()),
+                                               static_cast<DWORD>(value->size() + 1))
+                            : ::RegDeleteValueA(opened, name.c_str());
+  return result == ERROR_SUCCESS || (!value && result == ERROR_FILE_NOT_FOUND);
 }
 
 COLORREF Capture::Pixel(int x, int y) const {
-  const std::size_t at = (static_cast<std::size_t>(y) * width + x) * 3;
+  const std::size_t at = y * Stride() + static_cast<std::size_t>(x) * 3;
   return RGB(bgr[at + 2], bgr[at + 1], bgr[at]);
 }
 
@@ -659,22 +609,11 @@ std::optional<Capture> CaptureScreen() {
   }
 
   BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = capture.width;
-  info.bmiHeader.biHeight = -capture.height;  // rows top to bottom
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  const std::size_t stride = (static_cast<std::size_t>(capture.width) * 3 + 3) & ~std::size_t{3};
-  std::vector<std::uint8_t> padded(stride * capture.height);
+  info.bmiHeader = PixelFormat(capture);
+  capture.bgr.resize(info.bmiHeader.biSizeImage);
   if (::GetDIBits(memory.Get(), static_cast<HBITMAP>(bitmap.Get()), 0, capture.height,
-                  padded.data(), &info, DIB_RGB_COLORS) != capture.height) {
+                  capture.bgr.data(), &info, DIB_RGB_COLORS) != capture.height) {
     return std::nullopt;
-  }
-  const std::size_t row = static_cast<std::size_t>(capture.width) * 3;
-  capture.bgr.resize(row * capture.height);
-  for (int y = 0; y < capture.height; ++y) {
-    std::copy_n(padded.begin() + y * stride, row, capture.bgr.begin() + y * row);
   }
   return capture;
 }
@@ -686,7 +625,9 @@ std::optional<Capture> Screenshot(const std::string& name) {
     return std::nullopt;
   }
   const std::string path = JoinPath(ArtifactsDir(), name + ".bmp");
-  if (!CreateFolders(ArtifactsDir()) || !SaveBmp(*capture, path)) {
+  std::error_code code;
+  fs::create_directories(ArtifactsDir(), code);
+  if (!SaveBmp(*capture, path)) {
     ADD_FAILURE() << "cannot write " << path << " (" << LastErrorText() << ")";
   }
   return capture;

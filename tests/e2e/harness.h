@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,20 +26,37 @@ inline constexpr DWORD kPollIntervalMs = 15;
 
 // ---- Folders and files ----------------------------------------------------------------------
 
-// This build's folders, each overridable by the environment variable of the same name.
-std::string ProgramDir();      // PELKRIN_E2E_PROGRAM_DIR: pelkrin.exe and its files, as installed
-std::string RunsDir();         // PELKRIN_E2E_RUNS_DIR: one program-folder copy per test
-std::string ArtifactsDir();    // PELKRIN_E2E_ARTIFACTS_DIR: screenshots and other evidence
-std::string BrowserSimPath();  // PELKRIN_E2E_BROWSER_SIM: the browser stand-in
+// This build's folders.
+std::string ProgramDir();      // pelkrin.exe and its files, as installed
+std::string RunsDir();         // one program-folder copy per test
+std::string ArtifactsDir();    // screenshots and other evidence
+std::string BrowserSimPath();  // the browser stand-in
 
 std::string JoinPath(const std::string& folder, const std::string& name);
 // The whole file, byte for byte; nullopt when it is missing or cannot be opened right now.
 std::optional<std::string> ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// The names in a folder, files and folders alike; none when it is missing.
+std::set<std::string> FolderEntries(const std::string& folder);
 // Removes a file or a folder with everything in it; true when nothing is left, otherwise a test
 // failure names what could not be removed.
 bool DeleteFileTree(const std::string& path);
+
+// A fresh folder %TEMP%\<name>.<process id>, removed with this object.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const std::string& name);
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  ~ScratchFolder();
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return JoinPath(path_, name); }
+
+ private:
+  std::string path_;
+};
+
 // Today's date in the user's short date format, as the program writes it.
 std::string TodayShortDate();
 // `bytes` with control bytes spelled out (\r, \n, \xNN), one output line per input line.
@@ -84,7 +102,6 @@ class ProgramCopy {
   static constexpr char kExeName[] = "pelkrin.exe";
 
   explicit ProgramCopy(const std::map<std::string, std::string>& seed_files = {});
-  ProgramCopy(const std::string& name, const std::map<std::string, std::string>& seed_files);
   ProgramCopy(const ProgramCopy&) = delete;
   ProgramCopy& operator=(const ProgramCopy&) = delete;
   ~ProgramCopy();
@@ -126,10 +143,15 @@ std::string CaptionOf(HWND window);  // never blocks, even when the window's own
 std::optional<std::string> ReadText(HWND window, UINT timeout_ms = 2000);
 DWORD ProcessIdOf(HWND window);
 bool IsVisible(HWND window);
-// Top-level windows, hidden ones included; process_id 0 means every process.
-std::vector<HWND> TopLevelWindows(DWORD process_id = 0);
-// The first top-level window of the process with that class and/or caption (nullptr = any).
+// Ends the process that owns `window` and waits until it is gone; false when it cannot.
+bool EndProcessOf(HWND window);
+// The first top-level window, hidden ones included, of the process (0 = any) for which `match`
+// holds, or with that class and/or caption (nullptr = any); nullptr when there is none.
+HWND FindTopLevelWindow(DWORD process_id, const std::function<bool(HWND)>& match);
 HWND FindTopLevelWindow(DWORD process_id, const char* class_name, const char* caption = nullptr);
+// The same once there is one; nullptr, with a test failure naming `what`, at the deadline.
+HWND WaitForTopLevelWindow(DWORD process_id, const std::function<bool(HWND)>& match,
+                           const std::string& what, DWORD deadline_ms = kDefaultDeadlineMs);
 // The visible child (at any depth) of `parent` with that class and, when given, that text.
 HWND VisibleChild(HWND parent, const char* class_name, const char* text = nullptr);
 void Click(HWND button);                  // BM_CLICK posted, as a click does
@@ -158,9 +180,13 @@ bool PostCommand(HWND main_window, std::uint16_t command_id);
 // The Wine prefix's registry is shared by all tests and kept between runs: a test that uses a
 // key of its own first removes it with this. True when the key is gone with all its subkeys.
 bool DeleteRegistryTree(HKEY root, const std::string& subkey);
-// A REG_SZ value; nullopt when the key or the value is missing or of another type.
-std::optional<std::string> ReadRegistryString(HKEY root, const std::string& key,
-                                              const std::string& name);
+// A value's data (a REG_SZ's up to its terminator); nullopt when the key or the value is missing
+// or of another type.
+std::optional<std::string> ReadRegistryValue(HKEY root, const std::string& key,
+                                             const std::string& name, DWORD type = REG_SZ);
+// Writes a REG_SZ value, creating the key, or removes it for nullopt; true when done.
+bool WriteRegistryString(HKEY root, const std::string& key, const std::string& name,
+                         const std::optional<std::string>& value);
 // The Run keys where the program writes its start-up value "Pelkrin"; this removes the value
 // from the machine's and the user's key (~ProgramCopy does too).
 inline constexpr char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -172,7 +198,9 @@ void RemoveStartupEntries();
 struct Capture {
   int width = 0;
   int height = 0;
-  std::vector<std::uint8_t> bgr;  // width * 3 bytes per row, no padding
+  std::vector<std::uint8_t> bgr;  // Stride() bytes per row
+
+  std::size_t Stride() const { return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3}; }
 
   COLORREF Pixel(int x, int y) const;
   // Whether any pixel inside `area` (clipped to the capture) differs from `other`'s.

@@ -6,7 +6,6 @@
 #include <sddl.h>
 #include <shlobj.h>
 
-#include <cstdlib>
 #include <functional>
 #include <map>
 #include <optional>
@@ -43,48 +42,11 @@ std::string ShellFolder(int csidl) {
 std::string InstallDir() { return ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Pelkrin"; }
 std::string ShortcutPath() { return ShellFolder(CSIDL_PROGRAMS) + "\\Pelkrin.lnk"; }
 std::string InstalledPath(const std::string& name) { return JoinPath(InstallDir(), name); }
-std::string InstallerPath() {
-  const char* path = std::getenv("PELKRIN_E2E_INSTALLER");
-  return path != nullptr ? path : PELKRIN_E2E_INSTALLER;
-}
+std::string InstallerPath() { return PELKRIN_E2E_INSTALLER; }
 bool SettingsHold(const std::string& text) {
   return ReadFileBytes(InstalledPath("pk.sys")).value_or("").find(text) != std::string::npos;
 }
 
-// The names in a folder (files and folders), without "." and "..".
-std::set<std::string> FolderEntries(const std::string& folder) {
-  std::set<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = ::FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = found.cFileName;
-    if (name != "." && name != "..") names.insert(name);
-  } while (::FindNextFileA(search, &found));
-  ::FindClose(search);
-  return names;
-}
-
-// A value's raw data when it has that type; nullopt when the key or value is missing.
-std::optional<std::string> RegData(HKEY root, const char* key, const char* name, DWORD type) {
-  HKEY opened = nullptr;
-  if (::RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return std::nullopt;
-  win32::ScopedRegKey scoped(opened);
-  std::string data(2048, '\0');
-  DWORD size = static_cast<DWORD>(data.size() - 1), found = 0;
-  if (::RegQueryValueExA(opened, name, nullptr, &found, reinterpret_cast<BYTE*>(data.data()),
-                         &size) != ERROR_SUCCESS ||
-      found != type) {
-    return std::nullopt;
-  }
-  data.resize(size);
-  return data;
-}
-std::optional<std::string> RegString(HKEY root, const char* key, const char* name) {
-  auto data = RegData(root, key, name, REG_SZ);
-  if (data) data->resize(data->find('\0') == std::string::npos ? data->size() : data->find('\0'));
-  return data;
-}
 bool KeyExists(HKEY root, const char* key) {
   HKEY opened = nullptr;
   if (::RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
@@ -92,32 +54,15 @@ bool KeyExists(HKEY root, const char* key) {
   return true;
 }
 
-bool WriteRunValue(HKEY root, const std::string& data) {
-  HKEY opened = nullptr;
-  if (::RegCreateKeyExA(root, kRunKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &opened, nullptr) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  win32::ScopedRegKey scoped(opened);
-  return ::RegSetValueExA(opened, "Pelkrin", 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                          static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
-}
-
 // The prefix is kept between runs: every test starts from a machine on which Pelkrin was never
 // installed, and no Pelkrin of an earlier test still runs.
 void RemoveAnyInstallation() {
-  for (HWND window; (window = ::FindWindowA(kMainWindowClass, nullptr)) != nullptr;) {
-    win32::ScopedKernelHandle process(
-        ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ProcessIdOf(window)));
-    ASSERT_TRUE(process) << "a running Pelkrin cannot be ended";
-    ::TerminateProcess(process.Get(), 1);
-    ASSERT_EQ(::WaitForSingleObject(process.Get(), kDefaultDeadlineMs), WAIT_OBJECT_0);
-  }
+  for (HWND window; (window = ::FindWindowA(kMainWindowClass, nullptr)) != nullptr;)
+    ASSERT_TRUE(EndProcessOf(window)) << "a running Pelkrin cannot be ended";
   ASSERT_TRUE(DeleteFileTree(InstallDir()));
   ::DeleteFileA(ShortcutPath().c_str());
   ASSERT_FALSE(FileExists(ShortcutPath()));
   ASSERT_TRUE(DeleteRegistryTree(HKEY_CURRENT_USER, kUninstallKey));
-  ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kBlockButtonKey);  // one that refuses writes opens for this
   ASSERT_TRUE(DeleteRegistryTree(HKEY_LOCAL_MACHINE, kBlockButtonKey));
   ASSERT_TRUE(DeleteRegistryTree(HKEY_CURRENT_USER, kBlockButtonKey));
   RemoveStartupEntries();
@@ -178,25 +123,20 @@ std::string WizardTitle(HWND window) {
 // title for which `match` holds.
 HWND WaitForDialog(const std::string& title, const std::function<bool(HWND)>& match,
                    const std::string& what) {
-  HWND found = nullptr;
-  EXPECT_TRUE(WaitFor(
-      [&] {
-        for (HWND window : TopLevelWindows(0)) {
-          if (IsVisible(window) && ClassNameOf(window) == "#32770" &&
-              WizardTitle(window) == title && match(window)) {
-            found = window;
-            return true;
-          }
-        }
-        return false;
+  return WaitForTopLevelWindow(
+      0,
+      [&](HWND window) {
+        return IsVisible(window) && ClassNameOf(window) == "#32770" &&
+               WizardTitle(window) == title && match(window);
       },
-      kDefaultDeadlineMs, "\"" + title + "\" " + what));
-  return found;
+      "\"" + title + "\" " + what);
 }
+// A wizard page with that button ready to press: the progress page shows "&Close" disabled until
+// the work is done.
 HWND WaitForWizard(const std::string& title, const char* button) {
   return WaitForDialog(
-      title, [&](HWND w) { return VisibleChild(w, "Button", button) != nullptr; },
-      std::string("with the button ") + button);
+      title, [&](HWND w) { return ::IsWindowEnabled(VisibleChild(w, "Button", button)); },
+      std::string("with the button ") + button + " enabled");
 }
 // A message box beside the wizard: a dialog of the same title with a message text.
 HWND WaitForWizardMessageBox(const std::string& title, HWND wizard) {
@@ -214,16 +154,13 @@ HWND WaitForLastPage(HWND wizard) {
 
 // Ends what a failed test left of a wizard, which would otherwise keep ctest waiting.
 void EndLeftoverWizards() {
-  for (HWND window : TopLevelWindows(0)) {
+  const auto leftover = [](HWND window) {
     const std::string title = WizardTitle(window);
-    if (ClassNameOf(window) != "#32770" || title.rfind("Pelkrin ", 0) != 0) continue;
-    if (!title.ends_with(" Setup") && !title.ends_with(" Uninstall")) continue;
-    win32::ScopedKernelHandle process(
-        ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ProcessIdOf(window)));
-    if (!process) continue;
-    ::TerminateProcess(process.Get(), 1);
-    ::WaitForSingleObject(process.Get(), kDefaultDeadlineMs);
-  }
+    return ClassNameOf(window) == "#32770" && title.starts_with("Pelkrin ") &&
+           (title.ends_with(" Setup") || title.ends_with(" Uninstall"));
+  };
+  for (HWND window; (window = FindTopLevelWindow(0, leftover)) != nullptr;)
+    if (!EndProcessOf(window)) break;
 }
 
 struct Packages : ::testing::Test {
@@ -255,8 +192,8 @@ TEST_F(Installer, SilentInstallsKeepTheUsersFilesAndEndARunningPelkrinThroughIts
       {"QuietUninstallString", "\"" + dir + "\\uninstall.exe\" /S"},
   };
   for (const auto& [name, value] : entry)
-    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kUninstallKey, name.c_str()), value) << name;
-  const auto size = RegData(HKEY_CURRENT_USER, kUninstallKey, "EstimatedSize", REG_DWORD);
+    EXPECT_EQ(ReadRegistryValue(HKEY_CURRENT_USER, kUninstallKey, name.c_str()), value) << name;
+  const auto size = ReadRegistryValue(HKEY_CURRENT_USER, kUninstallKey, "EstimatedSize", REG_DWORD);
   ASSERT_TRUE(size && size->size() == sizeof(DWORD));
   EXPECT_GE(*reinterpret_cast<const DWORD*>(size->data()),
             ReadFileBytes(InstalledPath("pelkrin.exe")).value_or("").size() / 1024);
@@ -301,50 +238,53 @@ TEST_F(Uninstaller, SilentUninstallRemovesEverythingButTheUsersFilesAndTheProgra
     ASSERT_TRUE(program.valid());
     ASSERT_TRUE(WaitFor(
         [] {
-          return RegString(HKEY_CURRENT_USER, kBlockButtonKey, "Exec") ==
+          return ReadRegistryValue(HKEY_CURRENT_USER, kBlockButtonKey, "Exec") ==
                      InstalledPath("block.exe") &&
                  SettingsHold("ICON_CREATED=1");
         },
         kDefaultDeadlineMs, "the Block button's key naming block.exe, and ICON_CREATED=1"));
     program.Stop();
   }
-  const std::string settings = ReadFileBytes(InstalledPath("pk.sys")).value_or("");
+  // The kept settings will no longer say that the Block button is there, so that a later
+  // installation puts it back; every other line stays as it was.
+  std::string settings = ReadFileBytes(InstalledPath("pk.sys")).value_or("");
+  const std::size_t line = settings.find("ICON_CREATED=1\r\n");
+  ASSERT_NE(line, std::string::npos);
+  settings.erase(line, std::string("ICON_CREATED=1\r\n").size());
   for (const auto& [name, bytes] : kUserFiles) {
     if (name == "pk.sys") continue;
     ASSERT_TRUE(WriteFileBytes(InstalledPath(name), bytes)) << name;
   }
-  ASSERT_TRUE(WriteRunValue(HKEY_LOCAL_MACHINE, InstalledPath("pelkrin.exe")));
-  ASSERT_TRUE(WriteRunValue(HKEY_CURRENT_USER, InstalledPath("pelkrin.exe")));
+  ASSERT_TRUE(WriteRegistryString(HKEY_LOCAL_MACHINE, kRunKeyPath, "Pelkrin",
+                                  InstalledPath("pelkrin.exe")));
+  ASSERT_TRUE(
+      WriteRegistryString(HKEY_CURRENT_USER, kRunKeyPath, "Pelkrin", InstalledPath("pelkrin.exe")));
 
-  ASSERT_EQ(RegString(HKEY_CURRENT_USER, kUninstallKey, "QuietUninstallString"),
+  ASSERT_EQ(ReadRegistryValue(HKEY_CURRENT_USER, kUninstallKey, "QuietUninstallString"),
             "\"" + InstalledPath("uninstall.exe") + "\" /S");
   ASSERT_NO_FATAL_FAILURE(RunToEnd(InstalledPath("uninstall.exe"), "/S"));
 
   // The uninstaller runs on from a copy of itself: wait for its end state.
   std::set<std::string> kept;
   for (const auto& [name, bytes] : kUserFiles) kept.insert(name);
+  std::optional<std::string> now;
   EXPECT_TRUE(WaitFor(
       [&] {
+        now = ReadFileBytes(InstalledPath("pk.sys"));
         return FolderEntries(InstallDir()) == kept &&
                !KeyExists(HKEY_CURRENT_USER, kUninstallKey) &&
-               !KeyExists(HKEY_CURRENT_USER, kBlockButtonKey) && !SettingsHold("ICON_CREATED");
+               !KeyExists(HKEY_CURRENT_USER, kBlockButtonKey) && now == settings;
       },
       kInstallerDeadlineMs, "the uninstaller to finish"))
-      << FolderEntries(InstallDir()).size() << " entries left in " << InstallDir();
+      << FolderEntries(InstallDir()).size() << " entries left in " << InstallDir()
+      << "; pk.sys holds:\n"
+      << Escaped(now.value_or("<missing>"));
   EXPECT_FALSE(FileExists(ShortcutPath()));
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
-    EXPECT_EQ(RegString(root, kRunKeyPath, "Pelkrin"), std::nullopt);
+    EXPECT_EQ(ReadRegistryValue(root, kRunKeyPath, "Pelkrin"), std::nullopt);
   for (const auto& [name, bytes] : kUserFiles) {
     if (name != "pk.sys") ExpectUserFile(name);
   }
-  // The kept settings no longer say that the Block button is there, so a later installation
-  // puts it back; every other line stays as it was.
-  std::string expected_settings = settings;
-  const std::size_t line = expected_settings.find("ICON_CREATED=1\r\n");
-  ASSERT_NE(line, std::string::npos);
-  expected_settings.erase(line, std::string("ICON_CREATED=1\r\n").size());
-  const auto now = ReadFileBytes(InstalledPath("pk.sys"));
-  EXPECT_EQ(now, expected_settings) << Escaped(now.value_or("<missing>"));
 }
 
 // A start-up value and a Block button of another copy of Pelkrin, which still exists, belong to
@@ -353,11 +293,12 @@ TEST_F(Uninstaller, LeavesTheEntriesOfAnotherCopyThatStillExists) {
   ASSERT_NO_FATAL_FAILURE(InstallSilently());
   ProgramCopy other;
   ASSERT_TRUE(other.ok());
-  ASSERT_TRUE(WriteRunValue(HKEY_CURRENT_USER, other.exe_path()));
+  ASSERT_TRUE(WriteRegistryString(HKEY_CURRENT_USER, kRunKeyPath, "Pelkrin", other.exe_path()));
   ASSERT_TRUE(other.Start());
   ASSERT_TRUE(WaitFor(
       [&] {
-        return RegString(HKEY_LOCAL_MACHINE, kBlockButtonKey, "Exec") == other.Path("block.exe");
+        return ReadRegistryValue(HKEY_LOCAL_MACHINE, kBlockButtonKey, "Exec") ==
+               other.Path("block.exe");
       },
       kDefaultDeadlineMs, "the other copy's Block button"));
   other.Stop();
@@ -366,8 +307,9 @@ TEST_F(Uninstaller, LeavesTheEntriesOfAnotherCopyThatStillExists) {
   ASSERT_TRUE(WaitFor(
       [] { return !KeyExists(HKEY_CURRENT_USER, kUninstallKey) && !FileExists(InstallDir()); },
       kInstallerDeadlineMs, "the uninstaller to remove its entry and folder"));
-  EXPECT_EQ(RegString(HKEY_CURRENT_USER, kRunKeyPath, "Pelkrin"), other.exe_path());
-  EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kBlockButtonKey, "Exec"), other.Path("block.exe"));
+  EXPECT_EQ(ReadRegistryValue(HKEY_CURRENT_USER, kRunKeyPath, "Pelkrin"), other.exe_path());
+  EXPECT_EQ(ReadRegistryValue(HKEY_LOCAL_MACHINE, kBlockButtonKey, "Exec"),
+            other.Path("block.exe"));
 }
 
 // ---- The pages ----------------------------------------------------------------------------------

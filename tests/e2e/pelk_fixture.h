@@ -80,6 +80,9 @@ class PelkrinTest : public ::testing::Test {
   static ::testing::AssertionResult WaitHidden(HWND window, const std::string& what) {
     return WaitFor([&] { return !IsVisible(window); }, kPelkDeadlineMs, what + " to be hidden");
   }
+  static ::testing::AssertionResult WaitGone(HWND window, const std::string& what) {
+    return WaitFor([&] { return !::IsWindow(window); }, kPelkDeadlineMs, what + " to close");
+  }
   // Opens a popup and waits until it is hidden: every window opened before has been surveyed.
   void AwaitSurvey() {
     const OpenedWindow sentinel = Open(Popup("Sentinel " + std::to_string(++sentinels)));

@@ -45,16 +45,10 @@ class Win32FileWorld : public FileWorld {
     // Wine re-emits a profile file on each change; Windows edits it in place.
     rewrites_profile_files =
         ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    folder_ = std::string(temp) + "PelkrinContract." + std::to_string(::GetCurrentProcessId());
-    EXPECT_TRUE(e2e::DeleteFileTree(folder_));
-    EXPECT_TRUE(::CreateDirectoryA(folder_.c_str(), nullptr));
   }
-  ~Win32FileWorld() override { EXPECT_TRUE(e2e::DeleteFileTree(folder_)); }
   FileSystem& files() override { return files_; }
   ProfileFile& profile() override { return profile_; }
-  std::string Folder() override { return folder_; }
+  std::string Folder() override { return folder_.path(); }
   std::string WindowsFolder() override { return Win32Process().WindowsFolder(); }
   void MakeFolder(const std::string& path) override {
     EXPECT_TRUE(::CreateDirectoryA(path.c_str(), nullptr));
@@ -67,7 +61,7 @@ class Win32FileWorld : public FileWorld {
   }
 
  private:
-  std::string folder_;
+  e2e::ScratchFolder folder_{"PelkrinContract"};
   Win32FileSystem files_;
   Win32ProfileFile profile_;
 };

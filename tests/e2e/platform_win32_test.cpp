@@ -1,8 +1,8 @@
 // What only the Win32 layer has: real files (the read limit, names outside the ANSI code page,
-// files held open), the ANSI code page's letter case, the single-copy claim, the tray window's
-// subclassing, WM_QUIT left for the outer loop, and handles and message parameters of full
-// width. Everything the simulated desktop shares with it is in the contracts (tests/contract).
-// <windows.h> (through win32_platform.h) comes before the seam's header; see win32_platform.h.
+// files held open), the ANSI code page's letter case, the tray window's subclassing, WM_QUIT left
+// for the outer loop, and handles and message parameters of full width. Everything the simulated
+// desktop shares with it is in the contracts (tests/contract). <windows.h> (through
+// win32_platform.h) comes before the seam's header; see win32_platform.h.
 #include "platform/win32/win32_platform.h"
 
 #include <gtest/gtest.h>
@@ -26,28 +26,10 @@ namespace {
 
 constexpr bool k64Bit = sizeof(void*) == 8;
 
-// A folder of this test under %TEMP%, removed afterwards.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    path_ = std::string(temp) + "PelkrinPlatformTest." + std::to_string(::GetCurrentProcessId());
-    e2e::DeleteFileTree(path_);
-    ::CreateDirectoryA(path_.c_str(), nullptr);
-  }
-  ~ScratchFolder() { e2e::DeleteFileTree(path_); }
-  const std::string& Path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "\\" + name; }
-
- private:
-  std::string path_;
-};
-
 // ---- Files ----
 
 TEST(Win32FilesTest, ReadFileSaysWhetherItGotTheWholeFile) {
-  ScratchFolder folder;
+  e2e::ScratchFolder folder("PelkrinPlatformTest");
   Win32FileSystem files;
   const std::string path = folder.File("big.sys");
   for (const LONGLONG size : {LONGLONG{kMaxReadBytes}, LONGLONG{kMaxReadBytes} + 1}) {
@@ -75,10 +57,10 @@ std::wstring Wide(const std::string& ansi) {
 }
 
 TEST(Win32FilesTest, AListingHoldsOnlyPlainFilesWhoseNamesNameThemExactly) {
-  ScratchFolder folder;
+  e2e::ScratchFolder folder("PelkrinPlatformTest");
   Win32FileSystem files;
-  const std::wstring base = Wide(folder.Path()) + L"\\";
-  EXPECT_EQ(files.ListFiles(folder.Path(), "*.txt"), std::vector<std::string>{}) << "empty";
+  const std::wstring base = Wide(folder.path()) + L"\\";
+  EXPECT_EQ(files.ListFiles(folder.path(), "*.txt"), std::vector<std::string>{}) << "empty";
   // "c.txt2" matches "*.txt" only by its short name (C~1.TXT); "\u0105.txt" has the best-fit ANSI
   // spelling "a.txt", "x\u4e2d.txt" no ANSI spelling at all.
   for (const wchar_t* name : {L"plain.txt", L"UPPER.TXT", L"c.txt2", L"\u0105.txt", L"x\u4e2d.txt"})
@@ -93,7 +75,7 @@ TEST(Win32FilesTest, AListingHoldsOnlyPlainFilesWhoseNamesNameThemExactly) {
       !create_link((base + L"link.txt").c_str(), (base + L"plain.txt").c_str(), 0))
     std::printf("note: no symbolic link could be made here; links were not tried\n");
 
-  const auto listed = files.ListFiles(folder.Path(), "*.txt");
+  const auto listed = files.ListFiles(folder.path(), "*.txt");
   ASSERT_TRUE(listed.has_value());
   std::string all;
   for (const std::string& name : *listed) all += "[" + name + "]";
@@ -116,8 +98,10 @@ TEST(Win32FilesTest, AListingHoldsOnlyPlainFilesWhoseNamesNameThemExactly) {
   ::RemoveDirectoryW((base + L"folder.txt").c_str());
 }
 
-TEST(Win32FilesTest, AFileHeldOpenOrReadOnlyIsNotDeleted) {
-  ScratchFolder folder;
+// A file held open or read-only is not deleted; a save while another program (a virus scanner,
+// a backup) reads the file for a moment waits for the reader instead of failing.
+TEST(Win32FilesTest, FilesThatOthersHoldAreNotDeletedAndSavesWaitForAMomentaryReader) {
+  e2e::ScratchFolder folder("PelkrinPlatformTest");
   Win32FileSystem files;
   const std::string held = folder.File("held.txt"), read_only = folder.File("read-only.txt");
   ASSERT_TRUE(files.ReplaceFile(held, "x") && files.ReplaceFile(read_only, "x"));
@@ -130,14 +114,7 @@ TEST(Win32FilesTest, AFileHeldOpenOrReadOnlyIsNotDeleted) {
   }
   EXPECT_FALSE(files.DeleteFile(read_only));
   EXPECT_TRUE(files.DeleteFile(held)) << "once let go";
-  ::SetFileAttributesA(read_only.c_str(), FILE_ATTRIBUTE_NORMAL);
-}
 
-// A save while another program (a virus scanner, a backup) reads the file for a moment waits for
-// the reader instead of failing.
-TEST(Win32ReplaceFileTest, AReaderThatHoldsTheFileForAMomentDoesNotLoseTheSave) {
-  ScratchFolder folder;
-  Win32FileSystem files;
   const std::string path = folder.File("alwdom.sys");
   ASSERT_TRUE(files.ReplaceFile(path, "old\r\n"));
   HANDLE reader = ::CreateFileA(path.c_str(), GENERIC_READ,
@@ -178,21 +155,7 @@ TEST(Win32TextCaseTest, LowersByTheAnsiCodePage) {
   }
 }
 
-// ---- Process, tray window, event pump ----
-
-TEST(Win32ProcessTest, SingleCopyClaimLastsAsLongAsItsHolder) {
-  {
-    Win32Process first;
-    Win32Process second;
-    EXPECT_FALSE(first.AnotherCopyIsRunning());
-    EXPECT_TRUE(second.AnotherCopyIsRunning());
-    EXPECT_FALSE(first.AnotherCopyIsRunning());  // asking again does not give up the claim
-  }
-  Win32Process later;  // the first copy has ended
-  EXPECT_FALSE(later.AnotherCopyIsRunning());
-  const std::string program = later.ProgramFolder() + "\\" + later.ProgramBaseName() + ".exe";
-  EXPECT_NE(::GetFileAttributesA(program.c_str()), INVALID_FILE_ATTRIBUTES) << program;
-}
+// ---- Tray window, event pump ----
 
 std::string TextOf(Hwnd window) {
   char text[16] = {};

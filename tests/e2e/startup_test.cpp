@@ -1,8 +1,9 @@
-// Start-up of pelkrin.exe: the settings file of a first start, the hidden main window, the tray
-// icon, and the single running copy.
+// Start-up of pelkrin.exe: the settings file of a first start, the browser's Block button, the
+// hidden main window, the tray icon, and the single running copy.
 #include <string>
 
 #include "harness.h"
+#include "settings/block_button.h"
 
 namespace pelkrin::e2e {
 namespace {
@@ -43,11 +44,23 @@ std::string StartAndWaitForDefaults(ProgramCopy& copy) {
 TEST(Startup, FirstStartWritesTheDefaultsKeepsItsWindowsHiddenShowsTheIconAndRunsOnlyOnce) {
   const auto before = CaptureScreen();
   ASSERT_TRUE(before.has_value());
+  ASSERT_TRUE(DeleteRegistryTree(HKEY_LOCAL_MACHINE, kBlockButtonKey));
   ProgramCopy copy;
   ASSERT_TRUE(copy.ok());
   ASSERT_FALSE(copy.Exists("pk.sys"));
   const std::string settings = StartAndWaitForDefaults(copy);
   ASSERT_FALSE(HasFailure());
+  // The key the browser reads its Block button from, in the real machine hive, names the files
+  // of this copy.
+  const auto button = [](const char* name) {
+    return ReadRegistryValue(HKEY_LOCAL_MACHINE, kBlockButtonKey, name).value_or("<none>");
+  };
+  EXPECT_TRUE(WaitFor([&] { return button("Exec") == copy.Path("block.exe"); }, kDefaultDeadlineMs,
+                      "the Block button's key"))
+      << button("Exec");
+  EXPECT_EQ(button("ButtonText"), "Block");
+  EXPECT_EQ(button("Icon"), copy.Path("chopper.ico"));
+  EXPECT_EQ(button("HotIcon"), copy.Path("trash.ico"));
   HWND main_window = copy.WaitForMainWindow();
   ASSERT_NE(main_window, nullptr);
   EXPECT_EQ(CaptionOf(main_window), "Pelkrin");
