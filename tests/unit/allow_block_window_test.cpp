@@ -120,14 +120,14 @@ TEST_F(AllowBlockTest, DoubleClickOpensTheListsMenuWithRemoveAsDefault) {
   p.views.ChooseNext("RemoveDomain");
   w().List1.DblClick();
   EXPECT_EQ(w().List1.Items(), Entries{"example.com"});
-  EXPECT_EQ(p.views.MenusShown().back().menu, &p->main_window.List2Pop);
-  EXPECT_EQ(p.views.MenusShown().back().default_item, p->main_window.RemoveDomain);
+  EXPECT_EQ(p.views.MenusShown().back().menu, &p->main_window.domain_list_menu);
+  EXPECT_EQ(p.views.MenusShown().back().default_item, p->main_window.remove_domain_item);
 
   w().List2.AddItem("results");
   w().List2.UserSelect(0);
   w().List2.DblClick();  // dismissed: nothing happens
-  EXPECT_EQ(p.views.MenusShown().back().menu, &p->main_window.List1Pop);
-  EXPECT_EQ(p.views.MenusShown().back().default_item, p->main_window.RemoveCaption);
+  EXPECT_EQ(p.views.MenusShown().back().menu, &p->main_window.caption_list_menu);
+  EXPECT_EQ(p.views.MenusShown().back().default_item, p->main_window.remove_caption_item);
   EXPECT_EQ(w().List2.ListCount(), 1);
 
   w().List3.AddItem("Popup - Microsoft Internet Explorer");
@@ -135,7 +135,7 @@ TEST_F(AllowBlockTest, DoubleClickOpensTheListsMenuWithRemoveAsDefault) {
   p.views.ChooseNext("ClearBlackList");
   p.desktop.dialogs.AnswerNext(kIdYes);
   w().List3.DblClick();
-  EXPECT_EQ(p.views.MenusShown().back().default_item, p->main_window.RemoveBlackListEntry);
+  EXPECT_EQ(p.views.MenusShown().back().default_item, p->main_window.remove_block_entry_item);
   EXPECT_EQ(w().List3.ListCount(), 0);
 
   const std::size_t menus = Menus();
@@ -251,7 +251,7 @@ TEST(AllowBlockLists, AListFileTooBigToReadWholeIsLeftAsItWasAndTheListSavedBesi
 
   p->main_window.Command(kCmdExitMenu);
   ASSERT_TRUE(p->exit_confirmation) << "E&xit asks first";
-  EXPECT_THROW(p->exit_confirmation->RainButton2.Click(), sim::ProcessExit);
+  EXPECT_THROW(p->exit_confirmation->ok_button.Click(), sim::ProcessExit);
   EXPECT_EQ(p.desktop.files.WriteCount(domains), 0);
   EXPECT_TRUE(p.desktop.dialogs.Shown().empty()) << "the user is told nothing";
 }

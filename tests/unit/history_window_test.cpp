@@ -13,7 +13,7 @@ using testing::Box;
 using testing::SimApp;
 
 struct HistoryTest : ::testing::Test {
-  void Pelk(const std::string& caption) { p->main_window.Text2.SetText(caption); }
+  void Pelk(const std::string& caption) { p.Pelk(caption); }
   HistoryWindow& w() { return p->history_window; }
 
   SimApp p;

@@ -18,10 +18,10 @@ struct TrayTest : ::testing::Test {
 
   std::unique_ptr<TrayIcon> MakeTray() {
     auto tray = std::make_unique<TrayIcon>(desktop.notify, desktop.diagnostics);
-    tray->MouseMove = [this](int& id) { events.push_back("move " + std::to_string(id)); };
-    tray->MouseDown = [this](int& b, int&) { events.push_back("down " + std::to_string(b)); };
-    tray->MouseUp = [this](int& b, int&) { events.push_back("up " + std::to_string(b)); };
-    tray->MouseDblClick = [this](int& b, int&) { events.push_back("dbl " + std::to_string(b)); };
+    tray->on_mouse_move = [this](int& id) { events.push_back("move " + std::to_string(id)); };
+    tray->on_mouse_down = [this](int& b, int&) { events.push_back("down " + std::to_string(b)); };
+    tray->on_mouse_up = [this](int& b, int&) { events.push_back("up " + std::to_string(b)); };
+    tray->on_dbl_click = [this](int& b, int&) { events.push_back("dbl " + std::to_string(b)); };
     return tray;
   }
   int CountCalls(std::uint32_t operation) {
@@ -74,7 +74,7 @@ TEST_F(TrayTest, MouseMessagesBecomeEventsAndTheMiddleButtonRaisesNothing) {
   EXPECT_EQ(events.size(), 7u);
 }
 
-TEST_F(TrayTest, TipIsCutTo63CharactersAndOnlySentWhileShown) {
+TEST_F(TrayTest, TipAndIconChangesReachTheShellOnlyWhileShownAndOnlyIconsAreTaken) {
   auto tray = MakeTray();
   tray->SetTrayTip(std::string(100, 't'));
   EXPECT_TRUE(desktop.notify.Calls().empty());
@@ -85,11 +85,7 @@ TEST_F(TrayTest, TipIsCutTo63CharactersAndOnlySentWhileShown) {
   EXPECT_EQ(modify.operation, kNimModify);
   EXPECT_EQ(modify.record.flags, kNifTip);
   EXPECT_STREQ(modify.record.tip, "Pelkrin [OFF]");
-}
 
-TEST_F(TrayTest, OnlyIconsAreTakenAsTheTrayIcon) {
-  auto tray = MakeTray();
-  tray->SetInTray(true);
   tray->SetTrayIcon(icon);
   EXPECT_EQ(desktop.notify.Calls().back().operation, kNimModify);
   EXPECT_EQ(desktop.notify.Calls().back().record.flags, kNifIcon);
@@ -100,22 +96,16 @@ TEST_F(TrayTest, OnlyIconsAreTakenAsTheTrayIcon) {
   EXPECT_EQ(tray->Icon(), icon);
 }
 
-TEST_F(TrayTest, TheIconComesBackWhenTheTaskbarRestarts) {
+TEST_F(TrayTest, ARefusedFirstAddIsTriedOnceMoreAndTheTaskbarsRestartBringsTheIconBack) {
   auto tray = MakeTray();
   tray->SetTrayTip("Pelkrin [ON]");
-  tray->SetInTray(true);
-  desktop.notify.RestartTaskbar();
-  ASSERT_EQ(desktop.notify.Icons().size(), 1u);
-  EXPECT_EQ(CountCalls(kNimAdd), 2);
-  EXPECT_STREQ(desktop.notify.Calls().back().record.tip, "Pelkrin [ON]");
-}
-
-TEST_F(TrayTest, ARefusedFirstAddIsTriedOnceMoreAndEachSpellOfRefusalsLeavesOneLine) {
-  auto tray = MakeTray();
   desktop.notify.FailNextAdds(1);
   tray->SetInTray(true);
   EXPECT_EQ(desktop.notify.Icons().size(), 1u);
   EXPECT_TRUE(desktop.diagnostics.Lines().empty());
+  desktop.notify.RestartTaskbar();
+  ASSERT_EQ(desktop.notify.Icons().size(), 1u);
+  EXPECT_STREQ(desktop.notify.Calls().back().record.tip, "Pelkrin [ON]");
 
   auto other = std::make_unique<TrayIcon>(desktop.notify, desktop.diagnostics);
   desktop.diagnostics.Expect("the tray icon could not be added");
