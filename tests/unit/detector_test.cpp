@@ -385,7 +385,7 @@ TEST_F(EventPathTest, APopupIsPelkedWithinAMillisecondOfShowingOrOfItsRetitling)
                                                    "Special Offer"}));
 }
 
-TEST_F(EventPathTest, ABurstOfTenIsAllPelkedOneReportEachAndOnlyTheLastLeftAlive) {
+TEST_F(EventPathTest, ABurstIsPelkedInOneTurnAndTheTwoPathsNeverReportOneWindowTwice) {
   std::vector<Hwnd> burst;
   for (int i = 0; i < 10; ++i) burst.push_back(HiddenPopup("Free Prize").frame);
   desktop.events.Advance(10);
@@ -393,15 +393,9 @@ TEST_F(EventPathTest, ABurstOfTenIsAllPelkedOneReportEachAndOnlyTheLastLeftAlive
   desktop.events.Advance(kFollowPollMs);
   EXPECT_EQ(pelk_events, std::vector<std::string>(10, "Free Prize"));
   EXPECT_EQ(Closed(), std::vector<Hwnd>(burst.begin(), burst.end() - 1));
-  EXPECT_TRUE(windows().IsWindow(burst.back()));
   EXPECT_FALSE(windows().IsVisible(burst.back()));
-  // The survey that comes next finds nothing new to report.
-  desktop.events.Advance(kFollowForMs);
-  cycle.Survey();
-  EXPECT_EQ(pelk_events.size(), 10u);
-}
+  pelk_events.clear();
 
-TEST_F(EventPathTest, TheTwoPathsNeverReportOneWindowTwice) {
   // Pelked by events; its program stopped answering, so it still shows at the survey.
   const SimBrowser slow = HiddenPopup("Slow Offer");
   const SimBrowser last = HiddenPopup("Last Offer");

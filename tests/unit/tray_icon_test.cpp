@@ -31,7 +31,7 @@ struct TrayTest : ::testing::Test {
   }
 };
 
-TEST_F(TrayTest, AddsTheFullRecordOnceAndRemovesItOnce) {
+TEST_F(TrayTest, AddsTheFullRecordOnceRaisesMouseEventsWhileShownAndRemovesItOnce) {
   auto tray = MakeTray();
   tray->SetTrayIcon(icon);
   tray->SetTrayTip("Pelkrin [ON]");
@@ -49,29 +49,24 @@ TEST_F(TrayTest, AddsTheFullRecordOnceAndRemovesItOnce) {
   EXPECT_EQ(added.tip[63], ' ') << "the tip's field is padded with blanks";
   EXPECT_EQ(desktop.notify.Icons().size(), 1u);
 
-  tray->SetInTray(false);
-  tray->SetInTray(false);
-  EXPECT_EQ(CountCalls(kNimDelete), 1);
-  tray->SetInTray(true);
-  tray.reset();  // ending with the icon shown removes it
-  EXPECT_TRUE(desktop.notify.Icons().empty());
-  EXPECT_EQ(CountCalls(kNimDelete), 2);
-}
-
-TEST_F(TrayTest, MouseMessagesBecomeEventsAndTheMiddleButtonRaisesNothing) {
-  auto tray = MakeTray();
-  tray->SetInTray(true);
-  const Hwnd w = tray->Window();
   // A right click, a left double click, then the middle button and a stray message.
+  const Hwnd w = tray->Window();
   for (std::uint32_t m :
        {0x204u, 0x205u, 0x201u, 0x202u, 0x203u, 0x202u, 0x207u, 0x208u, 0x209u, 0x200u, 0x20Au})
     desktop.notify.Deliver(w, kTrayCallbackMessage, 0, m);
   EXPECT_EQ(events, (std::vector<std::string>{"down 2", "up 2", "down 1", "up 1", "dbl 1", "up 1",
                                               "move 0"}));
   desktop.notify.Deliver(w, 0x206, 0, 0);  // not the callback message: no event
+
   tray->SetInTray(false);
+  tray->SetInTray(false);
+  EXPECT_EQ(CountCalls(kNimDelete), 1);
   desktop.notify.Deliver(w, kTrayCallbackMessage, 0, 0x205);  // the icon is gone
   EXPECT_EQ(events.size(), 7u);
+  tray->SetInTray(true);
+  tray.reset();  // ending with the icon shown removes it
+  EXPECT_TRUE(desktop.notify.Icons().empty());
+  EXPECT_EQ(CountCalls(kNimDelete), 2);
 }
 
 TEST_F(TrayTest, TipAndIconChangesReachTheShellOnlyWhileShownAndOnlyIconsAreTaken) {
