@@ -34,6 +34,10 @@ class HistoryWindow : public Form {
   Label Label1;  // since-start-up counter
   Label Label4;  // since-installation counter
   ListBox List1;
+  // Stand-ins for the names the controls are getting.
+  Label& since_startup_count = Label1;
+  Label& since_installation_count = Label4;
+  ListBox& entry_list = List1;
   RainButton RainButton2;  // "&Clear History"
 
   // One pelk: the entry at the end of the list, then both counters one up.

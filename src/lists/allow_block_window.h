@@ -45,6 +45,10 @@ class AllowBlockWindow : public Form {
   TextBox Text2;                 // new caption
   RainButton RainButton2;        // "+" for Text2
   RainButton RainButton4;        // "&Help"
+  // Stand-ins for the names the controls are getting.
+  ListBox& domain_list = List1;
+  ListBox& caption_list = List2;
+  ListBox& block_list = List3;
 
   // The three lists in the list boxes, for the rest of the program.
   AllowLists Lists() { return {List1, List2, List3, list_states_, text_case_}; }

@@ -49,6 +49,8 @@ class AdvancedOptionsWindow : public Form {
   Shape Line3;
   RainButton RainButton3;  // "&Save"
   RainButton RainButton4;  // "&Cancel"
+  // Stand-in for the name the control is getting.
+  CheckBox& no_maximize_button_box = Check1;
 
   // Sets the six boxes from the stored settings, in the order of kAdvancedBoxes; a value that
   // is no number leaves its box, a different one is a change.

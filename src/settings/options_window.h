@@ -65,6 +65,12 @@ class OptionsWindow : public Form {
   RainButton RainButton5;  // "&Advanced Options"
   RainButton RainButton3;  // "&Save"
   RainButton RainButton4;  // "&Cancel"
+  // Stand-ins for the names the controls are getting.
+  CheckBox& play_sound_box = Check1;
+  CheckBox& animate_tray_box = Check6;
+  CheckBox& keep_history_box = Check7;
+  TextBox& sound_file_box = Text1;
+  CheckBox& enable_at_start_box = Check3;
 
   // Sets the seven boxes from the stored settings; a value that is no number leaves its box.
   void SetBoxesFromSettings();
