@@ -75,9 +75,11 @@ void Pelkrin::LoadOptionsWindow() { options_window.Load(); }
 void Pelkrin::LoadAdvancedOptionsWindow() { advanced_options_window.Load(); }
 void Pelkrin::LoadHistoryWindow(std::string since_installation) {
   history_window.Load();
-  history_window.Label4.SetCaption(std::move(since_installation));
+  history_window.since_installation_count.SetCaption(std::move(since_installation));
 }
-std::string Pelkrin::SinceInstallationCount() { return history_window.Label4.Caption(); }
+std::string Pelkrin::SinceInstallationCount() {
+  return history_window.since_installation_count.Caption();
+}
 void Pelkrin::SaveLists() { allow_block_window.SaveLists(); }
 
 void Pelkrin::SaveBeforeFailureExit() {

@@ -24,9 +24,9 @@ struct ExitTest : ::testing::Test {
   bool IconShown() { return !p.desktop.notify.Icons().empty(); }
   // Lists, a count and a hidden popup for the shutdown to save and close.
   Hwnd Fill() {
-    p->allow_block_window.List1.AddItem("example.com");
-    p->allow_block_window.List3.AddItem("Win a prize - Microsoft Internet Explorer");
-    p->history_window.Label4.SetCaption("11");
+    p->allow_block_window.domain_list.AddItem("example.com");
+    p->allow_block_window.block_list.AddItem("Win a prize - Microsoft Internet Explorer");
+    p->history_window.since_installation_count.SetCaption("11");
     const Hwnd popup = testing::AddPopup(p.desktop.windows, "Offer").frame;
     p.desktop.events.Advance(600);  // pelked: the count goes one up
     return popup;
@@ -77,7 +77,7 @@ TEST_F(ExitTest, NeverAskAgainStopsTheQuestionInEveryLaterRun) {
   EXPECT_EQ(p.Setting("close_dlg"), "0");
 
   p.Restart();
-  p->allow_block_window.List2.AddItem("results");
+  p->allow_block_window.caption_list.AddItem("results");
   p.desktop.dialogs.AnswerNext(kIdYes);
   p->main_window.Command(kCmdClearBlackList);
   const std::size_t later = p.SoundCount();

@@ -55,7 +55,7 @@ TEST_F(PelkEventTest, EveryPelkGetsItsEntryButTheSoundStartsAtMostOncePer600Ms) 
   p.desktop.events.Advance(1);
   p.Pelk("Fourth offer");
   EXPECT_EQ(PelkSounds(), (std::vector<std::string>{pop, pop}));
-  EXPECT_EQ(p->history_window.List1.ListCount(), 4);
+  EXPECT_EQ(p->history_window.entry_list.ListCount(), 4);
 }
 
 TEST_F(PelkEventTest, EachBoxRulesItsOwnEffectAloneAsItIsNowSavedOrNot) {
@@ -66,24 +66,24 @@ TEST_F(PelkEventTest, EachBoxRulesItsOwnEffectAloneAsItIsNowSavedOrNot) {
   const auto pelk = [&](int entries, std::size_t sounds, bool animation) {
     p.desktop.events.Advance(600);
     p.Pelk("Offer");
-    EXPECT_EQ(history.List1.ListCount(), entries);
-    EXPECT_EQ(history.Label4.Caption(), std::to_string(entries));
+    EXPECT_EQ(history.entry_list.ListCount(), entries);
+    EXPECT_EQ(history.since_installation_count.Caption(), std::to_string(entries));
     EXPECT_EQ(PelkSounds().size(), sounds);
     EXPECT_EQ(p->main_window.animation_timer.Enabled(), animation);
   };
   pelk(0, 0, false);
-  options.Check7.UserClick();  // history on
+  options.keep_history_box.UserClick();  // history on
   pelk(1, 0, false);
-  options.Check7.UserClick();  // history off again, and a sound instead
-  options.Check1.UserClick();
-  options.Text1.SetText("D:\\Sounds\\boing.wav");
+  options.keep_history_box.UserClick();  // history off again, and a sound instead
+  options.play_sound_box.UserClick();
+  options.sound_file_box.SetText("D:\\Sounds\\boing.wav");
   p.desktop.files.Put("D:\\Sounds\\boing.wav", "RIFF");
   pelk(1, 1, false);
   EXPECT_EQ(PelkSounds().back(), "D:\\Sounds\\boing.wav");
-  options.Text1.SetText("");  // no path plays nothing
+  options.sound_file_box.SetText("");  // no path plays nothing
   pelk(1, 1, false);
-  options.Check1.UserClick();  // the animation instead
-  options.Check6.UserClick();
+  options.play_sound_box.UserClick();  // the animation instead
+  options.animate_tray_box.UserClick();
   pelk(1, 1, true);
   EXPECT_EQ(p.Setting("keep_history"), "0") << "nothing was saved";
 }

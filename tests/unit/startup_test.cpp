@@ -83,8 +83,8 @@ TEST(StartUp, AReadOnlyFolderStartsWithPelkingOffAndDesignStates) {
   EXPECT_FALSE(p.desktop.files.Exists(kSettingsPath));
   EXPECT_TRUE(p.desktop.diagnostics.Saw("the setting super_mode could not be written"));
   EXPECT_FALSE(p->main_window.PelkingOn());
-  EXPECT_EQ(p->options_window.Check3.Value(), 1);
-  EXPECT_EQ(p->advanced_options_window.Check1.Value(), 1);
+  EXPECT_EQ(p->options_window.enable_at_start_box.Value(), 1);
+  EXPECT_EQ(p->advanced_options_window.no_maximize_button_box.Value(), 1);
   EXPECT_TRUE(p->main_window.tray_icon.InTray());
 }
 
@@ -112,17 +112,17 @@ TEST(StartUp, PendingEventsRunInItsWaitAndInTheListLoadingWhereATickSeesWhatIsLo
   p.desktop.files.Put(InFolder("popblk.sys"), "Win a prize - Microsoft Internet Explorer");
   int seen_while_loading = -1;
   p.desktop.events.OnProcessPending([&] {
-    if (seen_while_loading < 0 && p->allow_block_window.List1.ListCount() > 0)
-      seen_while_loading = p->allow_block_window.List1.ListCount();
+    if (seen_while_loading < 0 && p->allow_block_window.domain_list.ListCount() > 0)
+      seen_while_loading = p->allow_block_window.domain_list.ListCount();
   });
   p.Start();
   EXPECT_EQ(p.desktop.events.MonotonicMs() - start, 100u) << "a tenth of a second's wait";
   EXPECT_EQ(ticks, 2);
-  EXPECT_EQ(p->allow_block_window.List1.ListCount(), 100);
+  EXPECT_EQ(p->allow_block_window.domain_list.ListCount(), 100);
   EXPECT_GT(seen_while_loading, 0);
   EXPECT_LT(seen_while_loading, 100);
-  EXPECT_EQ(p->allow_block_window.List2.Items(), std::vector<std::string>{"results"});
-  EXPECT_EQ(p->allow_block_window.List3.Items(),
+  EXPECT_EQ(p->allow_block_window.caption_list.Items(), std::vector<std::string>{"results"});
+  EXPECT_EQ(p->allow_block_window.block_list.Items(),
             std::vector<std::string>{"Win a prize - Microsoft Internet Explorer"});
 }
 
