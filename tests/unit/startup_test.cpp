@@ -136,8 +136,12 @@ TEST(StartUp, TheTimersRunAsPelkPopupsSaysAndTheNextStartFollowsSuperModeAgain) 
     return intervals;
   };
   using Intervals = std::vector<unsigned>;
-  // The CTRL override every 32 ms, always; the survey every 600 ms while pelking is on.
+  // The CTRL override every 32 ms, always; the survey every 600 ms while pelking is on: only the
+  // survey takes the Block button's requests.
   EXPECT_EQ(running(), (Intervals{32, 600}));
+  ASSERT_TRUE(p->settings.WriteSetting("block_tmp", "Ad - Microsoft Internet Explorer"));
+  p.desktop.events.Advance(600);
+  EXPECT_EQ(p.Setting("block_tmp"), "");
   p.Choose("PelkPopups");
   EXPECT_FALSE(main_window.PelkingOn());
   EXPECT_EQ(running(), Intervals{32});

@@ -142,20 +142,23 @@ TEST_F(TrayCommandsTest, HoldingCtrlMarksTheFrontFrameOnceAndTheDetectorLetsItTh
   const Hwnd document = windows().Add(kNoWindow, "Notepad", "Notes", 0, true);
   p.desktop.events.Advance(100);  // no browser window at all
   EXPECT_EQ(windows().Caption(document), "Notes");
-  const SimBrowser behind = AddBrowser(windows());
-  const SimBrowser popup = AddPopup(windows(), "Wanted");
+  // Ordinary windows, which the detector would leave alone: the override marks the front one.
+  const SimBrowser behind = AddBrowser(windows(), {.title = "Behind"});
+  const SimBrowser front = AddBrowser(windows(), {.title = "Front"});
   p.desktop.events.Advance(32 * 5);
-  EXPECT_EQ(windows().Caption(popup.frame), popup.caption + "     ");
+  EXPECT_EQ(windows().Caption(front.frame), front.caption + "     ");
   EXPECT_EQ(windows().Caption(behind.frame), behind.caption) << "only the one in front";
   // The mark comes back while CTRL is held through a title change.
-  windows().SetCaption(popup.frame, BrowserCaption("Loaded page"));
+  windows().SetCaption(front.frame, BrowserCaption("Loaded page"));
   p.desktop.events.Advance(32);
-  EXPECT_EQ(windows().Caption(popup.frame), BrowserCaption("Loaded page") + "     ");
+  EXPECT_EQ(windows().Caption(front.frame), BrowserCaption("Loaded page") + "     ");
   // Five blanks anywhere count as the mark.
   const Hwnd frame = windows().Add(kNoWindow, "IEFrame", "A     B", 0, true);
   p.desktop.events.Advance(100);
   EXPECT_EQ(windows().Caption(frame), "A     B");
 
+  const SimBrowser popup = AddPopup(windows(), "Wanted");
+  p.desktop.events.Advance(32);
   windows().SetKeyDown(kVkControl, false);
   Survey();
   Survey();
