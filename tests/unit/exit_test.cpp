@@ -163,18 +163,5 @@ TEST_F(ExitTest, TheSessionEndingSavesWhatExitSavesOnceAndStopsTheDetector) {
   EXPECT_EQ(p.desktop.files.WriteCount(testing::InFolder("alwdom.sys")), 1);
 }
 
-TEST_F(ExitTest, ASaveThatFailsAtTheEndIsNotShownButLeavesALine) {
-  p.Start();
-  Fill();
-  p.desktop.files.SetReadOnlyFolder(testing::kFolder, true);
-  p.desktop.diagnostics.Expect("could not save");
-  p.desktop.diagnostics.Expect("could not be written");
-  p->main_window.SessionEnding();
-  EXPECT_TRUE(p.desktop.diagnostics.Saw(
-      "the setting history_count could not be written to C:\\Program Files\\Pelkrin\\pk.sys"));
-  EXPECT_TRUE(p.Boxes().empty());
-  EXPECT_EQ(p.Setting("history_count"), "0");
-}
-
 }  // namespace
 }  // namespace pelkrin
