@@ -55,7 +55,7 @@ TEST_F(HomePageTest, WithTheLockOffNothingEverAsks) {
     q.desktop.registry.Put(kHkeyCurrentUser, kStartPageKeyPath, kStartPageValue, kChanged);
     q.Start(std::string("LOCK_HOME_PAGE=") + lock + "\r\nHOME_PAGE=" + kDesired + "\r\n");
     q.Pelk("Special Offer");  // a pelk
-    q->main_window.Unload();                        // shutdown
+    q->main_window.Unload();  // shutdown
     EXPECT_TRUE(q.desktop.dialogs.Shown().empty()) << "lock_home_page=" << lock;
     EXPECT_EQ(q.Setting("home_page"), kDesired);
   }
