@@ -8,8 +8,9 @@
 
 namespace pelkrin {
 
-// The windows that the tray menu (and the Options window's button) open, as the program
-// around the main window opens them: each shows its window, making it first where needed.
+// The windows that the tray menu's commands open (and the Advanced options window, which its
+// command number opens), as the program around the main window opens them: each shows its
+// window, making it first where needed.
 class WindowOpener {
  public:
   virtual ~WindowOpener() = default;
