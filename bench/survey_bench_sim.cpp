@@ -48,8 +48,10 @@ int Run(int runs) {
   DetectionCycle cycle({desktop.windows, desktop.events, settings, desktop.dialogs, desktop.process,
                         desktop.diagnostics},
                        {host.domains, host.captions, host.blocks, list_states, desktop.text_case},
-                       {host.TextHnd, host.TextFlash, host.Text2, host.List2},
-                       {[] { return true; }, [] { return DetectionSwitches{}; }, [] {}});
+                       {.pelking_on = [] { return true; },
+                        .switches = [] { return DetectionSwitches{}; },
+                        .save_before_failure_exit = {},
+                        .pelk_event = {}});
   cycle.Survey();  // warm up
   const auto survey = Measure(runs, CpuMicroseconds, [&] { cycle.Survey(); });
   const auto bare = Measure(runs, CpuMicroseconds, [&] {
@@ -65,7 +67,7 @@ int Run(int runs) {
   Report("bare enumeration + class names (CPU time)", bare);
   std::printf("%-44s %.2f\n", "ratio of the medians",
               Percentile(survey, 0.5) / std::max(Percentile(bare, 0.5), 0.001));
-  if (host.TextHnd.Text() != "") {
+  if (cycle.LastHiddenPopup()) {
     std::printf("error: the scene pelked a window\n");
     return 1;
   }

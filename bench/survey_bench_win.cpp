@@ -162,8 +162,10 @@ int MeasureSurvey(browser_sim::BrowserSim& sim, int runs) {
   win32::Win32TextCase text_case;
   DetectionCycle cycle({windows, events, settings, dialogs, process_seam, diagnostics},
                        {host.domains, host.captions, host.blocks, list_states, text_case},
-                       {host.TextHnd, host.TextFlash, host.Text2, host.List2},
-                       {[] { return true; }, [] { return DetectionSwitches{}; }, [] {}});
+                       {.pelking_on = [] { return true; },
+                        .switches = [] { return DetectionSwitches{}; },
+                        .save_before_failure_exit = {},
+                        .pelk_event = {}});
   cycle.Survey();  // warm up
   std::printf("Wine desktop: %d top-level windows, %zu browser frames, lists of %d\n",
               CountTopLevel(), cycle.Census().size(), kListEntries);
@@ -197,7 +199,7 @@ int MeasureSurvey(browser_sim::BrowserSim& sim, int runs) {
               survey_cpu / std::max(bare_cpu, 0.001));
   ::TerminateProcess(process_handle.Get(), 0);
   ::WaitForSingleObject(process_handle.Get(), 5000);
-  return host.TextHnd.Text().empty() ? 0 : 1;
+  return cycle.LastHiddenPopup() ? 1 : 0;
 }
 
 // The other top-level windows of a measurement: a second process of this program that holds

@@ -7,7 +7,7 @@
 namespace pelkrin {
 
 enum CommandId : std::uint16_t {
-  // Tray menu (MenuMain).
+  // The tray menu.
   kCmdHelpTopics = 1001,
   kCmdRemoveCookies = 1002,
   kCmdKillAllIeWindows = 1003,

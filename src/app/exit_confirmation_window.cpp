@@ -18,46 +18,48 @@ constexpr int kLeft = 18;
 ExitConfirmationWindow::ExitConfirmationWindow(const FormServices& services,
                                                SettingsStore& settings, ExitConfirmationHooks hooks)
     : Form(services.views, "ExitConfirmationWindow", kAppTitle, {0, 0, kWidth, kHeight}),
-      RainButton1(*this, "RainButton1", {}, "", ControlKind::kTitleStrip),
-      Label3(*this, "Label3", {}),
-      Label4(*this, "Label4", {kLeft - 1, 37, kWidth - 2 * kLeft, 16}),
-      Label1(*this, "Label1", {kLeft, 38, kWidth - 2 * kLeft, 16}, kExitQuestion),
-      Check1(*this, "Check1", {kLeft + 2, 64, 14, 14}, 0),
-      Label2(*this, "Label2", {kLeft + 22, 63, kWidth - kLeft - 40, 16}, kNeverAskAgain),
-      RainButton2(*this, "RainButton2", {kWidth - 2 * 84, kHeight - 36, 76, 24}, "&Ok"),
-      RainButton3(*this, "RainButton3", {kWidth - 88, kHeight - 36, 76, 24}, "&Cancel"),
+      title_strip(*this, "title_strip", {}, "", ControlKind::kTitleStrip),
+      drag_handle(*this, "drag_handle", {}),
+      question_label_copy(*this, "question_label_copy", {kLeft - 1, 37, kWidth - 2 * kLeft, 16}),
+      question_label(*this, "question_label", {kLeft, 38, kWidth - 2 * kLeft, 16}, kExitQuestion),
+      never_ask_box(*this, "never_ask_box", {kLeft + 2, 64, 14, 14}, 0),
+      never_ask_label(*this, "never_ask_label", {kLeft + 22, 63, kWidth - kLeft - 40, 16},
+                      kNeverAskAgain),
+      ok_button(*this, "ok_button", {kWidth - 2 * 84, kHeight - 36, 76, 24}, "&Ok"),
+      cancel_button(*this, "cancel_button", {kWidth - 88, kHeight - 36, 76, 24}, "&Cancel"),
       windows_(services.windows),
       sounds_(services.sounds),
       settings_(settings),
       hooks_(std::move(hooks)) {
   back_color = kSkinBack;
   // No close mark: the window closes through Ok or Cancel.
-  SetUpChrome(*this, RainButton1, Label3, nullptr, Caption(), services.drag, "", {});
+  SetUpChrome(*this, title_strip, drag_handle, nullptr, Caption(), services.drag, "", {});
 
-  Label1.font.bold = Label4.font.bold = true;
-  Label1.fore_color = kTextColor;
-  Label4.fore_color = kCopyLabelColor;
-  Label1.SetCopy(Label4);
-  Label2.fore_color = kTextColor;
-  Check1.caption = kNeverAskAgain;
+  question_label.font.bold = question_label_copy.font.bold = true;
+  question_label.fore_color = kTextColor;
+  question_label_copy.fore_color = kCopyLabelColor;
+  question_label.SetCopy(question_label_copy);
+  never_ask_label.fore_color = kTextColor;
+  never_ask_box.caption = kNeverAskAgain;
 
-  RainButton2.tool_tip = "Exit Pelkrin.";
-  RainButton3.tool_tip = "Keep Pelkrin running.";
-  StyleButton(RainButton2);
-  StyleButton(RainButton3);
-  RainButton2.on_click = [this] { Ok(); };
-  RainButton3.on_click = [this] { Cancel(); };
+  ok_button.tool_tip = "Exit Pelkrin.";
+  cancel_button.tool_tip = "Keep Pelkrin running.";
+  StyleButton(ok_button);
+  StyleButton(cancel_button);
+  ok_button.on_click = [this] { Ok(); };
+  cancel_button.on_click = [this] { Cancel(); };
 
   // The box changes its own state; the text beside it toggles the box, after a click sound of
   // its own.
-  Check1.on_click = [this] { sounds_.PlayClickSound(); };
-  Label2.on_click = [this] {
+  never_ask_box.on_click = [this] { sounds_.PlayClickSound(); };
+  never_ask_label.on_click = [this] {
     sounds_.PlayClickSound();
-    Check1.SetValue(Check1.Value() == 1 ? 0 : 1);
+    never_ask_box.SetValue(never_ask_box.Value() == 1 ? 0 : 1);
   };
 
   int tab = 0;
-  for (Control* control : std::initializer_list<Control*>{&Check1, &RainButton2, &RainButton3})
+  for (Control* control :
+       std::initializer_list<Control*>{&never_ask_box, &ok_button, &cancel_button})
     control->tab_index = ++tab;
 }
 
@@ -77,7 +79,7 @@ void ExitConfirmationWindow::Activated() {
 void ExitConfirmationWindow::Ok() {
   sounds_.PlayClickSound();
   hooks_.remove_tray_icon();
-  if (Check1.Value() == 1) settings_.WriteSettingOrTrace(kCloseDialogKey, "0");
+  if (never_ask_box.Value() == 1) settings_.WriteSettingOrTrace(kCloseDialogKey, "0");
   hooks_.unload_main_and_end();
 }
 

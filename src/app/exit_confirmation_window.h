@@ -30,17 +30,17 @@ class ExitConfirmationWindow : public Form {
                          ExitConfirmationHooks hooks);
 
   // Declaration order is drawing order: the strip first, the labels over it, copies behind.
-  RainButton RainButton1;  // title strip "Pelkrin", no close mark
-  Label Label3;            // drag handle
-  Label Label4;            // copy of the question
-  Label Label1;            // the question
-  CheckBox Check1;         // never ask again
-  Label Label2;            // "&Never ask this again.", beside the box
-  RainButton RainButton2;  // "&Ok"
-  RainButton RainButton3;  // "&Cancel"
+  RainButton title_strip;  // "Pelkrin", no close mark
+  Label drag_handle;
+  Label question_label_copy;
+  Label question_label;  // "Are you sure you want to exit?"
+  CheckBox never_ask_box;
+  Label never_ask_label;  // "&Never ask this again.", beside the box
+  RainButton ok_button;
+  RainButton cancel_button;
 
-  void Ok();      // RainButton2
-  void Cancel();  // RainButton3
+  void Ok();
+  void Cancel();
   // Escape or Alt+F4: the window has no close mark, so they mean Cancel.
   void CloseRequested() override { Cancel(); }
   // Each time the window becomes the active one: with close_dlg 0 the program ends without

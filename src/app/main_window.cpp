@@ -9,7 +9,6 @@
 #include "detector/restore.h"
 #include "resources/resource.h"
 #include "settings/advanced_options_window.h"
-#include "settings/handle_text.h"
 #include "settings/option_keys.h"
 #include "settings/options_window.h"
 #include "settings/setting_value.h"
@@ -24,170 +23,139 @@ constexpr char kTipOff[] = "Pelkrin [OFF]";
 
 }  // namespace
 
-MainWindow::MainWindow(Platform& platform, ViewHost& views, SettingsStore& settings, Sounds& sounds,
-                       AllowLists lists, std::string program_folder, MainWindowOwner& owner)
-    : Form(views, "MainWindow", kAppTitle, {0, 0, 120, 60}),
-      Image1(*this, "Image1", {}),
-      Image2(*this, "Image2", {}),
-      Image3(*this, "Image3", {}),
-      Image4(*this, "Image4", {}),
-      TextHnd(*this, "TextHnd", {}),
-      TextFlash(*this, "TextFlash", {}),
-      Text2(*this, "Text2", {}),
-      Text1(*this, "Text1", {}, "1"),
-      List2(*this, "List2", {}),
-      Timer1(*this, "Timer1", platform.events, platform.diagnostics, 200, false),
-      Timer2(*this, "Timer2", platform.events, platform.diagnostics, 600, false),
-      Timer3(*this, "Timer3", platform.events, platform.diagnostics, 32, true),
-      SysTray(platform.notify, platform.diagnostics),
-      platform_(platform),
-      settings_(settings),
-      sounds_(sounds),
-      lists_(lists),
-      program_folder_(std::move(program_folder)),
-      owner_(owner) {
+MainWindow::MainWindow(Services services, Links links)
+    : Form(services.views, "MainWindow", kAppTitle, {0, 0, 120, 60}),
+      on_icon(*this, "on_icon", {}),
+      first_frame_icon(*this, "first_frame_icon", {}),
+      second_frame_icon(*this, "second_frame_icon", {}),
+      off_icon(*this, "off_icon", {}),
+      animation_timer(*this, "animation_timer", services.events, services.diagnostics, 200, false),
+      survey_timer(*this, "survey_timer", services.events, services.diagnostics, 600, false),
+      ctrl_override_timer(*this, "ctrl_override_timer", services.events, services.diagnostics, 32,
+                          true),
+      tray_icon(services.notify, services.diagnostics),
+      tray_animation(animation_timer, tray_icon, first_frame_icon, second_frame_icon,
+                     [this] { return StateIcon(); }),
+      services_(services),
+      links_(std::move(links)) {
   window_class = kMainWindowClass;
   skinned = false;
   for (Control* control : Controls()) control->SetVisible(false);
 
-  Pictures& pictures = platform.pictures;
-  Image1.Set(pictures.LoadIcon(IDI_NORMAL));
-  Image2.Set(pictures.LoadIcon(IDI_ANIM1));
-  Image3.Set(pictures.LoadIcon(IDI_ANIM2));
-  Image4.Set(pictures.LoadIcon(IDI_PELK_OFF));
-  SysTray.SetTrayIcon(Image1.Get());
-  SysTray.SetTrayTip(kTipOn);
+  Pictures& pictures = services.pictures;
+  on_icon.Set(pictures.LoadIcon(IDI_NORMAL));
+  first_frame_icon.Set(pictures.LoadIcon(IDI_ANIM1));
+  second_frame_icon.Set(pictures.LoadIcon(IDI_ANIM2));
+  off_icon.Set(pictures.LoadIcon(IDI_PELK_OFF));
+  tray_icon.SetTrayIcon(on_icon.Get());
+  tray_icon.SetTrayTip(kTipOn);
+  tray_icon.on_mouse_up = [this](int&, int&) { ShowTrayMenu(); };
 
-  SysTray.MouseUp = [this](int&, int&) { ShowTrayMenu(); };
+  animation_timer.on_timer = [this] { tray_animation.Step(); };
+  survey_timer.on_timer = [this] { links_.detector.Survey(); };
+  ctrl_override_timer.on_timer = [this] { CtrlOverride(services_.windows); };
 
-  BuildMenus();
+  BuildTrayMenu();
+  BuildListMenus();
 }
 
-void MainWindow::BuildMenus() {
-  MenuItem& help = MenuMain.Add("TheHelpMenu", "&Tools && Help");
-  help.Add("HelpTopics", "&Help Topics", kCmdHelpTopics);
-  help.AddSeparator();
-  help.Add("RemoveCookies", "Delete &Cookies", kCmdRemoveCookies);
-  MenuItem& kill_all = help.Add("KillAllIeWindows", "&Kill All IE Windows", kCmdKillAllIeWindows);
-  help.Add("HomePageLock", "Home &Page Lock", kCmdHomePageLock);
-  help.AddSeparator();
-  MenuItem& about = help.Add("AboutPelkrin", "&About Pelkrin", kCmdAboutPelkrin);
-  MenuMain.AddSeparator();
-  MenuItem& options = MenuMain.Add("OptionsMenu", "&Options", kCmdOptionsMenu);
-  MenuItem& allow_block = MenuMain.Add("AllowBlockList", "&Allow / Block", kCmdAllowBlockList);
-  MenuMain.AddSeparator();
-  MenuItem& history = MenuMain.Add("StatsMenu", "H&istory List", kCmdStatsMenu);
-  MenuItem& restore = MenuMain.Add("RestoreMode", "&Restore Last");
-  MenuItem& restore_popup = restore.Add("RestorePopup", "&Popup", kCmdRestorePopup);
-  MenuItem& restore_flash = restore.Add("RestoreFlashAd", "&Flash Ad", kCmdRestoreFlashAd);
-  MenuMain.AddSeparator();
-  PelkPopups = &MenuMain.Add("PelkPopups", "&Pelk Popups", kCmdPelkPopups);
-  MenuMain.AddSeparator();
-  MenuItem& exit = MenuMain.Add("ExitMenu", "E&xit", kCmdExitMenu);
-
-  allow_block.on_click = [this] {
-    sounds_.PlayBarbleSound();
-    Wait(platform_.events, 0.1);
-    owner_.ShowAllowBlockWindow();
-  };
-  // The Options, History and About windows come up after the barble sound and a moment.
-  const auto show_after_barble = [this](MenuItem& item, std::function<void()> show) {
-    item.on_click = [this, show = std::move(show)] {
-      sounds_.PlayBarbleSound();
-      Wait(platform_.events, 0.1);
-      show();
-    };
-  };
-  show_after_barble(options, [this] { owner_.ShowOptionsWindow(); });
-  show_after_barble(history, [this] { owner_.ShowHistoryWindow(); });
-  show_after_barble(about, [this] { owner_.ShowAboutWindow(); });
-  PelkPopups->on_click = [this] {
-    sounds_.PlayClickSound();
-    SetPelking(!PelkPopups->Checked());
-  };
-  exit.on_click = [this] {
-    sounds_.PlayBarbleSound();
-    Wait(platform_.events, 0.1);
-    owner_.ShowExitConfirmation();
-  };
-  kill_all.on_click = [this] { KillAllIeWindows(platform_.windows, platform_.events, sounds_); };
-  const RestoreServices restore_services{platform_.windows, platform_.dialogs, sounds_,
-                                         platform_.diagnostics};
-  restore_popup.on_click = [this, restore_services] {
-    const Hwnd restored = RestorePopup(restore_services, TextHnd);
-    if (restored != kNoWindow && on_popup_restored) on_popup_restored(restored);
-  };
-  restore_flash.on_click = [this, restore_services] {
-    RestoreFlashAd(restore_services, TextFlash);
-  };
-  MenuMain.FindByName("HelpTopics")->on_click = [this] {
-    sounds_.PlayBarbleSound();
-    owner_.ShowHelpTopicsWindow();
-  };
-  MenuMain.FindByName("RemoveCookies")->on_click = [this] {
-    sounds_.PlayBarbleSound();
-    Wait(platform_.events, 0.1);
-    owner_.ShowCookieRemoverWindow();
-  };
-  MenuMain.FindByName("HomePageLock")->on_click = [this] {
-    sounds_.PlayBarbleSound();
-    owner_.ShowHomePageLockWindow();
-  };
-
-  // The list menus act on the lists of the Allow/Block window. List1Pop serves the caption
-  // list and List2Pop the domain list.
-  RemoveCaption = &List1Pop.Add("RemoveCaption", "&Remove Caption", kCmdRemoveCaption);
-  List1Pop.AddSeparator();
-  MenuItem& clear_captions =
-      List1Pop.Add("ClearEntireCaptionList", "&Clear Entire List", kCmdClearEntireCaptionList);
-  RemoveDomain = &List2Pop.Add("RemoveDomain", "&Remove Domain", kCmdRemoveDomain);
-  List2Pop.AddSeparator();
-  MenuItem& clear_domains =
-      List2Pop.Add("ClearEntireDomainList", "&Clear Entire List", kCmdClearEntireDomainList);
-  RemoveBlackListEntry =
-      &List3Pop.Add("RemoveBlackListEntry", "&Remove Entry", kCmdRemoveBlackListEntry);
-  List3Pop.AddSeparator();
-  MenuItem& clear_blocks = List3Pop.Add("ClearBlackList", "&Clear Block List", kCmdClearBlackList);
-
-  RemoveCaption->on_click = [this] { RemoveSelected(lists_.captions); };
-  RemoveDomain->on_click = [this] { RemoveSelected(lists_.domains); };
-  RemoveBlackListEntry->on_click = [this] { RemoveSelected(lists_.blocks); };
-  Dialogs& dialogs = platform_.dialogs;
-  clear_captions.on_click = [this, &dialogs] { ClearWithConfirmation(dialogs, lists_.captions); };
-  clear_domains.on_click = [this, &dialogs] { ClearWithConfirmation(dialogs, lists_.domains); };
-  clear_blocks.on_click = [this, &dialogs] { ClearWithConfirmation(dialogs, lists_.blocks); };
+void MainWindow::BuildTrayMenu() {
+  MenuItem* submenu = nullptr;
+  for (const TrayMenuRow& row : kTrayMenu) {
+    MenuItem& item =
+        (row.in_submenu ? *submenu : tray_menu).Add(row.name, row.caption, row.command);
+    if (!row.in_submenu && row.command == 0 && !item.IsSeparator()) submenu = &item;
+    if (row.action != TrayAction::kNone) item.on_click = TrayCommand(row);
+  }
+  pelk_popups_item = tray_menu.FindByName("PelkPopups");
 }
 
-void MainWindow::SetPelking(bool on) {
-  Timer2.SetEnabled(on);
-  PelkPopups->SetChecked(on);
-  SysTray.SetTrayIcon(StateIcon());
-  SysTray.SetTrayTip(on ? kTipOn : kTipOff);
+std::function<void()> MainWindow::TrayCommand(const TrayMenuRow& row) {
+  const RestoreServices restore{services_.windows, services_.dialogs, services_.sounds,
+                                services_.diagnostics};
+  switch (row.action) {
+    case TrayAction::kOpen:
+      return [this, window = row.window] {
+        services_.sounds.PlayBarbleSound();
+        std::invoke(window, links_.opener);
+      };
+    case TrayAction::kOpenAfterPause:
+      return [this, window = row.window] {
+        services_.sounds.PlayBarbleSound();
+        Wait(services_.events, 0.1);
+        std::invoke(window, links_.opener);
+      };
+    case TrayAction::kKillAllIeWindows:
+      return [this] { KillAllIeWindows(services_.windows, services_.events, services_.sounds); };
+    case TrayAction::kRestorePopup:
+      return [this, restore] { RestorePopup(restore, links_.detector.TakeLastHiddenPopup()); };
+    case TrayAction::kRestoreFlashAd:
+      return [this, restore] { RestoreFlashAd(restore, links_.detector.LastHiddenFlash()); };
+    case TrayAction::kPelkPopups:
+      return [this] {
+        services_.sounds.PlayClickSound();
+        SetPelking(!PelkingOn());
+      };
+    case TrayAction::kNone:
+      break;
+  }
+  return {};
 }
 
-void MainWindow::ShowTrayMenu() {
-  sounds_.PlayMenuSound();
-  MenuItem* chosen = views_.TrayIconMenu({SysTray.Window(), SysTray.IconId()}, MenuMain, PelkPopups,
-                                         [this](MenuItem&) { sounds_.PlayMenuSound(); });
-  RunCommand(chosen);
-}
-
-void MainWindow::OpenListMenu(AllowList list) {
+MenuItem& MainWindow::ListMenu(AllowList list) {
   switch (list) {
     case AllowList::kDomain:
-      ShowListMenu(List2Pop, *RemoveDomain);
-      break;
+      return domain_list_menu;
     case AllowList::kCaption:
-      ShowListMenu(List1Pop, *RemoveCaption);
-      break;
+      return caption_list_menu;
     case AllowList::kBlock:
-      ShowListMenu(List3Pop, *RemoveBlackListEntry);
       break;
+  }
+  return block_list_menu;
+}
+
+MenuItem*& MainWindow::RemoveItem(AllowList list) {
+  switch (list) {
+    case AllowList::kDomain:
+      return remove_domain_item;
+    case AllowList::kCaption:
+      return remove_caption_item;
+    case AllowList::kBlock:
+      break;
+  }
+  return remove_block_entry_item;
+}
+
+void MainWindow::BuildListMenus() {
+  // The list menus act on the lists of the Allow/Block window.
+  for (const ListMenuRow& row : kListMenus) {
+    MenuItem& menu = ListMenu(row.list);
+    ListBox& list = links_.lists.Of(row.list);
+    MenuItem& remove = menu.Add(row.remove_name, row.remove_caption, row.remove_command);
+    menu.AddSeparator();
+    MenuItem& clear = menu.Add(row.clear_name, row.clear_caption, row.clear_command);
+    remove.on_click = [&list] { RemoveSelected(list); };
+    clear.on_click = [this, &list] { ClearWithConfirmation(services_.dialogs, list); };
+    RemoveItem(row.list) = &remove;
   }
 }
 
-void MainWindow::ShowListMenu(MenuItem& menu, const MenuItem& default_item) {
-  RunCommand(views_.PopupMenu(menu, &default_item, nullptr));
+void MainWindow::SetPelking(bool on) {
+  survey_timer.SetEnabled(on);
+  pelk_popups_item->SetChecked(on);
+  tray_icon.SetTrayIcon(StateIcon());
+  tray_icon.SetTrayTip(on ? kTipOn : kTipOff);
+}
+
+void MainWindow::ShowTrayMenu() {
+  services_.sounds.PlayMenuSound();
+  RunCommand(views_.TrayIconMenu({tray_icon.Window(), tray_icon.IconId()}, tray_menu,
+                                 pelk_popups_item,
+                                 [this](MenuItem&) { services_.sounds.PlayMenuSound(); }));
+}
+
+void MainWindow::OpenListMenu(AllowList list) {
+  RunCommand(views_.PopupMenu(ListMenu(list), RemoveItem(list), nullptr));
 }
 
 void MainWindow::RunCommand(MenuItem* item) {
@@ -196,10 +164,10 @@ void MainWindow::RunCommand(MenuItem* item) {
 
 void MainWindow::Command(std::uint16_t command) {
   if (command == kCmdAdvancedOptions) {
-    owner_.ShowAdvancedOptionsWindow();
+    links_.opener.ShowAdvancedOptionsWindow();
     return;
   }
-  for (MenuItem* menu : {&MenuMain, &List1Pop, &List2Pop, &List3Pop}) {
+  for (MenuItem* menu : {&tray_menu, &caption_list_menu, &domain_list_menu, &block_list_menu}) {
     if (MenuItem* item = menu->FindByCommand(command)) {
       RunCommand(item);
       return;
@@ -211,115 +179,114 @@ void MainWindow::SessionEnding() {
   // Logging off or shutting Windows down saves what a normal exit saves. The window is not
   // unloaded: this runs inside its own window procedure, and Windows ends the process anyway.
   // The detector stops, so that no popup is hidden after the last hidden one was closed.
-  SysTray.SetInTray(false);
-  Timer2.SetEnabled(false);
+  tray_icon.SetInTray(false);
+  survey_timer.SetEnabled(false);
   Shutdown();
 }
 
+template <typename Step>
+void MainWindow::StartUpStep(std::string_view what, Step&& step) {
+  Guarded(services_.diagnostics, "start-up: " + std::string(what), std::forward<Step>(step));
+}
+
 void MainWindow::OnLoad() {
-  Diagnostics& diagnostics = platform_.diagnostics;
-  SettingsStore& settings = settings_;
-  Dialogs& dialogs = platform_.dialogs;
+  StartUpStep("the window's icon", [&] { SetIcon(on_icon.Get()); });
+  EndIfAnotherCopyRuns();
+  // The Allow/Block window holds the lists, so it exists before they load.
+  StartUpStep("loading the Allow/Block window", [&] { links_.start_up.LoadAllowBlockWindow(); });
+  WriteMissingDefaults();
+  LoadOptionsWindows();
+  StartUpStep("the home page check", [&] { links_.start_up.HomePageCheck(); });
+  StartUpStep("the Block button installation", [&] { links_.start_up.InstallBlockButton(); });
+  SeedSinceInstallationCount();
+  StartPelkingAsSuperModeSays();
+  StartUpStep("the wait", [&] { Wait(services_.events, 0.1); });
+  LoadLists();
+  StartUpStep("the icon into the notification area", [&] { tray_icon.SetInTray(true); });
+  StartUpStep("hiding the main window", [&] { Hide(); });
+  StartUpStep("the start-up entry", [&] { links_.start_up.SyncStartupEntry(); });
+}
 
-  // 1. The window's icon.
-  Guarded(diagnostics, "start-up: the window's icon", [&] { SetIcon(Image1.Get()); });
-
-  // 2. One copy per user: a second start says so and ends, touching nothing.
-  Guarded(diagnostics, "start-up: the single-copy test", [&] {
-    if (platform_.process.AnotherCopyIsRunning()) {
-      dialogs.MessageBox("Pelkrin is already running!", kAppTitle, kStopSystemModal);
-      platform_.process.Exit(0);
+void MainWindow::EndIfAnotherCopyRuns() {
+  // One copy per user: a second start says so and ends, touching nothing.
+  StartUpStep("the single-copy test", [&] {
+    if (services_.process.AnotherCopyIsRunning()) {
+      services_.dialogs.MessageBox("Pelkrin is already running!", kAppTitle, kStopSystemModal);
+      services_.process.Exit(0);
     }
   });
+}
 
-  // 3. The Allow/Block window holds the lists, so it exists before they load.
-  Guarded(diagnostics, "start-up: loading the Allow/Block window",
-          [&] { owner_.LoadAllowBlockWindow(); });
-
-  // 4. Missing general options take the state of their box in the Options window; the first
-  //    look at a box loads that window, whose load handler applies the stored values.
+void MainWindow::WriteMissingDefaults() {
+  SettingsStore& settings = services_.settings;
+  // Missing general options take the state of their box in the Options window; the first look
+  // at a box loads that window, whose load handler applies the stored values.
   for (const OptionBox<OptionsWindow>& row : kOptionBoxes) {
-    Guarded(diagnostics, "start-up: the default of an option", [&] {
-      if (settings.ReadSetting(row.key).empty())
-        settings.WriteSettingOrTrace(row.key, owner_.GeneralOptionBox(row.key) == 1 ? "1" : "0");
+    StartUpStep("the default of an option", [&] {
+      if (settings.ReadSetting(row.key).empty()) {
+        const bool on = links_.start_up.GeneralOptionBox(row.key) == 1;
+        settings.WriteSettingOrTrace(row.key, on ? "1" : "0");
+      }
     });
   }
-
-  // 5. The day of the first run, written once.
-  Guarded(diagnostics, "start-up: the install date", [&] {
+  // The day of the first run, written once.
+  StartUpStep("the install date", [&] {
     if (settings.ReadSetting("install_date").empty())
-      settings.WriteSettingOrTrace("install_date", platform_.events.ShortDate());
+      settings.WriteSettingOrTrace("install_date", services_.events.ShortDate());
   });
-
-  // 6. The advanced switches take their boxes' design values (all on) unless stored otherwise.
+  // The advanced switches take their boxes' design values (all on) unless stored otherwise.
   for (const OptionBox<AdvancedOptionsWindow>& row : kAdvancedBoxes) {
-    Guarded(diagnostics, "start-up: the default of an advanced switch", [&] {
+    StartUpStep("the default of an advanced switch", [&] {
       if (settings.ReadSetting(row.key).empty())
         settings.WriteSettingOrTrace(row.key, std::to_string(row.design_value));
     });
   }
+}
 
-  // 7. The Options and Advanced options windows, hidden; the latter copies step 6's values.
-  Guarded(diagnostics, "start-up: loading the Options window", [&] { owner_.LoadOptionsWindow(); });
-  Guarded(diagnostics, "start-up: loading the Advanced options window",
-          [&] { owner_.LoadAdvancedOptionsWindow(); });
+void MainWindow::LoadOptionsWindows() {
+  // Both hidden; the Advanced options window copies the advanced defaults just written.
+  StartUpStep("loading the Options window", [&] { links_.start_up.LoadOptionsWindow(); });
+  StartUpStep("loading the Advanced options window",
+              [&] { links_.start_up.LoadAdvancedOptionsWindow(); });
+}
 
-  // 8. and 9. The home page check and the Block button installation, once each.
-  Guarded(diagnostics, "start-up: the home page check", [&] { owner_.HomePageCheck(); });
-  Guarded(diagnostics, "start-up: the Block button installation",
-          [&] { owner_.InstallBlockButton(); });
-
-  // 10. and 11. The since-installation counter, seeded into the History window.
-  Guarded(diagnostics, "start-up: seeding history_count", [&] {
+void MainWindow::SeedSinceInstallationCount() {
+  SettingsStore& settings = services_.settings;
+  StartUpStep("seeding history_count", [&] {
     if (settings.ReadSetting("history_count").empty())
       settings.WriteSettingOrTrace("history_count", "0");
   });
-  Guarded(diagnostics, "start-up: loading the History window", [&] {
-    owner_.LoadHistoryWindow();
-    owner_.SetSinceInstallationCount(settings.ReadSetting("history_count"));
-  });
+  StartUpStep("loading the History window",
+              [&] { links_.start_up.LoadHistoryWindow(settings.ReadSetting("history_count")); });
+}
 
-  // 12. and 13. Pelking at start follows "super_mode".
-  Guarded(diagnostics, "start-up: the tray icon", [&] { SysTray.SetTrayIcon(Image1.Get()); });
+void MainWindow::StartPelkingAsSuperModeSays() {
+  // The icon and the tip reach the shell only when the icon goes into the notification area.
   bool pelking = false;
-  Guarded(diagnostics, "start-up: pelking from super_mode", [&] {
-    pelking = SettingNumber(settings.ReadSetting("super_mode")) == 1;
-    Timer2.SetEnabled(pelking);
-    PelkPopups->SetChecked(pelking);
-    if (!pelking) SysTray.SetTrayIcon(Image4.Get());
-  });
+  StartUpStep("pelking from super_mode",
+              [&] { pelking = SettingNumber(services_.settings.ReadSetting("super_mode")) == 1; });
+  StartUpStep("the tray icon", [&] { SetPelking(pelking); });
+}
 
-  // 14. A moment for pending events.
-  Guarded(diagnostics, "start-up: the wait", [&] { Wait(platform_.events, 0.1); });
-
-  // 15. The three lists, each from its file next to the program.
+void MainWindow::LoadLists() {
+  // Each list from its file next to the program.
   const struct {
     const char* step;
     const char* file_name;
     AllowList list;
   } list_files[] = {
-      {"start-up: loading the domain list", kDomainListFile, AllowList::kDomain},
-      {"start-up: loading the caption list", kCaptionListFile, AllowList::kCaption},
-      {"start-up: loading the block list", kBlockListFile, AllowList::kBlock},
+      {"loading the domain list", kDomainListFile, AllowList::kDomain},
+      {"loading the caption list", kCaptionListFile, AllowList::kCaption},
+      {"loading the block list", kBlockListFile, AllowList::kBlock},
   };
+  const AllowLists& lists = links_.lists;
   for (const auto& [step, file_name, list] : list_files) {
-    Guarded(diagnostics, step, [&] {
-      LoadListFile(platform_.files, platform_.events, diagnostics,
-                   PathInFolder(program_folder_, file_name), lists_.Of(list), lists_.StateOf(list));
+    StartUpStep(step, [&] {
+      LoadListFile(services_.files, services_.events, services_.diagnostics,
+                   PathInFolder(links_.program_folder, file_name), lists.Of(list),
+                   lists.StateOf(list));
     });
   }
-
-  // 16. and 17. The tip, then the icon into the notification area.
-  Guarded(diagnostics, "start-up: the tray tip",
-          [&] { SysTray.SetTrayTip(pelking ? kTipOn : kTipOff); });
-  Guarded(diagnostics, "start-up: the icon into the notification area",
-          [&] { SysTray.SetInTray(true); });
-
-  // 18. The main window is never seen.
-  Guarded(diagnostics, "start-up: hiding the main window", [&] { Hide(); });
-
-  // 19. The Windows start-up entry follows its setting.
-  Guarded(diagnostics, "start-up: the start-up entry", [&] { owner_.SyncStartupEntry(); });
 }
 
 void MainWindow::OnUnload() { Shutdown(); }
@@ -330,17 +297,20 @@ void MainWindow::Shutdown() {
   if (shut_down_) return;
   shut_down_ = true;
   // A file that cannot be written is skipped inside the save; the others are still written.
-  Diagnostics& diagnostics = platform_.diagnostics;
-  Guarded(diagnostics, "shutdown: saving the lists", [&] { owner_.SaveLists(); });
-  Guarded(diagnostics, "shutdown: saving history_count",
-          [&] { settings_.WriteSettingOrTrace("history_count", owner_.SinceInstallationCount()); });
+  Diagnostics& diagnostics = services_.diagnostics;
+  ShutdownSteps& steps = links_.shutdown;
+  Guarded(diagnostics, "shutdown: saving the lists", [&] { steps.SaveLists(); });
+  Guarded(diagnostics, "shutdown: saving history_count", [&] {
+    services_.settings.WriteSettingOrTrace("history_count", steps.SinceInstallationCount());
+  });
   Guarded(diagnostics, "shutdown: closing the last hidden popup", [&] {
     // Only while the handle still names a browser window: it may belong to another program's
     // window by now.
-    const Hwnd popup = HandleFromText(TextHnd.Text());
-    if (IsBrowserWindow(platform_.windows, popup)) platform_.windows.Post(popup, kWmClose, 0, 0);
+    const std::optional<Hwnd> popup = links_.detector.LastHiddenPopup();
+    WindowManager& windows = services_.windows;
+    if (popup && IsBrowserWindow(windows, *popup)) windows.Post(*popup, kWmClose, 0, 0);
   });
-  Guarded(diagnostics, "shutdown: the home page check", [&] { owner_.HomePageCheck(); });
+  Guarded(diagnostics, "shutdown: the home page check", [&] { steps.HomePageCheck(); });
 }
 
 }  // namespace pelkrin

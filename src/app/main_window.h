@@ -1,6 +1,6 @@
-// MainWindow: the program's only permanent window, never shown. It owns the tray icon, the tray
-// menu and the list pop-up menus, the three timers, and the invisible fields through which
-// handlers hand state to each other. Its load handler is start-up; its unload handler shutdown.
+// MainWindow: the program's only permanent window, never shown. It owns the tray icon and its
+// animation, the tray menu and the list pop-up menus, and the three timers: the survey, the CTRL
+// override and the animation. Its load handler is start-up; its unload handler shutdown.
 #pragma once
 
 #include <cstdint>
@@ -8,9 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "app/menus.h"
+#include "detector/detection_cycle.h"
 #include "lists/list_model.h"
 #include "platform/platform.h"
 #include "settings/settings_store.h"
+#include "tray/tray_animation.h"
 #include "tray/tray_icon.h"
 #include "ui/controls.h"
 #include "ui/form.h"
@@ -20,79 +23,84 @@
 
 namespace pelkrin {
 
-// What the main window's start-up, shutdown and tray commands ask of the other windows and of
-// the routines that other parts of the program own. The main window reaches them only through
-// this; Pelkrin, which owns them all, answers.
-class MainWindowOwner {
+// What start-up asks of the other windows and of routines other parts of the program own, in
+// the order it asks.
+class StartUpSteps {
  public:
-  virtual ~MainWindowOwner() = default;
-
-  // Start-up, in the order it asks.
+  virtual ~StartUpSteps() = default;
   virtual void LoadAllowBlockWindow() = 0;
-  // The state of the Options window's box for a general option (a key of kOptionBoxes);
-  // the first look loads that window, whose load handler applies the stored values.
+  // The state of the Options window's box for a general option (a key of kOptionBoxes); the
+  // first look loads that window, whose load handler applies the stored values.
   virtual int GeneralOptionBox(std::string_view key) = 0;
   virtual void LoadOptionsWindow() = 0;
   virtual void LoadAdvancedOptionsWindow() = 0;
   virtual void HomePageCheck() = 0;
   virtual void InstallBlockButton() = 0;
-  virtual void LoadHistoryWindow() = 0;
-  // The History window's since-installation counter.
-  virtual void SetSinceInstallationCount(std::string count) = 0;
-  virtual std::string SinceInstallationCount() = 0;
+  // Loads the History window and gives its since-installation counter this text.
+  virtual void LoadHistoryWindow(std::string since_installation) = 0;
   virtual void SyncStartupEntry() = 0;
+};
 
-  // Shutdown: the three lists to their files.
-  virtual void SaveLists() = 0;
-
-  // Tray commands.
-  virtual void ShowAllowBlockWindow() = 0;
-  virtual void ShowAdvancedOptionsWindow() = 0;
-  virtual void ShowHelpTopicsWindow() = 0;
-  virtual void ShowCookieRemoverWindow() = 0;
-  virtual void ShowHomePageLockWindow() = 0;
-  // "E&xit": the exit confirmation window, which ends the program or goes away again.
-  virtual void ShowExitConfirmation() = 0;
-  virtual void ShowOptionsWindow() = 0;
-  virtual void ShowHistoryWindow() = 0;
-  virtual void ShowAboutWindow() = 0;
+// What shutdown asks of them.
+class ShutdownSteps {
+ public:
+  virtual ~ShutdownSteps() = default;
+  virtual void SaveLists() = 0;  // the three lists to their files
+  // The History window's since-installation counter, as it shows it.
+  virtual std::string SinceInstallationCount() = 0;
+  virtual void HomePageCheck() = 0;
 };
 
 class MainWindow : public Form {
  public:
-  // The menus act on `lists`, which are loaded from their files in `program_folder`.
-  MainWindow(Platform& platform, ViewHost& views, SettingsStore& settings, Sounds& sounds,
-             AllowLists lists, std::string program_folder, MainWindowOwner& owner);
+  // The parts of the platform and of the program the main window uses.
+  struct Services {
+    WindowManager& windows;
+    EventLoop& events;
+    Dialogs& dialogs;
+    Pictures& pictures;
+    NotifyArea& notify;
+    FileSystem& files;
+    Process& process;
+    Diagnostics& diagnostics;
+    ViewHost& views;
+    SettingsStore& settings;
+    Sounds& sounds;
+  };
+  // The others it works with: the lists its menus act on, loaded from their files in
+  // `program_folder`; the detector its survey timer drives; and the program around it.
+  struct Links {
+    AllowLists lists;
+    std::string program_folder;
+    DetectionCycle& detector;
+    StartUpSteps& start_up;
+    ShutdownSteps& shutdown;
+    WindowOpener& opener;
+  };
+  MainWindow(Services services, Links links);
 
-  // The four icons: normal, two animation frames, pelking off.
-  Image Image1, Image2, Image3, Image4;
-  // Invisible fields: the last hidden popup and Flash control (decimal handles), the pelk
-  // signal, and the animation's frame counter.
-  TextBox TextHnd, TextFlash, Text2, Text1;
-  // The detector's candidate list.
-  ListBox List2;
-  // Animation (200 ms), detector (600 ms), CTRL override (32 ms); the program gives them their
-  // ticks.
-  Timer Timer1, Timer2, Timer3;
-  TrayIcon SysTray;
+  // The icons: pelking on (also the window's icon and the animation's last frame), the
+  // animation's two frames, pelking off.
+  Image on_icon, first_frame_icon, second_frame_icon, off_icon;
+  // Animation (200 ms), survey (600 ms), CTRL override (32 ms, always running).
+  Timer animation_timer, survey_timer, ctrl_override_timer;
+  TrayIcon tray_icon;
+  TrayAnimation tray_animation;
 
   // The tray menu and the three list pop-up menus, and the items other code refers to.
-  MenuItem MenuMain{"MenuMain", "menu"};
-  MenuItem List1Pop{"List1Pop", "list1"};
-  MenuItem List2Pop{"List2Pop", "list2"};
-  MenuItem List3Pop{"List3Pop", "list3"};
-  MenuItem* PelkPopups = nullptr;
-  MenuItem* RemoveCaption = nullptr;
-  MenuItem* RemoveDomain = nullptr;
-  MenuItem* RemoveBlackListEntry = nullptr;
+  MenuItem tray_menu{"tray_menu", "menu"};
+  MenuItem caption_list_menu{"caption_list_menu", "list1"};
+  MenuItem domain_list_menu{"domain_list_menu", "list2"};
+  MenuItem block_list_menu{"block_list_menu", "list3"};
+  MenuItem* pelk_popups_item = nullptr;
+  MenuItem* remove_caption_item = nullptr;
+  MenuItem* remove_domain_item = nullptr;
+  MenuItem* remove_block_entry_item = nullptr;
 
-  // Told of the popup "&Restore Last" > "&Popup" showed again.
-  std::function<void(Hwnd)> on_popup_restored;
-
-  bool PelkingOn() const { return PelkPopups->Checked(); }
+  bool PelkingOn() const { return pelk_popups_item->Checked(); }
   // The icon that says whether pelking is on: the normal icon, or the pelking-off icon.
-  const Picture& StateIcon() const { return PelkingOn() ? Image1.Get() : Image4.Get(); }
-  // Pelking on: detector timer running, check mark, normal icon, tip "Pelkrin [ON]"; off: the
+  const Picture& StateIcon() const { return PelkingOn() ? on_icon.Get() : off_icon.Get(); }
+  // Pelking on: survey timer running, check mark, normal icon, tip "Pelkrin [ON]"; off: the
   // opposite with the pelking-off icon.
   void SetPelking(bool on);
 
@@ -101,8 +109,6 @@ class MainWindow : public Form {
   void ShowTrayMenu();
   // Opens the pop-up menu of one of the three lists, with its remove item as the default.
   void OpenListMenu(AllowList list);
-  // Opens one of the list pop-up menus with its remove item as the default.
-  void ShowListMenu(MenuItem& menu, const MenuItem& default_item);
 
   void Command(std::uint16_t command) override;
   // Windows ends the session: the icon leaves the notification area and the shutdown runs, as
@@ -114,19 +120,31 @@ class MainWindow : public Form {
   void OnUnload() override;
 
  private:
-  void BuildMenus();
+  void BuildTrayMenu();
+  void BuildListMenus();
+  // What the tray menu item of `row` does when chosen.
+  std::function<void()> TrayCommand(const TrayMenuRow& row);
+  MenuItem& ListMenu(AllowList list);
+  MenuItem*& RemoveItem(AllowList list);
   void RunCommand(MenuItem* item);
+
+  // Start-up, in its order; each step that fails is skipped with a diagnostic line.
+  template <typename Step>
+  void StartUpStep(std::string_view what, Step&& step);
+  void EndIfAnotherCopyRuns();
+  void WriteMissingDefaults();
+  void LoadOptionsWindows();
+  void SeedSinceInstallationCount();
+  void StartPelkingAsSuperModeSays();
+  void LoadLists();
+
   // Saves the lists and the counter, closes the last hidden popup, checks the home page. Once.
   void Shutdown();
 
   bool shut_down_ = false;
 
-  Platform& platform_;
-  SettingsStore& settings_;
-  Sounds& sounds_;
-  AllowLists lists_;
-  std::string program_folder_;
-  MainWindowOwner& owner_;
+  Services services_;
+  Links links_;
 };
 
 }  // namespace pelkrin

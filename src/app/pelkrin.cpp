@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "detector/ctrl_override.h"
 #include "settings/startup_entry.h"
 #include "ui/guarded.h"
 
@@ -21,8 +20,17 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
       allow_block_window(form_services, platform.dialogs, platform.files, platform.diagnostics,
                          platform.text_case, program_folder,
                          [this](AllowList list) { main_window.OpenListMenu(list); }),
-      main_window(platform, views, settings, sounds, allow_block_window.Lists(), program_folder,
-                  *this),
+      detector({platform.windows, platform.events, settings, platform.dialogs, platform.process,
+                platform.diagnostics},
+               allow_block_window.Lists(),
+               {.pelking_on = [this] { return main_window.PelkingOn(); },
+                .switches = [this] { return advanced_options_window.Switches(); },
+                .save_before_failure_exit = [this] { SaveBeforeFailureExit(); },
+                .pelk_event = [this](const std::string& caption) { pelk_event.Run(caption); }}),
+      main_window(
+          {platform.windows, platform.events, platform.dialogs, platform.pictures, platform.notify,
+           platform.files, platform.process, platform.diagnostics, views, settings, sounds},
+          {allow_block_window.Lists(), program_folder, detector, *this, *this, *this}),
       options_window(form_services,
                      {platform.events, platform.dialogs, platform.registry, platform.text_case,
                       platform.diagnostics},
@@ -34,33 +42,12 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
                                 if (options_window.Visible()) options_window.SetWindowState(0);
                               }),
       history_window(form_services, platform.events, platform.dialogs, settings),
-      detector({platform.windows, platform.events, settings, platform.dialogs, platform.process,
-                platform.diagnostics},
-               allow_block_window.Lists(),
-               {main_window.TextHnd, main_window.TextFlash, main_window.Text2, main_window.List2},
-               {[this] { return main_window.PelkingOn(); },
-                [this] { return advanced_options_window.Switches(); },
-                [this] { SaveBeforeFailureExit(); }}),
       about_window(form_services, platform.events, platform.diagnostics, platform.pictures,
-                   settings,
-                   [this] { return history_window.since_installation_count_copy.Caption(); }),
+                   settings, [this] { return SinceInstallationCount(); }),
       pelk_event({platform.events, platform.text_case, sounds},
-                 {main_window.Text2, main_window.Timer1, history_window,
+                 {main_window.tray_animation, history_window,
                   [this] { return options_window.PelkingOptions(); }, [this] { HomePageCheck(); },
-                  [this] { return detector.TakePelkShowTurn(); }}),
-      tray_animation{.counter = main_window.Text1,
-                     .timer = main_window.Timer1,
-                     .tray = main_window.SysTray,
-                     .resting_icon = [this] { return main_window.StateIcon(); },
-                     .frame1 = main_window.Image2,
-                     .frame2 = main_window.Image3} {
-  main_window.Timer1.on_timer = [this] { AnimateTray(); };
-  main_window.Timer2.on_timer = [this] { Survey(); };
-  main_window.Timer3.on_timer = [this] { CtrlOverride(); };
-  main_window.Text2.on_change = [this] {
-    if (!main_window.Text2.Text().empty()) PelkEvent();
-  };
-  main_window.on_popup_restored = [this](Hwnd popup) { detector.ForgetPelk(popup); };
+                  [this] { return detector.TakePelkShowTurn(); }}) {
   // The event path beside the survey: window events are noted as they come, and the new browser
   // windows judged at the top of the message loop.
   if (!platform.windows.WatchWindowEvents(
@@ -77,12 +64,6 @@ Pelkrin::~Pelkrin() {
 
 void Pelkrin::Start() { main_window.Load(); }
 
-void Pelkrin::EndProgram() {
-  main_window.SysTray.SetInTray(false);
-  main_window.Unload();
-  platform.process.Exit(0);
-}
-
 void Pelkrin::LoadAllowBlockWindow() { allow_block_window.Load(); }
 
 int Pelkrin::GeneralOptionBox(std::string_view key) {
@@ -92,9 +73,9 @@ int Pelkrin::GeneralOptionBox(std::string_view key) {
 
 void Pelkrin::LoadOptionsWindow() { options_window.Load(); }
 void Pelkrin::LoadAdvancedOptionsWindow() { advanced_options_window.Load(); }
-void Pelkrin::LoadHistoryWindow() { history_window.Load(); }
-void Pelkrin::SetSinceInstallationCount(std::string count) {
-  history_window.since_installation_count.SetCaption(std::move(count));
+void Pelkrin::LoadHistoryWindow(std::string since_installation) {
+  history_window.Load();
+  history_window.since_installation_count.SetCaption(std::move(since_installation));
 }
 std::string Pelkrin::SinceInstallationCount() {
   return history_window.since_installation_count.Caption();
@@ -103,10 +84,8 @@ void Pelkrin::SaveLists() { allow_block_window.SaveLists(); }
 
 void Pelkrin::SaveBeforeFailureExit() {
   Guarded(platform.diagnostics, "saving the lists", [&] { allow_block_window.SaveLists(); });
-  Guarded(platform.diagnostics, "saving history_count", [&] {
-    settings.WriteSettingOrTrace("history_count",
-                                 history_window.since_installation_count.Caption());
-  });
+  Guarded(platform.diagnostics, "saving history_count",
+          [&] { settings.WriteSettingOrTrace("history_count", SinceInstallationCount()); });
 }
 void Pelkrin::ShowAllowBlockWindow() { allow_block_window.Show(); }
 
@@ -161,13 +140,14 @@ void Pelkrin::ShowExitConfirmation() {
   if (!exit_confirmation) {
     exit_confirmation = std::make_unique<ExitConfirmationWindow>(
         form_services, settings,
-        ExitConfirmationHooks{.remove_tray_icon = [this] { main_window.SysTray.SetInTray(false); },
-                              .unload_main_and_end =
-                                  [this] {
-                                    main_window.Unload();
-                                    platform.process.Exit(0);
-                                  },
-                              .dismiss = [this] { DismissExitConfirmation(); }});
+        ExitConfirmationHooks{
+            .remove_tray_icon = [this] { main_window.tray_icon.SetInTray(false); },
+            .unload_main_and_end =
+                [this] {
+                  main_window.Unload();
+                  platform.process.Exit(0);
+                },
+            .dismiss = [this] { DismissExitConfirmation(); }});
   }
   exit_confirmation->Show();
 }
@@ -175,12 +155,12 @@ void Pelkrin::ShowExitConfirmation() {
 void Pelkrin::DismissExitConfirmation() {
   if (!exit_confirmation) return;
   exit_confirmation->Hide();
-  dismissed_form7s_.push_back(std::move(exit_confirmation));
+  dismissed_exit_confirmations_.push_back(std::move(exit_confirmation));
   // The task already pending unloads this one too: a second task would run the first at once,
   // inside this window's own click handler.
   if (unload_dismissed_exit_confirmation_.Pending()) return;
   if (!unload_dismissed_exit_confirmation_.Schedule([this] {
-        for (const auto& form : std::exchange(dismissed_form7s_, {})) form->Unload();
+        for (const auto& form : std::exchange(dismissed_exit_confirmations_, {})) form->Unload();
       })) {
     // Without a timer the window stays loaded, hidden, until a later dismissal gets one.
     platform.diagnostics.Trace("the exit confirmation window could not be unloaded later");
@@ -188,13 +168,7 @@ void Pelkrin::DismissExitConfirmation() {
 }
 
 void Pelkrin::InstallBlockButton() { block_button.Install(BlockButton::Report::kSilently); }
-void Pelkrin::Survey() { detector.Survey(); }
-
-void Pelkrin::PelkEvent() { pelk_event.Run(); }
-
-void Pelkrin::CtrlOverride() { pelkrin::CtrlOverride(platform.windows); }
 void Pelkrin::HomePageCheck() { home_page_lock.Check(); }
 void Pelkrin::SyncStartupEntry() { options_window.SyncStartupEntry(); }
-void Pelkrin::AnimateTray() { tray_animation.Step(); }
 
 }  // namespace pelkrin

@@ -1,7 +1,7 @@
 // The running program: the platform it runs on, the settings store, the shared services, and its
 // windows. It constructs every part, hands each the few things it uses, and answers what the main
-// window asks of the others. Start() is start-up; everything after it is driven by timers and the
-// tray icon.
+// window's start-up, shutdown and tray menu ask of the others. Start() is start-up; everything
+// after it is driven by timers, window events and the tray icon.
 #pragma once
 
 #include <memory>
@@ -11,6 +11,7 @@
 
 #include "app/exit_confirmation_window.h"
 #include "app/main_window.h"
+#include "app/menus.h"
 #include "detector/detection_cycle.h"
 #include "detector/pelk_event.h"
 #include "guards/cookie_remover_window.h"
@@ -25,37 +26,57 @@
 #include "settings/block_button.h"
 #include "settings/options_window.h"
 #include "settings/settings_store.h"
-#include "tray/tray_animation.h"
 #include "ui/services.h"
 #include "ui/view_host.h"
 
 namespace pelkrin {
 
-class Pelkrin : private MainWindowOwner {
+class Pelkrin : private StartUpSteps, private ShutdownSteps, private WindowOpener {
  public:
   // `views` gives the program's windows their real windows (none on the simulated desktop).
   Pelkrin(Platform& platform, ViewHost& views);
   Pelkrin(const Pelkrin&) = delete;
   Pelkrin& operator=(const Pelkrin&) = delete;
-  ~Pelkrin();  // stops the window events and the idle work, which call into it
+  ~Pelkrin() override;  // stops the window events and the idle work, which call into it
 
   // Start-up: loads the main window, whose load handler runs every start-up step.
   void Start();
-  // The orderly end: icon out of the notification area, the main window unloaded (which saves
-  // the lists and the counter), then the process ends at once.
-  void EndProgram();
 
-  // Routines owned by other parts of the program that start-up and shutdown call.
+ private:
+  // The unit tests' way in: it hands them the windows as members, as the user finds them.
+  friend struct TestAccess;
+
+  // StartUpSteps and ShutdownSteps.
+  void LoadAllowBlockWindow() override;
+  int GeneralOptionBox(std::string_view key) override;
+  void LoadOptionsWindow() override;
+  void LoadAdvancedOptionsWindow() override;
   void HomePageCheck() override;
   void InstallBlockButton() override;
+  void LoadHistoryWindow(std::string since_installation) override;
   void SyncStartupEntry() override;
-  // One detector pass; one tick of the CTRL override; one step of the tray animation.
-  void Survey();
-  // The pelk event: the main window's pelk signal Text2 was set to a pelked popup's short
-  // caption. It ends by emptying the signal.
-  void PelkEvent();
-  void CtrlOverride();
-  void AnimateTray();
+  void SaveLists() override;
+  std::string SinceInstallationCount() override;
+  // What a normal exit saves, before a failed survey ends the program.
+  void SaveBeforeFailureExit();
+
+  // WindowOpener.
+  void ShowHelpTopicsWindow() override;
+  void ShowCookieRemoverWindow() override;
+  void ShowHomePageLockWindow() override;
+  void ShowAboutWindow() override;
+  void ShowOptionsWindow() override;
+  void ShowAllowBlockWindow() override;
+  void ShowHistoryWindow() override;
+  void ShowAdvancedOptionsWindow() override;
+  void ShowExitConfirmation() override;
+
+  // Shows `form`, making a new one when there is none or it was closed (unloaded).
+  template <typename F, typename Make>
+  void ShowAfresh(std::unique_ptr<F>& form, Make make);
+  // "&Cancel" of the exit confirmation window: it is hidden now and goes once its click handler
+  // has returned; the next "E&xit" makes a new one.
+  void DismissExitConfirmation();
 
   Platform& platform;
   ViewHost& views;
@@ -67,58 +88,28 @@ class Pelkrin : private MainWindowOwner {
   BlockButton block_button;
   HomePageLock home_page_lock;
 
-  AllowBlockWindow
-      allow_block_window;  // Allow/Block; before the main window, whose menus act on its lists
-  MainWindow main_window;
-  OptionsWindow options_window;                   // Options
-  AdvancedOptionsWindow advanced_options_window;  // Advanced options
-  HistoryWindow history_window;                   // History
+  AllowBlockWindow allow_block_window;  // before the detector and the main window: its lists
   DetectionCycle detector;
+  MainWindow main_window;
+  OptionsWindow options_window;
+  AdvancedOptionsWindow advanced_options_window;
+  HistoryWindow history_window;
+  AboutWindow about_window;  // one object, loaded afresh at each opening
+  PelkEventHandler pelk_event;
   // Windows that unload when closed: each opening makes a new one (none before the first).
-  std::unique_ptr<HelpTopicsWindow> help_topics_window;        // Help topics
-  std::unique_ptr<CookieRemoverWindow> cookie_remover_window;  // Cookie remover
-  std::unique_ptr<HomePageLockWindow> home_page_lock_window;   // Home page lock
+  std::unique_ptr<HelpTopicsWindow> help_topics_window;
+  std::unique_ptr<CookieRemoverWindow> cookie_remover_window;
+  std::unique_ptr<HomePageLockWindow> home_page_lock_window;
   // The exit confirmation window while it is open; created afresh by every "E&xit".
   std::unique_ptr<ExitConfirmationWindow> exit_confirmation;
-  AboutWindow about_window;  // About; one object, loaded afresh at each opening
-  PelkEventHandler pelk_event;
-  TrayAnimation tray_animation;
 
- private:
-  // MainWindowOwner: the other windows as start-up, shutdown and the tray menu use them.
-  void LoadAllowBlockWindow() override;
-  int GeneralOptionBox(std::string_view key) override;
-  void LoadOptionsWindow() override;
-  void LoadAdvancedOptionsWindow() override;
-  void LoadHistoryWindow() override;
-  void SetSinceInstallationCount(std::string count) override;
-  std::string SinceInstallationCount() override;
-  void SaveLists() override;
-  // What a normal exit saves: the lists and the since-installation counter.
-  void SaveBeforeFailureExit();
-  void ShowAllowBlockWindow() override;
-  void ShowAdvancedOptionsWindow() override;
-  void ShowHelpTopicsWindow() override;
-  void ShowCookieRemoverWindow() override;
-  void ShowHomePageLockWindow() override;
-
-  // Shows `form`, making a new one when there is none or it was closed (unloaded).
-  template <typename F, typename Make>
-  void ShowAfresh(std::unique_ptr<F>& form, Make make);
   // Closed windows whose handler was still running when a new opening replaced them; each is
   // destroyed once its handler has returned.
   std::vector<std::unique_ptr<Form>> closed_forms_;
-  void ShowExitConfirmation() override;
-  // "&Cancel" of the exit confirmation window: it is hidden now and goes once its click handler
-  // has returned; the next "E&xit" makes a new one.
-  void DismissExitConfirmation();
-
-  // Dismissed windows not yet unloaded: a new one may be dismissed before the task has run.
-  std::vector<std::unique_ptr<ExitConfirmationWindow>> dismissed_form7s_;
+  // Dismissed exit confirmation windows not yet unloaded: a new one may be dismissed before the
+  // task has run.
+  std::vector<std::unique_ptr<ExitConfirmationWindow>> dismissed_exit_confirmations_;
   DeferredTask unload_dismissed_exit_confirmation_{platform.events};
-  void ShowOptionsWindow() override;
-  void ShowHistoryWindow() override;
-  void ShowAboutWindow() override;
 };
 
 }  // namespace pelkrin

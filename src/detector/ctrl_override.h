@@ -21,9 +21,10 @@ inline constexpr double kClosePassPauseSeconds = 0.1;
 // caption is set with a time limit, so a frame that stopped answering never freezes the program.
 void AddCtrlMark(WindowManager& windows, Hwnd frame);
 
-// One tick of Timer3 (every 32 ms): while CTRL is down, the first browser frame in z-order (the
-// one a link just opened) gets the CTRL mark. The detector does not wait for this tick: a frame
-// it would pelk while CTRL is down gets the mark there and then instead.
+// One tick of the main window's CTRL override timer (every 32 ms): while CTRL is down, the first
+// browser frame in z-order (the one a link just opened) gets the CTRL mark. The detector does not
+// wait for this tick: a frame it would pelk while CTRL is down gets the mark there and then
+// instead.
 void CtrlOverride(WindowManager& windows);
 
 // "&Kill All IE Windows": after the click sound, 25 passes for browser frames and then 5 for HTML

@@ -4,10 +4,10 @@
 #include <exception>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #include "detector/ctrl_override.h"
 #include "detector/window_readers.h"
-#include "settings/handle_text.h"
 
 namespace pelkrin {
 namespace {
@@ -25,9 +25,8 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 
 }  // namespace
 
-DetectionCycle::DetectionCycle(Services services, AllowLists lists, DetectorFields fields,
-                               DetectorHooks hooks)
-    : services_(services), lists_(lists), fields_(fields), hooks_(std::move(hooks)) {}
+DetectionCycle::DetectionCycle(Services services, AllowLists lists, DetectorHooks hooks)
+    : services_(services), lists_(lists), hooks_(std::move(hooks)) {}
 
 void DetectionCycle::Survey() {
   if (busy_) {
@@ -65,33 +64,23 @@ void DetectionCycle::Fail(int number, const std::string& description) {
 
 void DetectionCycle::RunSurvey() {
   if (!hooks_.pelking_on || !hooks_.pelking_on()) return;
-  fields_.List2.Clear();
-  candidates_.clear();
   PickUpBlockRequest();
   TakeCensus();
-  for (const CensusWindow& entry : census_) {
-    fields_.List2.AddItem(entry.caption);
-    candidates_.push_back(entry.window);
-  }
-
+  candidates_.assign(census_.begin(), census_.end());
   const DetectionSwitches switches = hooks_.switches ? hooks_.switches() : DetectionSwitches{};
   WindowManager& windows = services_.windows;
   if (switches.adware) {
     Hwnd dialog = kNoWindow;
-    if (std::optional<std::string> marked = MarkAdwareDialog(windows, &dialog)) {
-      fields_.List2.AddItem(*marked);
-      candidates_.push_back(dialog);
-    }
+    if (std::optional<std::string> marked = MarkAdwareDialog(windows, &dialog))
+      candidates_.push_back({dialog, std::move(*marked)});
   }
 
-  const int count = std::min(fields_.List2.ListCount(), static_cast<int>(candidates_.size()));
   const bool ctrl_held = !census_.empty() && windows.IsKeyDown(kVkControl);
-  for (int i = 0; i < count; ++i) {
+  for (std::size_t i = 0; i < candidates_.size(); ++i) {
     // Each candidate is judged through the window the census found it in: no second search by
-    // caption. The caption as the census read it stays the candidate's identity for the rules.
-    const std::string caption = fields_.List2.List(i);
+    // caption.
+    const auto& [window, caption] = candidates_[i];
     if (caption.find(kCtrlMark) != std::string::npos) continue;
-    const Hwnd window = candidates_[static_cast<std::size_t>(i)];
     // A hidden window (an earlier popup, say) is no candidate, nor one that is gone (style 0).
     // A top-level window shows exactly when its WS_VISIBLE is set, and the one read of its style
     // serves the style rules too.
@@ -99,11 +88,10 @@ void DetectionCycle::RunSurvey() {
     if (!(style & kWsVisible)) continue;
     // The census's frames come first; after them only the adware step's dialog, which CTRL never
     // lets through.
-    const bool held = ctrl_held && static_cast<std::size_t>(i) < census_.size();
+    const bool held = ctrl_held && i < census_.size();
     if (switches.flash && !held) HideFlash(window);
 
-    Verdict verdict = Classify(windows, window, style, caption, lists_, switches);
-    if (verdict.rule == PopupRule::kAdwareMark) fields_.List2.SetItem(i, verdict.caption);
+    const Verdict verdict = Classify(windows, window, style, caption, lists_, switches);
     if (!verdict.ShouldPelk()) continue;
     if (held) {
       LetThroughForCtrl(window, verdict);
@@ -162,8 +150,8 @@ void DetectionCycle::HideFlash(Hwnd window) {
     flash =
         flash == kNoWindow ? kNoWindow : windows.FindChild(flash, kNoWindow, &class_name, nullptr);
   }
-  if (HandleFromText(fields_.TextFlash.Text()) == flash) return;
-  fields_.TextFlash.SetText(HandleToText(flash));
+  if (last_flash_ == flash) return;
+  last_flash_ = flash;
   if (flash != kNoWindow) windows.Show(flash, kSwHide);
 }
 
@@ -171,7 +159,7 @@ void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict, Path path) {
   WindowManager& windows = services_.windows;
   const std::uint64_t now = services_.events.MonotonicMs();
   std::erase_if(pelked_, [now](const auto& entry) { return now - entry.second > kRecentPelkMs; });
-  if (HandleFromText(fields_.TextHnd.Text()) == window || pelked_.count(window) != 0) {
+  if (last_popup_ == window || pelked_.count(window) != 0) {
     // Pelked already, and still showing: its program has not taken the hide yet (it is slow,
     // or stopped answering). Ask again; it is not a new popup, so it is not reported again.
     windows.Show(window, kSwHide);
@@ -181,32 +169,27 @@ void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict, Path path) {
   // rest of the pelk runs here.
   windows.Show(window, kSwHide);
   pelked_[window] = now;
-  services_.diagnostics.Note("pelked \"" + verdict.short_caption + "\" (" + HandleToText(window) +
+  services_.diagnostics.Note("pelked \"" + verdict.short_caption + "\" (" + std::to_string(window) +
                              ") " + (path == Path::kEvents ? "as it showed" : "by the survey") +
                              ": " + Describe(verdict));
   RaisePelkEvent(verdict.short_caption, path);
   // The previous hidden popup is read only now: while the event's home page question was open,
   // the user may have restored it, and then it stays. It closes for good if it is still a
   // browser window: its handle may have passed to another program's window since.
-  const Hwnd previous = HandleFromText(fields_.TextHnd.Text());
-  if (previous != kNoWindow && IsBrowserWindow(windows, previous))
-    windows.Post(previous, kWmClose, 0, 0);
-  fields_.TextHnd.SetText(HandleToText(window));
+  if (last_popup_ && IsBrowserWindow(windows, *last_popup_))
+    windows.Post(*last_popup_, kWmClose, 0, 0);
+  last_popup_ = window;
   // No pause here any more: the next popup is hidden as soon as it shows. The pelk event keeps
   // the pause's pacing for what the user hears and sees (TakePelkShowTurn).
 }
 
 void DetectionCycle::RaisePelkEvent(const std::string& short_caption, Path path) {
-  // The pelk event runs now, inside this call, and empties the signal again.
-  if (!fields_.Text2.Text().empty()) return;
+  if (!hooks_.pelk_event) return;
   try {
-    fields_.Text2.SetText(short_caption);
+    hooks_.pelk_event(short_caption);
   } catch (const std::exception& failure) {
-    // A signal left set would keep every later pelk from being reported.
-    fields_.Text2.SetText("");
     if (path == Path::kSurvey) throw;  // the survey's failure handling ends the program
-    // Here the pelk goes on without its report: hidden, it must still become the last hidden
-    // popup, or nothing would ever close it.
+    // Hidden, the popup must still become the last hidden popup, or nothing would ever close it.
     services_.diagnostics.Trace("the pelk event of \"" + short_caption +
                                 "\" failed: " + failure.what());
   }
@@ -214,11 +197,15 @@ void DetectionCycle::RaisePelkEvent(const std::string& short_caption, Path path)
 
 void DetectionCycle::LetThroughForCtrl(Hwnd window, const Verdict& verdict) {
   AddCtrlMark(services_.windows, window);
-  services_.diagnostics.Note("let \"" + verdict.short_caption + "\" (" + HandleToText(window) +
+  services_.diagnostics.Note("let \"" + verdict.short_caption + "\" (" + std::to_string(window) +
                              ") through: CTRL is held");
 }
 
-void DetectionCycle::ForgetPelk(Hwnd window) { pelked_.erase(window); }
+std::optional<Hwnd> DetectionCycle::TakeLastHiddenPopup() {
+  const std::optional<Hwnd> popup = std::exchange(last_popup_, std::nullopt);
+  if (popup) pelked_.erase(*popup);
+  return popup;
+}
 
 bool DetectionCycle::TakePelkShowTurn() {
   const std::uint64_t now = services_.events.MonotonicMs();

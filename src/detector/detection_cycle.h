@@ -1,8 +1,8 @@
 // The detection cycle: one survey of the desktop's top-level windows per tick of the main
-// window's Timer2. It finds the browser windows, hides the Flash control inside each when the
-// user asked for it, and pelks every popup that is not exempt: the popup is hidden at once,
-// reported once through the pelk signal, and kept hidden as the last hidden popup until the
-// next pelk closes it for good.
+// window's survey timer. It finds the browser windows, hides the Flash control inside each when
+// the user asked for it, and pelks every popup that is not exempt: the popup is hidden at once,
+// reported once to the pelk event, and kept hidden as the last hidden popup until the next pelk
+// closes it for good.
 //
 // Beside the survey runs the event path: the system reports each new top-level window, and each
 // new browser window is followed until it shows, then judged by the same rules and pelked by the
@@ -21,7 +21,6 @@
 #include "detector/popup_rules.h"
 #include "platform/platform.h"
 #include "settings/settings_store.h"
-#include "ui/controls.h"
 
 namespace pelkrin {
 
@@ -42,20 +41,15 @@ inline constexpr int kCensusTextChars = 260;
 // The census holds at most this many browser captions; further ones replace the last.
 inline constexpr std::size_t kMaxCensus = 32767;
 
-// The main window's invisible fields that a survey reads and writes.
-struct DetectorFields {
-  TextBox& TextHnd;    // the last hidden popup, as a decimal handle; "" for none
-  TextBox& TextFlash;  // the last Flash control hidden, decimal; "0" after a window without one
-  TextBox& Text2;      // the pelk signal: setting it raises the pelk event, which empties it
-  ListBox& List2;      // the candidate list of one survey: captions to examine, in order
-};
-
 // What the cycle asks of the rest of the program.
 struct DetectorHooks {
   std::function<bool()> pelking_on;             // the "&Pelk Popups" check mark
   std::function<DetectionSwitches()> switches;  // read live at every survey
   // Saves what a normal shutdown saves, before a failed survey ends the program.
   std::function<void()> save_before_failure_exit;
+  // The pelk event, with the pelked popup's short caption: it runs inside the pelk, after the
+  // hide and before the previous popup closes.
+  std::function<void(const std::string& short_caption)> pelk_event;
 };
 
 class DetectionCycle {
@@ -70,11 +64,11 @@ class DetectionCycle {
   };
 
   // The Block button's requests are appended to the block list; the other lists are only read.
-  DetectionCycle(Services services, AllowLists lists, DetectorFields fields, DetectorHooks hooks);
+  DetectionCycle(Services services, AllowLists lists, DetectorHooks hooks);
 
-  // One tick of Timer2. A failure shows "Pelkrin Error <number>", saves like a shutdown, and
-  // ends the program. A tick that comes while the event path is at work (inside the pelk
-  // event, say) is skipped: the next one comes a period later.
+  // One tick of the survey timer. A failure shows "Pelkrin Error <number>", saves like a shutdown,
+  // and ends the program. A tick that comes while the event path is at work (inside the pelk event,
+  // say) is skipped: the next one comes a period later.
   void Survey();
 
   // The event path. NoteWindowEvent is the window-event handler: events arrive inside any
@@ -87,9 +81,15 @@ class DetectionCycle {
   std::optional<unsigned> FollowNewWindows();
   std::size_t FollowedCount() const { return followed_.size(); }
 
-  // The user restored this popup: pelked again, even within seconds, it is a new pelk in every
-  // way, reported, recorded as the last hidden popup and closed by the next pelk.
-  void ForgetPelk(Hwnd window);
+  // The popup the last pelk hid, which the next pelk closes; none before the first pelk and
+  // after a restore. The handle may name another program's window by now.
+  std::optional<Hwnd> LastHiddenPopup() const { return last_popup_; }
+  // "&Popup" of "&Restore Last" takes the last hidden popup back: the next pelk does not close
+  // it, and pelked again, even within seconds, it is a new pelk in every way.
+  std::optional<Hwnd> TakeLastHiddenPopup();
+  // The Flash control the last survey hid or left hidden; kNoWindow when none was hidden yet or
+  // the last browser window examined had none. A restored control stays shown while it is this.
+  Hwnd LastHiddenFlash() const { return last_flash_; }
 
   // For the pelk event: true when this pelk may start the pelk sound and the tray animation,
   // that is when none started in the last kPelkPauseMs. The history takes every pelk.
@@ -113,8 +113,8 @@ class DetectionCycle {
   // by the other path (still showing because its program has not taken the hide yet) is only
   // asked again to hide.
   void Pelk(Hwnd window, const Verdict& verdict, Path path);
-  // Sets the pelk signal, which runs the pelk event. Failed or not, the signal is empty again
-  // afterwards; a failure in a survey goes on to end the program, on the event path it is traced.
+  // Runs the pelk event. A failure in a survey goes on to end the program; on the event path it
+  // is traced, and the pelk goes on without its report.
   void RaisePelkEvent(const std::string& short_caption, Path path);
   // While the user holds CTRL a browser frame counts as CTRL-marked, whether or not the
   // override's tick has marked it yet: one that would be pelked gets the mark now instead.
@@ -126,11 +126,13 @@ class DetectionCycle {
 
   Services services_;
   AllowLists lists_;
-  DetectorFields fields_;
   DetectorHooks hooks_;
   std::vector<CensusWindow> census_;
-  // The census window of each entry of List2, in the same order.
-  std::vector<Hwnd> candidates_;
+  // The windows one survey examines, in order: the census's frames, then the adware step's
+  // dialog under its marked caption. The caption is the candidate's identity for the rules.
+  std::vector<CensusWindow> candidates_;
+  std::optional<Hwnd> last_popup_;
+  Hwnd last_flash_ = kNoWindow;
 
   // A survey or the event path is at work: neither starts inside the other.
   bool busy_ = false;

@@ -12,8 +12,7 @@ std::string PelkEventHandler::HistoryEntry(const std::string& short_caption) {
          " : " + short_caption;
 }
 
-void PelkEventHandler::Run() {
-  const std::string caption = links_.signal.Text();
+void PelkEventHandler::Run(const std::string& caption) {
   if (caption.empty()) return;
   if (links_.home_page_check) links_.home_page_check();
   // The boxes are read once the home page check is done: its message box lets the user change
@@ -24,9 +23,8 @@ void PelkEventHandler::Run() {
   const bool sound = options.play_sound && !options.sound_file.empty();
   if ((sound || options.animate_tray) && (!links_.show_turn || links_.show_turn())) {
     if (sound) parts_.sounds.PlayFile(options.sound_file);
-    if (options.animate_tray) links_.animation.SetEnabled(true);
+    if (options.animate_tray) links_.animation.Start();
   }
-  links_.signal.SetText("");
 }
 
 }  // namespace pelkrin

@@ -1,8 +1,7 @@
 // The pelk event: what the rest of the program sees of one pelked popup. The detection cycle
-// raises it by setting the main window's pelk signal Text2 to the popup's short caption; it runs
-// at once, inside the survey: the home page check, the history entry with both counters, the
-// sound, the tray animation, each as the Options window's boxes say at that moment, saved or
-// not. It ends by emptying the signal.
+// calls it with the popup's short caption, inside the pelk: the home page check, the history
+// entry with both counters, the sound, the tray animation, each as the Options window's boxes
+// say at that moment, saved or not.
 #pragma once
 
 #include <functional>
@@ -11,7 +10,7 @@
 #include "history/history_window.h"
 #include "platform/platform.h"
 #include "settings/pelk_options.h"
-#include "ui/controls.h"
+#include "tray/tray_animation.h"
 #include "ui/services.h"
 
 namespace pelkrin {
@@ -24,8 +23,7 @@ class PelkEventHandler {
     Sounds& sounds;
   };
   struct Links {
-    TextBox& signal;                       // the main window's Text2
-    Timer& animation;                      // the main window's Timer1
+    TrayAnimation& animation;
     HistoryWindow& history;                // the History window, the list and the counters
     std::function<PelkOptions()> options;  // the Options window's boxes, now
     std::function<void()> home_page_check;
@@ -35,8 +33,9 @@ class PelkEventHandler {
   };
   PelkEventHandler(Parts parts, Links links);
 
-  // Runs the event for the signal's text; an empty signal does nothing.
-  void Run();
+  // Runs the event for the popup with this short caption. A popup whose caption is the
+  // browser's suffix alone has an empty one, and leaves nothing behind.
+  void Run(const std::string& short_caption);
 
   // The history line for a popup: the date in the user's short date form, one blank, the time
   // in the user's time form in lower case (so "PM" reads "pm"), " : ", the short caption.

@@ -90,24 +90,24 @@ std::optional<std::string> MarkAdwareDialog(WindowManager& windows, Hwnd* dialog
 PopupRule DecidePopup(WindowManager& windows, Hwnd window, std::uint32_t style,
                       std::string& caption, const AllowLists& lists,
                       const DetectionSwitches& switches) {
-  // P1: the whole caption, suffix included, exactly as the user blocked it.
+  // The block list: the whole caption, suffix included, exactly as the user blocked it.
   if (OnBlockList(lists.blocks, caption)) return PopupRule::kBlockList;
 
-  // P2: a dialog the adware step marked gets its own caption back before it is judged.
+  // A dialog the adware step marked gets its own caption back before it is judged.
   if (StartsWith(caption, kAdwareMark)) {
     caption.erase(0, sizeof kAdwareMark - 1);
     windows.SetCaption(window, caption);
     return PopupRule::kAdwareMark;
   }
 
-  // P3: the style switches. The read that found the window visible serves all three.
+  // The style switches. The read that found the window visible serves all three.
   if (switches.no_maximize_box && !(style & kWsMaximizeBox)) return PopupRule::kNoMaximizeBox;
   if (switches.no_minimize_box && !(style & kWsMinimizeBox)) return PopupRule::kNoMinimizeBox;
   if (switches.no_title_bar && !(style & kWsDlgFrame)) return PopupRule::kNoTitleBar;
 
-  // P4: a browser frame keeps its toolbars in its first child, hidden in a window that a page
-  // opened without toolbars. Only the first 7 characters of the class count. The frame shows,
-  // so the container shows exactly when its own WS_VISIBLE is set: one read of its style
+  // Hidden toolbars: a browser frame keeps its toolbars in its first child, hidden in a window that
+  // a page opened without toolbars. Only the first 7 characters of the class count. The frame
+  // shows, so the container shows exactly when its own WS_VISIBLE is set: one read of its style
   // instead of a walk up its parents, each a call into another process.
   const Hwnd container = windows.FindChild(window, kNoWindow, nullptr, nullptr);
   if (container != kNoWindow) {

@@ -1,7 +1,7 @@
-// The popup rules: for one visible browser window, whether it is a popup (P1 to P4) and, if so,
-// whether it is nevertheless exempt (E1 to E5), with the adware step that brings the browser's
-// HTML dialogs into a survey. Every decision comes back as a verdict that names the rule that
-// fired and the exemption that held, so tests and diagnostics can say why.
+// The popup rules: for one visible browser window, whether it is a popup and, if so, whether it
+// is nevertheless exempt, each rule tried in the order of its enumerator, with the adware step
+// that brings the browser's HTML dialogs into a survey. Every decision comes back as a verdict that
+// names the rule that fired and the exemption that held, so tests and diagnostics can say why.
 //
 // The rules use only the window manager, the three lists and the switches; they keep no state.
 #pragma once
@@ -23,22 +23,22 @@ inline constexpr char kAdwareMark[] = "Adware - ";
 inline constexpr char kProductPrefix[] = "Pelkrin";
 
 enum class PopupRule {
-  kNone,            // not a popup
-  kBlockList,       // P1: the caption is on the block list
-  kAdwareMark,      // P2: an HTML dialog the adware step marked
-  kNoMaximizeBox,   // P3a
-  kNoMinimizeBox,   // P3b
-  kNoTitleBar,      // P3c
-  kHiddenToolbars,  // P4: the toolbar container is hidden
+  kNone,           // not a popup
+  kBlockList,      // the caption is on the block list
+  kAdwareMark,     // an HTML dialog the adware step marked
+  kNoMaximizeBox,  // the style switches, each for its missing bit
+  kNoMinimizeBox,
+  kNoTitleBar,
+  kHiddenToolbars,  // the toolbar container is hidden
 };
 
 enum class Exemption {
-  kNone,            // not exempt: pelk it
-  kEmptyCaption,    // E1
-  kBrowserDialog,   // E2: "Find", "About Internet Explorer", "Organize Favorites"
-  kOwnWindow,       // E3: the short caption begins with "Pelkrin"
-  kAllowedCaption,  // E4: on the caption list
-  kAllowedDomain,   // E5: its address is on the domain list
+  kNone,  // not exempt: pelk it
+  kEmptyCaption,
+  kBrowserDialog,   // "Find", "About Internet Explorer", "Organize Favorites"
+  kOwnWindow,       // the short caption begins with "Pelkrin"
+  kAllowedCaption,  // on the caption list
+  kAllowedDomain,   // its address is on the domain list
 };
 
 std::string_view RuleName(PopupRule rule);
@@ -47,7 +47,7 @@ std::string_view ExemptionName(Exemption exemption);
 struct Verdict {
   PopupRule rule = PopupRule::kNone;
   Exemption exemption = Exemption::kNone;
-  std::string caption;        // the candidate's caption after the rules (P2 takes the mark off)
+  std::string caption;        // the candidate's caption after the rules (the adware mark taken off)
   std::string short_caption;  // the caption without the browser suffix, for exempt or pelked
   bool IsPopup() const { return rule != PopupRule::kNone; }
   bool ShouldPelk() const { return IsPopup() && exemption == Exemption::kNone; }
@@ -66,14 +66,14 @@ bool IsBrowserWindow(WindowManager& windows, Hwnd window);
 // one (or none) gives nullopt. `dialog` receives the dialog's handle when one exists.
 std::optional<std::string> MarkAdwareDialog(WindowManager& windows, Hwnd* dialog);
 
-// P1 to P4 for the visible window `window` with candidate caption `caption`; `style` is the
-// window's style, read by the caller when it found the window visible. P2 retitles the window
-// and takes the mark off `caption`.
+// The popup rules for the visible window `window` with candidate caption `caption`; `style` is
+// the window's style, read by the caller when it found the window visible. A dialog under the
+// adware mark is retitled, and the mark taken off `caption`.
 PopupRule DecidePopup(WindowManager& windows, Hwnd window, std::uint32_t style,
                       std::string& caption, const AllowLists& lists,
                       const DetectionSwitches& switches);
 
-// E1 to E5 for a popup; sets `short_caption`. Reads the address bar only when it must.
+// The exemptions for a popup; sets `short_caption`. Reads the address bar only when it must.
 Exemption CheckExemptions(WindowManager& windows, Hwnd window, const std::string& caption,
                           const AllowLists& lists, std::string* short_caption);
 

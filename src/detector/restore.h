@@ -2,8 +2,9 @@
 // the detector leaves it alone, and "&Flash Ad" shows the last hidden Flash control again.
 #pragma once
 
+#include <optional>
+
 #include "platform/platform.h"
-#include "ui/controls.h"
 #include "ui/services.h"
 
 namespace pelkrin {
@@ -21,13 +22,13 @@ struct RestoreServices {
   Diagnostics& diagnostics;
 };
 
-// Shows the popup whose handle TextHnd holds, with the restore mark before its caption unless
-// the caption begins with the product name already, and empties TextHnd: the next pelk does not
-// close it. Says so when TextHnd is empty. Returns the window it showed, kNoWindow for none.
-Hwnd RestorePopup(const RestoreServices& services, TextBox& TextHnd);
+// Shows `popup`, the last hidden popup that the detector handed back, with the restore mark
+// before its caption unless the caption begins with the product name already. Says so when
+// there is none.
+void RestorePopup(const RestoreServices& services, std::optional<Hwnd> popup);
 
-// Shows the Flash control whose handle TextFlash holds; TextFlash keeps it, so the detector
-// leaves the control alone while it is the last one seen. Says so when there is none.
-void RestoreFlashAd(const RestoreServices& services, const TextBox& TextFlash);
+// Shows `flash`, the last Flash control the detector hid, which it leaves alone while that is
+// still the last one seen. Says so when there is none (kNoWindow).
+void RestoreFlashAd(const RestoreServices& services, Hwnd flash);
 
 }  // namespace pelkrin

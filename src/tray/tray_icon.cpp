@@ -122,22 +122,22 @@ void TrayIcon::Dispatch(LParam mouse_message, WParam id) {
   int button = 0;
   switch (mouse_message) {
     case kWmMouseMove:
-      if (MouseMove) MouseMove(icon_id);
+      if (on_mouse_move) on_mouse_move(icon_id);
       return;
     case kWmLButtonDown:
     case kWmRButtonDown:
       button = mouse_message == kWmLButtonDown ? 1 : 2;
-      if (MouseDown) MouseDown(button, icon_id);
+      if (on_mouse_down) on_mouse_down(button, icon_id);
       return;
     case kWmLButtonUp:
     case kWmRButtonUp:
       button = mouse_message == kWmLButtonUp ? 1 : 2;
-      if (MouseUp) MouseUp(button, icon_id);
+      if (on_mouse_up) on_mouse_up(button, icon_id);
       return;
     case kWmLButtonDblClk:
     case kWmRButtonDblClk:
       button = mouse_message == kWmLButtonDblClk ? 1 : 2;
-      if (MouseDblClick) MouseDblClick(button, icon_id);
+      if (on_dbl_click) on_dbl_click(button, icon_id);
       return;
     default:
       return;  // the middle button and everything else raise nothing

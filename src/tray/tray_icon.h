@@ -42,10 +42,10 @@ class TrayIcon {
   std::uint32_t IconId() const { return icon_id_; }
 
   // Events; ID is the icon's number towards the shell (always 0), Button 1 left, 2 right.
-  std::function<void(int& id)> MouseMove;
-  std::function<void(int& button, int& id)> MouseDown;
-  std::function<void(int& button, int& id)> MouseUp;
-  std::function<void(int& button, int& id)> MouseDblClick;
+  std::function<void(int& id)> on_mouse_move;
+  std::function<void(int& button, int& id)> on_mouse_down;
+  std::function<void(int& button, int& id)> on_mouse_up;
+  std::function<void(int& button, int& id)> on_dbl_click;
 
  private:
   void AddIcon();

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "settings/handle_text.h"
 #include "settings/setting_value.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -14,7 +13,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (std::isnan(pelkrin::SettingNumber(text))) std::abort();
   if (auto value = pelkrin::SettingInteger(text); value && (*value < -32768 || *value > 32767))
     std::abort();
-  const pelkrin::Hwnd handle = pelkrin::HandleFromText(text);
-  if (handle != 0 && pelkrin::HandleFromText(pelkrin::HandleToText(handle)) != handle) std::abort();
   return 0;
 }

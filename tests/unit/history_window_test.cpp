@@ -13,6 +13,7 @@ using testing::Box;
 using testing::SimApp;
 
 struct HistoryTest : ::testing::Test {
+  void Pelk(const std::string& caption) { p.Pelk(caption); }
   HistoryWindow& w() { return p->history_window; }
 
   SimApp p;

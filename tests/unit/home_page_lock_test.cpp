@@ -38,7 +38,7 @@ struct HomePageTest : ::testing::Test {
   void SetStartPage(const std::string& page) {
     p.desktop.registry.Put(kHkeyCurrentUser, kStartPageKeyPath, kStartPageValue, page);
   }
-  void Pelk() { p->main_window.Text2.SetText("Special Offer"); }
+  void Pelk() { p.Pelk("Special Offer"); }
   // The Home page lock window, opened from the tray menu.
   HomePageLockWindow& Open() {
     p->main_window.Command(kCmdHomePageLock);
@@ -54,8 +54,8 @@ TEST_F(HomePageTest, WithTheLockOffNothingEverAsks) {
     SimApp q;
     q.desktop.registry.Put(kHkeyCurrentUser, kStartPageKeyPath, kStartPageValue, kChanged);
     q.Start(std::string("LOCK_HOME_PAGE=") + lock + "\r\nHOME_PAGE=" + kDesired + "\r\n");
-    q->main_window.Text2.SetText("Special Offer");  // a pelk
-    q->main_window.Unload();                        // shutdown
+    q.Pelk("Special Offer");  // a pelk
+    q->main_window.Unload();  // shutdown
     EXPECT_TRUE(q.desktop.dialogs.Shown().empty()) << "lock_home_page=" << lock;
     EXPECT_EQ(q.Setting("home_page"), kDesired);
   }

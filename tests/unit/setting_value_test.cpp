@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/handle_text.h"
-
 namespace pelkrin {
 namespace {
 
@@ -33,14 +31,6 @@ TEST(SettingInteger, NeedsTheWholeTextToBeANumberAndCheckBoxesOnlyZeroOrOne) {
   EXPECT_EQ(CheckBoxValue(" 0 "), 0);
   EXPECT_EQ(CheckBoxValue("1.0"), 1);
   for (const char* junk : {"2", "-1", "", "yes"}) EXPECT_EQ(CheckBoxValue(junk), std::nullopt);
-}
-
-TEST(HandleText, RoundTripsHandlesAndReadsJunkAsNone) {
-  EXPECT_EQ(HandleFromText(HandleToText(0x0001002A)), 0x0001002Au);
-  EXPECT_EQ(HandleToText(65578), "65578");
-  EXPECT_EQ(HandleFromText("4294967295"), 4294967295u);
-  for (const char* junk : {"", "0", "-5", "99999999999", "garbage"})
-    EXPECT_EQ(HandleFromText(junk), kNoWindow) << junk;
 }
 
 }  // namespace

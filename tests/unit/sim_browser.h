@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/sim/sim_windows.h"
 
@@ -62,6 +63,14 @@ inline SimBrowser AddPopup(sim::SimWindows& windows, const std::string& title,
   shape.address = address;
   shape.toolbars = false;
   return AddBrowser(windows, shape);
+}
+
+// The windows sent WM_CLOSE so far, in order.
+inline std::vector<Hwnd> ClosesPosted(const sim::SimWindows& windows) {
+  std::vector<Hwnd> closed;
+  for (const auto& posted : windows.Posted())
+    if (posted.message == kWmClose) closed.push_back(posted.window);
+  return closed;
 }
 
 inline Hwnd AddHtmlDialog(sim::SimWindows& windows, const std::string& caption,

@@ -1,5 +1,5 @@
-// The controls a survey works with, on a form of their own: the three lists and the main window's
-// invisible fields. The detector's tests and the survey benchmark hand them to a DetectionCycle.
+// The three lists a survey works with, on a form of their own. The detector's tests and the
+// survey benchmark hand them to a DetectionCycle.
 #pragma once
 
 #include "ui/controls.h"
@@ -8,14 +8,10 @@
 namespace pelkrin::testing {
 
 struct SurveyHost : Form {
-  explicit SurveyHost(ViewHost& views) : Form(views, "frmSurvey", "", {}) {}
-  ListBox domains{*this, "List1", {}};
-  ListBox captions{*this, "List2", {}};
-  ListBox blocks{*this, "List3", {}};
-  TextBox TextHnd{*this, "TextHnd", {}};
-  TextBox TextFlash{*this, "TextFlash", {}};
-  TextBox Text2{*this, "Text2", {}};
-  ListBox List2{*this, "List2", {}};
+  explicit SurveyHost(ViewHost& views) : Form(views, "SurveyHost", "", {}) {}
+  ListBox domains{*this, "domains", {}};
+  ListBox captions{*this, "captions", {}};
+  ListBox blocks{*this, "blocks", {}};
 };
 
 }  // namespace pelkrin::testing

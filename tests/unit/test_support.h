@@ -14,6 +14,35 @@
 #include "tray/tray_icon.h"
 #include "ui/sim/sim_view_host.h"
 
+namespace pelkrin {
+
+// The program's parts as the tests reach them: `p->options_window` and the like.
+struct TestAccess {
+  SettingsStore& settings;
+  MainWindow& main_window;
+  AllowBlockWindow& allow_block_window;
+  OptionsWindow& options_window;
+  AdvancedOptionsWindow& advanced_options_window;
+  HistoryWindow& history_window;
+  AboutWindow& about_window;
+  std::unique_ptr<HelpTopicsWindow>& help_topics_window;
+  std::unique_ptr<CookieRemoverWindow>& cookie_remover_window;
+  std::unique_ptr<HomePageLockWindow>& home_page_lock_window;
+  std::unique_ptr<ExitConfirmationWindow>& exit_confirmation;
+  DetectionCycle& detector;
+  PelkEventHandler& pelk_event;
+
+  static std::unique_ptr<TestAccess> Of(Pelkrin& app) {
+    return std::make_unique<TestAccess>(
+        TestAccess{app.settings, app.main_window, app.allow_block_window, app.options_window,
+                   app.advanced_options_window, app.history_window, app.about_window,
+                   app.help_topics_window, app.cookie_remover_window, app.home_page_lock_window,
+                   app.exit_confirmation, app.detector, app.pelk_event});
+  }
+};
+
+}  // namespace pelkrin
+
 namespace pelkrin::testing {
 
 inline constexpr char kFolder[] = "C:\\Program Files\\Pelkrin";
@@ -41,9 +70,9 @@ struct SimApp {
   sim::SimViewHost views;
   Platform platform = desktop.platform();
   std::unique_ptr<Pelkrin> app = std::make_unique<Pelkrin>(platform, views);
+  std::unique_ptr<TestAccess> parts = TestAccess::Of(*app);
 
-  Pelkrin& operator*() { return *app; }
-  Pelkrin* operator->() { return app.get(); }
+  TestAccess* operator->() { return parts.get(); }
   void Start() { app->Start(); }
   // Starts on a settings file that holds `settings` (lines ending in CR LF) under [pk].
   void Start(const std::string& settings) {
@@ -51,18 +80,22 @@ struct SimApp {
     app->Start();
   }
   void Restart() {
+    parts.reset();
     app.reset();
     app = std::make_unique<Pelkrin>(platform, views);
+    parts = TestAccess::Of(*app);
     app->Start();
   }
-  std::string Setting(const std::string& key) { return app->settings.ReadSetting(key); }
+  std::string Setting(const std::string& key) { return parts->settings.ReadSetting(key); }
+  // A pelked popup's event, as the detector raises it.
+  void Pelk(const std::string& short_caption) { parts->pelk_event.Run(short_caption); }
   std::string FileBytes(const std::string& name) {
     return desktop.files.Bytes(InFolder(name)).value_or("<missing>");
   }
   // The user picks `item` from the tray icon's menu.
   void Choose(const std::string& item) {
     views.ChooseNext(item);
-    desktop.notify.Deliver(app->main_window.SysTray.Window(), kTrayCallbackMessage, 0,
+    desktop.notify.Deliver(parts->main_window.tray_icon.Window(), kTrayCallbackMessage, 0,
                            kRightButtonUp);
   }
   std::vector<Box> Boxes() {

@@ -1,6 +1,6 @@
 // The tray menu and the detector's commands on it: restoring the last popup and Flash control,
-// the CTRL override on Timer3, and Kill All IE Windows, against browser windows of the simulated
-// desktop.
+// the CTRL override on its timer, and Kill All IE Windows, against browser windows of the
+// simulated desktop.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,12 +25,7 @@ struct TrayCommandsTest : ::testing::Test {
   sim::SimWindows& windows() { return p.desktop.windows; }
   MainWindow& main_window() { return p->main_window; }
   void Survey() { p.desktop.events.Advance(600); }
-  std::vector<Hwnd> ClosesSent() {
-    std::vector<Hwnd> closed;
-    for (const auto& posted : windows().Posted())
-      if (posted.message == kWmClose) closed.push_back(posted.window);
-    return closed;
-  }
+  std::vector<Hwnd> ClosesSent() { return testing::ClosesPosted(windows()); }
   std::vector<Hwnd> Frames(int count) {
     std::vector<Hwnd> frames;
     for (int i = 0; i < count; ++i)
@@ -41,33 +36,32 @@ struct TrayCommandsTest : ::testing::Test {
     return std::count_if(list.begin(), list.end(),
                          [this](Hwnd h) { return windows().IsWindow(h); });
   }
+  // The window closes by itself, and its handle goes to another program's window.
+  Hwnd Reuse(Hwnd window) {
+    windows().Remove(window);
+    windows().ReuseHandle(window);
+    return windows().Add(kNoWindow, "Notepad", "Secret", 0, false);
+  }
 
   testing::SimApp p;
 };
 
 // ---- The menu ----
 
-TEST_F(TrayCommandsTest, RightOrLeftButtonUpOpenTheIconsMenuWithItsSoundsAndCommandNumbers) {
+TEST_F(TrayCommandsTest, RightOrLeftButtonUpOpenTheIconsMenuWithItsSounds) {
   const std::size_t sounds = p.SoundCount();
   p.Choose("RestorePopup");
   for (const LParam other : {0x202, 0x208})  // left up opens it too; middle up does not
-    p.desktop.notify.Deliver(main_window().SysTray.Window(), kTrayCallbackMessage, 0, other);
+    p.desktop.notify.Deliver(main_window().tray_icon.Window(), kTrayCallbackMessage, 0, other);
   ASSERT_EQ(p.views.MenusShown().size(), 2u);
   const auto& shown = p.views.MenusShown()[0];
-  EXPECT_EQ(shown.menu, &main_window().MenuMain);
-  EXPECT_EQ(shown.default_item, main_window().PelkPopups);
+  EXPECT_EQ(shown.menu, &main_window().tray_menu);
+  EXPECT_EQ(shown.default_item, main_window().pelk_popups_item);
   ASSERT_TRUE(shown.tray_icon.has_value()) << "opened from the keyboard it must find its icon";
-  EXPECT_EQ(shown.tray_icon->window, main_window().SysTray.Window());
+  EXPECT_EQ(shown.tray_icon->window, main_window().tray_icon.Window());
   // The menu, the "&Restore Last" submenu, then the command's own click.
   EXPECT_EQ(p.Sounds(sounds),
             (std::vector<std::string>{"menu.sys", "menu.sys", "click.sys", "menu.sys"}));
-  // The command numbers the main window runs when they arrive as WM_COMMAND from outside.
-  for (const char* name : {"KillAllIeWindows", "RestorePopup", "RestoreFlashAd", "PelkPopups",
-                           "ExitMenu", "AllowBlockList"}) {
-    MenuItem* item = main_window().MenuMain.FindByName(name);
-    ASSERT_NE(item, nullptr) << name;
-    EXPECT_EQ(main_window().MenuMain.FindByCommand(item->Command()), item) << name;
-  }
 }
 
 // ---- Restore ----
@@ -79,7 +73,7 @@ TEST_F(TrayCommandsTest, RestoringThePopupShowsItMarkedAndTheNextRestoreFindsNon
   p.Choose("RestorePopup");
   EXPECT_TRUE(windows().IsVisible(popup.frame));
   EXPECT_EQ(windows().Caption(popup.frame), "Pelkrin Restore Mode  " + popup.caption);
-  EXPECT_EQ(main_window().TextHnd.Text(), "");
+  EXPECT_FALSE(p->detector.LastHiddenPopup());
   // The mark keeps the detector away, and the next pelk does not close it.
   Survey();
   EXPECT_TRUE(windows().IsVisible(popup.frame));
@@ -94,94 +88,81 @@ TEST_F(TrayCommandsTest, RestoringThePopupShowsItMarkedAndTheNextRestoreFindsNon
             (testing::Box{"Pelkrin could not find any popups to restore.", "Pelkrin", 0x1010}));
   EXPECT_EQ(p.Boxes().size(), 1u);
 
-  // Retitled by its page, it loses the mark and is pelked again.
+  // Retitled by its page, it loses the mark and is pelked again, a new pelk in every way.
   windows().SetCaption(popup.frame, BrowserCaption("Offer, page 2"));
   Survey();
   EXPECT_FALSE(windows().IsVisible(popup.frame));
-  EXPECT_EQ(main_window().TextHnd.Text(), std::to_string(popup.frame));
-  EXPECT_TRUE(p->history_window.entry_list.Items().back().ends_with(" : Offer, page 2"));
-}
-
-TEST_F(TrayCommandsTest, ACaptionThatBeginsWithTheProductNameIsLeftAsItIs) {
-  // Restored once already, hidden since by the user's own program.
-  const SimBrowser popup = AddPopup(windows(), "Offer");
+  EXPECT_EQ(p->detector.LastHiddenPopup(), popup.frame);
+  EXPECT_NE(p.desktop.diagnostics.Notes().back().find("pelked \"Offer, page 2\""),
+            std::string::npos);
+  // Retitled while hidden to a caption that begins with the product name, it keeps that caption.
   const std::string marked = "Pelkrin Restore Mode  " + popup.caption;
   windows().SetCaption(popup.frame, marked);
-  windows().SetVisible(popup.frame, false);
-  main_window().TextHnd.SetText(std::to_string(popup.frame));
   p.Choose("RestorePopup");
   EXPECT_EQ(windows().Caption(popup.frame), marked);
   EXPECT_TRUE(windows().IsVisible(popup.frame));
 }
 
-// A reused handle: the popup or Flash control is gone and its number names another program's
-// window.
-TEST_F(TrayCommandsTest, AHandleThatNoLongerNamesABrowserWindowIsNeitherShownNorRetitled) {
-  const Hwnd other = windows().Add(kNoWindow, "Notepad", "Secret", 0, false);
-  main_window().TextHnd.SetText(std::to_string(other));
-  p.Choose("RestorePopup");
-  EXPECT_FALSE(windows().IsVisible(other));
-  EXPECT_EQ(windows().Caption(other), "Secret");
-  EXPECT_EQ(main_window().TextHnd.Text(), "");
-  EXPECT_NE(p.desktop.diagnostics.Notes().back().find("no browser window"), std::string::npos);
-  main_window().TextFlash.SetText(std::to_string(other));
-  p.Choose("RestoreFlashAd");
-  EXPECT_FALSE(windows().IsVisible(other));
-  EXPECT_EQ(main_window().TextFlash.Text(), std::to_string(other));
-  EXPECT_TRUE(p.desktop.dialogs.Shown().empty());
-}
-
-TEST_F(TrayCommandsTest, ARestoredFlashControlStaysWhileItIsTheLastOneSeen) {
+// A reused handle: the popup or Flash control closed by itself and its number went to another
+// program's window, which no command may show, retitle or close.
+TEST_F(TrayCommandsTest, AHandleThatNoLongerNamesABrowserWindowIsNeitherShownRetitledNorClosed) {
   p.Choose("RestoreFlashAd");
   EXPECT_EQ(p.LastBox(),
             (testing::Box{"No recent pelked Flash Advertisements detected.", "Pelkrin", 0x1010}));
-  main_window().TextFlash.SetText("0");  // the last browser window examined had no Flash control
-  p.Choose("RestoreFlashAd");
-  EXPECT_EQ(p.desktop.dialogs.Shown().size(), 2u);
-
   const SimBrowser news = AddBrowser(windows(), {.title = "News", .flash = true});
   Survey();
-  ASSERT_FALSE(windows().IsVisible(news.flash));
+  const Hwnd not_flash = Reuse(news.flash);
   p.Choose("RestoreFlashAd");
-  EXPECT_TRUE(windows().IsVisible(news.flash));
-  EXPECT_EQ(main_window().TextFlash.Text(), std::to_string(news.flash));
+  EXPECT_FALSE(windows().IsVisible(not_flash));
+
+  const Hwnd first = AddPopup(windows(), "First Offer").frame;
   Survey();
-  EXPECT_TRUE(windows().IsVisible(news.flash));
-  // A second window without Flash: the detector alternates and hides it again.
-  AddBrowser(windows());
+  const Hwnd not_restored = Reuse(first);
+  p.Choose("RestorePopup");
+  EXPECT_FALSE(windows().IsVisible(not_restored));
+  EXPECT_EQ(windows().Caption(not_restored), "Secret");
+  EXPECT_FALSE(p->detector.LastHiddenPopup());
+  EXPECT_NE(p.desktop.diagnostics.Notes().back().find("no browser window"), std::string::npos);
+
+  const Hwnd not_closed = AddPopup(windows(), "Second Offer").frame;
   Survey();
-  Survey();
-  EXPECT_FALSE(windows().IsVisible(news.flash));
+  Reuse(not_closed);
+  const Hwnd third = AddPopup(windows(), "Third Offer").frame;
+  Survey();  // would close the second popup
+  Reuse(third);
+  main_window().SessionEnding();  // would close the third
+  EXPECT_TRUE(ClosesSent().empty());
+  EXPECT_EQ(p.Boxes().size(), 1u) << "a handle, however stale, is no \"none\"";
 }
 
 // ---- The CTRL override ----
 
 TEST_F(TrayCommandsTest, HoldingCtrlMarksTheFrontFrameOnceAndTheDetectorLetsItThrough) {
   windows().SetKeyDown(kVkControl, true);
-  const SimBrowser behind = AddBrowser(windows());
-  const SimBrowser popup = AddPopup(windows(), "Wanted");
+  const Hwnd document = windows().Add(kNoWindow, "Notepad", "Notes", 0, true);
+  p.desktop.events.Advance(100);  // no browser window at all
+  EXPECT_EQ(windows().Caption(document), "Notes");
+  // Ordinary windows, which the detector would leave alone: the override marks the front one.
+  const SimBrowser behind = AddBrowser(windows(), {.title = "Behind"});
+  const SimBrowser front = AddBrowser(windows(), {.title = "Front"});
   p.desktop.events.Advance(32 * 5);
-  EXPECT_EQ(windows().Caption(popup.frame), popup.caption + "     ");
+  EXPECT_EQ(windows().Caption(front.frame), front.caption + "     ");
   EXPECT_EQ(windows().Caption(behind.frame), behind.caption) << "only the one in front";
   // The mark comes back while CTRL is held through a title change.
-  windows().SetCaption(popup.frame, BrowserCaption("Loaded page"));
+  windows().SetCaption(front.frame, BrowserCaption("Loaded page"));
   p.desktop.events.Advance(32);
-  EXPECT_EQ(windows().Caption(popup.frame), BrowserCaption("Loaded page") + "     ");
+  EXPECT_EQ(windows().Caption(front.frame), BrowserCaption("Loaded page") + "     ");
+  // Five blanks anywhere count as the mark.
+  const Hwnd frame = windows().Add(kNoWindow, "IEFrame", "A     B", 0, true);
+  p.desktop.events.Advance(100);
+  EXPECT_EQ(windows().Caption(frame), "A     B");
 
+  const SimBrowser popup = AddPopup(windows(), "Wanted");
+  p.desktop.events.Advance(32);
   windows().SetKeyDown(kVkControl, false);
   Survey();
   Survey();
   EXPECT_TRUE(windows().IsVisible(popup.frame));
-}
-
-TEST_F(TrayCommandsTest, FiveBlanksAnywhereAreLeftAloneAndNoFrameMeansNothingToDo) {
-  windows().SetKeyDown(kVkControl, true);
-  const Hwnd document = windows().Add(kNoWindow, "Notepad", "Notes", 0, true);
-  p.desktop.events.Advance(100);  // no browser window at all
-  EXPECT_EQ(windows().Caption(document), "Notes");
-  const Hwnd frame = windows().Add(kNoWindow, "IEFrame", "A     B", 0, true);
-  p.desktop.events.Advance(100);
-  EXPECT_EQ(windows().Caption(frame), "A     B");
 }
 
 // ---- Kill All IE Windows ----
@@ -202,7 +183,7 @@ TEST_F(TrayCommandsTest, KillAllClosesTwentyFiveFramesThenFiveDialogsPausingBetw
   EXPECT_EQ(p.Sounds().back(), "click.sys");
 }
 
-TEST_F(TrayCommandsTest, AFrameThatDoesNotCloseKeepsNoOtherOpen) {
+TEST_F(TrayCommandsTest, AFrameThatDoesNotCloseKeepsNoOtherOpenAndThenTakesTheSparePasses) {
   main_window().SetPelking(false);
   const std::vector<Hwnd> frames = Frames(30);
   // In front of all of them: one that asks a question instead of closing, one that hangs.
@@ -212,31 +193,14 @@ TEST_F(TrayCommandsTest, AFrameThatDoesNotCloseKeepsNoOtherOpen) {
   windows().SetHung(hung, true);
   p.Choose("KillAllIeWindows");
   EXPECT_EQ(30 - Alive(frames), 23) << "25 passes: the two that stay, and 23 others";
-  const std::vector<Hwnd> sent = ClosesSent();
+  std::vector<Hwnd> sent = ClosesSent();
   EXPECT_EQ(std::count(sent.begin(), sent.end(), asks), 1);
   EXPECT_EQ(std::count(sent.begin(), sent.end(), hung), 1);
-}
-
-TEST_F(TrayCommandsTest, AWindowThatIsLeftAloneGetsTheRemainingPassesAgain) {
-  const Hwnd slow = AddBrowser(windows(), {.title = "Slow"}).frame;
-  windows().SetIgnoresClose(slow, true);
-  const Hwnd quick = AddBrowser(windows(), {.title = "Quick"}).frame;
+  // Once every window left has had one, the passes go to the first of them again.
   p.Choose("KillAllIeWindows");
-  EXPECT_FALSE(windows().IsWindow(quick));
-  const std::vector<Hwnd> sent = ClosesSent();
-  EXPECT_EQ(sent.size(), 25u);
-  EXPECT_EQ(std::count(sent.begin(), sent.end(), slow), 24);
-}
-
-TEST_F(TrayCommandsTest, KillAllClosesTheHiddenPopupAndALaterRestoreShowsNothing) {
-  const SimBrowser popup = AddPopup(windows(), "Offer");
-  Survey();
-  p.Choose("KillAllIeWindows");
-  EXPECT_FALSE(windows().IsWindow(popup.frame));
-  EXPECT_EQ(main_window().TextHnd.Text(), std::to_string(popup.frame)) << "Kill All keeps TextHnd";
-  p.Choose("RestorePopup");
-  EXPECT_TRUE(p.desktop.dialogs.Shown().empty());
-  EXPECT_EQ(main_window().TextHnd.Text(), "");
+  EXPECT_EQ(Alive(frames), 0);
+  sent = ClosesSent();
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), hung), 1 + 25 - 8);
 }
 
 }  // namespace

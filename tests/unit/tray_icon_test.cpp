@@ -18,10 +18,10 @@ struct TrayTest : ::testing::Test {
 
   std::unique_ptr<TrayIcon> MakeTray() {
     auto tray = std::make_unique<TrayIcon>(desktop.notify, desktop.diagnostics);
-    tray->MouseMove = [this](int& id) { events.push_back("move " + std::to_string(id)); };
-    tray->MouseDown = [this](int& b, int&) { events.push_back("down " + std::to_string(b)); };
-    tray->MouseUp = [this](int& b, int&) { events.push_back("up " + std::to_string(b)); };
-    tray->MouseDblClick = [this](int& b, int&) { events.push_back("dbl " + std::to_string(b)); };
+    tray->on_mouse_move = [this](int& id) { events.push_back("move " + std::to_string(id)); };
+    tray->on_mouse_down = [this](int& b, int&) { events.push_back("down " + std::to_string(b)); };
+    tray->on_mouse_up = [this](int& b, int&) { events.push_back("up " + std::to_string(b)); };
+    tray->on_dbl_click = [this](int& b, int&) { events.push_back("dbl " + std::to_string(b)); };
     return tray;
   }
   int CountCalls(std::uint32_t operation) {
@@ -31,7 +31,7 @@ struct TrayTest : ::testing::Test {
   }
 };
 
-TEST_F(TrayTest, AddsTheFullRecordOnceAndRemovesItOnce) {
+TEST_F(TrayTest, AddsTheFullRecordOnceRaisesMouseEventsWhileShownAndRemovesItOnce) {
   auto tray = MakeTray();
   tray->SetTrayIcon(icon);
   tray->SetTrayTip("Pelkrin [ON]");
@@ -49,32 +49,27 @@ TEST_F(TrayTest, AddsTheFullRecordOnceAndRemovesItOnce) {
   EXPECT_EQ(added.tip[63], ' ') << "the tip's field is padded with blanks";
   EXPECT_EQ(desktop.notify.Icons().size(), 1u);
 
-  tray->SetInTray(false);
-  tray->SetInTray(false);
-  EXPECT_EQ(CountCalls(kNimDelete), 1);
-  tray->SetInTray(true);
-  tray.reset();  // ending with the icon shown removes it
-  EXPECT_TRUE(desktop.notify.Icons().empty());
-  EXPECT_EQ(CountCalls(kNimDelete), 2);
-}
-
-TEST_F(TrayTest, MouseMessagesBecomeEventsAndTheMiddleButtonRaisesNothing) {
-  auto tray = MakeTray();
-  tray->SetInTray(true);
-  const Hwnd w = tray->Window();
   // A right click, a left double click, then the middle button and a stray message.
+  const Hwnd w = tray->Window();
   for (std::uint32_t m :
        {0x204u, 0x205u, 0x201u, 0x202u, 0x203u, 0x202u, 0x207u, 0x208u, 0x209u, 0x200u, 0x20Au})
     desktop.notify.Deliver(w, kTrayCallbackMessage, 0, m);
   EXPECT_EQ(events, (std::vector<std::string>{"down 2", "up 2", "down 1", "up 1", "dbl 1", "up 1",
                                               "move 0"}));
   desktop.notify.Deliver(w, 0x206, 0, 0);  // not the callback message: no event
+
   tray->SetInTray(false);
+  tray->SetInTray(false);
+  EXPECT_EQ(CountCalls(kNimDelete), 1);
   desktop.notify.Deliver(w, kTrayCallbackMessage, 0, 0x205);  // the icon is gone
   EXPECT_EQ(events.size(), 7u);
+  tray->SetInTray(true);
+  tray.reset();  // ending with the icon shown removes it
+  EXPECT_TRUE(desktop.notify.Icons().empty());
+  EXPECT_EQ(CountCalls(kNimDelete), 2);
 }
 
-TEST_F(TrayTest, TipIsCutTo63CharactersAndOnlySentWhileShown) {
+TEST_F(TrayTest, TipAndIconChangesReachTheShellOnlyWhileShownAndOnlyIconsAreTaken) {
   auto tray = MakeTray();
   tray->SetTrayTip(std::string(100, 't'));
   EXPECT_TRUE(desktop.notify.Calls().empty());
@@ -85,11 +80,7 @@ TEST_F(TrayTest, TipIsCutTo63CharactersAndOnlySentWhileShown) {
   EXPECT_EQ(modify.operation, kNimModify);
   EXPECT_EQ(modify.record.flags, kNifTip);
   EXPECT_STREQ(modify.record.tip, "Pelkrin [OFF]");
-}
 
-TEST_F(TrayTest, OnlyIconsAreTakenAsTheTrayIcon) {
-  auto tray = MakeTray();
-  tray->SetInTray(true);
   tray->SetTrayIcon(icon);
   EXPECT_EQ(desktop.notify.Calls().back().operation, kNimModify);
   EXPECT_EQ(desktop.notify.Calls().back().record.flags, kNifIcon);
@@ -100,22 +91,16 @@ TEST_F(TrayTest, OnlyIconsAreTakenAsTheTrayIcon) {
   EXPECT_EQ(tray->Icon(), icon);
 }
 
-TEST_F(TrayTest, TheIconComesBackWhenTheTaskbarRestarts) {
+TEST_F(TrayTest, ARefusedFirstAddIsTriedOnceMoreAndTheTaskbarsRestartBringsTheIconBack) {
   auto tray = MakeTray();
   tray->SetTrayTip("Pelkrin [ON]");
-  tray->SetInTray(true);
-  desktop.notify.RestartTaskbar();
-  ASSERT_EQ(desktop.notify.Icons().size(), 1u);
-  EXPECT_EQ(CountCalls(kNimAdd), 2);
-  EXPECT_STREQ(desktop.notify.Calls().back().record.tip, "Pelkrin [ON]");
-}
-
-TEST_F(TrayTest, ARefusedFirstAddIsTriedOnceMoreAndEachSpellOfRefusalsLeavesOneLine) {
-  auto tray = MakeTray();
   desktop.notify.FailNextAdds(1);
   tray->SetInTray(true);
   EXPECT_EQ(desktop.notify.Icons().size(), 1u);
   EXPECT_TRUE(desktop.diagnostics.Lines().empty());
+  desktop.notify.RestartTaskbar();
+  ASSERT_EQ(desktop.notify.Icons().size(), 1u);
+  EXPECT_STREQ(desktop.notify.Calls().back().record.tip, "Pelkrin [ON]");
 
   auto other = std::make_unique<TrayIcon>(desktop.notify, desktop.diagnostics);
   desktop.diagnostics.Expect("the tray icon could not be added");
