@@ -9,12 +9,11 @@
 namespace pelkrin {
 namespace {
 
-using testing::kFolder;
 using testing::kSettingsPath;
 
 struct SettingsTest : ::testing::Test {
   sim::SimDesktop desktop;
-  SettingsStore store{desktop.profile, desktop.diagnostics, kFolder};
+  SettingsStore store{desktop.profile, desktop.diagnostics, testing::kFolder};
 };
 
 TEST_F(SettingsTest, WritesUpperCaseKeysAndFindsThemInAnyCase) {
