@@ -12,6 +12,7 @@
 //      an empty program that only adds a tray icon (tray_only_win.exe, beside this one).
 //
 //   survey_bench_win.exe <program folder> <browser-sim.exe> [popups] [idle seconds]
+//   survey_bench_win.exe --start-to-tray <program folder> [starts]     (4. alone)
 //
 // The other top-level windows belong to a second process of this program
 // (`survey_bench_win.exe --windows N`), as other programs' windows do.
@@ -547,6 +548,8 @@ int main(int argc, char** argv) {
   using namespace pelkrin::bench;
   if (argc == 3 && std::string(argv[1]) == "--windows") return RunPlainWindows(std::atoi(argv[2]));
   if (argc == 2 && std::string(argv[1]) == "--bare-census") return RunBareCensus();
+  if (argc >= 3 && std::string(argv[1]) == "--start-to-tray")
+    return MeasureStartToTray(argv[2], argc > 3 ? std::max(std::atoi(argv[3]), 1) : 10);
   if (argc < 3) {
     std::fprintf(stderr,
                  "usage: survey_bench_win <program folder> <browser-sim.exe> [popups] "
