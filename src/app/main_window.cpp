@@ -40,6 +40,7 @@ MainWindow::MainWindow(Services services, Links links)
       links_(std::move(links)) {
   window_class = kMainWindowClass;
   skinned = false;
+  window_at_load = true;
   for (Control* control : Controls()) control->SetVisible(false);
 
   Pictures& pictures = services.pictures;

@@ -22,6 +22,7 @@ constexpr char kFirstRunSettings[] =
 
 TEST(StartUp, FirstRunWritesTheDefaultsStartsPelkingAndASecondStartWritesNothing) {
   SimApp p;
+  p.desktop.sound.SetDeviceCount(1);
   p.Start();
   EXPECT_EQ(p.FileBytes("pk.sys"), kFirstRunSettings);
   MainWindow& main_window = p->main_window;
@@ -30,12 +31,15 @@ TEST(StartUp, FirstRunWritesTheDefaultsStartsPelkingAndASecondStartWritesNothing
   EXPECT_EQ(main_window.tray_icon.Icon(), main_window.on_icon.Get());
   EXPECT_EQ(p.desktop.notify.Icons().size(), 1u);
   EXPECT_FALSE(main_window.Visible());
-  // The long-lived windows exist, hidden.
+  // The long-lived windows exist, hidden; their real windows are made when they first show.
   for (Form* form : std::initializer_list<Form*>{&p->allow_block_window, &p->options_window,
                                                  &p->advanced_options_window, &p->history_window}) {
     EXPECT_TRUE(form->IsLoaded()) << form->Name();
     EXPECT_FALSE(form->Visible()) << form->Name();
+    EXPECT_EQ(form->Handle(), kNoWindow) << form->Name();
   }
+  EXPECT_NE(main_window.Handle(), kNoWindow) << "the main window takes commands while hidden";
+  EXPECT_EQ(p.Sounds(), std::vector<std::string>{"barble.sys"}) << "the History window's load";
   EXPECT_TRUE(p.desktop.dialogs.Shown().empty());
 
   // The calls, not the file's writes: writing a value a key already has leaves the file alone.
