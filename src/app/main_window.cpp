@@ -50,7 +50,7 @@ MainWindow::MainWindow(Services services, Links links)
   off_icon.Set(pictures.LoadIcon(IDI_PELK_OFF));
   tray_icon.SetTrayIcon(on_icon.Get());
   tray_icon.SetTrayTip(kTipOn);
-  tray_icon.on_mouse_up = [this](int&, int&) { ShowTrayMenu(); };
+  tray_icon.on_mouse_up = [this](int&, int&) { TrayIconClicked(); };
 
   animation_timer.on_timer = [this] { tray_animation.Step(); };
   survey_timer.on_timer = [this] { links_.detector.Survey(); };
@@ -155,6 +155,28 @@ void MainWindow::ShowTrayMenu() {
                                  [this](MenuItem&) { services_.sounds.PlayMenuSound(); }));
 }
 
+void MainWindow::TrayIconClicked() {
+  if (started_) {
+    ShowTrayMenu();
+    return;
+  }
+  // Clicks during start-up come to one menu.
+  if (!std::exchange(menu_held_, true)) held_input_.push_back([this] { ShowTrayMenu(); });
+}
+
+void MainWindow::RunHeldInput() {
+  if (held_input_.empty()) return;
+  // From the message loop, where a click or a command would have run, rather than inside
+  // start-up.
+  if (!run_held_input_.Schedule([this] {
+        for (const auto& input : std::exchange(held_input_, {})) input();
+      })) {
+    services_.diagnostics.Trace(std::to_string(held_input_.size()) +
+                                " clicks or commands that came during start-up could not be run");
+    held_input_.clear();
+  }
+}
+
 void MainWindow::OpenListMenu(AllowList list) {
   RunCommand(views_.PopupMenu(ListMenu(list), RemoveItem(list), nullptr));
 }
@@ -164,6 +186,10 @@ void MainWindow::RunCommand(MenuItem* item) {
 }
 
 void MainWindow::Command(std::uint16_t command) {
+  if (!started_) {
+    held_input_.push_back([this, command] { Command(command); });
+    return;
+  }
   if (command == kCmdAdvancedOptions) {
     links_.opener.ShowAdvancedOptionsWindow();
     return;
@@ -201,11 +227,15 @@ void MainWindow::OnLoad() {
   StartUpStep("the Block button installation", [&] { links_.start_up.InstallBlockButton(); });
   SeedSinceInstallationCount();
   StartPelkingAsSuperModeSays();
+  // The icon as soon as it shows the state pelking starts in; clicks on it wait for the end of
+  // start-up.
+  StartUpStep("the icon into the notification area", [&] { tray_icon.SetInTray(true); });
   StartUpStep("the wait", [&] { Wait(services_.events, 0.1); });
   LoadLists();
-  StartUpStep("the icon into the notification area", [&] { tray_icon.SetInTray(true); });
   StartUpStep("hiding the main window", [&] { Hide(); });
   StartUpStep("the start-up entry", [&] { links_.start_up.SyncStartupEntry(); });
+  started_ = true;
+  RunHeldInput();
 }
 
 void MainWindow::EndIfAnotherCopyRuns() {
@@ -288,6 +318,7 @@ void MainWindow::LoadLists() {
                    lists.StateOf(list));
     });
   }
+  lists_loaded_ = true;
 }
 
 void MainWindow::OnUnload() { Shutdown(); }
@@ -300,7 +331,12 @@ void MainWindow::Shutdown() {
   // A file that cannot be written is skipped inside the save; the others are still written.
   Diagnostics& diagnostics = services_.diagnostics;
   ShutdownSteps& steps = links_.shutdown;
-  Guarded(diagnostics, "shutdown: saving the lists", [&] { steps.SaveLists(); });
+  // Windows may end the session while start-up still loads the lists: their files then hold
+  // entries the lists lack, and stay as they are.
+  if (lists_loaded_)
+    Guarded(diagnostics, "shutdown: saving the lists", [&] { steps.SaveLists(); });
+  else
+    diagnostics.Trace("shutdown: the lists were still loading and are not saved");
   Guarded(diagnostics, "shutdown: saving history_count", [&] {
     services_.settings.WriteSettingOrTrace("history_count", steps.SinceInstallationCount());
   });

@@ -104,7 +104,9 @@ TEST(StartUp, ASecondCopySaysSoAndEndsTouchingNothing) {
   EXPECT_TRUE(p.desktop.notify.Calls().empty());
 }
 
-TEST(StartUp, PendingEventsRunInItsWaitAndInTheListLoadingWhereATickSeesWhatIsLoaded) {
+// The icon comes before the wait and the lists; a click on it, a command from outside and the
+// end of the session that arrive before the lists have loaded must not act on half a list.
+TEST(StartUp, PendingEventsRunInItsWaitAndListLoadingWhileInputWaitsForTheLists) {
   SimApp p;
   int ticks = 0;
   ASSERT_NE(p.desktop.events.StartTimer(50, [&] { ++ticks; }), 0u);  // due while it starts
@@ -114,20 +116,42 @@ TEST(StartUp, PendingEventsRunInItsWaitAndInTheListLoadingWhereATickSeesWhatIsLo
   p.desktop.files.Put(InFolder("alwdom.sys"), many);
   p.desktop.files.Put(InFolder("alwcap.sys"), "results\r\n");
   p.desktop.files.Put(InFolder("popblk.sys"), "Win a prize - Microsoft Internet Explorer");
+  ListBox& domains = p->allow_block_window.domain_list;
+  bool icon_in_the_wait = false;
   int seen_while_loading = -1;
   p.desktop.events.OnProcessPending([&] {
-    if (seen_while_loading < 0 && p->allow_block_window.domain_list.ListCount() > 0)
-      seen_while_loading = p->allow_block_window.domain_list.ListCount();
+    if (domains.ListCount() == 0 && !icon_in_the_wait) {
+      icon_in_the_wait = p.desktop.notify.Icons().size() == 1;
+      p.views.ChooseNext("AllowBlockList");
+      for (int click = 0; click < 2; ++click)
+        p.desktop.notify.Deliver(p->main_window.tray_icon.Window(), kTrayCallbackMessage, 0,
+                                 testing::kRightButtonUp);
+      p->main_window.Command(kCmdStatsMenu);
+    }
+    if (seen_while_loading < 0 && domains.ListCount() > 0) {
+      seen_while_loading = domains.ListCount();
+      p.desktop.diagnostics.Expect("the lists were still loading");
+      p->main_window.SessionEnding();
+    }
   });
   p.Start();
   EXPECT_EQ(p.desktop.events.MonotonicMs() - start, 100u) << "a tenth of a second's wait";
   EXPECT_EQ(ticks, 2);
-  EXPECT_EQ(p->allow_block_window.domain_list.ListCount(), 100);
+  EXPECT_TRUE(icon_in_the_wait);
+  EXPECT_EQ(domains.ListCount(), 100);
   EXPECT_GT(seen_while_loading, 0);
   EXPECT_LT(seen_while_loading, 100);
   EXPECT_EQ(p->allow_block_window.caption_list.Items(), std::vector<std::string>{"results"});
   EXPECT_EQ(p->allow_block_window.block_list.Items(),
             std::vector<std::string>{"Win a prize - Microsoft Internet Explorer"});
+  EXPECT_EQ(p.desktop.files.WriteCount(InFolder("alwdom.sys")), 0) << "the session's end";
+  EXPECT_TRUE(p.views.MenusShown().empty());
+  EXPECT_FALSE(p->history_window.Visible());
+  // Once start-up is done: one menu for both clicks, then the command.
+  p.desktop.events.Advance(200);
+  EXPECT_EQ(p.views.MenusShown().size(), 1u);
+  EXPECT_TRUE(p->allow_block_window.Visible());
+  EXPECT_TRUE(p->history_window.Visible());
 }
 
 TEST(StartUp, TheTimersRunAsPelkPopupsSaysAndTheNextStartFollowsSuperModeAgain) {
