@@ -98,6 +98,21 @@ struct AllowBlockWindow : PelkrinTest {
 // A mended fault: characters beyond ASCII (here "\xE9" and the euro sign "\x80" of the ANSI code
 // page) typed key by key did not pass the program's handling of Enter unchanged.
 TEST_F(AllowBlockWindow, TypedAndPastedDomainsAreAddedBadOnesRefusedAndEveryListSavedOnClose) {
+  // Its window, made as it first shows, stands topmost in the middle of the work area with the
+  // keyboard on its first control.
+  EXPECT_TRUE(::GetWindowLongA(form, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  RECT work{}, shown_at{};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  ::GetWindowRect(form, &shown_at);
+  EXPECT_NEAR(shown_at.left + shown_at.right, work.left + work.right, 2);
+  GUITHREADINFO focus{};
+  focus.cbSize = sizeof focus;
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        return ::GetGUIThreadInfo(::GetWindowThreadProcessId(form, nullptr), &focus) &&
+               focus.hwndFocus == ::GetNextDlgTabItem(form, nullptr, FALSE);
+      },
+      kDefaultDeadlineMs, "the keyboard on the first control"));
   ScreenshotWhenStable("allow-block-domain");
   EXPECT_EQ(ReadText(domain_box), "Type domain name here.");
   LeftClickAt(domain_box, MAKELPARAM(4, 4));  // clears the placeholder
