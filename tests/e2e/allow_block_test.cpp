@@ -244,9 +244,9 @@ TEST_F(AllowBlockLists, AHugeHandEditedListLoadsWhole) {
   for (int i = 0; i < 100000; ++i)
     bytes += "site" + std::to_string(i) + ".example.net" + (i % 3 == 0 ? "\n" : "\r\n");
   bytes += std::string("after\0nul", 9);
-  start_deadline_ms = 60000;  // the icon is added once the lists have loaded
   ASSERT_NO_FATAL_FAILURE(Begin({{"alwdom.sys", bytes}}));
-  HWND form = ShowForm(kCmdAllowBlockList, kTitle);
+  // The command, posted while the lists may still load, runs once they have loaded.
+  HWND form = ShowForm(kCmdAllowBlockList, kTitle, 60000);
   ASSERT_NE(form, nullptr);
   HWND list = VisibleChild(form, "ListBox");
   ASSERT_NE(list, nullptr);
