@@ -7,6 +7,7 @@
 #include "detector/ctrl_override.h"
 #include "detector/popup_rules.h"
 #include "detector/restore.h"
+#include "platform/temporary_save_name.h"
 #include "resources/resource.h"
 #include "settings/advanced_options_window.h"
 #include "settings/option_keys.h"
@@ -232,6 +233,7 @@ void MainWindow::OnLoad() {
   StartUpStep("the icon into the notification area", [&] { tray_icon.SetInTray(true); });
   StartUpStep("the wait", [&] { Wait(services_.events, 0.1); });
   LoadLists();
+  StartUpStep("removing what interrupted saves left", [&] { RemoveInterruptedSaves(); });
   StartUpStep("hiding the main window", [&] { Hide(); });
   StartUpStep("the start-up entry", [&] { links_.start_up.SyncStartupEntry(); });
   started_ = true;
@@ -319,6 +321,27 @@ void MainWindow::LoadLists() {
     });
   }
   lists_loaded_ = true;
+}
+
+void MainWindow::RemoveInterruptedSaves() {
+  // A save that was killed before its file took the old one's place left its temporary file
+  // beside the lists; the old file is whole. Only the names the saves give are removed.
+  FileSystem& files = services_.files;
+  Diagnostics& diagnostics = services_.diagnostics;
+  const std::string& folder = links_.program_folder;
+  const auto names = files.ListFiles(folder, kTemporarySavePattern);
+  if (!names) {
+    diagnostics.Trace("the program's folder could not be listed for what interrupted saves left");
+    return;
+  }
+  for (const std::string& name : *names) {
+    if (!IsTemporarySaveName(name)) continue;
+    const std::string path = PathInFolder(folder, name);
+    if (files.DeleteFile(path))
+      diagnostics.Note("removed " + path + ", left by an interrupted save");
+    else
+      diagnostics.Trace(path + ", left by an interrupted save, could not be removed");
+  }
 }
 
 void MainWindow::OnUnload() { Shutdown(); }

@@ -141,6 +141,8 @@ class MainWindow : public Form {
   void SeedSinceInstallationCount();
   void StartPelkingAsSuperModeSays();
   void LoadLists();
+  // Deletes the temporary files of saves that were killed part-way.
+  void RemoveInterruptedSaves();
   // Input that arrives during start-up (a click on the icon, a command from outside) waits
   // until start-up is done: a menu or a command run earlier could save or clear a list that is
   // still loading. This runs it, in order, from the message loop.

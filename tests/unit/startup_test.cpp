@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/temporary_save_name.h"
 #include "test_support.h"
 
 namespace pelkrin {
@@ -95,13 +96,44 @@ TEST(StartUp, AReadOnlyFolderStartsWithPelkingOffAndDesignStates) {
 TEST(StartUp, ASecondCopySaysSoAndEndsTouchingNothing) {
   SimApp p;
   p.desktop.files.Put(InFolder("alwdom.sys"), "example.com\r\n");
+  p.desktop.files.Put(InFolder("~pk4711_3.tmp"), "the running copy's save");
   p.desktop.process.SetAnotherCopyRunning(true);
   EXPECT_THROW(p.Start(), sim::ProcessExit);
   EXPECT_EQ(p.Boxes(),
             (std::vector<testing::Box>{{"Pelkrin is already running!", "Pelkrin", 0x1010}}));
   EXPECT_FALSE(p.desktop.files.Exists(kSettingsPath));
   EXPECT_EQ(p.desktop.files.WriteCount(InFolder("alwdom.sys")), 0);
+  EXPECT_TRUE(p.desktop.files.Exists(InFolder("~pk4711_3.tmp")));
   EXPECT_TRUE(p.desktop.notify.Calls().empty());
+}
+
+// Saves killed part-way leave their temporary files beside the lists: the next start removes
+// exactly the names the saves give, and never a file of the user's named like them.
+TEST(StartUp, RemovesTheTemporaryFilesOfInterruptedSavesAndNoOtherFile) {
+  EXPECT_EQ(TemporarySaveName(4711, 3), "~pk4711_3.tmp");
+  const std::string saves[] = {"~pk4711_3.tmp", "~pk1_0.tmp",
+                               TemporarySaveName(UINT32_MAX, UINT32_MAX)};
+  // Names differing only in case are one file: each near-miss has a number of its own.
+  const char* users[] = {"~PK4711_4.TMP",  "~pk4711_5.TMP",       "~pk4711.tmp",
+                         "~pk4711_.tmp",   "~pk_3.tmp",           "~pk04711_3.tmp",
+                         "~pk4711_03.tmp", "~pk4294967296_1.tmp", "~pk4711_3_1.tmp",
+                         "x~pk4711_3.tmp", "~pk4711_3.tmp.txt",   "~pk 4711_3.tmp",
+                         "~pk4711-3.tmp",  "~pk+4711_3.tmp",      "Lists\\~pk4711_3.tmp"};
+  SimApp p;
+  for (const std::string& name : saves) p.desktop.files.Put(InFolder(name), "half a list");
+  for (const char* name : users) p.desktop.files.Put(InFolder(name), "the user's");
+  p.desktop.files.Put(InFolder("~pk9_9.tmp"), "held open by another program");
+  p.desktop.files.SetInUse(InFolder("~pk9_9.tmp"), true);
+  p.desktop.diagnostics.Expect("left by an interrupted save, could not be removed");
+  p.Start();
+  for (const std::string& name : saves) EXPECT_FALSE(p.desktop.files.Exists(InFolder(name)));
+  for (const char* name : users) EXPECT_TRUE(p.desktop.files.Exists(InFolder(name))) << name;
+  EXPECT_TRUE(p.desktop.diagnostics.Saw("~pk9_9.tmp, left by an interrupted save, could not"));
+
+  p.desktop.files.SetUnlistableFolder(testing::kFolder, true);
+  p.desktop.diagnostics.Expect("could not be listed");
+  p.Restart();
+  EXPECT_TRUE(p.desktop.files.Exists(InFolder("~pk9_9.tmp")));
 }
 
 // The icon comes before the wait and the lists; a click on it, a command from outside and the
