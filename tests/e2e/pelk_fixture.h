@@ -61,7 +61,7 @@ class PelkrinTest : public ::testing::Test {
     ASSERT_TRUE(started);
     main_window = copy->WaitForMainWindow();
     ASSERT_NE(main_window, nullptr);
-    ASSERT_TRUE(WaitForNotificationIcon(kDefaultDeadlineMs));
+    ASSERT_TRUE(WaitForNotificationIcon(start_deadline_ms));
     ASSERT_TRUE(WaitFor([&] { return (tray = copy->TrayWindow()) != nullptr; }, kDefaultDeadlineMs,
                         "the tray window"));
     if (!browsers) return;
@@ -115,18 +115,17 @@ class PelkrinTest : public ::testing::Test {
   }
   // The program's window with that caption once it shows, or nullptr with a failure; ShowForm
   // posts the tray command that opens it first.
-  HWND WaitForForm(const char* caption, DWORD deadline_ms = kDefaultDeadlineMs) {
+  HWND WaitForForm(const char* caption) {
     HWND form = nullptr;
     const auto shown = WaitFor(
         [&] { return IsVisible(form = FindTopLevelWindow(Pid(), kFormWindowClass, caption)); },
-        deadline_ms, std::string("the window \"") + caption + "\" to show");
+        start_deadline_ms, std::string("the window \"") + caption + "\" to show");
     EXPECT_TRUE(shown);
     return shown ? form : nullptr;
   }
-  HWND ShowForm(std::uint16_t command, const char* caption,
-                DWORD deadline_ms = kDefaultDeadlineMs) {
+  HWND ShowForm(std::uint16_t command, const char* caption) {
     EXPECT_TRUE(PostCommand(main_window, command));
-    return WaitForForm(caption, deadline_ms);
+    return WaitForForm(caption);
   }
   // Answers the program's message box with that title and returns its text.
   std::string Answer(const std::string& title, int button) {
@@ -159,6 +158,7 @@ class PelkrinTest : public ::testing::Test {
   HWND tray = nullptr;
   std::optional<BrowserSim> sim;
   int sentinels = 0;
+  DWORD start_deadline_ms = kDefaultDeadlineMs;  // for the icon, and a window, to show
 };
 
 }  // namespace pelkrin::e2e
