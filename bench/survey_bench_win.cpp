@@ -523,7 +523,8 @@ int MeasureStartToTray(const std::string& program_folder, int runs) {
     const double program = StartToTrayMs(pelkrin, program_folder, kTrayWindowClass);
     const double yardstick = StartToTrayMs(tray_only, program_folder, kTrayOnlyClass);
     if (program < 0 || yardstick < 0) {
-      std::fprintf(stderr, "error: a program showed no tray icon within 30 s\n");
+      std::fprintf(stderr, "error: %s showed no tray icon within 30 s\n",
+                   program < 0 ? "pelkrin.exe" : "tray_only_win.exe");
       return 1;
     }
     if (run < 0) continue;
