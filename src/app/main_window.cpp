@@ -7,6 +7,7 @@
 #include "detector/ctrl_override.h"
 #include "detector/popup_rules.h"
 #include "detector/restore.h"
+#include "platform/temporary_save_name.h"
 #include "resources/resource.h"
 #include "settings/advanced_options_window.h"
 #include "settings/option_keys.h"
@@ -40,6 +41,7 @@ MainWindow::MainWindow(Services services, Links links)
       links_(std::move(links)) {
   window_class = kMainWindowClass;
   skinned = false;
+  window_at_load = true;
   for (Control* control : Controls()) control->SetVisible(false);
 
   Pictures& pictures = services.pictures;
@@ -49,7 +51,7 @@ MainWindow::MainWindow(Services services, Links links)
   off_icon.Set(pictures.LoadIcon(IDI_PELK_OFF));
   tray_icon.SetTrayIcon(on_icon.Get());
   tray_icon.SetTrayTip(kTipOn);
-  tray_icon.on_mouse_up = [this](int&, int&) { ShowTrayMenu(); };
+  tray_icon.on_mouse_up = [this](int&, int&) { TrayIconClicked(); };
 
   animation_timer.on_timer = [this] { tray_animation.Step(); };
   survey_timer.on_timer = [this] { links_.detector.Survey(); };
@@ -154,6 +156,28 @@ void MainWindow::ShowTrayMenu() {
                                  [this](MenuItem&) { services_.sounds.PlayMenuSound(); }));
 }
 
+void MainWindow::TrayIconClicked() {
+  if (started_) {
+    ShowTrayMenu();
+    return;
+  }
+  // Clicks during start-up come to one menu.
+  if (!std::exchange(menu_held_, true)) held_input_.push_back([this] { ShowTrayMenu(); });
+}
+
+void MainWindow::RunHeldInput() {
+  if (held_input_.empty()) return;
+  // From the message loop, where a click or a command would have run, rather than inside
+  // start-up.
+  if (!run_held_input_.Schedule([this] {
+        for (const auto& input : std::exchange(held_input_, {})) input();
+      })) {
+    services_.diagnostics.Trace(std::to_string(held_input_.size()) +
+                                " clicks or commands that came during start-up could not be run");
+    held_input_.clear();
+  }
+}
+
 void MainWindow::OpenListMenu(AllowList list) {
   RunCommand(views_.PopupMenu(ListMenu(list), RemoveItem(list), nullptr));
 }
@@ -163,6 +187,10 @@ void MainWindow::RunCommand(MenuItem* item) {
 }
 
 void MainWindow::Command(std::uint16_t command) {
+  if (!started_) {
+    held_input_.push_back([this, command] { Command(command); });
+    return;
+  }
   if (command == kCmdAdvancedOptions) {
     links_.opener.ShowAdvancedOptionsWindow();
     return;
@@ -200,11 +228,16 @@ void MainWindow::OnLoad() {
   StartUpStep("the Block button installation", [&] { links_.start_up.InstallBlockButton(); });
   SeedSinceInstallationCount();
   StartPelkingAsSuperModeSays();
+  // The icon as soon as it shows the state pelking starts in; clicks on it wait for the end of
+  // start-up.
+  StartUpStep("the icon into the notification area", [&] { tray_icon.SetInTray(true); });
   StartUpStep("the wait", [&] { Wait(services_.events, 0.1); });
   LoadLists();
-  StartUpStep("the icon into the notification area", [&] { tray_icon.SetInTray(true); });
+  StartUpStep("removing what interrupted saves left", [&] { RemoveInterruptedSaves(); });
   StartUpStep("hiding the main window", [&] { Hide(); });
   StartUpStep("the start-up entry", [&] { links_.start_up.SyncStartupEntry(); });
+  started_ = true;
+  RunHeldInput();
 }
 
 void MainWindow::EndIfAnotherCopyRuns() {
@@ -287,6 +320,28 @@ void MainWindow::LoadLists() {
                    lists.StateOf(list));
     });
   }
+  lists_loaded_ = true;
+}
+
+void MainWindow::RemoveInterruptedSaves() {
+  // A save that was killed before its file took the old one's place left its temporary file
+  // beside the lists; the old file is whole. Only the names the saves give are removed.
+  FileSystem& files = services_.files;
+  Diagnostics& diagnostics = services_.diagnostics;
+  const std::string& folder = links_.program_folder;
+  const auto names = files.ListFiles(folder, kTemporarySavePattern);
+  if (!names) {
+    diagnostics.Trace("the program's folder could not be listed for what interrupted saves left");
+    return;
+  }
+  for (const std::string& name : *names) {
+    if (!IsTemporarySaveName(name)) continue;
+    const std::string path = PathInFolder(folder, name);
+    if (files.DeleteFile(path))
+      diagnostics.Note("removed " + path + ", left by an interrupted save");
+    else
+      diagnostics.Trace(path + ", left by an interrupted save, could not be removed");
+  }
 }
 
 void MainWindow::OnUnload() { Shutdown(); }
@@ -299,7 +354,12 @@ void MainWindow::Shutdown() {
   // A file that cannot be written is skipped inside the save; the others are still written.
   Diagnostics& diagnostics = services_.diagnostics;
   ShutdownSteps& steps = links_.shutdown;
-  Guarded(diagnostics, "shutdown: saving the lists", [&] { steps.SaveLists(); });
+  // Windows may end the session while start-up still loads the lists: their files then hold
+  // entries the lists lack, and stay as they are.
+  if (lists_loaded_)
+    Guarded(diagnostics, "shutdown: saving the lists", [&] { steps.SaveLists(); });
+  else
+    diagnostics.Trace("shutdown: the lists were still loading and are not saved");
   Guarded(diagnostics, "shutdown: saving history_count", [&] {
     services_.settings.WriteSettingOrTrace("history_count", steps.SinceInstallationCount());
   });

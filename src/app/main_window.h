@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/menus.h"
 #include "detector/detection_cycle.h"
@@ -107,9 +108,12 @@ class MainWindow : public Form {
   // Opens the tray menu at the mouse position, or at the icon when it was opened from the
   // keyboard.
   void ShowTrayMenu();
+  // A click on the tray icon: the menu now, or, during start-up, once start-up is done.
+  void TrayIconClicked();
   // Opens the pop-up menu of one of the three lists, with its remove item as the default.
   void OpenListMenu(AllowList list);
 
+  // A command that arrives during start-up runs once start-up is done.
   void Command(std::uint16_t command) override;
   // Windows ends the session: the icon leaves the notification area and the shutdown runs, as
   // at "E&xit"; the window itself stays, for Windows to end the process.
@@ -137,14 +141,25 @@ class MainWindow : public Form {
   void SeedSinceInstallationCount();
   void StartPelkingAsSuperModeSays();
   void LoadLists();
+  // Deletes the temporary files of saves that were killed part-way.
+  void RemoveInterruptedSaves();
+  // Input that arrives during start-up (a click on the icon, a command from outside) waits
+  // until start-up is done: a menu or a command run earlier could save or clear a list that is
+  // still loading. This runs it, in order, from the message loop.
+  void RunHeldInput();
 
   // Saves the lists and the counter, closes the last hidden popup, checks the home page. Once.
   void Shutdown();
 
   bool shut_down_ = false;
+  bool started_ = false;       // start-up has run to its end
+  bool lists_loaded_ = false;  // start-up has loaded the lists
+  bool menu_held_ = false;     // the tray icon was clicked during start-up
+  std::vector<std::function<void()>> held_input_;
 
   Services services_;
   Links links_;
+  DeferredTask run_held_input_{services_.events};
 };
 
 }  // namespace pelkrin

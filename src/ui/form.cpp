@@ -16,7 +16,7 @@ void Form::Unregister(Control* control) {
 void Form::Load() {
   if (loaded_ || loading_) return;
   loading_ = true;
-  view_ = views_.CreateView(*this);
+  if (window_at_load) view_ = views_.CreateView(*this);
   loaded_ = true;
   loading_ = false;
   OnLoad();
@@ -25,6 +25,7 @@ void Form::Load() {
 void Form::Show() {
   Load();
   if (!loaded_ || visible_) return;
+  if (!view_) view_ = views_.CreateView(*this);
   visible_ = true;
   if (sink_) sink_->FormVisibilityChanged(true);
 }

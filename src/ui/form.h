@@ -42,9 +42,12 @@ class Form {
   const std::string& Name() const { return name_; }
   const std::string& Caption() const { return caption_; }
 
-  // Creates the window, hidden, and runs the load handler; does nothing when already loaded.
+  // Runs the load handler; does nothing when already loaded. The controls and their values
+  // exist from here on, whether or not the window was ever shown.
   void Load();
-  // Loads the window if needed, then makes it visible (not modal).
+  // Loads the window if needed, then makes it visible (not modal). The real window is made the
+  // first time the form shows (unless `window_at_load`): a window kept hidden needs none, and
+  // making one costs start-up a tenth of a second under Wine.
   void Show();
   void Hide();
   // Runs the unload handler and destroys the window; the controls keep their values.
@@ -59,7 +62,7 @@ class Form {
   void SetIcon(const Picture& icon);
   // Moves the window to a new position in pixels, keeping its size.
   void MoveTo(int left, int top);
-  // The real window's handle; 0 when there is no view.
+  // The real window's handle; 0 while it has none (no screen, or not shown yet).
   Hwnd Handle() const;
   // The pointer over the whole window, its controls included (the hourglass while it works).
   MousePointer GetMousePointer() const { return mouse_pointer_; }
@@ -98,7 +101,10 @@ class Form {
   Bounds bounds;
   std::string window_class = kFormWindowClass;
   Rgb back_color = 0xE8E4DC;
-  bool skinned = true;   // borderless, topmost, with a painted background
+  bool skinned = true;  // borderless, topmost, with a painted background
+  // The real window is made as the form loads rather than when it first shows: a window that
+  // works unseen (the main window takes commands and the session's end while hidden).
+  bool window_at_load = false;
   // Set by MakeTopmost: a view keeps such a window above the others each time it shows it.
   bool topmost = false;
 

@@ -62,7 +62,7 @@ void DeferredTask::Run() {
 
 void MakeTopmost(WindowManager& windows, Form& form) {
   form.topmost = true;
-  windows.MakeTopmost(form.Handle());
+  if (const Hwnd window = form.Handle(); window != kNoWindow) windows.MakeTopmost(window);
 }
 
 bool DragState::MouseMove(int button, float x, float y, float window_left_twips,

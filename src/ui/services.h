@@ -67,7 +67,8 @@ class DeferredTask {
   std::function<void()> task_;
 };
 
-// Puts the window above every window that is not topmost, and keeps it there.
+// Puts the window above every window that is not topmost, and keeps it there. A form without
+// its real window yet gets it topmost when it is made.
 void MakeTopmost(WindowManager& windows, Form& form);
 
 // Dragging a window by its drag handle. One drag state is shared by every window.

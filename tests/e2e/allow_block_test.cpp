@@ -98,6 +98,8 @@ struct AllowBlockWindow : PelkrinTest {
 // A mended fault: characters beyond ASCII (here "\xE9" and the euro sign "\x80" of the ANSI code
 // page) typed key by key did not pass the program's handling of Enter unchanged.
 TEST_F(AllowBlockWindow, TypedAndPastedDomainsAreAddedBadOnesRefusedAndEveryListSavedOnClose) {
+  // Made topmost before it had a window: the window it gets as it first shows is topmost.
+  EXPECT_TRUE(::GetWindowLongA(form, GWL_EXSTYLE) & WS_EX_TOPMOST);
   ScreenshotWhenStable("allow-block-domain");
   EXPECT_EQ(ReadText(domain_box), "Type domain name here.");
   LeftClickAt(domain_box, MAKELPARAM(4, 4));  // clears the placeholder
@@ -229,7 +231,7 @@ TEST_F(AllowBlockLists, AHugeHandEditedListLoadsWhole) {
   for (int i = 0; i < 100000; ++i)
     bytes += "site" + std::to_string(i) + ".example.net" + (i % 3 == 0 ? "\n" : "\r\n");
   bytes += std::string("after\0nul", 9);
-  start_deadline_ms = 60000;  // the icon is added once the lists have loaded
+  start_deadline_ms = 60000;  // a command posted while the lists load runs once they have loaded
   ASSERT_NO_FATAL_FAILURE(Begin({{"alwdom.sys", bytes}}));
   HWND form = ShowForm(kCmdAllowBlockList, kTitle);
   ASSERT_NE(form, nullptr);

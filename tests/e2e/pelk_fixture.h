@@ -119,7 +119,7 @@ class PelkrinTest : public ::testing::Test {
     HWND form = nullptr;
     const auto shown = WaitFor(
         [&] { return IsVisible(form = FindTopLevelWindow(Pid(), kFormWindowClass, caption)); },
-        kDefaultDeadlineMs, std::string("the window \"") + caption + "\" to show");
+        start_deadline_ms, std::string("the window \"") + caption + "\" to show");
     EXPECT_TRUE(shown);
     return shown ? form : nullptr;
   }
@@ -158,7 +158,7 @@ class PelkrinTest : public ::testing::Test {
   HWND tray = nullptr;
   std::optional<BrowserSim> sim;
   int sentinels = 0;
-  DWORD start_deadline_ms = kDefaultDeadlineMs;  // for the icon to show
+  DWORD start_deadline_ms = kDefaultDeadlineMs;  // for the icon, and a window, to show
 };
 
 }  // namespace pelkrin::e2e

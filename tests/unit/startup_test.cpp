@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/temporary_save_name.h"
 #include "test_support.h"
 
 namespace pelkrin {
@@ -22,6 +23,7 @@ constexpr char kFirstRunSettings[] =
 
 TEST(StartUp, FirstRunWritesTheDefaultsStartsPelkingAndASecondStartWritesNothing) {
   SimApp p;
+  p.desktop.sound.SetDeviceCount(1);
   p.Start();
   EXPECT_EQ(p.FileBytes("pk.sys"), kFirstRunSettings);
   MainWindow& main_window = p->main_window;
@@ -35,7 +37,9 @@ TEST(StartUp, FirstRunWritesTheDefaultsStartsPelkingAndASecondStartWritesNothing
                                                  &p->advanced_options_window, &p->history_window}) {
     EXPECT_TRUE(form->IsLoaded()) << form->Name();
     EXPECT_FALSE(form->Visible()) << form->Name();
+    EXPECT_EQ(form->Handle(), kNoWindow) << form->Name();
   }
+  EXPECT_EQ(p.Sounds(), std::vector<std::string>{"barble.sys"}) << "the History window's load";
   EXPECT_TRUE(p.desktop.dialogs.Shown().empty());
 
   // The calls, not the file's writes: writing a value a key already has leaves the file alone.
@@ -91,16 +95,40 @@ TEST(StartUp, AReadOnlyFolderStartsWithPelkingOffAndDesignStates) {
 TEST(StartUp, ASecondCopySaysSoAndEndsTouchingNothing) {
   SimApp p;
   p.desktop.files.Put(InFolder("alwdom.sys"), "example.com\r\n");
+  p.desktop.files.Put(InFolder("~pk4711_3.tmp"), "the running copy's save");
   p.desktop.process.SetAnotherCopyRunning(true);
   EXPECT_THROW(p.Start(), sim::ProcessExit);
   EXPECT_EQ(p.Boxes(),
             (std::vector<testing::Box>{{"Pelkrin is already running!", "Pelkrin", 0x1010}}));
   EXPECT_FALSE(p.desktop.files.Exists(kSettingsPath));
   EXPECT_EQ(p.desktop.files.WriteCount(InFolder("alwdom.sys")), 0);
+  EXPECT_TRUE(p.desktop.files.Exists(InFolder("~pk4711_3.tmp")));
   EXPECT_TRUE(p.desktop.notify.Calls().empty());
 }
 
-TEST(StartUp, PendingEventsRunInItsWaitAndInTheListLoadingWhereATickSeesWhatIsLoaded) {
+// Saves killed part-way leave their temporary files beside the lists: the next start removes
+// exactly the names the saves give, never a user's file named like them (in any case: one file).
+TEST(StartUp, RemovesWhatInterruptedSavesLeftAndNoFileOfTheUsers) {
+  const std::string saves[] = {"~pk4711_3.tmp", TemporarySaveName(UINT32_MAX, UINT32_MAX)};
+  const char* users[] = {"~PK1_4.TMP",          "~pk1_5.TMP",       "~pk1.tmp",
+                         "~pk_3.tmp",           "~pk01_3.tmp",      "~pk1_03.tmp",
+                         "~pk4294967296_1.tmp", "~pk1_3_1.tmp",     "x~pk1_3.tmp",
+                         "~pk+1_3.tmp",         "Lists\\~pk1_3.tmp"};
+  SimApp p;
+  for (const std::string& name : saves) p.desktop.files.Put(InFolder(name), "half a list");
+  for (const char* name : users) p.desktop.files.Put(InFolder(name), "the user's");
+  p.desktop.files.Put(InFolder("~pk9_9.tmp"), "held open by another program");
+  p.desktop.files.SetInUse(InFolder("~pk9_9.tmp"), true);
+  p.desktop.diagnostics.Expect("~pk9_9.tmp, left by an interrupted save, could not be removed");
+  p.Start();
+  EXPECT_EQ(TemporarySaveName(4711, 3), saves[0]);
+  for (const std::string& name : saves) EXPECT_FALSE(p.desktop.files.Exists(InFolder(name)));
+  for (const char* name : users) EXPECT_TRUE(p.desktop.files.Exists(InFolder(name))) << name;
+  EXPECT_TRUE(p.desktop.diagnostics.Saw("~pk9_9.tmp, left by an interrupted save, could not"));
+}
+
+// Clicks on the icon, a command and the session's end must not act on a list that is loading.
+TEST(StartUp, PendingEventsRunInItsWaitAndListLoadingWhileInputWaitsForTheLists) {
   SimApp p;
   int ticks = 0;
   ASSERT_NE(p.desktop.events.StartTimer(50, [&] { ++ticks; }), 0u);  // due while it starts
@@ -111,9 +139,18 @@ TEST(StartUp, PendingEventsRunInItsWaitAndInTheListLoadingWhereATickSeesWhatIsLo
   p.desktop.files.Put(InFolder("alwcap.sys"), "results\r\n");
   p.desktop.files.Put(InFolder("popblk.sys"), "Win a prize - Microsoft Internet Explorer");
   int seen_while_loading = -1;
+  bool icon_while_loading = false;
   p.desktop.events.OnProcessPending([&] {
-    if (seen_while_loading < 0 && p->allow_block_window.domain_list.ListCount() > 0)
+    if (seen_while_loading < 0 && p->allow_block_window.domain_list.ListCount() > 0) {
       seen_while_loading = p->allow_block_window.domain_list.ListCount();
+      icon_while_loading = p.desktop.notify.Icons().size() == 1;
+      for (int click = 0; click < 2; ++click)
+        p.desktop.notify.Deliver(p->main_window.tray_icon.Window(), kTrayCallbackMessage, 0,
+                                 testing::kRightButtonUp);
+      p->main_window.Command(kCmdStatsMenu);
+      p.desktop.diagnostics.Expect("the lists were still loading");
+      p->main_window.SessionEnding();
+    }
   });
   p.Start();
   EXPECT_EQ(p.desktop.events.MonotonicMs() - start, 100u) << "a tenth of a second's wait";
@@ -124,6 +161,12 @@ TEST(StartUp, PendingEventsRunInItsWaitAndInTheListLoadingWhereATickSeesWhatIsLo
   EXPECT_EQ(p->allow_block_window.caption_list.Items(), std::vector<std::string>{"results"});
   EXPECT_EQ(p->allow_block_window.block_list.Items(),
             std::vector<std::string>{"Win a prize - Microsoft Internet Explorer"});
+  EXPECT_TRUE(icon_while_loading);
+  EXPECT_EQ(p.desktop.files.WriteCount(InFolder("alwdom.sys")), 0) << "the session's end";
+  EXPECT_FALSE(p->history_window.Visible());
+  p.desktop.events.Advance(200);
+  EXPECT_EQ(p.views.MenusShown().size(), 1u) << "one menu for both clicks";
+  EXPECT_TRUE(p->history_window.Visible());
 }
 
 TEST(StartUp, TheTimersRunAsPelkPopupsSaysAndTheNextStartFollowsSuperModeAgain) {

@@ -3,7 +3,9 @@
 namespace pelkrin::sim {
 
 SimDesktop::SimDesktop()
-    : windows(&events), profile(files, process), sound(files), notify(windows) {}
+    : windows(&events), profile(files, process), sound(files), notify(windows) {
+  files.MakeFolder(process.ProgramFolder());  // the program file lies in it
+}
 
 Platform SimDesktop::platform() {
   return Platform{windows,  profile, registry, sound,   notify,      dialogs,

@@ -1,8 +1,10 @@
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cwchar>
 #include <string_view>
 
+#include "platform/temporary_save_name.h"
 #include "platform/wildcard.h"
 #include "platform/win32/diagnostics.h"
 #include "platform/win32/win32_platform.h"
@@ -38,14 +40,15 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
   return true;
 }
 
-// A new, empty file beside `path` that no one else is using: "<folder>\~pk<pid>_<n>.tmp".
+// A new, empty file beside `path` that no one else is using, named by TemporarySaveName. It is
+// opened without sharing, so that nothing (the start-up of another user's copy, say) deletes it
+// while it is written.
 ScopedFile CreateTemporaryBeside(const std::string& path, std::string* temporary) {
-  static unsigned counter = 0;
+  static std::uint32_t counter = 0;
   const auto cut = path.find_last_of("\\/");
   const std::string folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    *temporary = folder + "~pk" + std::to_string(::GetCurrentProcessId()) + "_" +
-                 std::to_string(++counter) + ".tmp";
+    *temporary = folder + TemporarySaveName(::GetCurrentProcessId(), ++counter);
     ScopedFile file(::CreateFileA(temporary->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file || ::GetLastError() != ERROR_FILE_EXISTS) return file;

@@ -88,6 +88,8 @@ void Win32FormView::CreateWindowAndChildren() {
   if (form_.skinned) {
     style = WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX;
     ex_style = WS_EX_CONTROLPARENT;
+    // A form made topmost before it had its window (it loaded hidden) gets its place now.
+    if (form_.topmost) ex_style |= WS_EX_TOPMOST;
     if (b.left == 0 && b.top == 0) {
       // A window without a remembered place opens in the middle of the work area.
       RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -132,6 +134,8 @@ void Win32FormView::CreateWindowAndChildren() {
   }
   drawing_order_.reserve(controls.size());
   for (const Control* control : form_.Controls()) drawing_order_.push_back(FindChild(*control));
+  // The window may be made while the form already shows the hourglass.
+  if (form_.GetMousePointer() != MousePointer::kDefault) FormMousePointerChanged();
 }
 
 void Win32FormView::AddToolTip(const ControlView& view, int id) {
