@@ -3,7 +3,7 @@
 namespace pelkrin::sim {
 
 SimDesktop::SimDesktop()
-    : windows(&events), profile(files, process), sound(files), notify(windows) {}
+    : process(files), windows(&events), profile(files, process), sound(files), notify(windows) {}
 
 Platform SimDesktop::platform() {
   return Platform{windows,  profile, registry, sound,   notify,      dialogs,
