@@ -36,6 +36,59 @@ TEST_F(PelkrinWindows, ThreePelkedPopupsAreThreeHistoryEntriesAndTheCountReaches
   EXPECT_TRUE(SettingsHold("HISTORY_COUNT=3"));
 }
 
+// The entry menu of the History window on real windows: the pelk's line names the rule and the
+// address, the right button opens the menu at the entry, "Allow this &site" saves the domain
+// list at once, and "&Reopen" on an earlier entry, whose popup is closed, starts the system's
+// browser (Wine's own Internet Explorer, through its App Paths entry) with the address.
+TEST_F(PelkrinWindows, AnEntrysMenuAllowsItsSiteAtOnceAndReopensAClosedPopupInTheBrowser) {
+  ASSERT_NO_FATAL_FAILURE(Begin({}, true, true));
+  // The window is open before the pelks: under Wine, one that has only just shown can still be
+  // raised above the menu it opens.
+  HWND list = VisibleChild(ShowForm(kCmdStatsMenu, "Pelkrin - History"), "ListBox");
+  ASSERT_NE(list, nullptr);
+  const OpenedWindow first = Open(Popup("Offer 1", "http://ads.example.net/first"));
+  ASSERT_TRUE(WaitHidden(first.hwnd, "the first popup"));
+  Open(Popup("Offer 2", "http://ads.example.org/second"));
+  ASSERT_TRUE(WaitGone(first.hwnd, "the first popup"));
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        return copy->ReadFile("pelkrin.log")
+                   .value_or("")
+                   .find(": popup (hidden toolbars) from http://ads.example.org/second") !=
+               std::string::npos;
+      },
+      kDefaultDeadlineMs, "the second pelk's line"));
+  RightClickAt(list, EntryPoint(list, 1));
+  HWND menu = WaitForMenu(Pid());
+  ASSERT_NE(menu, nullptr);
+  ScreenshotWhenStable("history-entry-menu");
+  ChooseByLetter(menu, 'S');  // "Allow this &site"
+  ExpectFile("alwdom.sys", "ads.example.org\r\n");
+  const OpenedWindow allowed = Open(Popup("Offer 3", "http://ads.example.org/third"));
+  AwaitSurvey();
+  EXPECT_TRUE(IsVisible(allowed.hwnd)) << "from an allowed site now";
+
+  // The keys move the selection without the removal question; Shift+F10 opens the menu there.
+  PressKey(list, VK_UP);
+  ::PostMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
+  ASSERT_NE(menu = WaitForMenu(Pid()), nullptr);
+  ChooseByLetter(menu, 'R');  // "&Reopen", the first of the two items under R
+  HWND browser = WaitForTopLevelWindow(
+      0,
+      [](HWND window) {
+        return ClassNameOf(window) == "IEFrame" &&
+               VisibleChild(window, "Edit", "http://ads.example.net/first") != nullptr;
+      },
+      "Internet Explorer at the first popup's address");
+  ASSERT_NE(browser, nullptr);
+  EXPECT_NE(ProcessIdOf(browser), ProcessIdOf(allowed.hwnd)) << "not the stand-in";
+  AwaitSurvey();
+  EXPECT_TRUE(IsVisible(browser)) << "an ordinary browser window is left alone";
+  EXPECT_TRUE(EndProcessOf(browser));
+  EXPECT_EQ(FindTopLevelWindow(Pid(), "#32770", "Pelkrin History"), nullptr)
+      << "no removal question";
+}
+
 TEST_F(PelkrinWindows, OptionsSaveTheirBoxesAndTheSoundPickedInTheRealDialogAndRunFollowsAtOnce) {
   RemoveStartupEntries();
   ASSERT_NO_FATAL_FAILURE(Begin({{"quiet.wav", "RIFF"}}));
