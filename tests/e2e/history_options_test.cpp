@@ -75,13 +75,14 @@ TEST_F(PelkrinWindows, AnEntrysMenuAllowsItsSiteAtOnceAndReopensAClosedPopupInTh
   ChooseByLetter(menu, 'R');  // "&Reopen", the first of the two items under R
   HWND browser = WaitForTopLevelWindow(
       0,
-      [](HWND window) {
-        return ClassNameOf(window) == "IEFrame" &&
-               VisibleChild(window, "Edit", "http://ads.example.net/first") != nullptr;
+      [&](HWND window) {
+        return ClassNameOf(window) == "IEFrame" && ProcessIdOf(window) != ProcessIdOf(allowed.hwnd);
       },
-      "Internet Explorer at the first popup's address");
+      "Internet Explorer");
   ASSERT_NE(browser, nullptr);
-  EXPECT_NE(ProcessIdOf(browser), ProcessIdOf(allowed.hwnd)) << "not the stand-in";
+  EXPECT_TRUE(WaitFor(
+      [&] { return VisibleChild(browser, "Edit", "http://ads.example.net/first") != nullptr; },
+      kDefaultDeadlineMs, "the first popup's address in Internet Explorer"));
   AwaitSurvey();
   EXPECT_TRUE(IsVisible(browser)) << "an ordinary browser window is left alone";
   EXPECT_TRUE(EndProcessOf(browser));
