@@ -22,6 +22,7 @@ struct PelkRecord {
   std::optional<Hwnd> window;
   // The window's class when it was pelked: a handle that passed to another window is not it.
   std::string window_class;
+  bool operator==(const PelkRecord&) const = default;
 };
 
 }  // namespace pelkrin
