@@ -26,7 +26,9 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
                {.pelking_on = [this] { return main_window.PelkingOn(); },
                 .switches = [this] { return advanced_options_window.Switches(); },
                 .save_before_failure_exit = [this] { SaveBeforeFailureExit(); },
-                .pelk_event = [this](const std::string& caption) { pelk_event.Run(caption); }}),
+                .pelk_event = [this](const std::string& caption) { pelk_event.Run(caption); },
+                .pelk_recorded =
+                    [this](PelkRecord record) { pelk_event.TakeRecord(std::move(record)); }}),
       main_window(
           {platform.windows, platform.events, platform.dialogs, platform.pictures, platform.notify,
            platform.files, platform.process, platform.diagnostics, views, settings, sounds},
@@ -41,7 +43,11 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
                               [this] {
                                 if (options_window.Visible()) options_window.SetWindowState(0);
                               }),
-      history_window(form_services, platform.events, platform.dialogs, settings),
+      entry_menu_commands({platform.windows, platform.registry, platform.process, platform.dialogs,
+                           sounds, platform.diagnostics},
+                          detector, allow_block_window),
+      history_window(form_services, platform.events, platform.dialogs, settings,
+                     entry_menu_commands),
       about_window(form_services, platform.events, platform.diagnostics, platform.pictures,
                    settings, [this] { return SinceInstallationCount(); }),
       pelk_event({platform.events, platform.text_case, sounds},

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/entry_menu_commands.h"
 #include "app/exit_confirmation_window.h"
 #include "app/main_window.h"
 #include "app/menus.h"
@@ -93,6 +94,7 @@ class Pelkrin : private StartUpSteps, private ShutdownSteps, private WindowOpene
   MainWindow main_window;
   OptionsWindow options_window;
   AdvancedOptionsWindow advanced_options_window;
+  EntryMenuCommands entry_menu_commands;  // what the History window's entry menu does
   HistoryWindow history_window;
   AboutWindow about_window;  // one object, loaded afresh at each opening
   PelkEventHandler pelk_event;

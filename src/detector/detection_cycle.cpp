@@ -169,9 +169,13 @@ void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict, Path path) {
   // rest of the pelk runs here.
   windows.Show(window, kSwHide);
   pelked_[window] = now;
+  // The address is read only now that the hide is on its way.
+  PelkRecord record = RecordPelk(windows, window, verdict);
   services_.diagnostics.Note("pelked \"" + verdict.short_caption + "\" (" + std::to_string(window) +
                              ") " + (path == Path::kEvents ? "as it showed" : "by the survey") +
-                             ": " + Describe(verdict));
+                             ": " + Describe(verdict) +
+                             (record.address ? " from " + *record.address : ""));
+  if (hooks_.pelk_recorded) hooks_.pelk_recorded(std::move(record));
   RaisePelkEvent(verdict.short_caption, path);
   // The previous hidden popup is read only now: while the event's home page question was open,
   // the user may have restored it, and then it stays. It closes for good if it is still a

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "detector/ctrl_override.h"
+#include "detector/pelk_recorder.h"
 #include "detector/popup_rules.h"
 #include "platform/platform.h"
 #include "settings/settings_store.h"
@@ -50,6 +51,9 @@ struct DetectorHooks {
   // The pelk event, with the pelked popup's short caption: it runs inside the pelk, after the
   // hide and before the previous popup closes.
   std::function<void(const std::string& short_caption)> pelk_event;
+  // What the pelk leaves for the History window (its address, its rule, the window): handed
+  // over after the hide and just before the pelk event, whose history entry keeps it.
+  std::function<void(PelkRecord record)> pelk_recorded = {};
 };
 
 class DetectionCycle {

@@ -12,13 +12,23 @@ std::string PelkEventHandler::HistoryEntry(const std::string& short_caption) {
          " : " + short_caption;
 }
 
+void PelkEventHandler::TakeRecord(PelkRecord pelk) {
+  links_.history.ForgetHiddenPopup();
+  next_record_ = std::move(pelk);
+}
+
 void PelkEventHandler::Run(const std::string& caption) {
+  std::optional<PelkRecord> record = std::exchange(next_record_, std::nullopt);
   if (caption.empty()) return;
+  if (!record || record->short_caption != caption) {
+    record.emplace();  // raised without a record: the entry knows only its caption
+    record->short_caption = caption;
+  }
   if (links_.home_page_check) links_.home_page_check();
   // The boxes are read once the home page check is done: its message box lets the user change
   // them meanwhile.
   const PelkOptions options = links_.options();
-  if (options.keep_history) links_.history.AddEntry(HistoryEntry(caption));
+  if (options.keep_history) links_.history.AddEntry(HistoryEntry(caption), std::move(*record));
   // An empty path would stop a sound that is playing, and play nothing.
   const bool sound = options.play_sound && !options.sound_file.empty();
   if ((sound || options.animate_tray) && (!links_.show_turn || links_.show_turn())) {

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "history/history_window.h"
+#include "history/pelk_record.h"
 #include "platform/platform.h"
 #include "settings/pelk_options.h"
 #include "tray/tray_animation.h"
@@ -33,6 +35,10 @@ class PelkEventHandler {
   };
   PelkEventHandler(Parts parts, Links links);
 
+  // What the pelk whose event runs next recorded, handed over by the detector just before:
+  // its history entry keeps it. The earlier entries' popups are no longer the last hidden one.
+  void TakeRecord(PelkRecord pelk);
+
   // Runs the event for the popup with this short caption. A popup whose caption is the
   // browser's suffix alone has an empty one, and leaves nothing behind.
   void Run(const std::string& short_caption);
@@ -44,6 +50,7 @@ class PelkEventHandler {
  private:
   Parts parts_;
   Links links_;
+  std::optional<PelkRecord> next_record_;
 };
 
 }  // namespace pelkrin

@@ -125,7 +125,8 @@ std::string ShortCaption(const std::string& caption) {
 }
 
 Exemption CheckExemptions(WindowManager& windows, Hwnd window, const std::string& caption,
-                          const AllowLists& lists, std::string* short_caption) {
+                          const AllowLists& lists, std::string* short_caption,
+                          std::optional<std::string>* address) {
   short_caption->clear();
   if (caption.empty()) return Exemption::kEmptyCaption;
   for (std::string_view dialog : kBrowserDialogs)
@@ -137,9 +138,11 @@ Exemption CheckExemptions(WindowManager& windows, Hwnd window, const std::string
   // The address costs messages to the browser, which answers them only once it is back in its
   // message loop: read it only for a popup that got this far, and only when a domain could
   // allow it. The hide waits for this answer.
-  if (!lists.domains.Items().empty() && IsDomainAllowed(lists, ReadAddressBar(windows, window)))
-    return Exemption::kAllowedDomain;
-  return Exemption::kNone;
+  if (lists.domains.Items().empty()) return Exemption::kNone;
+  std::string read = ReadAddressBar(windows, window);
+  const bool allowed = IsDomainAllowed(lists, read);
+  if (address) *address = std::move(read);
+  return allowed ? Exemption::kAllowedDomain : Exemption::kNone;
 }
 
 Verdict Classify(WindowManager& windows, Hwnd window, std::uint32_t style, std::string caption,
@@ -147,7 +150,8 @@ Verdict Classify(WindowManager& windows, Hwnd window, std::uint32_t style, std::
   Verdict verdict;
   verdict.rule = DecidePopup(windows, window, style, caption, lists, switches);
   if (verdict.IsPopup())
-    verdict.exemption = CheckExemptions(windows, window, caption, lists, &verdict.short_caption);
+    verdict.exemption =
+        CheckExemptions(windows, window, caption, lists, &verdict.short_caption, &verdict.address);
   verdict.caption = std::move(caption);
   return verdict;
 }

@@ -49,6 +49,8 @@ struct Verdict {
   Exemption exemption = Exemption::kNone;
   std::string caption;        // the candidate's caption after the rules (the adware mark taken off)
   std::string short_caption;  // the caption without the browser suffix, for exempt or pelked
+  // The address bar's text as the domain exemption read it, when it did: a pelk reads it once.
+  std::optional<std::string> address;
   bool IsPopup() const { return rule != PopupRule::kNone; }
   bool ShouldPelk() const { return IsPopup() && exemption == Exemption::kNone; }
 };
@@ -73,9 +75,11 @@ PopupRule DecidePopup(WindowManager& windows, Hwnd window, std::uint32_t style,
                       std::string& caption, const AllowLists& lists,
                       const DetectionSwitches& switches);
 
-// The exemptions for a popup; sets `short_caption`. Reads the address bar only when it must.
+// The exemptions for a popup; sets `short_caption`. Reads the address bar only when it must,
+// and then hands what it read to `address` when given.
 Exemption CheckExemptions(WindowManager& windows, Hwnd window, const std::string& caption,
-                          const AllowLists& lists, std::string* short_caption);
+                          const AllowLists& lists, std::string* short_caption,
+                          std::optional<std::string>* address = nullptr);
 
 // The whole decision for one visible window of style `style`: the popup rules, then the
 // exemptions for a popup.

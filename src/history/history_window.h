@@ -4,11 +4,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "history/pelk_record.h"
 #include "platform/platform.h"
 #include "settings/settings_store.h"
 #include "ui/controls.h"
 #include "ui/form.h"
+#include "ui/menu.h"
 #include "ui/services.h"
 
 namespace pelkrin {
@@ -16,11 +19,28 @@ namespace pelkrin {
 inline constexpr char kHistoryTitle[] = "Pelkrin History";
 inline constexpr char kNoHistoryMessage[] = "There are no history entries to clear!";
 inline constexpr char kClearHistoryQuestion[] = "Clear entire contents of history?";
+// The most characters of the entry menu's first line; a longer address is cut short there.
+inline constexpr std::size_t kMaxWhyLineChars = 100;
+
+// What the entry menu asks of the program around the History window.
+class EntryMenuActions {
+ public:
+  virtual ~EntryMenuActions() = default;
+  // True while the entry's popup is still the last hidden popup, the same browser window.
+  virtual bool CanRestore(const PelkRecord& pelk) = 0;
+  // True when a window with the popup's caption is pelked again: the block list holds it.
+  virtual bool IsBlocked(const PelkRecord& pelk) = 0;
+  // "&Reopen": the hidden popup shown again, or its address in a new browser window.
+  virtual void Reopen(const PelkRecord& pelk) = 0;
+  // "Allow this &site" and "Allow this &caption": into their list, which is saved at once.
+  virtual void AllowSite(const PelkRecord& pelk) = 0;
+  virtual void AllowCaption(const PelkRecord& pelk) = 0;
+};
 
 class HistoryWindow : public Form {
  public:
   HistoryWindow(const FormServices& services, EventLoop& events, Dialogs& dialogs,
-                SettingsStore& settings);
+                SettingsStore& settings, EntryMenuActions& actions);
 
   // Declaration order is drawing order: the strip first, copy labels behind the labels they
   // repeat.
@@ -37,8 +57,27 @@ class HistoryWindow : public Form {
   ListBox entry_list;
   RainButton clear_button;  // "&Clear History"
 
-  // One pelk: the entry at the end of the list, then both counters one up.
-  void AddEntry(std::string entry);
+  // The menu of an entry: why and from where it was pelked (a line that cannot be chosen), then
+  // "&Reopen", "Allow this &site", "Allow this &caption", a separator and "&Remove".
+  MenuItem entry_menu{"entry_menu", "entry"};
+  MenuItem* why_item = nullptr;
+  MenuItem* reopen_item = nullptr;
+  MenuItem* allow_site_item = nullptr;
+  MenuItem* allow_caption_item = nullptr;
+  MenuItem* remove_item = nullptr;
+
+  // One pelk: the entry at the end of the list, with what the pelk recorded beside it, then both
+  // counters one up.
+  void AddEntry(std::string entry, PelkRecord pelk = {});
+  // What the pelk of the entry at `index` recorded; nullptr for none.
+  const PelkRecord* Record(int index) const;
+  // A new popup is the last hidden one: no entry's popup is it any more.
+  void ForgetHiddenPopup();
+  // The right button, the menu key, Shift+F10 or a double-click on an entry: its menu, with the
+  // items that can do nothing for it greyed.
+  void OpenEntryMenu();
+  // The first line of the entry menu, as the menu shows it.
+  static std::string WhyLine(const PelkRecord& pelk, bool pelked_again);
   // A click on an entry: asks, then removes the entry selected by then. Counters stay.
   void RemoveEntry();
   // The clear button: asks, then empties the list and the since-start-up counter.
@@ -56,6 +95,11 @@ class HistoryWindow : public Form {
   EventLoop& events_;
   Dialogs& dialogs_;
   SettingsStore& settings_;
+  EntryMenuActions& actions_;
+  // Beside each entry of the list, at the same place.
+  std::vector<PelkRecord> records_;
+  // The record of the entry whose menu is open: the items act on this copy.
+  PelkRecord menu_pelk_;
 };
 
 }  // namespace pelkrin

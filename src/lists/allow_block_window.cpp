@@ -1,5 +1,7 @@
 #include "lists/allow_block_window.h"
 
+#include <algorithm>
+
 #include "ui/chrome.h"
 #include "ui/text.h"
 
@@ -13,6 +15,14 @@ constexpr Rgb kMarkerColor = 0x2F6FB0;
 constexpr Shape::Style kMarkerStyle = Shape::Style::kRoundedRectangle;
 
 constexpr int kEnterKey = 13;
+
+// Each list's file, in the order the lists are saved.
+constexpr struct {
+  const char* file_name;
+  AllowList list;
+} kListFiles[] = {{kDomainListFile, AllowList::kDomain},
+                  {kCaptionListFile, AllowList::kCaption},
+                  {kBlockListFile, AllowList::kBlock}};
 
 // Where each control lies and the tip it shows. The three views share the place of the list,
 // and the domain and caption views that of the entry and its "+".
@@ -172,13 +182,31 @@ void AllowBlockWindow::AddDomain() {
     dialogs_.MessageBox("Type a domain name first!", kListBoxTitle, kExclamationSystemModal);
     return;
   }
-  std::string entry = NormaliseListEntry(text_case_, domain_entry.Text());
-  if (entry.find(' ') != std::string::npos) {
+  std::optional<std::string> entry = DomainEntry(domain_entry.Text());
+  if (!entry) {
     dialogs_.MessageBox("Do not use spaces in domain name.", kListBoxTitle, kStopSystemModal);
     return;
   }
-  domain_list.AddItem(std::move(entry));
+  domain_list.AddItem(std::move(*entry));
   domain_entry.SetText("");
+}
+
+std::optional<std::string> AllowBlockWindow::DomainEntry(std::string_view typed) {
+  std::string entry = NormaliseListEntry(text_case_, typed);
+  if (entry.find(' ') != std::string::npos) return std::nullopt;
+  return entry;
+}
+
+bool AllowBlockWindow::AllowNow(AllowList list, std::string_view text) {
+  std::optional<std::string> entry =
+      list == AllowList::kDomain ? DomainEntry(text) : NormaliseListEntry(text_case_, text);
+  if (list == AllowList::kBlock || !entry || entry->empty()) return false;
+  // A second equal entry would allow nothing more.
+  ListBox& box = Lists().Of(list);
+  if (std::find(box.Items().begin(), box.Items().end(), *entry) == box.Items().end())
+    box.AddItem(std::move(*entry));
+  SaveList(list);
+  return true;
 }
 
 void AllowBlockWindow::AddCaption() {
@@ -228,18 +256,18 @@ void AllowBlockWindow::ShowHelp() {
 }
 
 void AllowBlockWindow::SaveLists() {
+  for (const auto& row : kListFiles) SaveList(row.list);
+}
+
+void AllowBlockWindow::SaveList(AllowList list) {
   const AllowLists lists = Lists();
-  const struct {
-    const char* file_name;
-    AllowList list;
-  } list_files[] = {{kDomainListFile, AllowList::kDomain},
-                    {kCaptionListFile, AllowList::kCaption},
-                    {kBlockListFile, AllowList::kBlock}};
   // A list that cannot be written is skipped without a word to the user (the save leaves the
   // diagnostic line); the others are still saved.
-  for (const auto& [file_name, list] : list_files)
-    (void)SaveListFile(files_, diagnostics_, PathInFolder(program_folder_, file_name),
-                       lists.Of(list), lists.StateOf(list));
+  for (const auto& [file_name, of] : kListFiles) {
+    if (of == list)
+      (void)SaveListFile(files_, diagnostics_, PathInFolder(program_folder_, file_name),
+                         lists.Of(list), lists.StateOf(list));
+  }
 }
 
 void AllowBlockWindow::Close() {

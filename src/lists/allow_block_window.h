@@ -4,7 +4,9 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "lists/list_model.h"
 #include "platform/platform.h"
@@ -56,8 +58,13 @@ class AllowBlockWindow : public Form {
   void AddDomain();
   void AddCaption();
   void ShowHelp();
+  // Adds `text` to the domain list or the caption list the way the typed add paths do
+  // (normalised; a domain with a blank refused), unless the list holds that entry already, and
+  // saves that list at once. False, and nothing added, for a refused or empty entry.
+  [[nodiscard]] bool AllowNow(AllowList list, std::string_view text);
   // Writes the three lists to their files next to the program: domains, captions, blocks.
   void SaveLists();
+  void SaveList(AllowList list);
   // The close mark: saves the three lists and hides the window.
   void Close();
   void CloseRequested() override { Close(); }
@@ -73,6 +80,8 @@ class AllowBlockWindow : public Form {
   // what it holds, as `add` does.
   void WireEntry(TextBox& entry, const char* placeholder, void (AllowBlockWindow::*add)());
   void ListDoubleClicked(AllowList list);
+  // A typed domain as the list stores it; nullopt when it holds a blank.
+  std::optional<std::string> DomainEntry(std::string_view typed);
 
   WindowManager& windows_;
   Sounds& sounds_;

@@ -1,5 +1,6 @@
 #include "lists/list_model.h"
 
+#include <cctype>
 #include <optional>
 #include <utility>
 
@@ -142,6 +143,28 @@ std::string NormaliseListEntry(TextCase& text_case, std::string_view text) {
   if (entry.size() > 8 && StartsWith(entry, "https://")) entry.erase(0, 8);
   if (entry.size() > 6 && StartsWith(entry, "ftp://")) entry.erase(0, 6);
   return entry;
+}
+
+std::optional<std::string> HostOfAddress(std::string_view address) {
+  // A scheme, "://", then the authority up to the path, query or fragment.
+  const std::size_t scheme_end = address.find("://");
+  if (scheme_end == std::string_view::npos || scheme_end == 0) return std::nullopt;
+  for (const char c : address.substr(0, scheme_end))
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.')
+      return std::nullopt;
+  std::string_view host = address.substr(scheme_end + 3);
+  host = host.substr(0, host.find_first_of("/?#\\"));
+  if (const std::size_t at = host.rfind('@'); at != std::string_view::npos)
+    host.remove_prefix(at + 1);  // the user's name and password
+  if (host.starts_with('[')) {
+    host = host.substr(0, host.find(']') + 1);  // an IPv6 address, in its brackets
+  } else {
+    host = host.substr(0, host.find(':'));  // the port
+  }
+  if (host.empty() || host == "[]") return std::nullopt;
+  for (const char c : host)
+    if (static_cast<unsigned char>(c) <= ' ') return std::nullopt;
+  return std::string(host);
 }
 
 }  // namespace pelkrin

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -119,5 +120,9 @@ bool IsCaptionAllowed(const AllowLists& lists, std::string_view caption);
 // accented capitals too), one trailing "/" dropped, then a leading "http://", "https://" or
 // "ftp://".
 std::string NormaliseListEntry(TextCase& text_case, std::string_view text);
+
+// The host named by a web address ("ads.example.net" of "http://user@ads.example.net:8080/x"),
+// for the domain list; nullopt for an address that names none ("about:blank", "file:///c:/x").
+std::optional<std::string> HostOfAddress(std::string_view address);
 
 }  // namespace pelkrin

@@ -333,6 +333,12 @@ class Process {
   // True when another copy of the program already runs for this user. The first copy keeps
   // its claim for as long as it runs.
   virtual bool AnotherCopyIsRunning() = 0;
+  // Starts the program at the full path `program` with `argument` as its one command-line
+  // argument, quoted so that the program reads it back exactly (see command_line.h), never
+  // through a shell. References to environment variables in the path (%ProgramFiles%) are
+  // expanded, as the registry's paths may hold them. False when it could not be started.
+  [[nodiscard]] virtual bool StartProgram(const std::string& program,
+                                          const std::string& argument) = 0;
   // Ends the process at once, without unloading anything.
   [[noreturn]] virtual void Exit(int code) = 0;
 };

@@ -96,12 +96,16 @@ void ListBox::Clear() {
 }
 
 void ListBox::UserSelect(int index) {
+  UserSelectForMenu(index);
+  if (on_click) on_click();
+}
+
+void ListBox::UserSelectForMenu(int index) {
   if (index < -1 || index >= ListCount()) index = -1;
   if (list_index_ != index) {
     list_index_ = index;
     Notify(Change::kSelection, index);
   }
-  if (on_click) on_click();
 }
 
 ComboBox::ComboBox(Form& form, std::string name, Bounds bounds, std::string text)

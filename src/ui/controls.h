@@ -197,6 +197,9 @@ class ListBox : public Control {
   int ListIndex() const { return list_index_; }
   // The user's selection (a click or the double-click's first click); raises the click event.
   void UserSelect(int index);
+  // The user's selection by the keyboard, or by the right button that opens the entry's menu, in
+  // a list whose double-click opens a menu: the menu acts on it, so no click event is raised.
+  void UserSelectForMenu(int index);
 
   std::function<void()> on_click;
   std::function<void()> on_dbl_click;

@@ -20,6 +20,8 @@ class MenuItem {
 
   const std::string& Name() const { return name_; }
   const std::string& Caption() const { return caption_; }
+  // A line that says something about what the menu acts on changes with it.
+  void SetCaption(std::string caption) { caption_ = std::move(caption); }
   std::uint16_t Command() const { return command_; }
   bool IsSeparator() const { return caption_ == "-"; }
 

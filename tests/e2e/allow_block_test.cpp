@@ -10,33 +10,12 @@ namespace {
 constexpr char kTitle[] = "Pelkrin - Allow / Block";
 constexpr const char* kButtonClass = win32::kRainButtonClassName;
 
-void PostPair(HWND window, UINT down, UINT up, WPARAM wparam, LPARAM at) {
-  ::PostMessageA(window, down, wparam, at);
-  ::PostMessageA(window, up, down == WM_KEYDOWN ? wparam : 0, down == WM_KEYDOWN ? 0xC0000001 : at);
-}
-void LeftClickAt(HWND window, LPARAM at) {
-  PostPair(window, WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, at);
-}
-void RightClickAt(HWND window, LPARAM at) {
-  PostPair(window, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, at);
-}
-void PressKey(HWND window, WPARAM key) { PostPair(window, WM_KEYDOWN, WM_KEYUP, key, 1); }
-
 // Types into a text box the way a paste does, then presses Enter in it.
 void TypeAndPressEnter(HWND edit, const std::string& text) {
   ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
   PressKey(edit, VK_RETURN);
 }
 
-RECT EntryRect(HWND list, int index) {
-  RECT rect{};
-  ::SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
-  return rect;
-}
-LPARAM EntryPoint(HWND list, int index) {
-  const RECT rect = EntryRect(list, index);
-  return MAKELPARAM(rect.left + 8, (rect.top + rect.bottom) / 2);
-}
 int Count(HWND list) { return static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0)); }
 int Selected(HWND list) { return static_cast<int>(::SendMessageA(list, LB_GETCURSEL, 0, 0)); }
 

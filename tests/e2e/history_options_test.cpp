@@ -11,29 +11,62 @@ std::optional<std::string> RunValue(HKEY root) {
 
 using PelkrinWindows = PelkrinTest;
 
-TEST_F(PelkrinWindows, ThreePelkedPopupsAreThreeHistoryEntriesAndTheCountReachesTheFile) {
+// Each pelked popup is an entry of the History window on real windows, and the count reaches the
+// file at the exit. The right button opens an entry's menu at the entry, "Allow this &site" saves
+// the domain list at once, and "&Reopen" on an earlier entry, whose popup is closed, starts the
+// system's browser (Wine's own Internet Explorer, through its App Paths entry) with the address.
+TEST_F(PelkrinWindows, PelkedPopupsAreEntriesWhoseMenuAllowsTheSiteAtOnceAndReopensInTheBrowser) {
   // The exit asks nothing, so that the test can end the program the normal way.
   ASSERT_NO_FATAL_FAILURE(Begin({{"pk.sys", "[pk]\r\nCLOSE_DLG=0\r\nHISTORY_COUNT=0\r\n"}}, true));
-  for (int i = 1; i <= 3; ++i) {
-    const OpenedWindow popup = Open(Popup("Offer " + std::to_string(i)));
-    ASSERT_TRUE(WaitHidden(popup.hwnd, "popup " + std::to_string(i)));
-    if (i == 1) Screenshot("tray-animation");  // the icon animates for 800 ms after each pelk
-  }
-  HWND history = ShowForm(kCmdStatsMenu, "Pelkrin - History");
-  ASSERT_NE(history, nullptr);
-  HWND list = VisibleChild(history, "ListBox");
+  // The window is open before the pelks: under Wine, one that has only just shown can still be
+  // raised above the menu it opens.
+  HWND list = VisibleChild(ShowForm(kCmdStatsMenu, "Pelkrin - History"), "ListBox");
   ASSERT_NE(list, nullptr);
-  ASSERT_EQ(::SendMessageA(list, LB_GETCOUNT, 0, 0), 3);
-  // Wine hands another process's LB_GETTEXT no text, so the entries are measured: each holds
-  // the date, a blank, a time, " : " and the popup's caption.
+  const OpenedWindow first = Open(Popup("Offer 1", "http://ads.example.net/first"));
+  ASSERT_TRUE(WaitHidden(first.hwnd, "the first popup"));
+  Screenshot("tray-animation");  // the icon animates for 800 ms after each pelk
+  Open(Popup("Offer 2", "http://ads.example.org/second"));
+  ASSERT_TRUE(WaitGone(first.hwnd, "the first popup"));
+  RightClickAt(list, EntryPoint(list, 1));
+  HWND menu = WaitForMenu(Pid());
+  ASSERT_NE(menu, nullptr);
+  ScreenshotWhenStable("history-entry-menu");
+  ChooseByLetter(menu, 'S');  // "Allow this &site"
+  ExpectFile("alwdom.sys", "ads.example.org\r\n");
+  const OpenedWindow allowed = Open(Popup("Offer 3", "http://ads.example.org/third"));
+  AwaitSurvey();
+  EXPECT_TRUE(IsVisible(allowed.hwnd)) << "from an allowed site now";
+
+  // The keys move the selection without the removal question; Shift+F10 opens the menu there.
+  PressKey(list, VK_UP);
+  ::PostMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
+  ASSERT_NE(menu = WaitForMenu(Pid()), nullptr);
+  ChooseByLetter(menu, 'R');  // "&Reopen", the first of the two items under R
+  HWND browser = WaitForTopLevelWindow(
+      0,
+      [&](HWND window) {
+        return ClassNameOf(window) == "IEFrame" && ProcessIdOf(window) != ProcessIdOf(allowed.hwnd);
+      },
+      "Internet Explorer");
+  ASSERT_NE(browser, nullptr);
+  EXPECT_TRUE(WaitFor(
+      [&] { return VisibleChild(browser, "Edit", "http://ads.example.net/first") != nullptr; },
+      kDefaultDeadlineMs, "the first popup's address in Internet Explorer"));
+  AwaitSurvey();
+  EXPECT_TRUE(IsVisible(browser)) << "an ordinary browser window is left alone";
+  EXPECT_TRUE(EndProcessOf(browser));
+  EXPECT_EQ(FindTopLevelWindow(Pid(), "#32770", "Pelkrin History"), nullptr)
+      << "no removal question";
+
+  // Two popups and two sentinels: Wine hands another process's LB_GETTEXT no text, so the
+  // entries are measured: each holds the date, a blank, a time, " : " and the popup's caption.
+  ASSERT_EQ(::SendMessageA(list, LB_GETCOUNT, 0, 0), 4);
   const std::size_t least = TodayShortDate().size() + 1 + 4 + std::string(" : Offer 1").size();
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 4; ++i)
     EXPECT_GE(::SendMessageA(list, LB_GETTEXTLEN, i, 0), static_cast<LRESULT>(least)) << i;
-  }
-  ScreenshotWhenStable("history-window");
   ASSERT_TRUE(PostCommand(main_window, kCmdExitMenu));
   ASSERT_TRUE(copy->process().WaitForExit());
-  EXPECT_TRUE(SettingsHold("HISTORY_COUNT=3"));
+  EXPECT_TRUE(SettingsHold("HISTORY_COUNT=4"));
 }
 
 TEST_F(PelkrinWindows, OptionsSaveTheirBoxesAndTheSoundPickedInTheRealDialogAndRunFollowsAtOnce) {

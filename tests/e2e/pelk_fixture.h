@@ -40,6 +40,30 @@ inline HWND RainButton(HWND form, const char* caption) {
   return VisibleChild(form, win32::kRainButtonClassName, caption);
 }
 
+// Mouse buttons and keys posted to a window, down then up, as the user's hand gives them.
+inline void PostPair(HWND window, UINT down, UINT up, WPARAM wparam, LPARAM at) {
+  ::PostMessageA(window, down, wparam, at);
+  ::PostMessageA(window, up, down == WM_KEYDOWN ? wparam : 0, down == WM_KEYDOWN ? 0xC0000001 : at);
+}
+inline void LeftClickAt(HWND window, LPARAM at) {
+  PostPair(window, WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, at);
+}
+inline void RightClickAt(HWND window, LPARAM at) {
+  PostPair(window, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, at);
+}
+inline void PressKey(HWND window, WPARAM key) { PostPair(window, WM_KEYDOWN, WM_KEYUP, key, 1); }
+
+// Where an entry of a list box lies, and a point in it.
+inline RECT EntryRect(HWND list, int index) {
+  RECT rect{};
+  ::SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
+  return rect;
+}
+inline LPARAM EntryPoint(HWND list, int index) {
+  const RECT rect = EntryRect(list, index);
+  return MAKELPARAM(rect.left + 8, (rect.top + rect.bottom) / 2);
+}
+
 // A menu item chosen the way the keyboard chooses it: the key of its mnemonic letter.
 inline void ChooseByLetter(HWND menu, char letter) {
   const auto key = static_cast<WPARAM>(std::toupper(static_cast<unsigned char>(letter)));

@@ -38,7 +38,8 @@ struct CookieTest : ::testing::Test {
 };
 
 TEST(CookieRemover, AWindowsFolderAtADrivesRootOrNoneStillNamesOneCookieFolder) {
-  sim::SimProcess process;
+  sim::SimFileSystem files;
+  sim::SimProcess process(files);
   process.SetWindowsFolder("C:\\");
   EXPECT_EQ(CookieFolder(process), "C:\\cookies");
   process.SetWindowsFolder("");

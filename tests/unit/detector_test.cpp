@@ -21,6 +21,10 @@
 #include "ui/sim/sim_view_host.h"
 
 namespace pelkrin {
+void PrintTo(const PelkRecord& r, std::ostream* out) {
+  *out << r.short_caption << " | " << r.reason << " | " << r.address.value_or("(none)") << " | "
+       << r.window.value_or(0) << " " << r.window_class;
+}
 namespace {
 
 using testing::AddBrowser;
@@ -59,24 +63,27 @@ class DetectorTest : public ::testing::Test {
   DetectionSwitches switches;
   // The short captions the pelk event was called with; `during_pelk` runs inside the next one.
   std::vector<std::string> pelk_events;
+  std::vector<PelkRecord> records;  // what each pelk recorded for the history
   std::function<void()> during_pelk;
   int saves = 0;
   std::string fail_with;  // a survey fails with this when it is set
-  DetectionCycle cycle{{desktop.windows, desktop.events, settings, desktop.dialogs, desktop.process,
-                        desktop.diagnostics},
-                       lists(),
-                       {.pelking_on = [this] { return pelking; },
-                        .switches =
-                            [this] {
-                              if (!fail_with.empty()) throw std::runtime_error(fail_with);
-                              return switches;
-                            },
-                        .save_before_failure_exit = [this] { ++saves; },
-                        .pelk_event =
-                            [this](const std::string& caption) {
-                              pelk_events.push_back(caption);
-                              if (during_pelk) std::exchange(during_pelk, {})();
-                            }}};
+  DetectionCycle cycle{
+      {desktop.windows, desktop.events, settings, desktop.dialogs, desktop.process,
+       desktop.diagnostics},
+      lists(),
+      {.pelking_on = [this] { return pelking; },
+       .switches =
+           [this] {
+             if (!fail_with.empty()) throw std::runtime_error(fail_with);
+             return switches;
+           },
+       .save_before_failure_exit = [this] { ++saves; },
+       .pelk_event =
+           [this](const std::string& caption) {
+             pelk_events.push_back(caption);
+             if (during_pelk) std::exchange(during_pelk, {})();
+           },
+       .pelk_recorded = [this](PelkRecord record) { records.push_back(std::move(record)); }}};
 };
 
 // ---- Readers and rules ----
@@ -178,13 +185,18 @@ TEST_F(DetectorTest, APopupIsHiddenAtOnceReportedOnceAndClosedAtTheNextPelk) {
   EXPECT_EQ(Hidden(), std::vector<Hwnd>{first.frame});
   EXPECT_EQ(pelk_events, std::vector<std::string>{"Free Prize"});
   EXPECT_EQ(cycle.LastHiddenPopup(), first.frame);
-  EXPECT_TRUE(desktop.diagnostics.Notes().back().find("hidden toolbars") != std::string::npos);
+  EXPECT_TRUE(desktop.diagnostics.Notes().back().ends_with(
+      ": popup (hidden toolbars) from http://ads.example.net/offer"));
   for (const Hwnd window : {normal.frame, document, taskbar, blank.frame})
     EXPECT_TRUE(windows().IsVisible(window));
   EXPECT_FALSE(windows().IsVisible(not_yet.frame));
-  // The address bar costs messages the browser must answer before the hide: without a domain
-  // list it is never read.
-  EXPECT_EQ(windows().SendCount(), 0);
+  // The address bar costs messages the browser must answer: without a domain list it is read
+  // only once the hide is sent, for the history, and only once.
+  EXPECT_EQ(windows().ShowCalls().at(0).sends_before, 0);
+  EXPECT_EQ(windows().SendCount(), 2) << "its length, then its text";
+  EXPECT_EQ(records,
+            (std::vector<PelkRecord>{{"Free Prize", first.caption, "No toolbars",
+                                      "http://ads.example.net/offer", first.frame, "IEFrame"}}));
 
   // Hidden, it is still enumerated but never reported again.
   cycle.Survey();
@@ -201,6 +213,14 @@ TEST_F(DetectorTest, APopupIsHiddenAtOnceReportedOnceAndClosedAtTheNextPelk) {
   EXPECT_EQ(Closed(), (std::vector<Hwnd>{first.frame, storm[3], storm[2], storm[1]}))
       << "newest first, in z-order";
   EXPECT_EQ(cycle.LastHiddenPopup(), storm[0]);
+
+  // With a domain list, the read that found no allowed domain serves the history too.
+  host.domains.AddItem("example.org");
+  const int sends = windows().SendCount();
+  AddPopup(windows(), "Second Prize", "http://ads.example.net/second");
+  cycle.Survey();
+  EXPECT_EQ(windows().SendCount(), sends + 2);
+  EXPECT_EQ(records.back().address, "http://ads.example.net/second");
 }
 
 TEST_F(DetectorTest, TheBlockButtonsRequestWaitsWhilePelkingIsOffAndIsPelkedInTheSameSurvey) {
@@ -267,6 +287,10 @@ TEST_F(DetectorTest, AnHtmlDialogIsMarkedPelkedAndGivenItsCaptionBack) {
   EXPECT_EQ(pelk_events, std::vector<std::string>{"Special Offer"});
   EXPECT_FALSE(windows().IsVisible(dialog));
   EXPECT_EQ(windows().Caption(dialog), "Special Offer");
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].reason, "Adware dialog");
+  EXPECT_FALSE(records[0].address) << "it has no address bar";
+  EXPECT_EQ(windows().SendCount(), 0) << "nor is one asked for";
   // An exempt one is retitled back and forth, and stays.
   const Hwnd find = AddHtmlDialog(windows(), "Find");
   cycle.Survey();
@@ -281,11 +305,14 @@ TEST_F(DetectorTest, AHungPopupNeverFreezesTheSurveyNorIsReportedTwice) {
   windows().SetHung(hung.edit, true);
   const std::uint64_t start = desktop.events.Now();
   cycle.Survey();
-  EXPECT_LE(desktop.events.Now() - start, 500u);
-  // Not having taken its hide yet, it is not reported twice.
+  EXPECT_EQ(desktop.events.Now() - start, 200u) << "one timed read of its address, after the hide";
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_FALSE(records[0].address) << "no answer, no address";
+  // Not having taken its hide yet, it is not reported twice, nor its address read again.
   windows().SetHung(hung.edit, false);
   cycle.Survey();
   EXPECT_EQ(pelk_events.size(), 1u);
+  EXPECT_EQ(records.size(), 1u);
   EXPECT_TRUE(Closed().empty()) << "it is the last hidden popup, not the one before it";
   EXPECT_EQ(Hidden(), (std::vector<Hwnd>{hung.frame, hung.frame})) << "the hide is asked again";
   windows().SetHung(hung.frame, false);

@@ -3,14 +3,22 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
+#include "platform/command_line.h"
+#include "sim_browser.h"
 #include "test_support.h"
 
 namespace pelkrin {
 namespace {
 
+using testing::AddHtmlDialog;
 using testing::Box;
+using testing::BrowserCaption;
 using testing::SimApp;
+using testing::SimBrowser;
 
 struct HistoryTest : ::testing::Test {
   void Pelk(const std::string& caption) { p.Pelk(caption); }
@@ -67,6 +75,147 @@ TEST_F(HistoryTest, RemovingAnEntryAsksWithItsNumberAndNeverLowersACount) {
   w().close_mark.Click();  // the close mark only hides
   EXPECT_FALSE(w().Visible());
   EXPECT_TRUE(w().IsLoaded());
+}
+
+// ---- The entry menu ----
+
+constexpr char kBrowser[] = "C:\\Program Files\\Internet Explorer\\iexplore.exe";
+
+struct HistoryMenuTest : HistoryTest {
+  HistoryMenuTest() {
+    p.desktop.registry.Put(kHkeyLocalMachine, kBrowserAppPathKey, "",
+                           std::string("\"") + kBrowser + "\"");
+    p.desktop.files.Put(kBrowser, "MZ");
+    p.desktop.sound.SetDeviceCount(1);
+    p.Start();
+    w().Show();
+  }
+  sim::SimWindows& windows() { return p.desktop.windows; }
+  // A popup from `address`, pelked by the next survey.
+  SimBrowser Pelked(const std::string& title, const std::string& address) {
+    const SimBrowser popup = testing::AddPopup(windows(), title, address);
+    p.desktop.events.Advance(600);
+    EXPECT_FALSE(windows().IsVisible(popup.frame)) << title;
+    return popup;
+  }
+  // The right button on the entry, and `item` chosen from its menu ("": none).
+  void Choose(int entry, const std::string& item) {
+    w().entry_list.UserSelectForMenu(entry);
+    p.views.ChooseNext(item);
+    w().entry_list.DblClick();
+  }
+  std::vector<sim::SimProcess::Started> Starts() { return p.desktop.process.StartedPrograms(); }
+  // The lines of the menu last shown, in order, a greyed one in brackets.
+  std::vector<std::string> Lines() {
+    std::vector<std::string> lines;
+    for (const auto& item : p.views.MenusShown().back().menu->Children())
+      lines.push_back(item->Enabled() ? item->Caption() : "(" + item->Caption() + ")");
+    return lines;
+  }
+};
+
+TEST_F(HistoryMenuTest, TheFirstLineSaysWhyAndFromWhereAndWhatCannotBeDoneIsGreyed) {
+  Pelked("Offer", "http://ads.example.net/offer?a=1&b=2\tx");
+  Choose(0, "");
+  ASSERT_EQ(p.views.MenusShown().back().menu, &w().entry_menu);
+  EXPECT_EQ(Lines(), (std::vector<std::string>{
+                         "(No toolbars: http://ads.example.net/offer?a=1&&b=2 x)", "&Reopen",
+                         "Allow this &site", "Allow this &caption", "-", "&Remove"}));
+
+  // An HTML dialog has no address; gone once the next pelk closed it, it cannot be reopened.
+  AddHtmlDialog(windows(), "Survey");
+  p.desktop.events.Advance(600);
+  Pelked("Next", "http://ads.example.net/next");
+  Choose(1, "Reopen");
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"(Adware dialog: no address)", "(&Reopen)",
+                                               "(Allow this &site)", "Allow this &caption", "-",
+                                               "&Remove"}));
+  EXPECT_TRUE(Starts().empty());
+
+  // Opened from its address, a popup on the block list would be pelked again.
+  p->allow_block_window.block_list.AddItem(BrowserCaption("Offer"));
+  Choose(0, "");
+  EXPECT_EQ(w().why_item->Caption(),
+            "No toolbars: http://ads.example.net/offer?a=1&&b=2 x - pelked again if reopened");
+}
+
+TEST_F(HistoryMenuTest, ReopenShowsTheLastHiddenPopupElseStartsTheBrowserWithTheAddress) {
+  const SimBrowser first = Pelked("First", "http://ads.example.net/first");
+  const SimBrowser second = Pelked("Second", "http://ads.example.org/second");
+  Choose(1, "Reopen");  // as "&Popup" of "&Restore Last"
+  EXPECT_TRUE(windows().IsVisible(second.frame));
+  EXPECT_EQ(windows().Caption(second.frame), "Pelkrin Restore Mode  " + second.caption);
+  EXPECT_FALSE(p->detector.LastHiddenPopup());
+  Choose(0, "Reopen");  // closed by the second pelk: its address
+  EXPECT_FALSE(windows().IsWindow(first.frame));
+  using Started = sim::SimProcess::Started;
+  EXPECT_EQ(Starts(), (std::vector<Started>{{kBrowser, "http://ads.example.net/first"}}));
+
+  // The handle checks: the first popup's handle went to a later popup, now the last hidden one;
+  // that one closed by itself and its handle went to another program's window. Neither is
+  // shown for an entry whose popup it is not: the address is opened instead.
+  p.desktop.events.Advance(10'000);  // the detector forgets the first pelk's handle
+  windows().ReuseHandle(first.frame);
+  ASSERT_EQ(Pelked("Third", "http://ads.example.net/third").frame, first.frame);
+  Choose(0, "Reopen");
+  EXPECT_FALSE(windows().IsVisible(first.frame));
+  windows().Remove(first.frame);
+  windows().ReuseHandle(first.frame);
+  ASSERT_EQ(windows().Add(kNoWindow, "Notepad", "Secret", 0, false), first.frame);
+  Choose(2, "Reopen");
+  EXPECT_FALSE(windows().IsVisible(first.frame));
+  EXPECT_EQ(Starts(), (std::vector<Started>{{kBrowser, "http://ads.example.net/first"},
+                                            {kBrowser, "http://ads.example.net/first"},
+                                            {kBrowser, "http://ads.example.net/third"}}));
+
+  // An address that begins like one of the browser's switches, and a browser that is not
+  // there, start nothing and say so.
+  Pelked("Switch", "-k http://ads.example.net/");
+  Pelked("Fourth", "http://ads.example.net/fourth");
+  p.desktop.diagnostics.Expect("reopening");
+  Choose(3, "Reopen");
+  p.desktop.registry.Put(kHkeyLocalMachine, kBrowserAppPathKey, "", "");
+  Choose(0, "Reopen");
+  EXPECT_EQ(Starts().size(), 3u);
+  EXPECT_EQ(p.Boxes(), (std::vector<Box>(2, {kCannotReopen, "Pelkrin History", 0x1010})));
+}
+
+TEST_F(HistoryMenuTest, AllowingTheSiteOrTheCaptionSavesThatListAtOnce) {
+  Pelked("Great Offer", "HTTP://User@Ads.Example.NET:8080/offer");
+  const std::size_t sounds = p.SoundCount();
+  Choose(0, "AllowSite");
+  Choose(0, "AllowSite");
+  EXPECT_EQ(p.FileBytes("alwdom.sys"), "ads.example.net\r\n") << "lower case, once";
+  EXPECT_EQ(p.FileBytes("alwcap.sys"), "<missing>") << "only that list";
+  EXPECT_EQ(p.Sounds(sounds),
+            (std::vector<std::string>{"menu.sys", "click.sys", "menu.sys", "click.sys"}));
+  Choose(0, "AllowCaption");
+  EXPECT_EQ(p.FileBytes("alwcap.sys"), "great offer\r\n");
+
+  // An address without a host adds nothing, and says so.
+  Pelked("Blank", "about:blank");
+  Choose(1, "AllowSite");
+  EXPECT_EQ(p.LastBox(), (Box{kNoSiteToAllow, "Pelkrin Allow List", 0x1030}));
+  EXPECT_EQ(p->allow_block_window.domain_list.ListCount(), 1);
+
+  // "&Remove" asks as a click does; the entry's record goes with it.
+  p.desktop.dialogs.AnswerNext(kIdYes);
+  Choose(0, "RemoveEntry");
+  EXPECT_TRUE(p.LastBox().text.starts_with("Pelked Popup #1\r\r"));
+  Choose(0, "");
+  EXPECT_EQ(w().why_item->Caption(), "No toolbars: about:blank");
+}
+
+// The address reaches the browser as one argument, whatever it holds.
+TEST(QuoteArgument, KeepsTheAddressOneArgumentReadBackExactly) {
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {"http://ads.example.net/offer?a=1&b=2", R"("http://ads.example.net/offer?a=1&b=2")"},
+      {R"(x" & calc.exe & ")", R"("x\" & calc.exe & \"")"},
+      {R"(a\"b)", R"("a\\\"b")"},
+      {R"(ends\\)", R"("ends\\\\")"}};
+  for (const auto& [argument, quoted] : cases) EXPECT_EQ(QuoteArgument(argument), quoted);
+  EXPECT_EQ(QuoteArgument<wchar_t>(L"http://caf\u00e9.example/\u20ac\"\\"),
+            L"\"http://caf\u00e9.example/\u20ac\\\"\\\\\"");
 }
 
 struct AboutTest : HistoryTest {

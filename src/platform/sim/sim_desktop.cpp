@@ -3,7 +3,7 @@
 namespace pelkrin::sim {
 
 SimDesktop::SimDesktop()
-    : windows(&events), profile(files, process), sound(files), notify(windows) {
+    : process(files), windows(&events), profile(files, process), sound(files), notify(windows) {
   files.MakeFolder(process.ProgramFolder());  // the program file lies in it
 }
 

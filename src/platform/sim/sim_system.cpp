@@ -25,6 +25,12 @@ bool SimProcess::AnotherCopyIsRunning() {
   return another_copy_;
 }
 
+bool SimProcess::StartProgram(const std::string& program, const std::string& argument) {
+  if (!files_.Exists(program)) return false;
+  started_.push_back({program, argument});
+  return true;
+}
+
 void SimProcess::Exit(int code) { throw ProcessExit{code}; }
 
 }  // namespace pelkrin::sim

@@ -52,10 +52,13 @@ struct ProcessExit {
 
 class SimProcess : public Process {
  public:
+  explicit SimProcess(SimFileSystem& files) : files_(files) {}
   std::string ProgramFolder() override { return program_folder_; }
   std::string ProgramBaseName() override { return base_name_; }
   std::string WindowsFolder() override { return windows_folder_; }
   bool AnotherCopyIsRunning() override;
+  // Starts (and records) only a program whose file exists in the simulated file system.
+  [[nodiscard]] bool StartProgram(const std::string& program, const std::string& argument) override;
   [[noreturn]] void Exit(int code) override;
 
   void SetProgramFolder(std::string folder) { program_folder_ = std::move(folder); }
@@ -63,6 +66,12 @@ class SimProcess : public Process {
   void SetWindowsFolder(std::string folder) { windows_folder_ = std::move(folder); }
   void SetAnotherCopyRunning(bool running) { another_copy_ = running; }
   int SingleCopyChecks() const { return single_copy_checks_; }
+  struct Started {
+    std::string program;
+    std::string argument;
+    bool operator==(const Started&) const = default;
+  };
+  const std::vector<Started>& StartedPrograms() const { return started_; }
 
  private:
   std::string program_folder_ = "C:\\Program Files\\Pelkrin";
@@ -70,6 +79,8 @@ class SimProcess : public Process {
   std::string windows_folder_ = "C:\\WINDOWS";
   bool another_copy_ = false;
   int single_copy_checks_ = 0;
+  SimFileSystem& files_;
+  std::vector<Started> started_;
 };
 
 }  // namespace pelkrin::sim

@@ -155,7 +155,7 @@ void SimWindows::SetCaption(Hwnd window, const std::string& caption) {
 }
 
 void SimWindows::Show(Hwnd window, int command) {
-  show_calls_.push_back(ShowCall{window, command});
+  show_calls_.push_back(ShowCall{window, command, sends_});
   Window* found = Find(window);
   if (!found) return;
   if (found->hung)

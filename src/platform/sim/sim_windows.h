@@ -105,6 +105,7 @@ class SimWindows : public WindowManager {
   struct ShowCall {
     Hwnd window;
     int command;
+    int sends_before;  // SendCount() when it was asked: what was read before it, and what after
   };
   const std::vector<PostedMessage>& Posted() const { return posted_; }
   const std::vector<ShowCall>& ShowCalls() const { return show_calls_; }

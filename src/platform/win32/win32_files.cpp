@@ -73,19 +73,6 @@ bool MoveOver(const std::string& from, const std::string& to) {
   }
 }
 
-std::optional<std::wstring> WidenAnsi(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int size = static_cast<int>(text.size());
-  const int length =
-      ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
-  if (length <= 0) return std::nullopt;
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(), length) !=
-      length)
-    return std::nullopt;
-  return wide;
-}
-
 // The name in the ANSI code page when it has an exact spelling there, which converts back to the
 // very same name; nullopt for a name that would come out as a look-alike or with a default
 // character.
@@ -107,6 +94,19 @@ std::optional<std::string> ExactAnsi(const wchar_t* wide) {
 }
 
 }  // namespace
+
+std::optional<std::wstring> WidenAnsi(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int size = static_cast<int>(text.size());
+  const int length =
+      ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+  if (length <= 0) return std::nullopt;
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(), length) !=
+      length)
+    return std::nullopt;
+  return wide;
+}
 
 std::optional<FileContents> Win32FileSystem::ReadFile(const std::string& path) {
   ScopedFile file(::CreateFileA(path.c_str(), GENERIC_READ,

@@ -233,6 +233,9 @@ class Win32Process : public Process {
   // A named mutex per user ("Local\Pelkrin.SingleCopy.<user>"). The first copy keeps it for as
   // long as this object lives.
   bool AnotherCopyIsRunning() override;
+  // CreateProcessW, with the path and the argument taken from the ANSI code page and quoted in
+  // UTF-16, so that no character is read differently on the way.
+  [[nodiscard]] bool StartProgram(const std::string& program, const std::string& argument) override;
   [[noreturn]] void Exit(int code) override;
 
  private:
@@ -286,5 +289,8 @@ class Win32Platform {
 
 // The path of the running program file ("" if Windows cannot say).
 std::string ProgramFilePath();
+// The text in UTF-16, read through the ANSI code page; nullopt when it holds a byte sequence
+// that the code page does not define.
+std::optional<std::wstring> WidenAnsi(const std::string& text);
 
 }  // namespace pelkrin::win32

@@ -1,5 +1,8 @@
 #include "platform/win32/win32_platform.h"
 
+#include "platform/command_line.h"
+#include "platform/win32/diagnostics.h"
+
 namespace pelkrin::win32 {
 
 namespace {
@@ -64,6 +67,41 @@ bool Win32Process::AnotherCopyIsRunning() {
     return true;  // our handle closes; the first copy keeps its own
   single_copy_ = std::move(mutex);
   return false;
+}
+
+bool Win32Process::StartProgram(const std::string& program, const std::string& argument) {
+  const std::optional<std::wstring> path = WidenAnsi(program);
+  const std::optional<std::wstring> wide_argument = WidenAnsi(argument);
+  if (!path || !wide_argument || path->empty()) {
+    TraceDiagnostic("cannot start \"" + program + "\": a text is not of the ANSI code page");
+    return false;
+  }
+  // The path's %NAME% references, as an expandable registry value holds them.
+  std::wstring expanded(32768, L'\0');
+  const DWORD length = ::ExpandEnvironmentStringsW(path->c_str(), expanded.data(),
+                                                   static_cast<DWORD>(expanded.size()));
+  if (length == 0 || length > expanded.size()) {
+    TraceDiagnostic("cannot start \"" + program + "\": its path does not expand");
+    return false;
+  }
+  expanded.resize(length - 1);
+  // The program is named twice: as the file to start, so that no search along the path takes
+  // another one, and quoted at the head of its command line, where programs look for their name.
+  std::wstring command_line =
+      QuoteArgument<wchar_t>(expanded) + L" " + QuoteArgument<wchar_t>(*wide_argument);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (!::CreateProcessW(expanded.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &started)) {
+    TraceDiagnostic("cannot start \"" + program + "\" (error " + std::to_string(::GetLastError()) +
+                    ")");
+    return false;
+  }
+  // The program runs on its own: nothing waits for it.
+  ScopedKernelHandle process(started.hProcess);
+  ScopedKernelHandle thread(started.hThread);
+  return true;
 }
 
 void Win32Process::Exit(int code) { ::ExitProcess(static_cast<UINT>(code)); }

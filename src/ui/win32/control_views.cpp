@@ -471,7 +471,13 @@ class ListBoxView final : public ControlView {
 
   void OnCommand(WORD code) override {
     if (code == LBN_SELCHANGE) {
-      list_.UserSelect(static_cast<int>(SendMessageA(window(), LB_GETCURSEL, 0, 0)));
+      const int index = static_cast<int>(SendMessageA(window(), LB_GETCURSEL, 0, 0));
+      // Moving through a menu list with the keys only selects: the entry's menu acts on it.
+      if (by_keyboard_) {
+        list_.UserSelectForMenu(index);
+      } else {
+        list_.UserSelect(index);
+      }
     } else if (code == LBN_DBLCLK) {
       list_.DblClick();  // the menu opens at the mouse pointer
     }
@@ -487,13 +493,18 @@ class ListBoxView final : public ControlView {
         if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) code |= DLGC_WANTMESSAGE;
         return code;
       }
-      case WM_KEYDOWN:
+      case WM_KEYDOWN: {
         // Enter and the menu key open the selected entry's menu, as a double-click does.
         if (wparam == VK_RETURN || wparam == VK_APPS) {
           OpenMenuFromKeyboard();
           return 0;
         }
-        return std::nullopt;
+        // Any other key may move the selection, which comes back as LBN_SELCHANGE.
+        by_keyboard_ = true;
+        const LRESULT result = Default(message, wparam, lparam);
+        by_keyboard_ = false;
+        return result;
+      }
       case WM_KEYUP:
         // Windows turns a released menu key into WM_CONTEXTMENU: the key down opened the menu.
         if (wparam == VK_APPS) return 0;
@@ -524,7 +535,7 @@ class ListBoxView final : public ControlView {
     const std::optional<RECT> entry = EntryRect(index);
     if (HIWORD(hit) != 0 || index >= list_.ListCount() || !entry || !PtInRect(&*entry, client))
       return 0;
-    list_.UserSelect(index);
+    list_.UserSelectForMenu(index);
     NextMenuPoint at(site_.host, screen);
     list_.DblClick();
     return 0;
@@ -556,7 +567,8 @@ class ListBoxView final : public ControlView {
   }
 
   ListBox& list_;
-  bool stale_ = false;  // entries changed while the form's window was hidden
+  bool stale_ = false;        // entries changed while the form's window was hidden
+  bool by_keyboard_ = false;  // a key's own handling runs
 };
 
 // The drop-down list with its edit field.
