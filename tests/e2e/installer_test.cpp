@@ -97,15 +97,20 @@ void ExpectUserFile(const std::string& name) {
 }
 
 // Starts the installed program and waits until its start-up is complete: the settings are
-// written and its icon, added after the lists are loaded, is in the notification area.
+// written, its icon is in the notification area, and the lists are loaded. The icon comes before
+// the lists; after them, start-up removes what an interrupted save left behind, so a left-over
+// save going says the lists are the program's.
 Process StartInstalled() {
+  const std::string leftover = InstalledPath("~pk1_1.tmp");
+  EXPECT_TRUE(WriteFileBytes(leftover, "an interrupted save"));
   Process program = Process::Start(InstalledPath("pelkrin.exe"), "", InstallDir());
   if (!program.valid()) return program;
   EXPECT_TRUE(WaitFor(
       [&] {
-        return FindTopLevelWindow(program.id(), kMainWindowClass) && SettingsHold("HISTORY_COUNT=");
+        return FindTopLevelWindow(program.id(), kMainWindowClass) &&
+               SettingsHold("HISTORY_COUNT=") && !FileExists(leftover);
       },
-      kDefaultDeadlineMs, "the installed program's main window and settings"));
+      kDefaultDeadlineMs, "the installed program's main window, settings and lists"));
   EXPECT_TRUE(WaitForNotificationIcon());
   return program;
 }
