@@ -29,6 +29,11 @@ Hwnd FindChildByClass(WindowManager& windows, Hwnd parent, std::string_view clas
 // not answer in time, or handle 0, gives a single blank.
 std::string ReadControlText(WindowManager& windows, Hwnd control);
 
+// The Flash control of a browser frame: the "MacromediaFlashPlayerActiveX" inside its
+// "Internet Explorer_Server" inside its "Shell DocObject View", each the first direct child of
+// that class; 0 when a link is missing.
+Hwnd FindFlashControl(WindowManager& windows, Hwnd frame);
+
 // The address in a browser frame's address bar: the Edit at the end of the chain WorkerA (or
 // WorkerW) > ReBarWindow32 > ComboBoxEx32 > ComboBox > Edit. "" for frame 0; a single blank
 // when a link of the chain is missing (an HTML dialog has none).
