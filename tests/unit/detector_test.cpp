@@ -48,6 +48,11 @@ class DetectorTest : public ::testing::Test {
     return hidden;
   }
   std::vector<Hwnd> Closed() { return testing::ClosesPosted(windows()); }
+  // One survey over a desktop that takes it several slices, each coming on its timer.
+  void SurveyToTheEnd() {
+    cycle.Survey();
+    while (cycle.SurveyUnderWay()) desktop.events.Advance(kSurveySliceGapMs);
+  }
 
   sim::SimDesktop desktop;
   SettingsStore settings{desktop.profile, desktop.diagnostics, "C:\\Pelkrin"};
@@ -299,7 +304,7 @@ TEST_F(DetectorTest, ACensusBeyond32767FramesKeepsTheLastInTheLastPlace) {
   for (std::size_t i = 0; i < kMaxCensus + 2; ++i)
     windows().Add(kNoWindow, "IEFrame", "Frame " + std::to_string(i), testing::kNormalFrameStyle,
                   false);
-  cycle.Survey();
+  SurveyToTheEnd();
   ASSERT_EQ(cycle.Census().size(), kMaxCensus);
   // The newest window is first in z-order; the oldest one took the last place.
   EXPECT_EQ(cycle.Census().back().caption, "Frame 0");
@@ -323,15 +328,8 @@ TEST_F(DetectorTest, AFailedSurveySaysSoSavesAndEndsTheProgram) {
 // message loop's idle work (the top of SimEventLoop::Advance).
 class EventPathTest : public DetectorTest {
  protected:
-  EventPathTest() {
-    windows().WatchWindowEvents(
-        [this](WindowEvent event, Hwnd window) { cycle.NoteWindowEvent(event, window); });
-    desktop.events.SetIdleWork([this] { return cycle.FollowNewWindows(); });
-  }
-  ~EventPathTest() override {
-    windows().WatchWindowEvents({});
-    desktop.events.SetIdleWork({});
-  }
+  EventPathTest() { EXPECT_TRUE(cycle.Attach()); }
+  ~EventPathTest() override { cycle.Detach(); }
   // A page's popup, created hidden as a browser creates it, shown later.
   SimBrowser HiddenPopup(const std::string& title) {
     return AddBrowser(windows(), {.title = title, .toolbars = false, .visible = false});
@@ -369,7 +367,7 @@ TEST_F(EventPathTest, APopupIsPelkedWithinAMillisecondOfShowingOrOfItsRetitling)
   EXPECT_EQ(desktop.events.SleptMs(), 0u);
 
   // Where the system reports caption changes, a window retitled onto the block list is judged
-  // again; an HTML dialog is judged as it shows, and gets its caption back.
+  // again; an HTML dialog is judged as it shows, ahead of it: it was reported shown.
   windows().SetDeliversShowAndCaptionEvents(true);
   host.blocks.AddItem(BrowserCaption("Sticky Ad"));
   const SimBrowser page = AddBrowser(windows());
@@ -380,9 +378,8 @@ TEST_F(EventPathTest, APopupIsPelkedWithinAMillisecondOfShowingOrOfItsRetitling)
   desktop.events.Advance(kFollowPollMs);
   EXPECT_FALSE(windows().IsVisible(page.frame));
   EXPECT_FALSE(windows().IsVisible(dialog));
-  EXPECT_EQ(windows().Caption(dialog), "Special Offer");
-  EXPECT_EQ(pelk_events, (std::vector<std::string>{"Windows Offer", "Wine Offer", "Sticky Ad",
-                                                   "Special Offer"}));
+  EXPECT_EQ(pelk_events, (std::vector<std::string>{"Windows Offer", "Wine Offer", "Special Offer",
+                                                   "Sticky Ad"}));
 }
 
 TEST_F(EventPathTest, ABurstIsPelkedInOneTurnAndTheTwoPathsNeverReportOneWindowTwice) {
