@@ -22,7 +22,7 @@ constexpr std::uint64_t kRecentPelkMs = 10'000;
 }  // namespace
 
 DetectionCycle::DetectionCycle(Services services, AllowLists lists, DetectorHooks hooks)
-    : services_(services), lists_(lists), hooks_(std::move(hooks)) {}
+    : services_(services), windows_(services.windows), lists_(lists), hooks_(std::move(hooks)) {}
 
 DetectionCycle::~DetectionCycle() {
   Detach();
@@ -33,14 +33,14 @@ bool DetectionCycle::Attach() {
   // What was remembered without the reports may be out of date by now.
   memory_ = SurveyMemory{};
   services_.events.SetIdleWork([this] { return IdleWork(); });
-  attached_ = services_.windows.WatchWindowEvents(
+  attached_ = windows_.WatchWindowEvents(
       [this](WindowEvent event, Hwnd window) { NoteWindowEvent(event, window); });
   return attached_;
 }
 
 void DetectionCycle::Detach() {
   // Stopping the reports cannot fail: only starting them can.
-  if (attached_) (void)services_.windows.WatchWindowEvents({});
+  if (attached_) (void)windows_.WatchWindowEvents({});
   attached_ = false;
   services_.events.SetIdleWork({});
 }
@@ -108,7 +108,7 @@ void DetectionCycle::StartSurvey() {
   // Every window that exists now is read in this survey, in z-order, however many slices it
   // takes; one that is gone by its turn reads as nothing and is passed over.
   SurveyRun run;
-  services_.windows.EnumTopLevel([&run](Hwnd window) {
+  windows_.EnumTopLevel([&run](Hwnd window) {
     run.listed.push_back(window);
     return true;
   });
@@ -122,16 +122,15 @@ void DetectionCycle::RunSlice() {
     return;
   }
   const SliceState state{hooks_.switches ? hooks_.switches() : DetectionSwitches{},
-                         services_.windows.IsKeyDown(kVkControl)};
-  std::size_t reads = 0;
+                         windows_.IsKeyDown(kVkControl)};
+  const std::size_t slice_start = windows_.Calls();
   bool sliced = true;
   while (run_->next < run_->listed.size()) {
-    if (sliced && reads >= kSurveySliceReads) {
+    if (sliced && windows_.Calls() - slice_start >= kSurveySliceCalls) {
       if (ComeBackForNextSlice()) return;
       sliced = false;
     }
-    const Hwnd window = run_->listed[run_->next++];
-    TakeIntoCensus(window, state, reads);
+    TakeIntoCensus(run_->listed[run_->next++], state);
   }
   // The frame in the census's last place, then the adware step's dialog under its mark: the
   // candidates after the census's frames.
@@ -139,7 +138,7 @@ void DetectionCycle::RunSlice() {
     Examine(last->window, last->caption, state, true);
   if (state.switches.adware) {
     Hwnd dialog = kNoWindow;
-    if (std::optional<std::string> marked = MarkAdwareDialog(services_.windows, &dialog))
+    if (std::optional<std::string> marked = MarkAdwareDialog(windows_, &dialog))
       Examine(dialog, *marked, state, false);
   }
   if (TrustMemory()) memory_.KeepOnly(run_->listed);
@@ -163,26 +162,24 @@ void DetectionCycle::EndSurvey() {
   if (slice_timer_ != 0) services_.events.StopTimer(std::exchange(slice_timer_, 0));
 }
 
-WindowKind DetectionCycle::KindOf(Hwnd window, std::size_t& reads) {
+WindowKind DetectionCycle::KindOf(Hwnd window) {
   if (TrustMemory()) {
     if (const std::optional<WindowKind> known = memory_.KindOf(window)) return *known;
   }
-  ++reads;
-  const std::string class_name = services_.windows.ClassName(window, kCensusTextChars);
+  const std::string class_name = windows_.ClassName(window, kCensusTextChars);
   const WindowKind kind = KindOfClass(class_name);
   // A window without a class is gone: nothing to remember.
   if (TrustMemory() && !class_name.empty()) memory_.RememberKind(window, kind);
   return kind;
 }
 
-void DetectionCycle::TakeIntoCensus(Hwnd window, const SliceState& state, std::size_t& reads) {
+void DetectionCycle::TakeIntoCensus(Hwnd window, const SliceState& state) {
   CensusWindow entry;
   // A window that vanishes or fails half-way is skipped; the survey always goes on.
   try {
     // Only browser frames need their caption: the others are never looked at again.
-    if (KindOf(window, reads) != WindowKind::kFrame) return;
-    ++reads;
-    entry = CensusWindow{window, services_.windows.Caption(window, kCensusTextChars)};
+    if (KindOf(window) != WindowKind::kFrame) return;
+    entry = CensusWindow{window, windows_.Caption(window, kCensusTextChars)};
     if (census_.size() + 1 >= kMaxCensus) {
       // The last place: each further frame takes it, and only the last one there is judged.
       if (census_.size() == kMaxCensus) {
@@ -198,37 +195,34 @@ void DetectionCycle::TakeIntoCensus(Hwnd window, const SliceState& state, std::s
     services_.diagnostics.Trace(std::string("the census skipped a window: ") + failure.what());
     return;
   }
-  reads += Examine(window, entry.caption, state, true);
+  Examine(window, entry.caption, state, true);
 }
 
-std::size_t DetectionCycle::Examine(Hwnd window, const std::string& caption,
-                                    const SliceState& state, bool census_frame) {
-  WindowManager& windows = services_.windows;
-  if (caption.find(kCtrlMark) != std::string::npos) return 0;
+void DetectionCycle::Examine(Hwnd window, const std::string& caption, const SliceState& state,
+                             bool census_frame) {
+  WindowManager& windows = windows_;
+  if (caption.find(kCtrlMark) != std::string::npos) return;
   // A hidden window (an earlier popup, say) is no candidate, nor one that is gone (style 0).
   // A top-level window shows exactly when its WS_VISIBLE is set, and the one read of its style
   // serves the style rules too.
   const std::uint32_t style = windows.Style(window);
-  if (!(style & kWsVisible)) return 1;
+  if (!(style & kWsVisible)) return;
   // Only the census's frames: CTRL never lets the adware step's dialog through.
   const bool held = state.ctrl_held && census_frame;
   if (state.switches.flash && !held) HideFlash(window);
 
   const Verdict verdict = Classify(windows, window, style, caption, lists_, state.switches,
                                    [this, window] { return ToolbarsHidden(window); });
-  if (verdict.ShouldPelk()) {
-    if (held) {
-      LetThroughForCtrl(window, verdict);
-    } else {
-      Pelk(window, verdict, Path::kSurvey);
-    }
+  if (!verdict.ShouldPelk()) return;
+  if (held) {
+    LetThroughForCtrl(window, verdict);
+  } else {
+    Pelk(window, verdict, Path::kSurvey);
   }
-  // The style, the first child and its style, and the Flash control's check, about.
-  return 4;
 }
 
 bool DetectionCycle::ToolbarsHidden(Hwnd frame) {
-  WindowManager& windows = services_.windows;
+  WindowManager& windows = windows_;
   if (!TrustMemory() || memory_.KindOf(frame) != WindowKind::kFrame)
     return ReadToolbarsHidden(windows, frame);
   // Which child comes first, and whether it shows, can change unreported: both are read. Its
@@ -245,7 +239,7 @@ bool DetectionCycle::ToolbarsHidden(Hwnd frame) {
 }
 
 Hwnd DetectionCycle::FlashControl(Hwnd frame) {
-  WindowManager& windows = services_.windows;
+  WindowManager& windows = windows_;
   if (!TrustMemory() || memory_.KindOf(frame) != WindowKind::kFrame)
     return FindFlashControl(windows, frame);
   // A control that appears is created, which makes the memory forget the frame's children; one
@@ -280,11 +274,11 @@ void DetectionCycle::HideFlash(Hwnd window) {
   const Hwnd flash = FlashControl(window);
   if (last_flash_ == flash) return;
   last_flash_ = flash;
-  if (flash != kNoWindow) services_.windows.Show(flash, kSwHide);
+  if (flash != kNoWindow) windows_.Show(flash, kSwHide);
 }
 
 void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict, Path path) {
-  WindowManager& windows = services_.windows;
+  WindowManager& windows = windows_;
   const std::uint64_t now = services_.events.MonotonicMs();
   std::erase_if(pelked_, [now](const auto& entry) { return now - entry.second > kRecentPelkMs; });
   if (last_popup_ == window || pelked_.count(window) != 0) {
@@ -324,7 +318,7 @@ void DetectionCycle::RaisePelkEvent(const std::string& short_caption, Path path)
 }
 
 void DetectionCycle::LetThroughForCtrl(Hwnd window, const Verdict& verdict) {
-  AddCtrlMark(services_.windows, window);
+  AddCtrlMark(windows_, window);
   services_.diagnostics.Note("let \"" + verdict.short_caption + "\" (" + std::to_string(window) +
                              ") through: CTRL is held");
 }

@@ -10,7 +10,7 @@
 // as the safety net for whatever the events miss. The two never run inside each other.
 //
 // A survey never holds the program for long: it lists the top-level windows at once, then reads
-// and judges them in slices of a bounded number of reads, going back to the message loop between
+// and judges them in slices of a bounded number of calls, going back to the message loop between
 // slices, so that input, the tray and the event path run in between. Where the system reports
 // window creation, the survey also remembers what cannot change unreported (survey_memory.h), so
 // that an unchanged desktop costs a few reads per visible browser frame.
@@ -23,6 +23,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "detector/counted_windows.h"
 #include "detector/ctrl_override.h"
 #include "detector/popup_rules.h"
 #include "detector/survey_memory.h"
@@ -43,12 +44,13 @@ inline constexpr unsigned kFollowForMs = 1000;
 // The most windows with events noted between two turns of the message loop; further ones are
 // left to the survey.
 inline constexpr std::size_t kMaxNotedEvents = 4096;
-// The most class names the event path reads in one turn of the message loop: the windows it
-// follows are looked at again before the next ones, and so is everything else waiting.
-inline constexpr std::size_t kNotedReadsPerTurn = 32;
-// About how many calls into other programs one slice of a survey makes before it gives the
-// message loop its turn: a millisecond or two under Wine.
-inline constexpr std::size_t kSurveySliceReads = 100;
+// About how many calls about windows the event path makes for new windows in one turn of the
+// message loop: the windows it follows are looked at again before the next ones, and so is
+// everything else waiting.
+inline constexpr std::size_t kNotedCallsPerTurn = 32;
+// About how many calls about windows one slice of a survey makes before it gives the message
+// loop its turn: a millisecond or two under Wine, where each is a round trip to the server.
+inline constexpr std::size_t kSurveySliceCalls = 100;
 // How often a survey that spans several slices goes on while the program is inside a menu, a
 // message box or a wait (the top of the message loop goes on at once).
 inline constexpr unsigned kSurveySliceGapMs = 10;
@@ -155,7 +157,7 @@ class DetectionCycle {
   template <typename Step>
   void AsSurveyWork(Step step);
   void StartSurvey();
-  // Reads and judges windows of the listing until the slice's reads are spent; ends the survey
+  // Reads and judges windows of the listing until the slice's calls are spent; ends the survey
   // when the listing is done.
   void RunSlice();
   // The next slice of a survey under way, unless other work of the detector is running.
@@ -165,14 +167,12 @@ class DetectionCycle {
   void EndSurvey();
   // The census's part for one listed window: its kind, and for a frame its caption; then it
   // judges the frame (the census's last place waits for the end of the listing).
-  void TakeIntoCensus(Hwnd window, const SliceState& state, std::size_t& reads);
+  void TakeIntoCensus(Hwnd window, const SliceState& state);
   // Judges one candidate of the survey; `census_frame` is false for the adware step's dialog.
-  // Returns about how many reads it made.
-  std::size_t Examine(Hwnd window, const std::string& caption, const SliceState& state,
-                      bool census_frame);
+  void Examine(Hwnd window, const std::string& caption, const SliceState& state, bool census_frame);
   void PickUpBlockRequest();
   // The window's kind, from the memory where it may be trusted, else read (and remembered).
-  WindowKind KindOf(Hwnd window, std::size_t& reads);
+  WindowKind KindOf(Hwnd window);
   bool TrustMemory() const { return attached_; }
   // Rule P4's reads and the Flash step's, from the memory where they hold.
   bool ToolbarsHidden(Hwnd frame);
@@ -197,6 +197,7 @@ class DetectionCycle {
   void Fail(int number, const std::string& description);
 
   Services services_;
+  CountedWindows windows_;  // services_.windows, every call counted
   AllowLists lists_;
   DetectorHooks hooks_;
   std::vector<CensusWindow> census_;

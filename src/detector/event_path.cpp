@@ -73,7 +73,7 @@ std::optional<unsigned> DetectionCycle::FollowNewWindows() {
 }
 
 void DetectionCycle::PollFollowed(std::uint64_t now) {
-  WindowManager& windows = services_.windows;
+  WindowManager& windows = windows_;
   // Each followed window that shows now is judged at once; a gone one is dropped, and one still
   // hidden at its deadline is left to the survey.
   for (std::size_t i = 0; i < followed_.size();) {
@@ -93,19 +93,19 @@ void DetectionCycle::PollFollowed(std::uint64_t now) {
 }
 
 void DetectionCycle::TakeNoted(std::uint64_t now) {
-  WindowManager& windows = services_.windows;
+  WindowManager& windows = windows_;
   // Windows reported shown first: they are the ones a user may be seeing now. Then the others,
   // in the order their events came, a bounded number of class names per turn.
   std::stable_partition(noted_.begin(), noted_.end(),
                         [](const Noted& noted) { return noted.shown; });
+  const std::size_t turn_start = windows_.Calls();
   std::size_t taken = 0;
-  std::size_t reads = 0;
-  for (; taken < noted_.size() && reads < kNotedReadsPerTurn; ++taken) {
+  for (; taken < noted_.size() && windows_.Calls() - turn_start < kNotedCallsPerTurn; ++taken) {
     const Hwnd window = noted_[taken].window;
     // Every kind of event makes a window followed: a shown window is judged at once, and a
     // retitled one is judged again under its new caption. A window the memory knows costs nothing
     // here: a caption storm of other programs' windows is passed over without a read.
-    const WindowKind kind = KindOf(window, reads);
+    const WindowKind kind = KindOf(window);
     if (kind == WindowKind::kOther) continue;  // not ours to look at, ever
     // One that shows already is judged now, ahead of the class names still to read.
     const std::uint32_t style = windows.Style(window);
@@ -122,7 +122,7 @@ void DetectionCycle::TakeNoted(std::uint64_t now) {
 }
 
 void DetectionCycle::JudgeShown(Hwnd window, std::uint32_t style, WindowKind kind) {
-  WindowManager& windows = services_.windows;
+  WindowManager& windows = windows_;
   // The window may have gone since it was noted and its handle passed to another window whose
   // creation has not been reported yet: judge only a window of the kind first seen, read now.
   if (KindOfClass(windows.ClassName(window, kCensusTextChars)) != kind) return;
