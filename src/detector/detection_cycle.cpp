@@ -214,6 +214,16 @@ void DetectionCycle::Examine(Hwnd window, const std::string& caption, const Slic
   const Verdict verdict = Classify(windows, window, style, caption, lists_, state.switches,
                                    [this, window] { return ToolbarsHidden(window); });
   if (!verdict.ShouldPelk()) return;
+  // A frame known from the memory is still one unless a creation went unreported (the hook's
+  // queue overflowed, say) and its handle passed to another program's window: its class, fixed
+  // for its life, is read once more before anything is done to it.
+  if (census_frame && TrustMemory() &&
+      KindOfClass(windows.ClassName(window, kCensusTextChars)) != WindowKind::kFrame) {
+    services_.diagnostics.Trace("a remembered browser frame (" + std::to_string(window) +
+                                ") is another window now; it is read afresh");
+    memory_.Forget(window);
+    return;
+  }
   if (held) {
     LetThroughForCtrl(window, verdict);
   } else {
@@ -243,9 +253,10 @@ Hwnd DetectionCycle::FlashControl(Hwnd frame) {
   if (!TrustMemory() || memory_.KindOf(frame) != WindowKind::kFrame)
     return FindFlashControl(windows, frame);
   // A control that appears is created, which makes the memory forget the frame's children; one
-  // that goes does so unreported, so the one remembered is asked whether it is still there.
+  // that goes does so unreported, so the one remembered is asked whether it is still there, by
+  // its class: a handle that passed to another window has another class.
   const std::optional<Hwnd> known = memory_.FrameOf(frame).flash;
-  if (known && (*known == kNoWindow || windows.IsWindow(*known))) return *known;
+  if (known && (*known == kNoWindow || windows.ClassName(*known, 32) == kFlashClass)) return *known;
   const Hwnd found = FindFlashControl(windows, frame);
   memory_.FrameOf(frame).flash = found;
   return found;

@@ -49,7 +49,7 @@ std::string ReadAddressBar(WindowManager& windows, Hwnd frame) {
 Hwnd FindFlashControl(WindowManager& windows, Hwnd frame) {
   Hwnd link = frame;
   for (const std::string class_name :
-       {"Shell DocObject View", "Internet Explorer_Server", "MacromediaFlashPlayerActiveX"}) {
+       {"Shell DocObject View", "Internet Explorer_Server", kFlashClass}) {
     if (link == kNoWindow) break;
     link = windows.FindChild(link, kNoWindow, &class_name, nullptr);
   }

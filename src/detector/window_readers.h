@@ -17,6 +17,8 @@ inline constexpr unsigned kControlTextTimeoutMs = 200;
 inline constexpr long kMaxControlTextChars = 32767;
 // The most characters taken from a caption (the longest caption a browser can show is far less).
 inline constexpr int kMaxCaptionChars = 1 << 20;
+// The class of the Flash control inside a page.
+inline constexpr char kFlashClass[] = "MacromediaFlashPlayerActiveX";
 
 // The window's whole caption; "" for none, for handle 0 or for a window that is gone.
 std::string ReadCaption(WindowManager& windows, Hwnd window);

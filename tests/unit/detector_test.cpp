@@ -588,6 +588,20 @@ TEST_F(EventPathTest, WhatTheSurveyRemembersChangesNoVerdict) {
   EXPECT_EQ(pelk_events, (std::vector<std::string>{"Reused Handle", "Allowed First", "Boxless",
                                                    "Blocked Later", "Hides Toolbars"}));
   EXPECT_EQ(HiddenCount(loses_flash.flash), flash_hides) << "a gone Flash control is not hidden";
+
+  // Creations that never reach the program: a remembered frame's handle, now another program's
+  // window that would look like a popup, is not touched, and its Flash control's neither.
+  ASSERT_TRUE(windows().WatchWindowEvents({}));
+  windows().Remove(gets_flash.frame);
+  windows().ReuseHandle(flash);
+  const Hwnd other_child = windows().Add(frame_reused.frame, "Static", "", sim::kWsChild, true);
+  windows().ReuseHandle(gets_flash.frame);
+  ASSERT_EQ(notepad_with_hidden_toolbars(), gets_flash.frame);
+  ASSERT_EQ(other_child, flash);
+  desktop.diagnostics.Expect("is another window now");
+  cycle.Survey();
+  EXPECT_TRUE(windows().IsVisible(gets_flash.frame));
+  EXPECT_TRUE(windows().IsVisible(other_child));
 }
 
 // An unchanged desktop costs one read for the listing, four per visible frame (its caption, its
