@@ -64,8 +64,8 @@ using WindowEventHandler = std::function<void(WindowEvent, Hwnd)>;
 class WindowManager {
  public:
   virtual ~WindowManager() = default;
-  // EnumWindows: every top-level window, hidden ones included, in z-order (topmost first).
-  // The visitor returns false to stop early.
+  // EnumWindows: every top-level window, hidden ones included, in z-order (topmost first); one
+  // gone since the listing may still be visited. The visitor returns false to stop early.
   virtual void EnumTopLevel(const std::function<bool(Hwnd)>& visit) = 0;
   // FindWindowA: a null pointer means "any".
   virtual Hwnd FindTopLevel(const std::string* class_name, const std::string* caption) = 0;

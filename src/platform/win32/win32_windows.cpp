@@ -30,7 +30,11 @@ std::string ReadName(int buffer_chars, Getter getter) {
 }  // namespace
 
 void Win32WindowManager::EnumTopLevel(const std::function<bool(Hwnd)>& visit) {
-  ::EnumWindows(&EnumTopLevelProc, reinterpret_cast<LPARAM>(&visit));
+  // The top-level windows of this thread's desktop, as EnumWindows lists them. Wine's EnumWindows
+  // asks the server once more for each window whether it still exists, a round trip per window
+  // that holds the caller for a long time on a crowded desktop; this lists them in one, and a
+  // window gone meanwhile reads as nothing to the visitor.
+  ::EnumDesktopWindows(nullptr, &EnumTopLevelProc, reinterpret_cast<LPARAM>(&visit));
   RethrowCallbackException();
 }
 
