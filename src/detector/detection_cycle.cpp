@@ -124,9 +124,12 @@ void DetectionCycle::RunSlice() {
   const SliceState state{hooks_.switches ? hooks_.switches() : DetectionSwitches{},
                          windows_.IsKeyDown(kVkControl)};
   const std::size_t slice_start = windows_.Calls();
+  const std::uint64_t slice_start_ms = services_.events.MonotonicMs();
   bool sliced = true;
   while (run_->next < run_->listed.size()) {
-    if (sliced && windows_.Calls() - slice_start >= kSurveySliceCalls) {
+    // A busy window server makes each call slower: the slice ends at its time as well.
+    if (sliced && (windows_.Calls() - slice_start >= kSurveySliceCalls ||
+                   services_.events.MonotonicMs() - slice_start_ms >= kSurveySliceMs)) {
       if (ComeBackForNextSlice()) return;
       sliced = false;
     }

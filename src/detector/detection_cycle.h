@@ -51,6 +51,8 @@ inline constexpr std::size_t kNotedCallsPerTurn = 32;
 // About how many calls about windows one slice of a survey makes before it gives the message
 // loop its turn: a millisecond or two under Wine, where each is a round trip to the server.
 inline constexpr std::size_t kSurveySliceCalls = 100;
+// The longest a slice goes on, however few calls it has made.
+inline constexpr std::uint64_t kSurveySliceMs = 2;
 // How often a survey that spans several slices goes on while the program is inside a menu, a
 // message box or a wait (the top of the message loop goes on at once).
 inline constexpr unsigned kSurveySliceGapMs = 10;
