@@ -14,12 +14,20 @@
 //   survey_bench_win.exe <program folder> <browser-sim.exe> [popups] [idle seconds]
 //   survey_bench_win.exe --start-to-tray <program folder> [starts]     (4. alone)
 //
+// and with --crowded, the desktop of a thousand ordinary browser frames sharing the popups'
+// caption: how long popups shown among them stay visible while the frames' captions change in a
+// storm, how long the tray takes to answer WM_NULL every 200 ms meanwhile, and the program's CPU
+// with the frames open and nothing changing:
+//
+//   survey_bench_win.exe --crowded <program folder> <browser-sim.exe> [frames] [popups] [seconds]
+//
 // The other top-level windows belong to a second process of this program
 // (`survey_bench_win.exe --windows N`), as other programs' windows do.
 #include "platform/win32/win32_platform.h"
 
 #include <shellapi.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -27,6 +35,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "browser_sim_client.h"
@@ -167,7 +176,7 @@ int MeasureSurvey(browser_sim::BrowserSim& sim, int runs) {
                         .switches = [] { return DetectionSwitches{}; },
                         .save_before_failure_exit = {},
                         .pelk_event = {}});
-  cycle.Survey();  // warm up
+  SurveyWhole(cycle);  // warm up
   std::printf("Wine desktop: %d top-level windows, %zu browser frames, lists of %d\n",
               CountTopLevel(), cycle.Census().size(), kListEntries);
 
@@ -175,10 +184,10 @@ int MeasureSurvey(browser_sim::BrowserSim& sim, int runs) {
   // The survey as it was before it judged each candidate through the census's own window: the
   // same work plus the second lookup's read of each frame's caption.
   const auto former_survey = [&] {
-    cycle.Survey();
+    SurveyWhole(cycle);
     for (const auto& entry : cycle.Census()) windows.Caption(entry.window, kCensusTextChars);
   };
-  const auto survey_wall = Measure(runs, WallMicroseconds, [&] { cycle.Survey(); });
+  const auto survey_wall = Measure(runs, WallMicroseconds, [&] { SurveyWhole(cycle); });
   const auto bare_wall = Measure(runs, WallMicroseconds, bare_loop);
   // The thread's CPU time ticks in steps of 10 ms or more: take it over all runs at once.
   const auto mean_cpu = [&](const std::function<void()>& body) {
@@ -186,7 +195,7 @@ int MeasureSurvey(browser_sim::BrowserSim& sim, int runs) {
     for (int i = 0; i < runs; ++i) body();
     return (ThreadCpuMicroseconds() - start) / runs;
   };
-  const double survey_cpu = mean_cpu([&] { cycle.Survey(); });
+  const double survey_cpu = mean_cpu([&] { SurveyWhole(cycle); });
   const double former_cpu = mean_cpu(former_survey);
   const double bare_cpu = mean_cpu(bare_loop);
   Report("survey (wall time)", survey_wall);
@@ -198,6 +207,14 @@ int MeasureSurvey(browser_sim::BrowserSim& sim, int runs) {
   std::printf("%-44s %.2f (wall, medians), %.2f (CPU, means)\n", "ratio survey / bare loop",
               Percentile(survey_wall, 0.5) / std::max(Percentile(bare_wall, 0.5), 0.001),
               survey_cpu / std::max(bare_cpu, 0.001));
+  // With the window events watched, as the running program surveys: only what can change
+  // unreported is read again.
+  if (cycle.Attach()) {
+    SurveyWhole(cycle);
+    const double remembered_cpu = mean_cpu([&] { SurveyWhole(cycle); });
+    std::printf("%-44s mean   %10.1f us   ratio %.2f\n", "survey, events watched (CPU time)",
+                remembered_cpu, remembered_cpu / std::max(bare_cpu, 0.001));
+  }
   ::TerminateProcess(process_handle.Get(), 0);
   ::WaitForSingleObject(process_handle.Get(), 5000);
   return cycle.LastHiddenPopup() ? 1 : 0;
@@ -547,6 +564,150 @@ int MeasureStartToTray(const std::string& program_folder, int runs) {
   return 0;
 }
 
+// ---- The crowded desktop: a thousand ordinary browser frames ----
+
+// WM_NULL to the program's tray window every 200 ms from a thread of its own, each answer's time
+// taken: how long a click on the icon would wait.
+class TrayPings {
+ public:
+  explicit TrayPings(HWND tray)
+      : thread_([this, tray] {
+          while (!stop_) {
+            const double start = WallMicroseconds();
+            DWORD_PTR result = 0;
+            ::SendMessageTimeoutA(tray, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+            const double took_ms = (WallMicroseconds() - start) / 1000.0;
+            answers_ms_.push_back(took_ms);
+            ::Sleep(took_ms < 200 ? static_cast<DWORD>(200 - took_ms) : 0);
+          }
+        }) {}
+  ~TrayPings() { Stop(); }
+  std::vector<double> Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    return answers_ms_;
+  }
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::vector<double> answers_ms_;
+  std::thread thread_;
+};
+
+void ReportPings(const char* what, const std::vector<double>& answers_ms) {
+  const auto over = [&](double ms) {
+    return std::count_if(answers_ms.begin(), answers_ms.end(), [ms](double t) { return t > ms; });
+  };
+  std::printf("%-44s %zu pings: median %.1f ms, %d over 100 ms, %d over 500 ms, slowest %.1f ms\n",
+              what, answers_ms.size(), Percentile(answers_ms, 0.5), static_cast<int>(over(100)),
+              static_cast<int>(over(500)), Percentile(answers_ms, 1.0));
+}
+
+// `frames` ordinary browser frames of the stand-in, all with the popups' caption, then `popups`
+// popups one at a time, each shown while the frames' captions change in a storm; the tray pinged
+// throughout; last the program's CPU over `seconds` with the frames open and nothing changing.
+int MeasureCrowdedDesktop(const std::string& browser_sim_exe, const std::string& program_folder,
+                          int frames, int popups, int seconds) {
+  EndRunningPrograms();
+  Started program("\"" + program_folder + "\\pelkrin.exe\"", program_folder);
+  const DWORD program_id = program.process() ? ::GetProcessId(program.process()) : 0;
+  HWND tray = nullptr;
+  if (!WaitFor(
+          [&] {
+            for (tray = ::FindWindowExA(nullptr, nullptr, kTrayWindowClass, nullptr); tray;
+                 tray = ::FindWindowExA(nullptr, tray, kTrayWindowClass, nullptr)) {
+              DWORD owner = 0;
+              ::GetWindowThreadProcessId(tray, &owner);
+              if (owner == program_id) return true;
+            }
+            return false;
+          },
+          30000)) {
+    std::fprintf(stderr, "error: pelkrin.exe showed no tray window\n");
+    return 1;
+  }
+  std::string error;
+  auto sim = browser_sim::BrowserSim::Start(browser_sim_exe, &error);
+  if (!sim) {
+    std::fprintf(stderr, "error: browser-sim did not start: %s\n", error.c_str());
+    return 1;
+  }
+  const char kCaption[] = "Special Offer";
+  std::optional<TrayPings> pings(std::in_place, tray);
+  const double open_start = WallMicroseconds();
+  std::vector<int> frame_ids;
+  for (int i = 0; i < frames; ++i) {
+    browser_sim::OpenOptions page;
+    page.title = kCaption;
+    page.address = "http://www.example.com/" + std::to_string(i);
+    page.activate = false;
+    page.group = "frames" + std::to_string(i / 50);  // 50 frames to a thread
+    page.width = 160;
+    page.height = 120;
+    const auto opened = sim->Open(page);
+    if (!opened) {
+      std::fprintf(stderr, "error: browser-sim: %s\n", sim->last_error().c_str());
+      return 1;
+    }
+    frame_ids.push_back(opened->id);
+  }
+  const double open_ms = (WallMicroseconds() - open_start) / 1000.0;
+  ::Sleep(3000);  // a few surveys over the whole desktop
+  std::printf("Crowded desktop: %d top-level windows, %d browser frames (opened in %.1f s)\n",
+              CountTopLevel(), frames, open_ms / 1000.0);
+  ReportPings("tray answer while the frames opened", pings->Stop());
+  pings.emplace(tray);
+
+  std::vector<int> ids;
+  int retitles = 0;
+  for (int i = 0; i < popups; ++i) {
+    browser_sim::OpenOptions options;
+    options.title = kCaption;
+    options.address = "http://ads.example.net/" + std::to_string(i);
+    options.toolbars = false;
+    options.show_after_ms = 30;
+    const auto popup = sim->Open(options);
+    if (!popup) {
+      std::fprintf(stderr, "error: browser-sim: %s\n", sim->last_error().c_str());
+      return 1;
+    }
+    // A storm of caption changes while the popup shows.
+    for (int k = 0; k < 100 && !frame_ids.empty(); ++k, ++retitles) {
+      if (!sim->Retitle(frame_ids[static_cast<std::size_t>(retitles) % frame_ids.size()],
+                        retitles % 2 ? kCaption : "Special Offer.")) {
+        std::fprintf(stderr, "error: browser-sim: %s\n", sim->last_error().c_str());
+        return 1;
+      }
+    }
+    if (VisibleTimes(*sim, {popup->id}).size() != 1) return 1;
+    ids.push_back(popup->id);
+  }
+  std::vector<double> until_hide_ms;
+  const std::vector<double> visible_ms = VisibleTimes(*sim, ids, nullptr, &until_hide_ms);
+  ReportVisible("popup visible, among the frames", visible_ms);
+  ReportVisible("  of which until the hide reached the popup", until_hide_ms);
+  ReportPings("tray answer during the popups and storms", pings->Stop());
+  pings.reset();
+
+  if (seconds > 0) {
+    // Beside it, the bare census every 600 ms over the same desktop: the yardstick.
+    Started census("\"" + SelfPath() + "\" --bare-census", "");
+    ::Sleep(500);
+    const std::string needle = program_folder + "\\pelkrin.exe";
+    const double start = program.CpuMicroseconds(needle);
+    const double census_start = census.CpuMicroseconds("--bare-census");
+    ::Sleep(static_cast<DWORD>(seconds) * 1000);
+    const double cpu_ms = (program.CpuMicroseconds(needle) - start) / 1000.0;
+    const double census_ms = (census.CpuMicroseconds("--bare-census") - census_start) / 1000.0;
+    std::printf("%-44s %.1f ms over %d s: %.1f%% of a core\n", "idle CPU among the frames", cpu_ms,
+                seconds, cpu_ms / (seconds * 10.0));
+    std::printf("%-44s %.1f ms: %.1f%% of a core, ratio %.2f\n", "  the bare census every 600 ms",
+                census_ms, census_ms / (seconds * 10.0), cpu_ms / std::max(census_ms, 1.0));
+  }
+  sim->Quit(60000);
+  return visible_ms.size() == ids.size() ? 0 : 1;
+}
+
 }  // namespace
 }  // namespace pelkrin::bench
 
@@ -556,6 +717,10 @@ int main(int argc, char** argv) {
   if (argc == 2 && std::string(argv[1]) == "--bare-census") return RunBareCensus();
   if (argc >= 3 && std::string(argv[1]) == "--start-to-tray")
     return MeasureStartToTray(argv[2], argc > 3 ? std::max(std::atoi(argv[3]), 1) : 10);
+  if (argc >= 4 && std::string(argv[1]) == "--crowded")
+    return MeasureCrowdedDesktop(argv[3], argv[2], argc > 4 ? std::atoi(argv[4]) : 1000,
+                                 argc > 5 ? std::atoi(argv[5]) : 50,
+                                 argc > 6 ? std::atoi(argv[6]) : 60);
   if (argc < 3) {
     std::fprintf(stderr,
                  "usage: survey_bench_win <program folder> <browser-sim.exe> [popups] "

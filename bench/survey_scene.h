@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "detector/detection_cycle.h"
 #include "ui/controls.h"
 
 namespace pelkrin::bench {
@@ -16,6 +17,12 @@ namespace pelkrin::bench {
 inline constexpr int kTopLevelWindows = 200;
 inline constexpr int kBrowserFrames = 20;
 inline constexpr int kListEntries = 1000;
+
+// One whole survey, all its slices at once.
+inline void SurveyWhole(DetectionCycle& cycle) {
+  cycle.Survey();
+  while (cycle.SurveyUnderWay()) cycle.Survey();
+}
 
 inline void FillLists(ListBox& domains, ListBox& captions, ListBox& blocks) {
   for (int i = 0; i < kListEntries; ++i) {

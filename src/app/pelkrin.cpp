@@ -56,17 +56,11 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
                   [this] { return detector.TakePelkShowTurn(); }}) {
   // The event path beside the survey: window events are noted as they come, and the new browser
   // windows judged at the top of the message loop.
-  if (!platform.windows.WatchWindowEvents(
-          [this](WindowEvent event, Hwnd window) { detector.NoteWindowEvent(event, window); }))
+  if (!detector.Attach())
     platform.diagnostics.Trace("window events cannot be watched; only the survey finds popups");
-  platform.events.SetIdleWork([this] { return detector.FollowNewWindows(); });
 }
 
-Pelkrin::~Pelkrin() {
-  // Stopping the reports cannot fail: only starting them can.
-  (void)platform.windows.WatchWindowEvents({});
-  platform.events.SetIdleWork({});
-}
+Pelkrin::~Pelkrin() { detector.Detach(); }
 
 void Pelkrin::Start() { main_window.Load(); }
 

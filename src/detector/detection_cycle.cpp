@@ -19,27 +19,41 @@ constexpr unsigned kFailureBoxStyle = 0x1030;  // exclamation, system-modal
 // its program has yet to take the hide.
 constexpr std::uint64_t kRecentPelkMs = 10'000;
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
 }  // namespace
 
 DetectionCycle::DetectionCycle(Services services, AllowLists lists, DetectorHooks hooks)
-    : services_(services), lists_(lists), hooks_(std::move(hooks)) {}
+    : services_(services), windows_(services.windows), lists_(lists), hooks_(std::move(hooks)) {}
 
-void DetectionCycle::Survey() {
-  if (busy_) {
-    services_.diagnostics.Note("a survey tick came while a new window was being judged: skipped");
-    return;
-  }
+DetectionCycle::~DetectionCycle() {
+  Detach();
+  if (slice_timer_ != 0) services_.events.StopTimer(slice_timer_);
+}
+
+bool DetectionCycle::Attach() {
+  // What was remembered without the reports may be out of date by now.
+  memory_ = SurveyMemory{};
+  services_.events.SetIdleWork([this] { return IdleWork(); });
+  attached_ = windows_.WatchWindowEvents(
+      [this](WindowEvent event, Hwnd window) { NoteWindowEvent(event, window); });
+  return attached_;
+}
+
+void DetectionCycle::Detach() {
+  // Stopping the reports cannot fail: only starting them can.
+  if (attached_) (void)windows_.WatchWindowEvents({});
+  attached_ = false;
+  services_.events.SetIdleWork({});
+}
+
+template <typename Step>
+void DetectionCycle::AsSurveyWork(Step step) {
   busy_ = true;
   struct Done {
     bool& busy;
     ~Done() { busy = false; }
   } done{busy_};
   try {
-    RunSurvey();
+    step();
   } catch (const std::bad_alloc&) {
     Fail(7, "Out of memory");
   } catch (const std::out_of_range& failure) {
@@ -47,6 +61,31 @@ void DetectionCycle::Survey() {
   } catch (const std::exception& failure) {
     Fail(5, failure.what());
   }
+}
+
+void DetectionCycle::Survey() {
+  if (busy_) {
+    services_.diagnostics.Note("a survey tick came while a new window was being judged: skipped");
+    return;
+  }
+  AsSurveyWork([this] {
+    if (run_) {
+      RunSlice();  // the survey under way goes on rather than starting over
+    } else {
+      StartSurvey();
+    }
+  });
+}
+
+void DetectionCycle::ContinueSurvey() {
+  if (run_ && !busy_) AsSurveyWork([this] { RunSlice(); });
+}
+
+std::optional<unsigned> DetectionCycle::IdleWork() {
+  const std::optional<unsigned> again = FollowNewWindows();
+  ContinueSurvey();
+  if (run_) return 0u;  // the next slice after whatever is waiting now
+  return again;
 }
 
 void DetectionCycle::Fail(int number, const std::string& description) {
@@ -62,43 +101,168 @@ void DetectionCycle::Fail(int number, const std::string& description) {
   services_.process.Exit(0);
 }
 
-void DetectionCycle::RunSurvey() {
+void DetectionCycle::StartSurvey() {
   if (!hooks_.pelking_on || !hooks_.pelking_on()) return;
   PickUpBlockRequest();
-  TakeCensus();
-  candidates_.assign(census_.begin(), census_.end());
-  const DetectionSwitches switches = hooks_.switches ? hooks_.switches() : DetectionSwitches{};
-  WindowManager& windows = services_.windows;
-  if (switches.adware) {
-    Hwnd dialog = kNoWindow;
-    if (std::optional<std::string> marked = MarkAdwareDialog(windows, &dialog))
-      candidates_.push_back({dialog, std::move(*marked)});
+  census_.clear();
+  // Every window that exists now is read in this survey, in z-order, however many slices it
+  // takes; one that is gone by its turn reads as nothing and is passed over.
+  SurveyRun run;
+  windows_.EnumTopLevel([&run](Hwnd window) {
+    run.listed.push_back(window);
+    return true;
+  });
+  run_ = std::move(run);
+  RunSlice();
+}
+
+void DetectionCycle::RunSlice() {
+  if (!hooks_.pelking_on || !hooks_.pelking_on()) {
+    EndSurvey();  // switched off meanwhile: the rest is not looked at
+    return;
   }
+  const SliceState state{hooks_.switches ? hooks_.switches() : DetectionSwitches{},
+                         windows_.IsKeyDown(kVkControl)};
+  const std::size_t slice_start = windows_.Calls();
+  const std::uint64_t slice_start_ms = services_.events.MonotonicMs();
+  bool sliced = true;
+  while (run_->next < run_->listed.size()) {
+    // A busy window server makes each call slower: the slice ends at its time as well.
+    if (sliced && (windows_.Calls() - slice_start >= kSurveySliceCalls ||
+                   services_.events.MonotonicMs() - slice_start_ms >= kSurveySliceMs)) {
+      if (ComeBackForNextSlice()) return;
+      sliced = false;
+    }
+    TakeIntoCensus(run_->listed[run_->next++], state);
+  }
+  // The frame in the census's last place, then the adware step's dialog under its mark: the
+  // candidates after the census's frames.
+  if (std::optional<CensusWindow> last = std::exchange(run_->last_place, std::nullopt))
+    Examine(last->window, last->caption, state, true);
+  if (state.switches.adware) {
+    Hwnd dialog = kNoWindow;
+    if (std::optional<std::string> marked = MarkAdwareDialog(windows_, &dialog))
+      Examine(dialog, *marked, state, false);
+  }
+  if (TrustMemory()) memory_.KeepOnly(run_->listed);
+  EndSurvey();
+}
 
-  const bool ctrl_held = !census_.empty() && windows.IsKeyDown(kVkControl);
-  for (std::size_t i = 0; i < candidates_.size(); ++i) {
-    // Each candidate is judged through the window the census found it in: no second search by
-    // caption.
-    const auto& [window, caption] = candidates_[i];
-    if (caption.find(kCtrlMark) != std::string::npos) continue;
-    // A hidden window (an earlier popup, say) is no candidate, nor one that is gone (style 0).
-    // A top-level window shows exactly when its WS_VISIBLE is set, and the one read of its style
-    // serves the style rules too.
-    const std::uint32_t style = windows.Style(window);
-    if (!(style & kWsVisible)) continue;
-    // The census's frames come first; after them only the adware step's dialog, which CTRL never
-    // lets through.
-    const bool held = ctrl_held && i < census_.size();
-    if (switches.flash && !held) HideFlash(window);
-
-    const Verdict verdict = Classify(windows, window, style, caption, lists_, switches);
-    if (!verdict.ShouldPelk()) continue;
-    if (held) {
-      LetThroughForCtrl(window, verdict);
-    } else {
-      Pelk(window, verdict, Path::kSurvey);
+bool DetectionCycle::ComeBackForNextSlice() {
+  if (slice_timer_ == 0) {
+    slice_timer_ = services_.events.StartTimer(kSurveySliceGapMs, [this] { ContinueSurvey(); });
+    if (slice_timer_ == 0) {
+      if (attached_) return true;  // the top of the message loop still comes back
+      services_.diagnostics.Trace("no timer for the survey's next slice; it runs to its end now");
+      return false;
     }
   }
+  return true;
+}
+
+void DetectionCycle::EndSurvey() {
+  run_.reset();
+  if (slice_timer_ != 0) services_.events.StopTimer(std::exchange(slice_timer_, 0));
+}
+
+WindowKind DetectionCycle::KindOf(Hwnd window) {
+  if (TrustMemory()) {
+    if (const std::optional<WindowKind> known = memory_.KindOf(window)) return *known;
+  }
+  const std::string class_name = windows_.ClassName(window, kCensusTextChars);
+  const WindowKind kind = KindOfClass(class_name);
+  // A window without a class is gone: nothing to remember.
+  if (TrustMemory() && !class_name.empty()) memory_.RememberKind(window, kind);
+  return kind;
+}
+
+void DetectionCycle::TakeIntoCensus(Hwnd window, const SliceState& state) {
+  CensusWindow entry;
+  // A window that vanishes or fails half-way is skipped; the survey always goes on.
+  try {
+    // Only browser frames need their caption: the others are never looked at again.
+    if (KindOf(window) != WindowKind::kFrame) return;
+    entry = CensusWindow{window, windows_.Caption(window, kCensusTextChars)};
+    if (census_.size() + 1 >= kMaxCensus) {
+      // The last place: each further frame takes it, and only the last one there is judged.
+      if (census_.size() == kMaxCensus) {
+        census_.back() = entry;
+      } else {
+        census_.push_back(entry);
+      }
+      run_->last_place = std::move(entry);
+      return;
+    }
+    census_.push_back(entry);
+  } catch (const std::exception& failure) {
+    services_.diagnostics.Trace(std::string("the census skipped a window: ") + failure.what());
+    return;
+  }
+  Examine(window, entry.caption, state, true);
+}
+
+void DetectionCycle::Examine(Hwnd window, const std::string& caption, const SliceState& state,
+                             bool census_frame) {
+  WindowManager& windows = windows_;
+  if (caption.find(kCtrlMark) != std::string::npos) return;
+  // A hidden window (an earlier popup, say) is no candidate, nor one that is gone (style 0).
+  // A top-level window shows exactly when its WS_VISIBLE is set, and the one read of its style
+  // serves the style rules too.
+  const std::uint32_t style = windows.Style(window);
+  if (!(style & kWsVisible)) return;
+  // Only the census's frames: CTRL never lets the adware step's dialog through.
+  const bool held = state.ctrl_held && census_frame;
+  if (state.switches.flash && !held) HideFlash(window);
+
+  const Verdict verdict = Classify(windows, window, style, caption, lists_, state.switches,
+                                   [this, window] { return ToolbarsHidden(window); });
+  if (!verdict.ShouldPelk()) return;
+  // A frame known from the memory is still one unless a creation went unreported (the hook's
+  // queue overflowed, say) and its handle passed to another program's window: its class, fixed
+  // for its life, is read once more before anything is done to it.
+  if (census_frame && TrustMemory() &&
+      KindOfClass(windows.ClassName(window, kCensusTextChars)) != WindowKind::kFrame) {
+    services_.diagnostics.Trace("a remembered browser frame (" + std::to_string(window) +
+                                ") is another window now; it is read afresh");
+    memory_.Forget(window);
+    return;
+  }
+  if (held) {
+    LetThroughForCtrl(window, verdict);
+  } else {
+    Pelk(window, verdict, Path::kSurvey);
+  }
+}
+
+bool DetectionCycle::ToolbarsHidden(Hwnd frame) {
+  WindowManager& windows = windows_;
+  if (!TrustMemory() || memory_.KindOf(frame) != WindowKind::kFrame)
+    return ReadToolbarsHidden(windows, frame);
+  // Which child comes first, and whether it shows, can change unreported: both are read. Its
+  // class cannot, while its handle names it.
+  const Hwnd first = windows.FirstChild(frame);
+  SurveyMemory::Frame known = memory_.FrameOf(frame);
+  if (first != known.first_child) {
+    known.first_child = first;
+    known.first_child_is_container =
+        first != kNoWindow && IsToolbarContainerClass(windows.ClassName(first, 8));
+    memory_.FrameOf(frame) = known;
+  }
+  return known.first_child_is_container && !(windows.Style(first) & kWsVisible);
+}
+
+Hwnd DetectionCycle::FlashControl(Hwnd frame) {
+  WindowManager& windows = windows_;
+  if (!TrustMemory() || memory_.KindOf(frame) != WindowKind::kFrame)
+    return FindFlashControl(windows, frame);
+  // A control that appears is created, which makes the memory forget the frame's children; one
+  // that goes does so unreported, so the one remembered is asked whether it is still there, by
+  // its class: a handle that passed to another window has another class.
+  const std::optional<Hwnd> known = memory_.FrameOf(frame).flash;
+  if (known && (*known == kNoWindow || windows.ClassName(*known, 32) == kFlashClass)) return *known;
+  const Hwnd found = FindFlashControl(windows, frame);
+  memory_.FrameOf(frame).flash = found;
+  return found;
 }
 
 void DetectionCycle::PickUpBlockRequest() {
@@ -120,43 +284,15 @@ void DetectionCycle::PickUpBlockRequest() {
   }
 }
 
-void DetectionCycle::TakeCensus() {
-  census_.clear();
-  WindowManager& windows = services_.windows;
-  windows.EnumTopLevel([&](Hwnd window) {
-    // A window that vanishes or fails half-way is skipped; the enumeration always goes on.
-    try {
-      // Only browser frames need their caption: the others are never looked at again.
-      if (!StartsWith(windows.ClassName(window, kCensusTextChars), kBrowserFrameClassPrefix))
-        return true;
-      CensusWindow entry{window, windows.Caption(window, kCensusTextChars)};
-      if (census_.size() == kMaxCensus) {
-        census_.back() = std::move(entry);  // full: each further caption takes the last place
-        return true;
-      }
-      census_.push_back(std::move(entry));
-    } catch (const std::exception& failure) {
-      services_.diagnostics.Trace(std::string("the census skipped a window: ") + failure.what());
-    }
-    return true;
-  });
-}
-
 void DetectionCycle::HideFlash(Hwnd window) {
-  WindowManager& windows = services_.windows;
-  Hwnd flash = window;
-  for (const std::string class_name :
-       {"Shell DocObject View", "Internet Explorer_Server", "MacromediaFlashPlayerActiveX"}) {
-    flash =
-        flash == kNoWindow ? kNoWindow : windows.FindChild(flash, kNoWindow, &class_name, nullptr);
-  }
+  const Hwnd flash = FlashControl(window);
   if (last_flash_ == flash) return;
   last_flash_ = flash;
-  if (flash != kNoWindow) windows.Show(flash, kSwHide);
+  if (flash != kNoWindow) windows_.Show(flash, kSwHide);
 }
 
 void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict, Path path) {
-  WindowManager& windows = services_.windows;
+  WindowManager& windows = windows_;
   const std::uint64_t now = services_.events.MonotonicMs();
   std::erase_if(pelked_, [now](const auto& entry) { return now - entry.second > kRecentPelkMs; });
   if (last_popup_ == window || pelked_.count(window) != 0) {
@@ -200,7 +336,7 @@ void DetectionCycle::RaisePelkEvent(const std::string& short_caption, Path path)
 }
 
 void DetectionCycle::LetThroughForCtrl(Hwnd window, const Verdict& verdict) {
-  AddCtrlMark(services_.windows, window);
+  AddCtrlMark(windows_, window);
   services_.diagnostics.Note("let \"" + verdict.short_caption + "\" (" + std::to_string(window) +
                              ") through: CTRL is held");
 }

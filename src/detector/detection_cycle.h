@@ -8,6 +8,12 @@
 // new browser window is followed until it shows, then judged by the same rules and pelked by the
 // same pelk, within a millisecond or so instead of up to a survey period later. The survey stays
 // as the safety net for whatever the events miss. The two never run inside each other.
+//
+// A survey never holds the program for long: it lists the top-level windows at once, then reads
+// and judges them in slices of a bounded number of calls, going back to the message loop between
+// slices, so that input, the tray and the event path run in between. Where the system reports
+// window creation, the survey also remembers what cannot change unreported (survey_memory.h), so
+// that an unchanged desktop costs a few reads per visible browser frame.
 #pragma once
 
 #include <cstdint>
@@ -17,9 +23,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "detector/counted_windows.h"
 #include "detector/ctrl_override.h"
 #include "detector/pelk_recorder.h"
 #include "detector/popup_rules.h"
+#include "detector/survey_memory.h"
 #include "platform/platform.h"
 #include "settings/settings_store.h"
 
@@ -34,9 +42,21 @@ inline constexpr unsigned kFollowPollMs = 1;
 // How long a new browser window is followed while it stays hidden. Windows that a page shows
 // at all show well within this; one that shows later is the survey's, within its period.
 inline constexpr unsigned kFollowForMs = 1000;
-// The most window events noted between two turns of the message loop; further ones are left
-// to the survey.
+// The most windows with events noted between two turns of the message loop; further ones are
+// left to the survey.
 inline constexpr std::size_t kMaxNotedEvents = 4096;
+// About how many calls about windows the event path makes for new windows in one turn of the
+// message loop: the windows it follows are looked at again before the next ones, and so is
+// everything else waiting.
+inline constexpr std::size_t kNotedCallsPerTurn = 32;
+// About how many calls about windows one slice of a survey makes before it gives the message
+// loop its turn: a millisecond or two under Wine, where each is a round trip to the server.
+inline constexpr std::size_t kSurveySliceCalls = 100;
+// The longest a slice goes on, however few calls it has made.
+inline constexpr std::uint64_t kSurveySliceMs = 2;
+// How often a survey that spans several slices goes on while the program is inside a menu, a
+// message box or a wait (the top of the message loop goes on at once).
+inline constexpr unsigned kSurveySliceGapMs = 10;
 // Room for a class name or caption in the census, the terminating NUL included.
 inline constexpr int kCensusTextChars = 260;
 // The census holds at most this many browser captions; further ones replace the last.
@@ -69,21 +89,39 @@ class DetectionCycle {
 
   // The Block button's requests are appended to the block list; the other lists are only read.
   DetectionCycle(Services services, AllowLists lists, DetectorHooks hooks);
+  ~DetectionCycle();
+  DetectionCycle(const DetectionCycle&) = delete;
+  DetectionCycle& operator=(const DetectionCycle&) = delete;
 
-  // One tick of the survey timer. A failure shows "Pelkrin Error <number>", saves like a shutdown,
-  // and ends the program. A tick that comes while the event path is at work (inside the pelk event,
-  // say) is skipped: the next one comes a period later.
+  // Takes the system's window events and the message loop's idle work: the event path, and the
+  // survey's slices at the top of the loop. False when the system cannot report window events;
+  // then the survey alone finds popups, and reads every window afresh each time.
+  [[nodiscard]] bool Attach();
+  // Gives both back; the destructor does too.
+  void Detach();
+
+  // One tick of the survey timer: starts a survey and runs its first slice, or, while one is
+  // under way, its next slice. A failure shows "Pelkrin Error <number>", saves like a shutdown,
+  // and ends the program. A tick that comes while the event path is at work (inside the pelk
+  // event, say) is skipped: the next one comes a period later.
   void Survey();
+  // A survey has slices left; they run at the top of the message loop and every
+  // kSurveySliceGapMs.
+  bool SurveyUnderWay() const { return run_.has_value(); }
 
   // The event path. NoteWindowEvent is the window-event handler: events arrive inside any
-  // message pump (a wait, a menu, a message box, a survey's reads), so it only takes note.
-  // FollowNewWindows is the message loop's idle work: it takes the new browser windows from the
-  // notes, and judges and pelks each one as soon as it is visible. It returns kFollowPollMs
-  // while it follows a window that has not shown yet, nullopt when it waits for events only.
+  // message pump (a wait, a menu, a message box, a survey's reads), so it only takes note, one
+  // note per window however many events it had. FollowNewWindows takes the new browser windows
+  // from the notes, and judges and pelks each one as soon as it is visible; the windows it
+  // follows come first, then those reported shown, then the rest, kNotedReadsPerTurn at a time.
   // With "&Pelk Popups" off, events are not even noted.
   void NoteWindowEvent(WindowEvent event, Hwnd window);
   std::optional<unsigned> FollowNewWindows();
   std::size_t FollowedCount() const { return followed_.size(); }
+  std::size_t NotedCount() const { return noted_.size(); }
+  // The message loop's idle work: the event path first, then a slice of a survey under way.
+  // Returns how soon it wants to run again (nullopt: at the next event).
+  std::optional<unsigned> IdleWork();
 
   // The popup the last pelk hid, which the next pelk closes; none before the first pelk and
   // after a restore. The handle may name another program's window by now.
@@ -109,9 +147,42 @@ class DetectionCycle {
 
  private:
   enum class Path { kSurvey, kEvents };
-  void RunSurvey();
+  // One survey from its listing of the top-level windows to its last judgement.
+  struct SurveyRun {
+    std::vector<Hwnd> listed;  // every top-level window when the survey began, in z-order
+    std::size_t next = 0;      // the next one to read
+    // A frame the census put in its last place while it was full, judged after the listing.
+    std::optional<CensusWindow> last_place;
+  };
+  // What a slice reads once: the switches, live, and whether the user holds CTRL.
+  struct SliceState {
+    DetectionSwitches switches;
+    bool ctrl_held;
+  };
+  // Runs `step` as survey work: never inside the event path, a failure ending the program.
+  template <typename Step>
+  void AsSurveyWork(Step step);
+  void StartSurvey();
+  // Reads and judges windows of the listing until the slice's calls are spent; ends the survey
+  // when the listing is done.
+  void RunSlice();
+  // The next slice of a survey under way, unless other work of the detector is running.
+  void ContinueSurvey();
+  // Makes sure a slice comes back even inside a menu or a message box; false when nothing can.
+  bool ComeBackForNextSlice();
+  void EndSurvey();
+  // The census's part for one listed window: its kind, and for a frame its caption; then it
+  // judges the frame (the census's last place waits for the end of the listing).
+  void TakeIntoCensus(Hwnd window, const SliceState& state);
+  // Judges one candidate of the survey; `census_frame` is false for the adware step's dialog.
+  void Examine(Hwnd window, const std::string& caption, const SliceState& state, bool census_frame);
   void PickUpBlockRequest();
-  void TakeCensus();
+  // The window's kind, from the memory where it may be trusted, else read (and remembered).
+  WindowKind KindOf(Hwnd window);
+  bool TrustMemory() const { return attached_; }
+  // Rule P4's reads and the Flash step's, from the memory where they hold.
+  bool ToolbarsHidden(Hwnd frame);
+  Hwnd FlashControl(Hwnd frame);
   void HideFlash(Hwnd window);
   // Hides the popup, reports it once and closes the previous one. A window pelked a moment ago
   // by the other path (still showing because its program has not taken the hide yet) is only
@@ -123,31 +194,38 @@ class DetectionCycle {
   // While the user holds CTRL a browser frame counts as CTRL-marked, whether or not the
   // override's tick has marked it yet: one that would be pelked gets the mark now instead.
   void LetThroughForCtrl(Hwnd window, const Verdict& verdict);
+  // The event path: the followed windows looked at again, then new ones taken from the notes.
+  void PollFollowed(std::uint64_t now);
+  void TakeNoted(std::uint64_t now);
   // The event path's judgement of one followed window that is visible now.
-  void JudgeShown(Hwnd window, std::uint32_t style, const std::string& class_name);
+  void JudgeShown(Hwnd window, std::uint32_t style, WindowKind kind);
   // Shows the failure, saves, and ends the program.
   void Fail(int number, const std::string& description);
 
   Services services_;
+  CountedWindows windows_;  // services_.windows, every call counted
   AllowLists lists_;
   DetectorHooks hooks_;
   std::vector<CensusWindow> census_;
-  // The windows one survey examines, in order: the census's frames, then the adware step's
-  // dialog under its marked caption. The caption is the candidate's identity for the rules.
-  std::vector<CensusWindow> candidates_;
+  std::optional<SurveyRun> run_;
+  std::uint32_t slice_timer_ = 0;
+  bool attached_ = false;
+  SurveyMemory memory_;
   std::optional<Hwnd> last_popup_;
   Hwnd last_flash_ = kNoWindow;
 
   // A survey or the event path is at work: neither starts inside the other.
   bool busy_ = false;
   struct Noted {
-    WindowEvent event;
     Hwnd window;
+    bool shown;  // reported shown: looked at before the others
   };
   std::vector<Noted> noted_;
+  std::unordered_map<Hwnd, std::size_t> noted_at_;  // the index of each window's note
+  bool noted_overflow_ = false;                     // traced once until the notes are taken
   struct Followed {
     Hwnd window;
-    std::string class_name;  // as first read: a handle that passed to another window is dropped
+    WindowKind kind;  // as first read: a handle that passed to another window is dropped
     std::uint64_t until_ms;
   };
   std::vector<Followed> followed_;

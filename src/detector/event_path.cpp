@@ -1,4 +1,5 @@
 // The event path of the detection cycle: new browser windows judged as they show.
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -8,23 +9,35 @@ namespace pelkrin {
 
 void DetectionCycle::NoteWindowEvent(WindowEvent event, Hwnd window) {
   // Runs inside whatever pumps messages now: note, and nothing else.
-  if (window == kNoWindow || !hooks_.pelking_on || !hooks_.pelking_on()) return;
-  if (!noted_.empty() && noted_.back().window == window && noted_.back().event == event) return;
-  if (noted_.size() == kMaxNotedEvents) {
-    services_.diagnostics.Trace("too many window events at once; the survey takes the rest");
+  if (window == kNoWindow) return;
+  // The memory hears of every creation, pelking on or off: what it keeps holds only until then.
+  if (event == WindowEvent::kChildCreated) {
+    memory_.ForgetChildren(window);
     return;
   }
-  noted_.push_back(Noted{event, window});
+  if (event == WindowEvent::kCreated) memory_.Forget(window);
+  if (!hooks_.pelking_on || !hooks_.pelking_on()) return;
+  // One note per window, however many events it has: a storm of caption changes costs a look.
+  const auto [at, added] = noted_at_.try_emplace(window, noted_.size());
+  if (!added) {
+    if (event == WindowEvent::kShown) noted_[at->second].shown = true;
+    return;
+  }
+  if (noted_.size() == kMaxNotedEvents) {
+    noted_at_.erase(at);
+    if (!std::exchange(noted_overflow_, true))
+      services_.diagnostics.Trace("too many window events at once; the survey takes the rest");
+    return;
+  }
+  noted_.push_back(Noted{window, event == WindowEvent::kShown});
 }
 
 std::optional<unsigned> DetectionCycle::FollowNewWindows() {
-  const auto next = [this]() -> std::optional<unsigned> {
-    if (followed_.empty() && noted_.empty()) return std::nullopt;
-    return kFollowPollMs;
-  };
-  if (busy_) return next();  // never inside a survey; the loop comes back
+  if (busy_)  // never inside a survey; the loop comes back
+    return followed_.empty() && noted_.empty() ? std::nullopt : std::optional(kFollowPollMs);
   if (!hooks_.pelking_on || !hooks_.pelking_on()) {
     noted_.clear();
+    noted_at_.clear();
     followed_.clear();
     return std::nullopt;
   }
@@ -34,53 +47,86 @@ std::optional<unsigned> DetectionCycle::FollowNewWindows() {
     ~Done() { busy = false; }
   } done{busy_};
 
-  WindowManager& windows = services_.windows;
   const std::uint64_t now = services_.events.MonotonicMs();
   try {
-    // New windows join the followed ones. Every kind of event does: a shown window is judged
-    // below at once, and a retitled one is judged again under its new caption.
-    for (const Noted& noted : std::exchange(noted_, {})) {
-      bool known = false;
-      for (Followed& followed : followed_) {
-        if (followed.window != noted.window) continue;
-        followed.until_ms = now + kFollowForMs;
-        known = true;
-      }
-      if (known) continue;
-      std::string class_name = windows.ClassName(noted.window, kCensusTextChars);
-      if (!IsBrowserWindowClass(class_name)) continue;  // not ours to look at, ever
-      followed_.push_back(Followed{noted.window, std::move(class_name), now + kFollowForMs});
-    }
-    // Each followed window that shows now is judged at once; a gone one is dropped, and one
-    // still hidden at its deadline is left to the survey.
-    for (std::size_t i = 0; i < followed_.size();) {
-      const Followed followed = followed_[i];
-      // One call per poll: a top-level window shows exactly when its WS_VISIBLE is set, and a
-      // gone one reads as style 0.
-      const std::uint32_t style = windows.Style(followed.window);
-      if (style & kWsVisible) {
-        followed_.erase(followed_.begin() + static_cast<std::ptrdiff_t>(i));
-        JudgeShown(followed.window, style, followed.class_name);
-      } else if (now >= followed.until_ms || (style == 0 && !windows.IsWindow(followed.window))) {
-        followed_.erase(followed_.begin() + static_cast<std::ptrdiff_t>(i));
-      } else {
-        ++i;
-      }
-    }
+    // New events of windows followed already only extend their following.
+    std::erase_if(noted_, [&](const Noted& noted) {
+      const auto followed =
+          std::find_if(followed_.begin(), followed_.end(),
+                       [&](const Followed& f) { return f.window == noted.window; });
+      if (followed == followed_.end()) return false;
+      followed->until_ms = now + kFollowForMs;
+      return true;
+    });
+    // The windows followed come first: one read each, and a visible one is judged at once,
+    // before any new window's class is read.
+    PollFollowed(now);
+    TakeNoted(now);
   } catch (const std::exception& failure) {
     // The survey is the safety net: what failed here is its work at the next tick.
     services_.diagnostics.Trace(std::string("judging a new window failed: ") + failure.what());
     followed_.clear();
   }
-  return next();
+  if (!noted_.empty()) return 0u;  // the rest after whatever else is waiting
+  if (!followed_.empty()) return kFollowPollMs;
+  return std::nullopt;
 }
 
-void DetectionCycle::JudgeShown(Hwnd window, std::uint32_t style, const std::string& class_name) {
-  WindowManager& windows = services_.windows;
-  // The window may have gone since it was noted and its handle passed to another window: judge
-  // only the window of the class first seen.
-  if (windows.ClassName(window, kCensusTextChars) != class_name) return;
-  const bool frame = class_name.starts_with(kBrowserFrameClassPrefix);
+void DetectionCycle::PollFollowed(std::uint64_t now) {
+  WindowManager& windows = windows_;
+  // Each followed window that shows now is judged at once; a gone one is dropped, and one still
+  // hidden at its deadline is left to the survey.
+  for (std::size_t i = 0; i < followed_.size();) {
+    const Followed followed = followed_[i];
+    // One call per poll: a top-level window shows exactly when its WS_VISIBLE is set, and a gone
+    // one reads as style 0.
+    const std::uint32_t style = windows.Style(followed.window);
+    if (style & kWsVisible) {
+      followed_.erase(followed_.begin() + static_cast<std::ptrdiff_t>(i));
+      JudgeShown(followed.window, style, followed.kind);
+    } else if (now >= followed.until_ms || (style == 0 && !windows.IsWindow(followed.window))) {
+      followed_.erase(followed_.begin() + static_cast<std::ptrdiff_t>(i));
+    } else {
+      ++i;
+    }
+  }
+}
+
+void DetectionCycle::TakeNoted(std::uint64_t now) {
+  WindowManager& windows = windows_;
+  // Windows reported shown first: they are the ones a user may be seeing now. Then the others,
+  // in the order their events came, a bounded number of class names per turn.
+  std::stable_partition(noted_.begin(), noted_.end(),
+                        [](const Noted& noted) { return noted.shown; });
+  const std::size_t turn_start = windows_.Calls();
+  std::size_t taken = 0;
+  for (; taken < noted_.size() && windows_.Calls() - turn_start < kNotedCallsPerTurn; ++taken) {
+    const Hwnd window = noted_[taken].window;
+    // Every kind of event makes a window followed: a shown window is judged at once, and a
+    // retitled one is judged again under its new caption. A window the memory knows costs nothing
+    // here: a caption storm of other programs' windows is passed over without a read.
+    const WindowKind kind = KindOf(window);
+    if (kind == WindowKind::kOther) continue;  // not ours to look at, ever
+    // One that shows already is judged now, ahead of the class names still to read.
+    const std::uint32_t style = windows.Style(window);
+    if (style & kWsVisible) {
+      JudgeShown(window, style, kind);
+    } else {
+      followed_.push_back(Followed{window, kind, now + kFollowForMs});
+    }
+  }
+  noted_.erase(noted_.begin(), noted_.begin() + static_cast<std::ptrdiff_t>(taken));
+  noted_at_.clear();
+  for (std::size_t i = 0; i < noted_.size(); ++i) noted_at_.emplace(noted_[i].window, i);
+  if (noted_.empty()) noted_overflow_ = false;
+}
+
+void DetectionCycle::JudgeShown(Hwnd window, std::uint32_t style, WindowKind kind) {
+  WindowManager& windows = windows_;
+  // The window may have gone since it was noted and its handle passed to another window whose
+  // creation has not been reported yet: judge only a window of the kind first seen, read now.
+  if (KindOfClass(windows.ClassName(window, kCensusTextChars)) != kind) return;
+  const bool frame = kind == WindowKind::kFrame;
   const DetectionSwitches switches = hooks_.switches ? hooks_.switches() : DetectionSwitches{};
   // An HTML dialog is only ever a popup by the adware step, which the survey takes it through
   // under the mark; here it is judged as marked without retitling it twice.
@@ -93,7 +139,8 @@ void DetectionCycle::JudgeShown(Hwnd window, std::uint32_t style, const std::str
 
   Verdict verdict;
   if (frame) {
-    verdict = Classify(windows, window, style, std::move(caption), lists_, switches);
+    verdict = Classify(windows, window, style, std::move(caption), lists_, switches,
+                       [this, window] { return ToolbarsHidden(window); });
   } else {
     if (caption.starts_with(kAdwareMark)) {  // marked by an earlier survey: its caption back
       caption.erase(0, sizeof kAdwareMark - 1);

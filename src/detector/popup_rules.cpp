@@ -71,6 +71,11 @@ bool IsBrowserWindowClass(std::string_view class_name) {
   return StartsWith(class_name, kBrowserFrameClassPrefix) || class_name == kHtmlDialogClass;
 }
 
+WindowKind KindOfClass(std::string_view class_name) {
+  if (StartsWith(class_name, kBrowserFrameClassPrefix)) return WindowKind::kFrame;
+  return class_name == kHtmlDialogClass ? WindowKind::kHtmlDialog : WindowKind::kOther;
+}
+
 bool IsBrowserWindow(WindowManager& windows, Hwnd window) {
   return window != kNoWindow && IsBrowserWindowClass(windows.ClassName(window, 260));
 }
@@ -87,9 +92,23 @@ std::optional<std::string> MarkAdwareDialog(WindowManager& windows, Hwnd* dialog
   return marked;
 }
 
+bool IsToolbarContainerClass(std::string_view class_prefix) {
+  return class_prefix == "WorkerA" || class_prefix == "WorkerW";
+}
+
+bool ReadToolbarsHidden(WindowManager& windows, Hwnd frame) {
+  // Only the first 7 characters of the class count. The frame shows, so the container shows
+  // exactly when its own WS_VISIBLE is set: one read of its style instead of a walk up its
+  // parents, each a call into another process.
+  const Hwnd container = windows.FirstChild(frame);
+  return container != kNoWindow && IsToolbarContainerClass(windows.ClassName(container, 8)) &&
+         !(windows.Style(container) & kWsVisible);
+}
+
 PopupRule DecidePopup(WindowManager& windows, Hwnd window, std::uint32_t style,
                       std::string& caption, const AllowLists& lists,
-                      const DetectionSwitches& switches) {
+                      const DetectionSwitches& switches,
+                      const ToolbarsHiddenAnswer& toolbars_hidden) {
   // The block list: the whole caption, suffix included, exactly as the user blocked it.
   if (OnBlockList(lists.blocks, caption)) return PopupRule::kBlockList;
 
@@ -106,15 +125,9 @@ PopupRule DecidePopup(WindowManager& windows, Hwnd window, std::uint32_t style,
   if (switches.no_title_bar && !(style & kWsDlgFrame)) return PopupRule::kNoTitleBar;
 
   // Hidden toolbars: a browser frame keeps its toolbars in its first child, hidden in a window that
-  // a page opened without toolbars. Only the first 7 characters of the class count. The frame
-  // shows, so the container shows exactly when its own WS_VISIBLE is set: one read of its style
-  // instead of a walk up its parents, each a call into another process.
-  const Hwnd container = windows.FindChild(window, kNoWindow, nullptr, nullptr);
-  if (container != kNoWindow) {
-    const std::string prefix = windows.ClassName(container, 8);
-    if ((prefix == "WorkerA" || prefix == "WorkerW") && !(windows.Style(container) & kWsVisible))
-      return PopupRule::kHiddenToolbars;
-  }
+  // a page opened without toolbars.
+  if (toolbars_hidden ? toolbars_hidden() : ReadToolbarsHidden(windows, window))
+    return PopupRule::kHiddenToolbars;
   return PopupRule::kNone;
 }
 
@@ -146,9 +159,10 @@ Exemption CheckExemptions(WindowManager& windows, Hwnd window, const std::string
 }
 
 Verdict Classify(WindowManager& windows, Hwnd window, std::uint32_t style, std::string caption,
-                 const AllowLists& lists, const DetectionSwitches& switches) {
+                 const AllowLists& lists, const DetectionSwitches& switches,
+                 const ToolbarsHiddenAnswer& toolbars_hidden) {
   Verdict verdict;
-  verdict.rule = DecidePopup(windows, window, style, caption, lists, switches);
+  verdict.rule = DecidePopup(windows, window, style, caption, lists, switches, toolbars_hidden);
   if (verdict.IsPopup())
     verdict.exemption =
         CheckExemptions(windows, window, caption, lists, &verdict.short_caption, &verdict.address);

@@ -6,6 +6,8 @@
 // The rules use only the window manager, the three lists and the switches; they keep no state.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -61,6 +63,9 @@ std::string Describe(const Verdict& verdict);
 // True for the windows the rules may judge: browser frames (class beginning "IEFrame") and the
 // browser's HTML dialog frames. No other window is ever examined, retitled, hidden or closed.
 bool IsBrowserWindowClass(std::string_view class_name);
+// The same told apart: a window's kind, fixed for its life.
+enum class WindowKind : std::uint8_t { kOther, kFrame, kHtmlDialog };
+WindowKind KindOfClass(std::string_view class_name);
 bool IsBrowserWindow(WindowManager& windows, Hwnd window);
 
 // The adware step: the first HTML dialog frame, visible or not. An unmarked one is retitled
@@ -68,12 +73,21 @@ bool IsBrowserWindow(WindowManager& windows, Hwnd window);
 // one (or none) gives nullopt. `dialog` receives the dialog's handle when one exists.
 std::optional<std::string> MarkAdwareDialog(WindowManager& windows, Hwnd* dialog);
 
+// Rule P4's question about a visible frame: is its toolbar container hidden, that is, does the
+// class of its first child begin "WorkerA" or "WorkerW", and is that child hidden? The survey
+// answers it from what it remembers where it can; an empty answer reads it all afresh.
+using ToolbarsHiddenAnswer = std::function<bool()>;
+bool ReadToolbarsHidden(WindowManager& windows, Hwnd frame);
+// True for the first 7 characters of a toolbar container's class.
+bool IsToolbarContainerClass(std::string_view class_prefix);
+
 // The popup rules for the visible window `window` with candidate caption `caption`; `style` is
 // the window's style, read by the caller when it found the window visible. A dialog under the
 // adware mark is retitled, and the mark taken off `caption`.
 PopupRule DecidePopup(WindowManager& windows, Hwnd window, std::uint32_t style,
                       std::string& caption, const AllowLists& lists,
-                      const DetectionSwitches& switches);
+                      const DetectionSwitches& switches,
+                      const ToolbarsHiddenAnswer& toolbars_hidden = {});
 
 // The exemptions for a popup; sets `short_caption`. Reads the address bar only when it must,
 // and then hands what it read to `address` when given.
@@ -84,7 +98,8 @@ Exemption CheckExemptions(WindowManager& windows, Hwnd window, const std::string
 // The whole decision for one visible window of style `style`: the popup rules, then the
 // exemptions for a popup.
 Verdict Classify(WindowManager& windows, Hwnd window, std::uint32_t style, std::string caption,
-                 const AllowLists& lists, const DetectionSwitches& switches);
+                 const AllowLists& lists, const DetectionSwitches& switches,
+                 const ToolbarsHiddenAnswer& toolbars_hidden = {});
 // The same, reading the style first.
 inline Verdict Classify(WindowManager& windows, Hwnd window, std::string caption,
                         const AllowLists& lists, const DetectionSwitches& switches) {

@@ -7,12 +7,6 @@
 #include "ui/form.h"
 
 namespace pelkrin {
-namespace {
-
-constexpr char kFlashClass[] = "MacromediaFlashPlayerActiveX";
-
-}  // namespace
-
 void RestorePopup(const RestoreServices& services, std::optional<Hwnd> popup) {
   services.sounds.PlayClickSound();
   if (!popup) {

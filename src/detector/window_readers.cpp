@@ -46,4 +46,14 @@ std::string ReadAddressBar(WindowManager& windows, Hwnd frame) {
   return ReadControlText(windows, link);
 }
 
+Hwnd FindFlashControl(WindowManager& windows, Hwnd frame) {
+  Hwnd link = frame;
+  for (const std::string class_name :
+       {"Shell DocObject View", "Internet Explorer_Server", kFlashClass}) {
+    if (link == kNoWindow) break;
+    link = windows.FindChild(link, kNoWindow, &class_name, nullptr);
+  }
+  return link;
+}
+
 }  // namespace pelkrin

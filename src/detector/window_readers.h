@@ -17,6 +17,8 @@ inline constexpr unsigned kControlTextTimeoutMs = 200;
 inline constexpr long kMaxControlTextChars = 32767;
 // The most characters taken from a caption (the longest caption a browser can show is far less).
 inline constexpr int kMaxCaptionChars = 1 << 20;
+// The class of the Flash control inside a page.
+inline constexpr char kFlashClass[] = "MacromediaFlashPlayerActiveX";
 
 // The window's whole caption; "" for none, for handle 0 or for a window that is gone.
 std::string ReadCaption(WindowManager& windows, Hwnd window);
@@ -28,6 +30,11 @@ Hwnd FindChildByClass(WindowManager& windows, Hwnd parent, std::string_view clas
 // The control's text by WM_GETTEXTLENGTH and WM_GETTEXT, without its NULs. A control that does
 // not answer in time, or handle 0, gives a single blank.
 std::string ReadControlText(WindowManager& windows, Hwnd control);
+
+// The Flash control of a browser frame: the "MacromediaFlashPlayerActiveX" inside its
+// "Internet Explorer_Server" inside its "Shell DocObject View", each the first direct child of
+// that class; 0 when a link is missing.
+Hwnd FindFlashControl(WindowManager& windows, Hwnd frame);
 
 // The address in a browser frame's address bar: the Edit at the end of the chain WorkerA (or
 // WorkerW) > ReBarWindow32 > ComboBoxEx32 > ComboBox > Edit. "" for frame 0; a single blank

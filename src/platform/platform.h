@@ -56,15 +56,16 @@ inline constexpr int kVkControl = 0x11;
 
 // What the system reports of another program's top-level window as it happens. Creation is
 // reported everywhere; showing and caption changes only where the system delivers them (Windows
-// does, Wine does not).
-enum class WindowEvent { kCreated, kShown, kCaptionChanged };
+// does, Wine does not). A window created inside a top-level window (a control, a document view)
+// is reported everywhere too, as kChildCreated with that top-level window.
+enum class WindowEvent { kCreated, kShown, kCaptionChanged, kChildCreated };
 using WindowEventHandler = std::function<void(WindowEvent, Hwnd)>;
 
 class WindowManager {
  public:
   virtual ~WindowManager() = default;
-  // EnumWindows: every top-level window, hidden ones included, in z-order (topmost first).
-  // The visitor returns false to stop early.
+  // EnumWindows: every top-level window, hidden ones included, in z-order (topmost first); one
+  // gone since the listing may still be visited. The visitor returns false to stop early.
   virtual void EnumTopLevel(const std::function<bool(Hwnd)>& visit) = 0;
   // FindWindowA: a null pointer means "any".
   virtual Hwnd FindTopLevel(const std::string* class_name, const std::string* caption) = 0;
@@ -94,10 +95,10 @@ class WindowManager {
                                                                unsigned timeout_ms) = 0;
   virtual bool IsKeyDown(int virtual_key) = 0;  // GetAsyncKeyState, high bit
   virtual void MakeTopmost(Hwnd window) = 0;    // SetWindowPos(HWND_TOPMOST, SWP_NOMOVE|SWP_NOSIZE)
-  // Reports the events of other programs' top-level windows to `handler` (SetWinEventHook, out
-  // of context). The handler runs on this thread inside whatever message pump is running (a
-  // wait, a menu, a message box): it must only take note. An empty handler stops the reports.
-  // False when the system cannot report them.
+  // Reports the events of other programs' top-level windows, and the creation of windows inside
+  // them, to `handler` (SetWinEventHook, out of context). The handler runs on this thread inside
+  // whatever message pump is running (a wait, a menu, a message box): it must only take note. An
+  // empty handler stops the reports. False when the system cannot report them.
   [[nodiscard]] virtual bool WatchWindowEvents(WindowEventHandler handler) = 0;
 };
 

@@ -2,6 +2,7 @@
 // stand-in): what it hides and closes, what it lets through, block.exe's request, a browser that
 // stops answering, and the event path.
 #include <algorithm>
+#include <vector>
 
 #include "pelk_fixture.h"
 
@@ -184,6 +185,44 @@ TEST_F(EventPath, PopupsAreHiddenAsTheyShowEachReportedOnceAndANormalWindowNever
   const auto* kept = after->Find(normal.id);
   ASSERT_TRUE(kept && kept->shown);
   EXPECT_EQ(kept->hides, 0) << "the ordinary window was never hidden, not for a moment";
+}
+
+// Ordinary browser frames of another program, all under the popups' caption: a popup that shows
+// among them is hidden as it shows, not after a survey over all of them, and none of them is
+// hidden even for a moment. 400 frames already hold a survey that reads them all at once for
+// longer than the bound; the benchmark takes 1,000.
+TEST_F(EventPath, APopupAmongManyBrowserFramesIsHiddenBeforeTheNextSurveyTick) {
+  ASSERT_NO_FATAL_FAILURE(Begin({}, true));
+  constexpr int kFrames = 400;
+  std::vector<int> frames;
+  for (int i = 0; i < kFrames; ++i) {
+    OpenOptions frame;
+    frame.title = "Crowded Offer";
+    frame.activate = false;
+    frame.group = "frames" + std::to_string(i / 50);  // 50 frames to a thread of the stand-in
+    frame.width = 160;
+    frame.height = 120;
+    frames.push_back(Open(frame).id);
+  }
+  for (int i = 0; i < 3; ++i) {
+    OpenOptions options = Popup("Crowded Offer");
+    options.show_after_ms = 30;
+    const OpenedWindow popup = Open(options);
+    ASSERT_TRUE(WaitHidden(popup.hwnd, "the popup among the frames"));
+    const auto times = TimesOnceHidden(popup.id);
+    ASSERT_TRUE(times) << sim->last_error();
+    const auto* record = times->Find(popup.id);
+    ASSERT_TRUE(record && record->shown && record->hidden);
+    // A survey comes every 600 ms; the bound is as loose as for a popup on an empty desktop.
+    EXPECT_LT(static_cast<double>(*record->hidden - *record->shown) / 1000.0, 100.0);
+  }
+  const auto after = sim->Times();
+  ASSERT_TRUE(after) << sim->last_error();
+  for (const int id : frames) {
+    const auto* frame = after->Find(id);
+    ASSERT_TRUE(frame && frame->shown);
+    EXPECT_EQ(frame->hides, 0) << "an ordinary browser frame was hidden";
+  }
 }
 
 }  // namespace

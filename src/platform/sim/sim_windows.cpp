@@ -49,8 +49,15 @@ void SimWindows::ApplyShow(Hwnd handle, Window& window, int command) {
 }
 
 void SimWindows::Raise(WindowEvent event, Hwnd handle, const Window& window) {
-  if (!watcher_ || window.parent != kNoWindow) return;
-  if (event != WindowEvent::kCreated && !delivers_show_and_caption_) return;
+  if (!watcher_) return;
+  if (window.parent != kNoWindow) {
+    // Of a child, only its creation, told with its top-level window.
+    if (event != WindowEvent::kCreated) return;
+    event = WindowEvent::kChildCreated;
+    while (windows_.at(handle).parent != kNoWindow) handle = windows_.at(handle).parent;
+  } else if (event != WindowEvent::kCreated && !delivers_show_and_caption_) {
+    return;
+  }
   const WindowEventHandler watcher = watcher_;  // the handler may stop the reports
   watcher(event, handle);
 }
@@ -64,6 +71,7 @@ bool SimWindows::Answers(Window& window, unsigned timeout_ms) {
 // ---- WindowManager ----
 
 void SimWindows::EnumTopLevel(const std::function<bool(Hwnd)>& visit) {
+  ++calls_;
   const std::vector<Hwnd> listed = z_order_;
   for (const Hwnd window : listed) {
     if (!visit(window)) return;
@@ -75,6 +83,7 @@ void SimWindows::EnumTopLevel(const std::function<bool(Hwnd)>& visit) {
 }
 
 Hwnd SimWindows::FindTopLevel(const std::string* class_name, const std::string* caption) {
+  ++calls_;
   for (const Hwnd window : z_order_)
     if (Matches(windows_.at(window), class_name, caption)) return window;
   return kNoWindow;
@@ -82,6 +91,7 @@ Hwnd SimWindows::FindTopLevel(const std::string* class_name, const std::string* 
 
 Hwnd SimWindows::FindChild(Hwnd parent, Hwnd after, const std::string* class_name,
                            const std::string* caption) {
+  ++calls_;
   const std::vector<Hwnd>* candidates = &z_order_;
   if (parent != kNoWindow) {
     const Window* found = Find(parent);
@@ -100,12 +110,14 @@ Hwnd SimWindows::FindChild(Hwnd parent, Hwnd after, const std::string* class_nam
 }
 
 Hwnd SimWindows::FirstChild(Hwnd window) {
+  ++calls_;
   const Window* found = Find(window);
   if (!found || found->children.empty()) return kNoWindow;
   return found->children.front();
 }
 
 Hwnd SimWindows::NextSibling(Hwnd window) {
+  ++calls_;
   const Window* found = Find(window);
   if (!found) return kNoWindow;
   const std::vector<Hwnd>* siblings = SiblingsOf(*found);
@@ -116,27 +128,32 @@ Hwnd SimWindows::NextSibling(Hwnd window) {
 }
 
 std::string SimWindows::ClassName(Hwnd window, int buffer_chars) {
+  ++calls_;
   const Window* found = Find(window);
   return found ? Cut(found->class_name, buffer_chars) : std::string();
 }
 
 int SimWindows::CaptionLength(Hwnd window) {
+  ++calls_;
   const Window* found = Find(window);
   return found ? static_cast<int>(found->caption.size()) : 0;
 }
 
 std::string SimWindows::Caption(Hwnd window, int buffer_chars) {
+  ++calls_;
   const Window* found = Find(window);
   return found ? Cut(found->caption, buffer_chars) : std::string();
 }
 
 std::uint32_t SimWindows::Style(Hwnd window) {
+  ++calls_;
   const Window* found = Find(window);
   if (!found) return 0;
   return found->style | (found->visible ? kWsVisible : 0);
 }
 
 bool SimWindows::IsVisible(Hwnd window) {
+  ++calls_;
   for (const Window* found = Find(window); found; found = Find(found->parent)) {
     if (!found->visible) return false;
     if (found->parent == kNoWindow) return true;
@@ -144,9 +161,13 @@ bool SimWindows::IsVisible(Hwnd window) {
   return false;
 }
 
-bool SimWindows::IsWindow(Hwnd window) { return Find(window) != nullptr; }
+bool SimWindows::IsWindow(Hwnd window) {
+  ++calls_;
+  return Find(window) != nullptr;
+}
 
 void SimWindows::SetCaption(Hwnd window, const std::string& caption) {
+  ++calls_;
   Window* found = Find(window);
   if (!found || !Answers(*found, kSendTimeoutMs)) return;
   found->caption = caption;
@@ -155,6 +176,7 @@ void SimWindows::SetCaption(Hwnd window, const std::string& caption) {
 }
 
 void SimWindows::Show(Hwnd window, int command) {
+  ++calls_;
   show_calls_.push_back(ShowCall{window, command, sends_});
   Window* found = Find(window);
   if (!found) return;
@@ -165,6 +187,7 @@ void SimWindows::Show(Hwnd window, int command) {
 }
 
 void SimWindows::Post(Hwnd window, std::uint32_t message, WParam wparam, LParam lparam) {
+  ++calls_;
   Window* found = Find(window);
   posted_.push_back(PostedMessage{window, message, wparam, lparam, found != nullptr});
   if (!found) return;
@@ -176,6 +199,7 @@ void SimWindows::Post(Hwnd window, std::uint32_t message, WParam wparam, LParam 
 }
 
 std::optional<long> SimWindows::SendGetTextLength(Hwnd window, unsigned timeout_ms) {
+  ++calls_;
   ++sends_;
   Window* found = Find(window);
   if (!found || !Answers(*found, timeout_ms)) return std::nullopt;
@@ -185,6 +209,7 @@ std::optional<long> SimWindows::SendGetTextLength(Hwnd window, unsigned timeout_
 
 std::optional<std::string> SimWindows::SendGetText(Hwnd window, std::size_t buffer_chars,
                                                    unsigned timeout_ms) {
+  ++calls_;
   ++sends_;
   Window* found = Find(window);
   if (!found || !Answers(*found, timeout_ms)) return std::nullopt;
@@ -198,6 +223,7 @@ std::optional<std::string> SimWindows::SendGetText(Hwnd window, std::size_t buff
 bool SimWindows::IsKeyDown(int virtual_key) { return keys_down_.count(virtual_key) != 0; }
 
 void SimWindows::MakeTopmost(Hwnd window) {
+  ++calls_;
   topmost_calls_.push_back(window);
   Window* found = Find(window);
   if (!found || found->parent != kNoWindow) return;

@@ -65,7 +65,8 @@ class SimWindows : public WindowManager {
   // Moves a top-level window to the top of the z-order, above the others for good.
   void MakeTopmost(Hwnd window) override;
   // Reports, at once, each top-level window added, each one that becomes visible and each
-  // caption change of one; the last two only while DeliversShowAndCaptionEvents.
+  // caption change of one, the last two only while DeliversShowAndCaptionEvents; and each child
+  // added, as kChildCreated of its top-level window.
   [[nodiscard]] bool WatchWindowEvents(WindowEventHandler handler) override;
 
   // Test set-up. Add returns 0 when the parent does not exist. A new top-level window goes to
@@ -114,6 +115,9 @@ class SimWindows : public WindowManager {
   std::vector<Hwnd> Children(Hwnd window) const;
   bool IsTopmost(Hwnd window) const;
   int SendCount() const { return sends_; }  // SendGetText and SendGetTextLength calls
+  // Every call about a window: what each costs the program a round trip under Wine. The key
+  // state and the watcher are not counted.
+  int Calls() const { return calls_; }
   Hwnd Parent(Hwnd window) const;
 
   // How long a sender waits for a hung window's WM_SETTEXT.
@@ -158,6 +162,7 @@ class SimWindows : public WindowManager {
   std::vector<Hwnd> topmost_calls_;
   std::function<void(Hwnd)> on_enum_;
   int sends_ = 0;
+  int calls_ = 0;
   WindowEventHandler watcher_;
   bool delivers_show_and_caption_ = true;
   Hwnd reuse_handle_ = kNoWindow;

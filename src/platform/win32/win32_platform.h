@@ -71,8 +71,9 @@ class Win32WindowManager : public WindowManager {
   // Also asynchronous for another thread's window, so a hung window cannot block the call.
   void MakeTopmost(Hwnd window) override;
   // Out-of-context WinEvent hooks (no code goes into the other programs) for creation, showing
-  // and caption changes, of other processes' top-level windows only. Wine delivers creation
-  // alone. One watcher per process: the hook's procedure has no context of its own.
+  // and caption changes of other processes' top-level windows, and creation inside them. Wine
+  // delivers creation alone (of top-level and child windows alike). One watcher per process: the
+  // hook's procedure has no context of its own.
   [[nodiscard]] bool WatchWindowEvents(WindowEventHandler handler) override;
 
  private:

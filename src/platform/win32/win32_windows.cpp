@@ -30,7 +30,11 @@ std::string ReadName(int buffer_chars, Getter getter) {
 }  // namespace
 
 void Win32WindowManager::EnumTopLevel(const std::function<bool(Hwnd)>& visit) {
-  ::EnumWindows(&EnumTopLevelProc, reinterpret_cast<LPARAM>(&visit));
+  // The top-level windows of this thread's desktop, as EnumWindows lists them. Wine's EnumWindows
+  // asks the server once more for each window whether it still exists, a round trip per window
+  // that holds the caller for a long time on a crowded desktop; this lists them in one, and a
+  // window gone meanwhile reads as nothing to the visitor.
+  ::EnumDesktopWindows(nullptr, &EnumTopLevelProc, reinterpret_cast<LPARAM>(&visit));
   RethrowCallbackException();
 }
 
@@ -165,8 +169,7 @@ bool Win32WindowManager::WatchWindowEvents(WindowEventHandler handler) {
 
 void CALLBACK Win32WindowManager::WinEventProc(HWINEVENTHOOK, DWORD event, HWND window, LONG object,
                                                LONG child, DWORD, DWORD) {
-  // Only the windows themselves (not their scroll bars, carets or list items), and only
-  // top-level ones: the browser's frames and dialogs have the desktop for parent.
+  // Only the windows themselves (not their scroll bars, carets or list items).
   if (window == nullptr || object != OBJID_WINDOW || child != CHILDID_SELF) return;
   WindowEvent kind;
   switch (event) {
@@ -182,9 +185,19 @@ void CALLBACK Win32WindowManager::WinEventProc(HWINEVENTHOOK, DWORD event, HWND 
     default:
       return;
   }
-  if (!FitsSeam(window) || ::GetAncestor(window, GA_PARENT) != ::GetDesktopWindow()) return;
+  // The browser's frames and dialogs have the desktop for parent. Of the windows inside them
+  // only the creation counts, reported with the top-level window: what the survey remembers of
+  // a frame's children holds until then.
+  HWND reported = window;
+  if (::GetAncestor(window, GA_PARENT) != ::GetDesktopWindow()) {
+    if (kind != WindowEvent::kCreated) return;
+    reported = ::GetAncestor(window, GA_ROOT);
+    if (reported == nullptr || reported == window) return;
+    kind = WindowEvent::kChildCreated;
+  }
+  if (!FitsSeam(reported)) return;
   const WindowEventHandler watcher = Watcher();  // the handler may stop the reports
-  if (watcher) CallGuarded([&] { watcher(kind, FromHwnd(window)); });
+  if (watcher) CallGuarded([&] { watcher(kind, FromHwnd(reported)); });
 }
 
 }  // namespace pelkrin::win32
