@@ -554,6 +554,7 @@ TEST_F(EventPathTest, APelkEventThatFailsOrOutlivesARestoreLosesNothing) {
   desktop.events.Advance(kFollowPollMs);
   EXPECT_EQ(pelk_events, (std::vector<std::string>{"First", "Second", "Third"}));
   EXPECT_EQ(Closed(), std::vector<Hwnd>{second});
+  EXPECT_TRUE(desktop.diagnostics.Saw("the pelk event of \"Second\" failed: no room"));
 }
 
 // ---- What the survey remembers, its slices, and storms of events ----
