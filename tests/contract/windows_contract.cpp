@@ -12,6 +12,7 @@ constexpr std::uint32_t kWsVisible = 0x10000000;
 constexpr std::uint32_t kWsChild = 0x40000000;
 constexpr std::uint32_t kFrameStyle = 0x04CF0000;  // WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS
 constexpr char kFrameClass[] = "PelkrinContractFrame";
+constexpr std::uint32_t kWsExLayered = 0x00080000;
 
 TEST_P(WindowManagerContract, NamesAreCutToTheBuffer) {
   WindowManager& windows = world().windows();
@@ -29,6 +30,36 @@ TEST_P(WindowManagerContract, NamesAreCutToTheBuffer) {
   EXPECT_EQ(windows.SendGetText(frame, 40, 1000)->size(), 40u) << "the whole buffer, NULs too";
   EXPECT_EQ(windows.SendGetText(frame, 0, 1000), "");
   EXPECT_EQ(windows.Style(frame), kFrameStyle | kWsVisible);
+}
+
+// A hidden window made layered with alpha 0 and back, as the detector does to a popup.
+TEST_P(WindowManagerContract, ALayeredAlphaNeedsWsExLayeredAndGoesWithIt) {
+  WindowManager& windows = world().windows();
+  const Hwnd frame = world().Add(0, kFrameClass, "Layered", kFrameStyle, false);
+  const std::uint32_t ex_style = windows.ExStyle(frame);
+  EXPECT_EQ(ex_style & kWsExLayered, 0u);
+  EXPECT_FALSE(windows.SetLayeredAlpha(frame, 0)) << "not layered yet";
+  EXPECT_EQ(windows.LayeredAlpha(frame), std::nullopt);
+  ASSERT_TRUE(windows.SetExStyle(frame, ex_style | kWsExLayered, 1000));
+  EXPECT_EQ(windows.ExStyle(frame), ex_style | kWsExLayered);
+  EXPECT_EQ(windows.LayeredAlpha(frame), std::nullopt) << "layered, no alpha set";
+  EXPECT_TRUE(windows.SetLayeredAlpha(frame, 0));
+  EXPECT_EQ(windows.LayeredAlpha(frame), 0);
+  EXPECT_EQ(windows.Style(frame) & kWsVisible, 0u) << "nothing else changes";
+  ASSERT_TRUE(windows.SetExStyle(frame, ex_style, 1000));
+  EXPECT_EQ(windows.ExStyle(frame), ex_style);
+  EXPECT_EQ(windows.LayeredAlpha(frame), std::nullopt) << "the alpha goes with the style";
+
+  // A program that stops answering is not waited for beyond the limit.
+  world().SetHung(true);
+  const std::uint64_t start = world().events().MonotonicMs();
+  EXPECT_FALSE(windows.SetExStyle(frame, ex_style | kWsExLayered, 300));
+  EXPECT_LT(world().events().MonotonicMs() - start, 2000u);
+  world().SetHung(false);
+  world().Remove(frame);
+  EXPECT_EQ(windows.ExStyle(frame), 0u);
+  EXPECT_FALSE(windows.SetExStyle(frame, kWsExLayered, 300));
+  EXPECT_FALSE(windows.SetLayeredAlpha(frame, 0));
 }
 
 TEST_P(WindowManagerContract, LookupsMatchWholeNamesIgnoringCaseInZOrder) {

@@ -13,6 +13,7 @@
 
 #include "detector/popup_rules.h"
 #include "detector/restore.h"
+#include "detector/transparent_list.h"
 #include "detector/window_readers.h"
 #include "platform/sim/sim_desktop.h"
 #include "sim_browser.h"
@@ -67,6 +68,8 @@ class DetectorTest : public ::testing::Test {
   std::function<void()> during_pelk;
   int saves = 0;
   std::string fail_with;  // a survey fails with this when it is set
+  TransparentFrames transparent{{desktop.windows, desktop.files, desktop.diagnostics},
+                                "C:\\Pelkrin\\popclear.sys"};
   DetectionCycle cycle{{desktop.windows, desktop.events, settings, desktop.dialogs, desktop.process,
                         desktop.diagnostics},
                        lists(),
@@ -81,7 +84,8 @@ class DetectorTest : public ::testing::Test {
                             [this](const std::string& caption) {
                               pelk_events.push_back(caption);
                               if (during_pelk) std::exchange(during_pelk, {})();
-                            }}};
+                            }},
+                       &transparent};
 };
 
 // ---- Readers and rules ----
@@ -529,6 +533,137 @@ TEST_F(EventPathTest, APelkEventThatFailsOrOutlivesARestoreLosesNothing) {
   EXPECT_EQ(Closed(), std::vector<Hwnd>{second});
 }
 
+
+// ---- Popups judged while hidden ----
+
+constexpr std::uint32_t kLayered = 0x00080000;  // WS_EX_LAYERED
+constexpr std::uint32_t kWindowEdge = 0x00000100;
+
+class HiddenJudgementTest : public EventPathTest {
+ protected:
+  // The frame carries WS_EX_LAYERED with alpha 0 over its own extended style.
+  bool Transparent(Hwnd frame) {
+    return windows().ExStyle(frame) == (kWindowEdge | kLayered) &&
+           windows().LayeredAlpha(frame) == 0;
+  }
+  bool Untouched(Hwnd frame) {
+    return windows().ExStyle(frame) == kWindowEdge && !windows().LayeredAlpha(frame);
+  }
+  SimBrowser EdgedPopup(const std::string& title) {
+    const SimBrowser popup = HiddenPopup(title);
+    EXPECT_TRUE(windows().SetExStyle(popup.frame, kWindowEdge, 0));
+    return popup;
+  }
+  std::string ListFile() {
+    return desktop.files.Bytes("C:\\Pelkrin\\popclear.sys").value_or("<missing>");
+  }
+};
+
+TEST_F(HiddenJudgementTest, APopupJudgedWhileHiddenIsNeverSeenAndOpaqueOnceItsHideTookEffect) {
+  const SimBrowser popup = EdgedPopup("Hidden Offer");
+  desktop.events.Advance(5);
+  EXPECT_TRUE(Transparent(popup.frame));
+  EXPECT_EQ(ListFile(), std::to_string(popup.frame) + "\r\n") << "on the file before the show";
+  EXPECT_TRUE(NotedAs("transparent while hidden: popup (hidden toolbars)"));
+  windows().SetVisible(popup.frame, true);
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_FALSE(windows().IsVisible(popup.frame));
+  EXPECT_EQ(pelk_events, std::vector<std::string>{"Hidden Offer"});
+  EXPECT_TRUE(Untouched(popup.frame)) << "hidden, it is opaque again";
+  EXPECT_EQ(ListFile(), "");
+  EXPECT_FALSE(windows().EverSeen(popup.frame));
+
+  // Its program takes the hide late: the style stays until it has, and the popup is never seen.
+  // A restore meanwhile shows an opaque window.
+  const SimBrowser slow = EdgedPopup("Slow Offer");
+  desktop.events.Advance(5);
+  windows().SetVisible(slow.frame, true);
+  windows().SetHung(slow.frame, true);
+  desktop.events.Advance(kFollowPollMs + 20);
+  EXPECT_TRUE(windows().IsVisible(slow.frame));
+  EXPECT_TRUE(Transparent(slow.frame));
+  windows().SetHung(slow.frame, false);
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_TRUE(Untouched(slow.frame));
+  EXPECT_FALSE(windows().EverSeen(slow.frame));
+  const SimBrowser restored = EdgedPopup("Restored Offer");
+  desktop.events.Advance(5);
+  windows().SetVisible(restored.frame, true);
+  windows().SetHung(restored.frame, true);
+  desktop.events.Advance(kFollowPollMs);
+  windows().SetHung(restored.frame, false);
+  EXPECT_TRUE(Transparent(restored.frame));
+  EXPECT_EQ(cycle.TakeLastHiddenPopup(), restored.frame);
+  EXPECT_TRUE(Untouched(restored.frame)) << "before Restore shows it";
+  EXPECT_EQ(ListFile(), "");
+}
+
+TEST_F(HiddenJudgementTest, CtrlHeldListedDomainsAndOrdinaryFramesDecideNothingBeforeTheShow) {
+  windows().SetKeyDown(kVkControl, true);
+  const SimBrowser held = EdgedPopup("Wanted");
+  desktop.events.Advance(20);
+  EXPECT_TRUE(Untouched(held.frame));
+  windows().SetVisible(held.frame, true);
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_TRUE(windows().IsVisible(held.frame)) << "let through, as ever";
+  windows().SetKeyDown(kVkControl, false);
+
+  const SimBrowser page = AddBrowser(windows(), {.title = "Home", .visible = false});
+  ASSERT_TRUE(windows().SetExStyle(page.frame, kWindowEdge, 0));
+  host.domains.AddItem("example.org");
+  const SimBrowser listed = EdgedPopup("Listed");
+  desktop.events.Advance(20);
+  EXPECT_TRUE(Untouched(listed.frame)) << "its address may not be there yet";
+  EXPECT_TRUE(Untouched(page.frame));
+  windows().SetVisible(listed.frame, true);
+  windows().SetVisible(page.frame, true);
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_FALSE(windows().IsVisible(listed.frame)) << "pelked as it showed";
+  EXPECT_TRUE(Untouched(page.frame));
+  EXPECT_TRUE(windows().EverSeen(page.frame));
+  EXPECT_EQ(pelk_events, std::vector<std::string>{"Listed"});
+  EXPECT_EQ(ListFile(), "<missing>") << "nothing was ever made transparent";
+}
+
+TEST_F(HiddenJudgementTest, AChangedVerdictAtTheShowOrTheDeadlineGivesTheOldExStyleBackAtOnce) {
+  // Judged a popup by its caption on the block list; retitled to an allowed one before the show.
+  host.blocks.AddItem(BrowserCaption("Deal"));
+  host.captions.AddItem("partner");
+  const SimBrowser retitled = AddBrowser(windows(), {.title = "Deal", .visible = false});
+  ASSERT_TRUE(windows().SetExStyle(retitled.frame, kWindowEdge, 0));
+  // CTRL pressed after it was judged.
+  const SimBrowser ctrl = EdgedPopup("Ctrl Later");
+  const SimBrowser never_shown = EdgedPopup("Never Shown");
+  desktop.events.Advance(5);
+  ASSERT_TRUE(Transparent(retitled.frame) && Transparent(ctrl.frame));
+  windows().SetCaption(retitled.frame, BrowserCaption("Partner"));
+  windows().SetVisible(retitled.frame, true);
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_TRUE(windows().IsVisible(retitled.frame));
+  EXPECT_TRUE(Untouched(retitled.frame));
+  windows().SetKeyDown(kVkControl, true);
+  windows().SetVisible(ctrl.frame, true);
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_TRUE(windows().IsVisible(ctrl.frame));
+  EXPECT_TRUE(Untouched(ctrl.frame));
+  windows().SetKeyDown(kVkControl, false);
+  EXPECT_TRUE(pelk_events.empty());
+
+  EXPECT_TRUE(Transparent(never_shown.frame));
+  desktop.events.Advance(kFollowForMs - 10);
+  EXPECT_TRUE(Transparent(never_shown.frame));
+  desktop.events.Advance(10);
+  EXPECT_TRUE(Untouched(never_shown.frame)) << "1 s hidden: left to the survey, as it was";
+  // Pelking switched off while one is followed.
+  const SimBrowser off = EdgedPopup("Switched Off");
+  desktop.events.Advance(5);
+  ASSERT_TRUE(Transparent(off.frame));
+  pelking = false;
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_TRUE(Untouched(off.frame));
+  EXPECT_EQ(ListFile(), "");
+}
+
 // ---- What the survey remembers, its slices, and storms of events ----
 
 // Each change between two surveys that the memory must not hide, on a desktop that reports
@@ -680,7 +815,9 @@ TEST_F(EventPathTest, AStormOfEventsDelaysNoPopupThatShowsAndCostsALookPerWindow
     storm_calls += windows().Calls() - turn_start;
     ++turns;
   }
-  EXPECT_EQ(storm_calls, 2000) << "a class each, the clock none";
+  // Besides, the popup made transparent while hidden is looked at once hidden, and made opaque
+  // again (its class, its extended style and alpha, the change): five.
+  EXPECT_EQ(storm_calls, 2000 + 5) << "a class each, the clock none";
   EXPECT_GE(turns, 2000 / static_cast<int>(kNotedCallsPerTurn));
 }
 
