@@ -296,7 +296,8 @@ void MainWindow::OnUnload() { Shutdown(); }
 
 void MainWindow::Shutdown() {
   // What lives only in memory goes back to disk, the last hidden popup closes, no frame stays
-  // transparent, and the home page gets a last look. Windows ending the session after an exit has begun finds it done.
+  // transparent, and the home page gets a last look. Windows ending the session after an exit has
+  // begun finds it done.
   if (shut_down_) return;
   shut_down_ = true;
   // A file that cannot be written is skipped inside the save; the others are still written.

@@ -47,7 +47,7 @@ TransparentFrames::Opaque TransparentFrames::TakeOff(Hwnd frame) {
   const std::optional<std::uint8_t> alpha = windows.LayeredAlpha(frame);
   if (alpha && *alpha != kTransparentAlpha) return Opaque::kNotOurs;
   return windows.SetExStyle(frame, ex_style & ~kWsExLayered, kExStyleTimeoutMs) ? Opaque::kDone
-                                                                                 : Opaque::kNoAnswer;
+                                                                                : Opaque::kNoAnswer;
 }
 
 bool TransparentFrames::MakeOpaque(Hwnd frame) {
@@ -97,8 +97,8 @@ void TransparentFrames::Save() {
     file_holds_frames_ = !frames_.empty();
     save_failed_ = false;
   } else if (!std::exchange(save_failed_, true)) {
-    services_.diagnostics.Trace(list_path_ +
-                                " cannot be written; a frame left transparent by a failure stays so");
+    services_.diagnostics.Trace(
+        list_path_ + " cannot be written; a frame left transparent by a failure stays so");
   }
 }
 

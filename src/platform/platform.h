@@ -80,7 +80,7 @@ class WindowManager {
   virtual int CaptionLength(Hwnd window) = 0;  // GetWindowTextLengthA
   // GetWindowTextA with a buffer of buffer_chars characters including the NUL.
   virtual std::string Caption(Hwnd window, int buffer_chars) = 0;
-  virtual std::uint32_t Style(Hwnd window) = 0;  // GetWindowLongA(GWL_STYLE)
+  virtual std::uint32_t Style(Hwnd window) = 0;    // GetWindowLongA(GWL_STYLE)
   virtual std::uint32_t ExStyle(Hwnd window) = 0;  // GetWindowLongA(GWL_EXSTYLE)
   // SetWindowLongPtrA(GWL_EXSTYLE) on another program's window, which the system sends to that
   // program: it is asked only once the program has answered within timeout_ms, so a hung one

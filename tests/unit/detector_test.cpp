@@ -533,7 +533,6 @@ TEST_F(EventPathTest, APelkEventThatFailsOrOutlivesARestoreLosesNothing) {
   EXPECT_EQ(Closed(), std::vector<Hwnd>{second});
 }
 
-
 // ---- Popups judged while hidden ----
 
 constexpr std::uint32_t kLayered = 0x00080000;  // WS_EX_LAYERED

@@ -115,10 +115,10 @@ TEST(StartUp, TheStartAndTheEndMakeOpaqueOnlyBrowserFramesStillCarryingTheTransp
   const Hwnd fading = layered(testing::AddBrowser(windows).frame, 128);
   const Hwnd notepad = layered(windows.Add(kNoWindow, "Notepad", "", 0, true), 0);
   const std::string handle = std::to_string(left_over);
-  p.desktop.files.Put(InFolder("popclear.sys"),
-                      "  " + handle + " \r\n" + std::to_string(fading) + "\r\n" +
-                          std::to_string(notepad) + "\r\n\r\nnot a handle\r\n4294967296\r\n-" +
-                          handle + "\n" + handle + "\n12345");
+  p.desktop.files.Put(InFolder("popclear.sys"), "  " + handle + " \r\n" + std::to_string(fading) +
+                                                    "\r\n" + std::to_string(notepad) +
+                                                    "\r\n\r\nnot a handle\r\n4294967296\r\n-" +
+                                                    handle + "\n" + handle + "\n12345");
   p.desktop.diagnostics.Expect("3 lines that are no window handle were passed over");
   p.Start();
   EXPECT_EQ(windows.ExStyle(left_over), 0u);
