@@ -323,10 +323,17 @@ LRESULT CALLBACK BrowserFrame::ServerProc(HWND window, UINT message, WPARAM wpar
 }
 
 void BrowserFrame::PaintPage(HWND server) {
-  PAINTSTRUCT paint;
-  HDC dc = ::BeginPaint(server, &paint);
+  PAINTSTRUCT paint_struct;
+  HDC dc = ::BeginPaint(server, &paint_struct);
   RECT area{};
   ::GetClientRect(server, &area);
+  if (const std::optional<std::uint32_t> paint = options_.paint) {
+    win32::ScopedGdiObject brush(
+        ::CreateSolidBrush(RGB(*paint >> 16, (*paint >> 8) & 0xFF, *paint & 0xFF)));
+    ::FillRect(dc, &area, static_cast<HBRUSH>(brush.Get()));
+    ::EndPaint(server, &paint_struct);
+    return;
+  }
   ::FillRect(dc, &area, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
   ::SetBkMode(dc, TRANSPARENT);
   win32::ScopedSelect font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
@@ -342,7 +349,7 @@ void BrowserFrame::PaintPage(HWND server) {
   line.top += 24;
   ::DrawTextA(dc, "This page is drawn by browser-sim, a stand-in for the browser.", -1, &line,
               DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
-  ::EndPaint(server, &paint);
+  ::EndPaint(server, &paint_struct);
 }
 
 LRESULT CALLBACK BrowserFrame::FlashProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -90,8 +90,11 @@ struct OpenOptions {
   bool title_bar = true;               // false: WS_DLGFRAME cleared, WS_BORDER kept
   std::optional<std::uint32_t> style;  // the exact frame style, instead of the three above
   std::uint32_t show_after_ms = 0;     // 0: visible from its creation
-  bool activate = true;                // false: shown without taking the focus
-  std::string group;                   // windows of one group share a thread (and hang together)
+  // The page filled with this colour (0xRRGGBB) and nothing else, for a test that looks for
+  // the window's pixels on the screen.
+  std::optional<std::uint32_t> paint;
+  bool activate = true;  // false: shown without taking the focus
+  std::string group;     // windows of one group share a thread (and hang together)
   std::optional<int> x, y, width, height;
 };
 
