@@ -74,8 +74,14 @@ std::optional<unsigned> DetectionCycle::FollowNewWindows() {
     // The survey is the safety net: what failed here is its work at the next tick. A frame made
     // transparent is not left so.
     services_.diagnostics.Trace(std::string("judging a new window failed: ") + failure.what());
-    for (const Followed& followed : std::exchange(followed_, {}))
-      if (transparent_) (void)transparent_->MakeOpaque(followed.window);  // else at the repair
+    followed_.clear();
+    // Every transparent frame but those waiting for their hide: the one judged as it failed too.
+    if (transparent_) {
+      for (const Hwnd frame : std::vector<Hwnd>(transparent_->Frames()))
+        if (std::none_of(hiding_.begin(), hiding_.end(),
+                         [frame](const Hiding& entry) { return entry.window == frame; }))
+          (void)transparent_->MakeOpaque(frame);  // one that does not answer: at the repair
+    }
   }
   if (!noted_.empty()) return 0u;  // the rest after whatever else is waiting
   const bool hiding = std::any_of(hiding_.begin(), hiding_.end(),

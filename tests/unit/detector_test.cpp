@@ -660,6 +660,16 @@ TEST_F(HiddenJudgementTest, AChangedVerdictAtTheShowOrTheDeadlineGivesTheOldExSt
   pelking = false;
   desktop.events.Advance(kFollowPollMs);
   EXPECT_TRUE(Untouched(off.frame));
+  pelking = true;
+  // A judgement at the show that fails leaves it opaque, for the survey to judge.
+  const SimBrowser failing = EdgedPopup("Failing");
+  desktop.events.Advance(5);
+  fail_with = "no switches";
+  desktop.diagnostics.Expect("judging a new window failed: no switches");
+  windows().SetVisible(failing.frame, true);
+  desktop.events.Advance(kFollowPollMs);
+  fail_with.clear();
+  EXPECT_TRUE(Untouched(failing.frame));
   EXPECT_EQ(ListFile(), "");
 }
 
