@@ -2,6 +2,7 @@
 // stand-in): what it hides and closes, what it lets through, block.exe's request, a browser that
 // stops answering, and the event path.
 #include <algorithm>
+#include <functional>
 
 #include "pelk_fixture.h"
 
@@ -184,6 +185,112 @@ TEST_F(EventPath, PopupsAreHiddenAsTheyShowEachReportedOnceAndANormalWindowNever
   const auto* kept = after->Find(normal.id);
   ASSERT_TRUE(kept && kept->shown);
   EXPECT_EQ(kept->hides, 0) << "the ordinary window was never hidden, not for a moment";
+}
+
+// ---- Popups judged before they show: never drawn at all ----
+
+constexpr std::uint32_t kPopupColour = 0x12F034;  // on no window of the test desktop but these
+constexpr std::uint32_t kNormalColour = 0x3412F0;
+
+struct NeverDrawn : EventPath {
+  // The stand-in's window painted one colour, shown `show_ms` after it is created.
+  OpenedWindow OpenPainted(OpenOptions options, std::uint32_t colour, int x) {
+    options.paint = colour;
+    options.show_after_ms = 200;  // created hidden, shown well after the 5 ms a judgement needs
+    // Its thread loads the page after the show: a hide waits that long, and without the
+    // transparency the popup is on the screen meanwhile, however loaded the machine is.
+    options.busy_after_show_ms = 400;
+    options.x = x;
+    options.y = 60;
+    options.width = 320;
+    options.height = 240;
+    return Open(options);
+  }
+  // Looks at the screen again and again, nine points of the window each time, until `done`
+  // holds or `deadline_ms` pass: whether any point ever showed `colour`. With `layered`, whether
+  // the window ever carried WS_EX_LAYERED at a look.
+  bool ColourSeen(HWND window, std::uint32_t colour, const std::function<bool()>& done,
+                  DWORD deadline_ms, bool* layered = nullptr) {
+    const COLORREF wanted = RGB(colour >> 16, (colour >> 8) & 0xFF, colour & 0xFF);
+    RECT area{};
+    ::GetWindowRect(window, &area);
+    HDC screen = ::GetDC(nullptr);
+    bool seen = false;
+    looks = 0;
+    const DWORD until = ::GetTickCount() + deadline_ms;
+    do {
+      for (int i = 1; i <= 3; ++i)
+        for (int j = 1; j <= 3; ++j)
+          seen |= ::GetPixel(screen, area.left + (area.right - area.left) * i / 4,
+                             area.top + (area.bottom - area.top) * j / 4) == wanted;
+      if (layered) *layered |= (::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+      ++looks;
+    } while (!done() && ::GetTickCount() < until);
+    ::ReleaseDC(nullptr, screen);
+    return seen;
+  }
+  // Looks until the colour shows, within the deadline of a pelk.
+  ::testing::AssertionResult ColourShows(HWND window, std::uint32_t colour, bool* layered) {
+    return WaitFor(
+        [&] {
+          return ColourSeen(
+              window, colour, [] { return true; }, 0, layered);
+        },
+        kPelkDeadlineMs, "the window's colour on the screen");
+  }
+  // True once the stand-in recorded the window's hide, and a further 300 ms have passed.
+  std::function<bool()> HiddenAWhile(int id) {
+    return [this, id, hidden_at = std::optional<DWORD>()]() mutable {
+      if (!hidden_at) {
+        const auto times = sim->Times();
+        const auto* record = times ? times->Find(id) : nullptr;
+        if (record && record->hidden) hidden_at = ::GetTickCount();
+      }
+      return hidden_at && ::GetTickCount() - *hidden_at > 300;
+    };
+  }
+  int looks = 0;
+};
+
+TEST_F(NeverDrawn, APopupJudgedBeforeItShowsNeverReachesTheScreenAndAnOrdinaryWindowDoes) {
+  // With a domain listed nothing is decided before the show: the popup is pelked as it shows,
+  // as it was before it could be made transparent, and the looks find its colour meanwhile.
+  ASSERT_NO_FATAL_FAILURE(Begin({{"alwdom.sys", "example.org\r\n"}}, true, true));
+  const OpenedWindow shown = OpenPainted(Popup("Painted Offer"), kPopupColour, 300);
+  bool layered = false;
+  EXPECT_TRUE(ColourShows(shown.hwnd, kPopupColour, &layered)) << "the looks cannot see it";
+  EXPECT_TRUE(WaitHidden(shown.hwnd, "the popup pelked as it showed"));
+  EXPECT_FALSE(layered);
+  sim.reset();
+  copy.reset();
+  ASSERT_NO_FATAL_FAILURE(Begin({}, true, true));
+
+  // An ordinary window appears as before: drawn, never layered, never hidden.
+  const OpenedWindow normal = OpenPainted({}, kNormalColour, 20);
+  EXPECT_TRUE(ColourShows(normal.hwnd, kNormalColour, &layered));
+  EXPECT_FALSE(layered);
+
+  // Without a domain listed: the same popup is made transparent while hidden, and not one look
+  // finds a pixel of it.
+  for (int attempt = 1; attempt <= 2; ++attempt) {
+    const std::string caption = "Painted Offer " + std::to_string(attempt);
+    const OpenedWindow popup = OpenPainted(Popup(caption), kPopupColour, 300);
+    EXPECT_FALSE(ColourSeen(popup.hwnd, kPopupColour, HiddenAWhile(popup.id), kPelkDeadlineMs))
+        << "a look of " << looks << " found the popup's colour";
+    EXPECT_GT(looks, 10);
+    EXPECT_TRUE(WaitPelkLines(caption, 1));
+    EXPECT_EQ(PelkLines("made \"" + caption + "\""), 1)
+        << copy->ReadFile("pelkrin.log").value_or("");
+    EXPECT_TRUE(
+        WaitFor([&] { return !(::GetWindowLongA(popup.hwnd, GWL_EXSTYLE) & WS_EX_LAYERED); },
+                kDefaultDeadlineMs, "the hidden popup to be opaque again"));
+  }
+  ExpectFile("popclear.sys", "");
+  const auto times = sim->Times();
+  ASSERT_TRUE(times);
+  const auto* kept = times->Find(normal.id);
+  ASSERT_TRUE(kept && kept->shown);
+  EXPECT_EQ(kept->hides, 0);
 }
 
 }  // namespace

@@ -266,6 +266,11 @@ LRESULT BrowserFrame::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         // message posted to the window meanwhile (a hide) is handled first, as in a browser.
         ::KillTimer(window_, kShowTimer);
         ::ShowWindow(window_, options_.activate ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE);
+        if (options_.busy_after_show_ms != 0) {
+          ::UpdateWindow(window_);
+          ::RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+          ::Sleep(options_.busy_after_show_ms);
+        }
         return 0;
       }
       if (wparam == kPopupTimer && page_popups_) {
