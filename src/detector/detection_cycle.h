@@ -45,6 +45,8 @@ inline constexpr unsigned kFollowForMs = 1000;
 // How often a followed frame still hidden is judged again when nothing was reported of it: its
 // caption may change unreported (Wine reports no caption changes).
 inline constexpr unsigned kJudgeHiddenEveryMs = 10;
+// How often the program of a hidden popup is asked to take the transparency before its show.
+inline constexpr int kTransparencyAttempts = 3;
 // The most windows with events noted between two turns of the message loop; further ones are
 // left to the survey.
 inline constexpr std::size_t kMaxNotedEvents = 4096;
@@ -237,10 +239,11 @@ class DetectionCycle {
     WindowKind kind;  // as first read: a handle that passed to another window is dropped
     std::uint64_t until_ms;
     // While hidden: when it is judged next (0: at the next poll). A child's creation or a new
-    // caption brings it forward; once it was made transparent, or tried, it is not judged again
-    // before it shows.
+    // caption brings it forward; once it was made transparent, or its program did not take it
+    // kTransparencyAttempts times, it is not judged again before it shows.
     std::uint64_t judge_at_ms = 0;
     bool judged_popup = false;
+    int attempts = 0;  // to make it transparent
   };
   std::vector<Followed> followed_;
   TransparentFrames* transparent_;

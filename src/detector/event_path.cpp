@@ -167,10 +167,16 @@ void DetectionCycle::JudgeHidden(Hwnd frame, std::uint32_t style) {
   const Verdict verdict = Classify(windows, frame, style, std::move(caption), lists_, switches,
                                    [this, frame] { return ToolbarsHidden(frame); });
   if (!verdict.ShouldPelk()) return;
-  // Tried once: a frame whose program did not take it in time is not asked again.
-  for (Followed& followed : followed_)
-    if (followed.window == frame) followed.judged_popup = true;
-  if (transparent_->MakeTransparent(frame))
+  const TransparentFrames::Made made = transparent_->MakeTransparent(frame);
+  // A program that did not answer in time (busy, or on a loaded machine) is asked again at the
+  // next judgement, a few times at most: each ask holds this program for up to its time limit.
+  for (Followed& followed : followed_) {
+    if (followed.window != frame) continue;
+    ++followed.attempts;
+    followed.judged_popup =
+        made != TransparentFrames::Made::kNoAnswer || followed.attempts >= kTransparencyAttempts;
+  }
+  if (made == TransparentFrames::Made::kTransparent)
     services_.diagnostics.Note("made \"" + verdict.short_caption + "\" (" + std::to_string(frame) +
                                ") transparent while hidden: " + Describe(verdict));
 }

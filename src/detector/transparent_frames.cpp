@@ -11,30 +11,31 @@ namespace pelkrin {
 TransparentFrames::TransparentFrames(Services services, std::string list_path)
     : services_(services), list_path_(std::move(list_path)) {}
 
-bool TransparentFrames::MakeTransparent(Hwnd frame) {
+TransparentFrames::Made TransparentFrames::MakeTransparent(Hwnd frame) {
   WindowManager& windows = services_.windows;
-  if (IsTransparent(frame)) return true;
+  if (IsTransparent(frame)) return Made::kTransparent;
   // A frame that is layered already draws itself that way: it is left as it is.
   const std::uint32_t ex_style = windows.ExStyle(frame);
-  if ((ex_style & kWsExLayered) || frames_.size() == kMaxTransparentFrames) return false;
+  if ((ex_style & kWsExLayered) || frames_.size() == kMaxTransparentFrames)
+    return Made::kLayeredAlready;
   // On the file first: whatever happens to this run from here on, the next one finds it.
   frames_.push_back(frame);
   Save();
   if (!windows.SetExStyle(frame, ex_style | kWsExLayered, kExStyleTimeoutMs)) {
     services_.diagnostics.Trace("a hidden popup (" + std::to_string(frame) +
-                                ") did not take the transparency in time; it shows as before");
+                                ") did not take the transparency in time");
     frames_.pop_back();
     Save();
-    return false;
+    return Made::kNoAnswer;
   }
   if (!windows.SetLayeredAlpha(frame, kTransparentAlpha)) {
     // Layered without an alpha it would not be drawn at all: it goes back as it was.
     services_.diagnostics.Trace("a hidden popup (" + std::to_string(frame) +
                                 ") took no alpha; its extended style goes back");
     (void)MakeOpaque(frame);  // one that does not answer now is made opaque at the repair
-    return false;
+    return Made::kLayeredAlready;
   }
-  return true;
+  return Made::kTransparent;
 }
 
 TransparentFrames::Opaque TransparentFrames::TakeOff(Hwnd frame) {

@@ -34,10 +34,11 @@ class TransparentFrames {
   // `list_path`: the file of handles (kTransparentListFile in the program folder).
   TransparentFrames(Services services, std::string list_path);
 
+  enum class Made { kTransparent, kLayeredAlready, kNoAnswer };
   // Makes the hidden browser frame transparent: its handle to the file, then WS_EX_LAYERED and
-  // alpha 0. False when it was not made transparent (it is layered already, or its program did
-  // not answer in time); then nothing about it has changed.
-  [[nodiscard]] bool MakeTransparent(Hwnd frame);
+  // alpha 0. Unless it was made transparent, nothing about it has changed: it is layered by its
+  // program already, or its program did not answer in time (a busy program may answer later).
+  [[nodiscard]] Made MakeTransparent(Hwnd frame);
   // Takes the transparency off a frame this made transparent, and its handle off the file: its
   // extended style is what it was before, with whatever its program changed since. A handle
   // that names no browser frame carrying the transparency any more is only forgotten. False

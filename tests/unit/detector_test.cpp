@@ -571,6 +571,18 @@ TEST_F(HiddenJudgementTest, APopupJudgedWhileHiddenIsNeverSeenAndOpaqueOnceItsHi
   EXPECT_TRUE(Untouched(popup.frame)) << "hidden, it is opaque again";
   EXPECT_EQ(ListFile(), "");
   EXPECT_FALSE(windows().EverSeen(popup.frame));
+  // Its program busy at the first ask, it is asked again before the show.
+  const SimBrowser busy = EdgedPopup("Busy Offer");
+  windows().SetHung(busy.frame, true);
+  desktop.diagnostics.Expect("did not take the transparency in time");
+  desktop.events.Advance(5);
+  EXPECT_TRUE(Untouched(busy.frame));
+  windows().SetHung(busy.frame, false);
+  desktop.events.Advance(kJudgeHiddenEveryMs);
+  EXPECT_TRUE(Transparent(busy.frame));
+  windows().SetVisible(busy.frame, true);
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_FALSE(windows().EverSeen(busy.frame));
 
   // Its program takes the hide late: the style stays until it has, and the popup is never seen.
   // A restore meanwhile shows an opaque window.
