@@ -279,6 +279,9 @@ TEST_F(NeverDrawn, APopupJudgedBeforeItShowsNeverReachesTheScreenAndAnOrdinaryWi
         << "a look of " << looks << " found the popup's colour";
     EXPECT_GT(looks, 10);
     EXPECT_TRUE(WaitPelkLines(caption, 1));
+    const auto times = sim->Times();
+    const auto* record = times ? times->Find(popup.id) : nullptr;
+    EXPECT_TRUE(record && record->transparent_at_show) << "as its own window procedure saw it";
     EXPECT_EQ(PelkLines("made \"" + caption + "\""), 1)
         << copy->ReadFile("pelkrin.log").value_or("");
     EXPECT_TRUE(
@@ -291,6 +294,7 @@ TEST_F(NeverDrawn, APopupJudgedBeforeItShowsNeverReachesTheScreenAndAnOrdinaryWi
   const auto* kept = times->Find(normal.id);
   ASSERT_TRUE(kept && kept->shown);
   EXPECT_EQ(kept->hides, 0);
+  EXPECT_FALSE(kept->transparent_at_show);
 }
 
 }  // namespace

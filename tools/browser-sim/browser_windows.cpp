@@ -253,7 +253,14 @@ LRESULT BrowserFrame::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       // Taken first, so that the time is when the window procedure saw the change.
       const LONGLONG now = CounterNow();
       const auto* position = reinterpret_cast<const WINDOWPOS*>(lparam);
-      if ((position->flags & SWP_SHOWWINDOW) != 0) observer_.FrameShown(id_, now);
+      if ((position->flags & SWP_SHOWWINDOW) != 0) {
+        BYTE alpha = 255;
+        DWORD flags = 0;
+        const bool transparent = (::GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_LAYERED) != 0 &&
+                                 ::GetLayeredWindowAttributes(window_, nullptr, &alpha, &flags) &&
+                                 (flags & LWA_ALPHA) != 0 && alpha == 0;
+        observer_.FrameShown(id_, now, transparent);
+      }
       if ((position->flags & SWP_HIDEWINDOW) != 0) observer_.FrameHidden(id_, now);
       break;
     }
