@@ -85,8 +85,6 @@ TEST(BrowserSimProtocol, OpenOptionsTravelAsFieldsAndBadOnesAreNamed) {
   options.container = ToolbarContainer::kWorkerA;
   options.style = 0x94C00000;
   options.x = -20;
-  options.paint = 0x12F034;
-  options.busy_after_show_ms = 300;
   std::string error;
   const auto back = OpenOptionsFromFields(ToFields(options), &error);
   ASSERT_TRUE(back) << error;
