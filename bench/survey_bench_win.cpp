@@ -430,6 +430,16 @@ int MeasureVisibleTime(const std::string& browser_sim_exe, const std::string& pr
     std::vector<double> until_hide_ms;
     const std::vector<double> visible_ms = VisibleTimes(*sim, ids, nullptr, &until_hide_ms);
     ReportVisible(what, visible_ms);
+    // Made transparent while hidden, a popup is not drawn at all while it shows.
+    if (const auto times = sim->Times()) {
+      int transparent = 0;
+      for (const int id : ids)
+        if (const auto* record = times->Find(id); record && record->transparent_at_show)
+          ++transparent;
+      std::printf("%-44s %d of %zu (%.0f%%)\n", "  of which transparent when shown", transparent,
+                  ids.size(),
+                  100.0 * transparent / static_cast<double>(std::max<size_t>(ids.size(), 1)));
+    }
     ReportVisible("  of which until the hide reached the popup", until_hide_ms);
     if (per_group > 1)
       std::printf("%-44s %.1f ms at most between a burst's first and last showing\n", "",

@@ -220,6 +220,9 @@ void MainWindow::StartUpStep(std::string_view what, Step&& step) {
 void MainWindow::OnLoad() {
   StartUpStep("the window's icon", [&] { SetIcon(on_icon.Get()); });
   EndIfAnotherCopyRuns();
+  // Only the one copy that runs: the frames on the file may be a running copy's.
+  StartUpStep("making transparent frames opaque",
+              [&] { links_.start_up.RepairTransparentFrames(); });
   // The Allow/Block window holds the lists, so it exists before they load.
   StartUpStep("loading the Allow/Block window", [&] { links_.start_up.LoadAllowBlockWindow(); });
   WriteMissingDefaults();
@@ -347,8 +350,9 @@ void MainWindow::RemoveInterruptedSaves() {
 void MainWindow::OnUnload() { Shutdown(); }
 
 void MainWindow::Shutdown() {
-  // What lives only in memory goes back to disk, the last hidden popup closes, and the home page
-  // gets a last look. Windows ending the session after an exit has begun finds it done.
+  // What lives only in memory goes back to disk, the last hidden popup closes, no frame stays
+  // transparent, and the home page gets a last look. Windows ending the session after an exit has
+  // begun finds it done.
   if (shut_down_) return;
   shut_down_ = true;
   // A file that cannot be written is skipped inside the save; the others are still written.
@@ -370,6 +374,8 @@ void MainWindow::Shutdown() {
     WindowManager& windows = services_.windows;
     if (popup && IsBrowserWindow(windows, *popup)) windows.Post(*popup, kWmClose, 0, 0);
   });
+  Guarded(diagnostics, "shutdown: making transparent frames opaque",
+          [&] { steps.EndTransparency(); });
   Guarded(diagnostics, "shutdown: the home page check", [&] { steps.HomePageCheck(); });
 }
 

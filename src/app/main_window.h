@@ -29,6 +29,8 @@ namespace pelkrin {
 class StartUpSteps {
  public:
   virtual ~StartUpSteps() = default;
+  // Browser frames a run before this one left transparent are made opaque again.
+  virtual void RepairTransparentFrames() = 0;
   virtual void LoadAllowBlockWindow() = 0;
   // The state of the Options window's box for a general option (a key of kOptionBoxes); the
   // first look loads that window, whose load handler applies the stored values.
@@ -49,6 +51,8 @@ class ShutdownSteps {
   virtual void SaveLists() = 0;  // the three lists to their files
   // The History window's since-installation counter, as it shows it.
   virtual std::string SinceInstallationCount() = 0;
+  // No frame is made transparent any more, and every one still transparent is made opaque.
+  virtual void EndTransparency() = 0;
   virtual void HomePageCheck() = 0;
 };
 

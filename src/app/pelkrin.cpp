@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "detector/transparent_list.h"
 #include "settings/startup_entry.h"
 #include "ui/guarded.h"
+#include "ui/text.h"
 
 namespace pelkrin {
 
@@ -17,6 +19,8 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
       block_button(platform.registry, settings, platform.dialogs, platform.diagnostics,
                    program_folder),
       home_page_lock(platform.registry, settings, platform.dialogs, platform.diagnostics),
+      transparent_frames({platform.windows, platform.files, platform.diagnostics},
+                         PathInFolder(program_folder, kTransparentListFile)),
       allow_block_window(form_services, platform.dialogs, platform.files, platform.diagnostics,
                          platform.text_case, program_folder,
                          [this](AllowList list) { main_window.OpenListMenu(list); }),
@@ -28,7 +32,8 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
                 .save_before_failure_exit = [this] { SaveBeforeFailureExit(); },
                 .pelk_event = [this](const std::string& caption) { pelk_event.Run(caption); },
                 .pelk_recorded =
-                    [this](PelkRecord record) { pelk_event.TakeRecord(std::move(record)); }}),
+                    [this](PelkRecord record) { pelk_event.TakeRecord(std::move(record)); }},
+               &transparent_frames),
       main_window(
           {platform.windows, platform.events, platform.dialogs, platform.pictures, platform.notify,
            platform.files, platform.process, platform.diagnostics, views, settings, sounds},
@@ -63,6 +68,14 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
 Pelkrin::~Pelkrin() { detector.Detach(); }
 
 void Pelkrin::Start() { main_window.Load(); }
+
+void Pelkrin::RepairTransparentFrames() { transparent_frames.Repair(); }
+
+void Pelkrin::EndTransparency() {
+  // The event path stops first: no frame is made transparent after the repair.
+  detector.Detach();
+  transparent_frames.Repair();
+}
 
 void Pelkrin::LoadAllowBlockWindow() { allow_block_window.Load(); }
 

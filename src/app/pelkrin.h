@@ -15,6 +15,7 @@
 #include "app/menus.h"
 #include "detector/detection_cycle.h"
 #include "detector/pelk_event.h"
+#include "detector/transparent_frames.h"
 #include "guards/cookie_remover_window.h"
 #include "guards/home_page_lock.h"
 #include "guards/home_page_lock_window.h"
@@ -48,6 +49,8 @@ class Pelkrin : private StartUpSteps, private ShutdownSteps, private WindowOpene
   friend struct TestAccess;
 
   // StartUpSteps and ShutdownSteps.
+  void RepairTransparentFrames() override;
+  void EndTransparency() override;
   void LoadAllowBlockWindow() override;
   int GeneralOptionBox(std::string_view key) override;
   void LoadOptionsWindow() override;
@@ -89,7 +92,8 @@ class Pelkrin : private StartUpSteps, private ShutdownSteps, private WindowOpene
   BlockButton block_button;
   HomePageLock home_page_lock;
 
-  AllowBlockWindow allow_block_window;  // before the detector and the main window: its lists
+  TransparentFrames transparent_frames;  // before the detector, which makes frames transparent
+  AllowBlockWindow allow_block_window;   // before the detector and the main window: its lists
   DetectionCycle detector;
   MainWindow main_window;
   OptionsWindow options_window;

@@ -53,6 +53,22 @@ class CountedWindows final : public WindowManager {
     ++calls_;
     return windows_.Style(window);
   }
+  std::uint32_t ExStyle(Hwnd window) override {
+    ++calls_;
+    return windows_.ExStyle(window);
+  }
+  [[nodiscard]] bool SetExStyle(Hwnd window, std::uint32_t ex_style, unsigned timeout_ms) override {
+    ++calls_;
+    return windows_.SetExStyle(window, ex_style, timeout_ms);
+  }
+  [[nodiscard]] bool SetLayeredAlpha(Hwnd window, std::uint8_t alpha) override {
+    ++calls_;
+    return windows_.SetLayeredAlpha(window, alpha);
+  }
+  std::optional<std::uint8_t> LayeredAlpha(Hwnd window) override {
+    ++calls_;
+    return windows_.LayeredAlpha(window);
+  }
   bool IsVisible(Hwnd window) override {
     ++calls_;
     return windows_.IsVisible(window);

@@ -21,8 +21,13 @@ constexpr std::uint64_t kRecentPelkMs = 10'000;
 
 }  // namespace
 
-DetectionCycle::DetectionCycle(Services services, AllowLists lists, DetectorHooks hooks)
-    : services_(services), windows_(services.windows), lists_(lists), hooks_(std::move(hooks)) {}
+DetectionCycle::DetectionCycle(Services services, AllowLists lists, DetectorHooks hooks,
+                               TransparentFrames* transparent)
+    : services_(services),
+      windows_(services.windows),
+      lists_(lists),
+      hooks_(std::move(hooks)),
+      transparent_(transparent) {}
 
 DetectionCycle::~DetectionCycle() {
   Detach();
@@ -102,6 +107,8 @@ void DetectionCycle::Fail(int number, const std::string& description) {
 }
 
 void DetectionCycle::StartSurvey() {
+  // Transparent popups whose hide took effect only after the event path stopped looking.
+  PollHiding(services_.events.MonotonicMs(), true);
   if (!hooks_.pelking_on || !hooks_.pelking_on()) return;
   PickUpBlockRequest();
   census_.clear();
@@ -299,11 +306,13 @@ void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict, Path path) {
     // Pelked already, and still showing: its program has not taken the hide yet (it is slow,
     // or stopped answering). Ask again; it is not a new popup, so it is not reported again.
     windows.Show(window, kSwHide);
+    OpaqueOnceHidden(window);
     return;
   }
   // The hide goes first: it is only posted to the popup's program, which takes it while the
   // rest of the pelk runs here.
   windows.Show(window, kSwHide);
+  OpaqueOnceHidden(window);
   pelked_[window] = now;
   // The address is read only now that the hide is on its way.
   PelkRecord record = RecordPelk(windows, window, verdict);
@@ -343,7 +352,13 @@ void DetectionCycle::LetThroughForCtrl(Hwnd window, const Verdict& verdict) {
 
 std::optional<Hwnd> DetectionCycle::TakeLastHiddenPopup() {
   const std::optional<Hwnd> popup = std::exchange(last_popup_, std::nullopt);
-  if (popup) pelked_.erase(*popup);
+  if (!popup) return popup;
+  pelked_.erase(*popup);
+  // Shown again, it is a normal window: opaque before the show is asked for.
+  if (transparent_) {
+    std::erase_if(hiding_, [&](const Hiding& hiding) { return hiding.window == *popup; });
+    (void)transparent_->MakeOpaque(*popup);  // one that does not answer stays for the repair
+  }
   return popup;
 }
 

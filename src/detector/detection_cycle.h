@@ -28,6 +28,7 @@
 #include "detector/pelk_recorder.h"
 #include "detector/popup_rules.h"
 #include "detector/survey_memory.h"
+#include "detector/transparent_frames.h"
 #include "platform/platform.h"
 #include "settings/settings_store.h"
 
@@ -42,6 +43,11 @@ inline constexpr unsigned kFollowPollMs = 1;
 // How long a new browser window is followed while it stays hidden. Windows that a page shows
 // at all show well within this; one that shows later is the survey's, within its period.
 inline constexpr unsigned kFollowForMs = 1000;
+// How often a followed frame still hidden is judged again when nothing was reported of it: its
+// caption may change unreported (Wine reports no caption changes).
+inline constexpr unsigned kJudgeHiddenEveryMs = 10;
+// How often the program of a hidden popup is asked to take the transparency before its show.
+inline constexpr int kTransparencyAttempts = 3;
 // The most windows with events noted between two turns of the message loop; further ones are
 // left to the survey.
 inline constexpr std::size_t kMaxNotedEvents = 4096;
@@ -88,7 +94,9 @@ class DetectionCycle {
   };
 
   // The Block button's requests are appended to the block list; the other lists are only read.
-  DetectionCycle(Services services, AllowLists lists, DetectorHooks hooks);
+  // With `transparent`, followed frames judged popups while hidden are made transparent there.
+  DetectionCycle(Services services, AllowLists lists, DetectorHooks hooks,
+                 TransparentFrames* transparent = nullptr);
   ~DetectionCycle();
   DetectionCycle(const DetectionCycle&) = delete;
   DetectionCycle& operator=(const DetectionCycle&) = delete;
@@ -127,7 +135,8 @@ class DetectionCycle {
   // after a restore. The handle may name another program's window by now.
   std::optional<Hwnd> LastHiddenPopup() const { return last_popup_; }
   // "&Popup" of "&Restore Last" takes the last hidden popup back: the next pelk does not close
-  // it, and pelked again, even within seconds, it is a new pelk in every way.
+  // it, and pelked again, even within seconds, it is a new pelk in every way. A popup made
+  // transparent before it showed is opaque again when this returns.
   std::optional<Hwnd> TakeLastHiddenPopup();
   // The Flash control the last survey hid or left hidden; kNoWindow when none was hidden yet or
   // the last browser window examined had none. A restored control stays shown while it is this.
@@ -199,6 +208,14 @@ class DetectionCycle {
   void TakeNoted(std::uint64_t now);
   // The event path's judgement of one followed window that is visible now.
   void JudgeShown(Hwnd window, std::uint32_t style, WindowKind kind);
+  // The judgement of a followed frame that is still hidden, by the rules that can decide now;
+  // a popup is made transparent. Nothing else about the frame changes.
+  void JudgeHidden(Hwnd frame, std::uint32_t style);
+  // A transparent frame just hidden by a pelk is made opaque once the hide has taken effect:
+  // the change of style would reach its program before the hide and show it for a moment.
+  void OpaqueOnceHidden(Hwnd window);
+  // Those whose hide has taken effect are made opaque; `all`: those past kFollowForMs too.
+  void PollHiding(std::uint64_t now, bool all);
   // Shows the failure, saves, and ends the program.
   void Fail(int number, const std::string& description);
 
@@ -227,8 +244,20 @@ class DetectionCycle {
     Hwnd window;
     WindowKind kind;  // as first read: a handle that passed to another window is dropped
     std::uint64_t until_ms;
+    // While hidden: when it is judged next (0: at the next poll). A child's creation or a new
+    // caption brings it forward; once it was made transparent, or its program did not take it
+    // kTransparencyAttempts times, it is not judged again before it shows.
+    std::uint64_t judge_at_ms = 0;
+    bool judged_popup = false;
+    int attempts = 0;  // to make it transparent
   };
   std::vector<Followed> followed_;
+  TransparentFrames* transparent_;
+  struct Hiding {
+    Hwnd window;
+    std::uint64_t until_ms;  // polled until then; after it, at each survey
+  };
+  std::vector<Hiding> hiding_;
   // Windows pelked in the last few seconds, with when: neither path reports one twice.
   std::unordered_map<Hwnd, std::uint64_t> pelked_;
   std::optional<std::uint64_t> last_show_ms_;

@@ -13,6 +13,9 @@ void DetectionCycle::NoteWindowEvent(WindowEvent event, Hwnd window) {
   // The memory hears of every creation, pelking on or off: what it keeps holds only until then.
   if (event == WindowEvent::kChildCreated) {
     memory_.ForgetChildren(window);
+    // A followed frame still hidden may have just got its toolbar container: judged again.
+    for (Followed& followed : followed_)
+      if (followed.window == window) followed.judge_at_ms = 0;
     return;
   }
   if (event == WindowEvent::kCreated) memory_.Forget(window);
@@ -38,8 +41,11 @@ std::optional<unsigned> DetectionCycle::FollowNewWindows() {
   if (!hooks_.pelking_on || !hooks_.pelking_on()) {
     noted_.clear();
     noted_at_.clear();
-    followed_.clear();
-    return std::nullopt;
+    // Switched off: a frame made transparent while hidden is opaque again, as if never followed.
+    for (const Followed& followed : std::exchange(followed_, {}))
+      if (transparent_) (void)transparent_->MakeOpaque(followed.window);  // else at the repair
+    PollHiding(services_.events.MonotonicMs(), false);
+    return hiding_.empty() ? std::nullopt : std::optional(kFollowPollMs);
   }
   busy_ = true;
   struct Done {
@@ -56,19 +62,31 @@ std::optional<unsigned> DetectionCycle::FollowNewWindows() {
                        [&](const Followed& f) { return f.window == noted.window; });
       if (followed == followed_.end()) return false;
       followed->until_ms = now + kFollowForMs;
+      followed->judge_at_ms = 0;  // retitled, say: judged again while hidden
       return true;
     });
     // The windows followed come first: one read each, and a visible one is judged at once,
     // before any new window's class is read.
     PollFollowed(now);
+    PollHiding(now, false);
     TakeNoted(now);
   } catch (const std::exception& failure) {
-    // The survey is the safety net: what failed here is its work at the next tick.
+    // The survey is the safety net: what failed here is its work at the next tick. A frame made
+    // transparent is not left so.
     services_.diagnostics.Trace(std::string("judging a new window failed: ") + failure.what());
     followed_.clear();
+    // Every transparent frame but those waiting for their hide: the one judged as it failed too.
+    if (transparent_) {
+      for (const Hwnd frame : std::vector<Hwnd>(transparent_->Frames()))
+        if (std::none_of(hiding_.begin(), hiding_.end(),
+                         [frame](const Hiding& entry) { return entry.window == frame; }))
+          (void)transparent_->MakeOpaque(frame);  // one that does not answer: at the repair
+    }
   }
   if (!noted_.empty()) return 0u;  // the rest after whatever else is waiting
-  if (!followed_.empty()) return kFollowPollMs;
+  const bool hiding = std::any_of(hiding_.begin(), hiding_.end(),
+                                  [now](const Hiding& entry) { return now < entry.until_ms; });
+  if (!followed_.empty() || hiding) return kFollowPollMs;
   return std::nullopt;
 }
 
@@ -81,12 +99,26 @@ void DetectionCycle::PollFollowed(std::uint64_t now) {
     // One call per poll: a top-level window shows exactly when its WS_VISIBLE is set, and a gone
     // one reads as style 0.
     const std::uint32_t style = windows.Style(followed.window);
+    const bool transparent = transparent_ && transparent_->IsTransparent(followed.window);
     if (style & kWsVisible) {
       followed_.erase(followed_.begin() + static_cast<std::ptrdiff_t>(i));
       JudgeShown(followed.window, style, followed.kind);
+      // Shown with another verdict (CTRL pressed, an allowed caption by now): opaque at once. A
+      // pelked one is made opaque once its hide has taken effect.
+      const bool hiding = std::any_of(hiding_.begin(), hiding_.end(), [&](const Hiding& entry) {
+        return entry.window == followed.window;
+      });
+      if (transparent && !hiding) (void)transparent_->MakeOpaque(followed.window);  // repair
     } else if (now >= followed.until_ms || (style == 0 && !windows.IsWindow(followed.window))) {
+      // Hidden past its deadline, or gone: left to the survey, as it was before it was followed.
       followed_.erase(followed_.begin() + static_cast<std::ptrdiff_t>(i));
+      if (transparent) (void)transparent_->MakeOpaque(followed.window);  // else at the repair
     } else {
+      if (followed.kind == WindowKind::kFrame && !followed.judged_popup &&
+          now >= followed.judge_at_ms) {
+        followed_[i].judge_at_ms = now + kJudgeHiddenEveryMs;
+        JudgeHidden(followed.window, style);
+      }
       ++i;
     }
   }
@@ -119,6 +151,51 @@ void DetectionCycle::TakeNoted(std::uint64_t now) {
   noted_at_.clear();
   for (std::size_t i = 0; i < noted_.size(); ++i) noted_at_.emplace(noted_[i].window, i);
   if (noted_.empty()) noted_overflow_ = false;
+}
+
+void DetectionCycle::JudgeHidden(Hwnd frame, std::uint32_t style) {
+  if (!transparent_) return;
+  WindowManager& windows = windows_;
+  // The domain list needs the address, which a hidden frame may not have filled in yet: with
+  // domains listed, nothing is decided before the show. Nor while the user holds CTRL.
+  if (!lists_.domains.Items().empty() || windows.IsKeyDown(kVkControl)) return;
+  std::string caption = windows.Caption(frame, kCensusTextChars);
+  // A marked caption: let through, or (under the adware mark) retitled by the rules, which
+  // must not touch the frame before it shows.
+  if (caption.find(kCtrlMark) != std::string::npos || caption.starts_with(kAdwareMark)) return;
+  const DetectionSwitches switches = hooks_.switches ? hooks_.switches() : DetectionSwitches{};
+  const Verdict verdict = Classify(windows, frame, style, std::move(caption), lists_, switches,
+                                   [this, frame] { return ToolbarsHidden(frame); });
+  if (!verdict.ShouldPelk()) return;
+  const TransparentFrames::Made made = transparent_->MakeTransparent(frame);
+  // A program that did not answer in time (busy, or on a loaded machine) is asked again at the
+  // next judgement, a few times at most: each ask holds this program for up to its time limit.
+  for (Followed& followed : followed_) {
+    if (followed.window != frame) continue;
+    ++followed.attempts;
+    followed.judged_popup =
+        made != TransparentFrames::Made::kNoAnswer || followed.attempts >= kTransparencyAttempts;
+  }
+  if (made == TransparentFrames::Made::kTransparent)
+    services_.diagnostics.Note("made \"" + verdict.short_caption + "\" (" + std::to_string(frame) +
+                               ") transparent while hidden: " + Describe(verdict));
+}
+
+void DetectionCycle::OpaqueOnceHidden(Hwnd window) {
+  if (!transparent_ || !transparent_->IsTransparent(window)) return;
+  for (const Hiding& entry : hiding_)
+    if (entry.window == window) return;
+  hiding_.push_back(Hiding{window, services_.events.MonotonicMs() + kFollowForMs});
+}
+
+void DetectionCycle::PollHiding(std::uint64_t now, bool all) {
+  WindowManager& windows = windows_;
+  std::erase_if(hiding_, [&](const Hiding& entry) {
+    if (!all && now >= entry.until_ms) return false;
+    // Still showing: its program has yet to take the hide. Gone: only forgotten.
+    if (windows.Style(entry.window) & kWsVisible) return false;
+    return transparent_->MakeOpaque(entry.window);
+  });
 }
 
 void DetectionCycle::JudgeShown(Hwnd window, std::uint32_t style, WindowKind kind) {

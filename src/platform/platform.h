@@ -46,6 +46,7 @@ inline constexpr std::uint32_t kWsVisible = 0x10000000;
 inline constexpr std::uint32_t kWsMaximizeBox = 0x00010000;
 inline constexpr std::uint32_t kWsMinimizeBox = 0x00020000;
 inline constexpr std::uint32_t kWsDlgFrame = 0x00400000;
+inline constexpr std::uint32_t kWsExLayered = 0x00080000;
 inline constexpr int kSwHide = 0;
 inline constexpr int kSwShowNormal = 1;
 inline constexpr int kSwShow = 5;
@@ -79,7 +80,20 @@ class WindowManager {
   virtual int CaptionLength(Hwnd window) = 0;  // GetWindowTextLengthA
   // GetWindowTextA with a buffer of buffer_chars characters including the NUL.
   virtual std::string Caption(Hwnd window, int buffer_chars) = 0;
-  virtual std::uint32_t Style(Hwnd window) = 0;  // GetWindowLongA(GWL_STYLE)
+  virtual std::uint32_t Style(Hwnd window) = 0;    // GetWindowLongA(GWL_STYLE)
+  virtual std::uint32_t ExStyle(Hwnd window) = 0;  // GetWindowLongA(GWL_EXSTYLE)
+  // SetWindowLongPtrA(GWL_EXSTYLE) on another program's window, which the system sends to that
+  // program: it is asked only once the program has answered within timeout_ms, so a hung one
+  // never freezes the caller. False when it did not answer or the change failed. Taking
+  // WS_EX_LAYERED off drops the window's layered alpha.
+  [[nodiscard]] virtual bool SetExStyle(Hwnd window, std::uint32_t ex_style,
+                                        unsigned timeout_ms) = 0;
+  // SetLayeredWindowAttributes(LWA_ALPHA): 0 draws none of the window, 255 all of it. False
+  // for a window without WS_EX_LAYERED.
+  [[nodiscard]] virtual bool SetLayeredAlpha(Hwnd window, std::uint8_t alpha) = 0;
+  // GetLayeredWindowAttributes: the alpha of a layered window that has one; nullopt for a
+  // window that is not layered or has no alpha set.
+  virtual std::optional<std::uint8_t> LayeredAlpha(Hwnd window) = 0;
   virtual bool IsVisible(Hwnd window) = 0;
   virtual bool IsWindow(Hwnd window) = 0;
   virtual void SetCaption(Hwnd window, const std::string& caption) = 0;

@@ -12,6 +12,7 @@ constexpr std::uint32_t kWsVisible = 0x10000000;
 constexpr std::uint32_t kWsChild = 0x40000000;
 constexpr std::uint32_t kFrameStyle = 0x04CF0000;  // WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS
 constexpr char kFrameClass[] = "PelkrinContractFrame";
+constexpr std::uint32_t kWsExLayered = 0x00080000;
 
 TEST_P(WindowManagerContract, NamesAreCutToTheBuffer) {
   WindowManager& windows = world().windows();
@@ -29,6 +30,20 @@ TEST_P(WindowManagerContract, NamesAreCutToTheBuffer) {
   EXPECT_EQ(windows.SendGetText(frame, 40, 1000)->size(), 40u) << "the whole buffer, NULs too";
   EXPECT_EQ(windows.SendGetText(frame, 0, 1000), "");
   EXPECT_EQ(windows.Style(frame), kFrameStyle | kWsVisible);
+}
+
+// A hidden window made layered with alpha 0 and back, as the detector does to a popup.
+TEST_P(WindowManagerContract, ALayeredAlphaNeedsWsExLayeredAndGoesWithIt) {
+  WindowManager& windows = world().windows();
+  const Hwnd frame = world().Add(0, kFrameClass, "Layered", kFrameStyle, false);
+  const std::uint32_t ex_style = windows.ExStyle(frame);
+  ASSERT_TRUE(windows.SetExStyle(frame, ex_style | kWsExLayered, 1000));
+  EXPECT_TRUE(windows.SetLayeredAlpha(frame, 0) && windows.LayeredAlpha(frame) == 0);
+  ASSERT_TRUE(windows.SetExStyle(frame, ex_style, 1000));
+  EXPECT_EQ(windows.LayeredAlpha(frame), std::nullopt) << "the alpha goes with the style";
+  world().SetHung(true);
+  EXPECT_FALSE(windows.SetExStyle(frame, ex_style | kWsExLayered, 300)) << "and returns";
+  world().SetHung(false);
 }
 
 TEST_P(WindowManagerContract, LookupsMatchWholeNamesIgnoringCaseInZOrder) {

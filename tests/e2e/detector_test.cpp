@@ -225,5 +225,59 @@ TEST_F(EventPath, APopupAmongManyBrowserFramesIsHiddenBeforeTheNextSurveyTick) {
   }
 }
 
+// ---- Popups judged before they show: never drawn at all ----
+
+struct NeverDrawn : EventPath {
+  // Its page one colour; shown 200 ms after its creation, then its thread busy for 400 ms, which
+  // a hide waits for: however loaded the machine, it is on the screen meanwhile unless transparent.
+  OpenedWindow OpenPainted(OpenOptions options, std::uint32_t colour) {
+    options.paint = colour;
+    options.show_after_ms = 200;
+    options.busy_after_show_ms = 400;
+    return Open(options);
+  }
+  // Whether the window's centre showed `colour` at any look until `done` or the pelk deadline.
+  bool ColourSeen(HWND window, std::uint32_t colour, const std::function<bool(bool)>& done) {
+    RECT area{};
+    ::GetWindowRect(window, &area);
+    HDC screen = ::GetDC(nullptr);
+    bool seen = false;
+    for (const DWORD until = ::GetTickCount() + kPelkDeadlineMs;
+         !done(seen) && ::GetTickCount() < until;)
+      seen |= ::GetPixel(screen, (area.left + area.right) / 2, (area.top + area.bottom) / 2) ==
+              RGB(colour >> 16, (colour >> 8) & 0xFF, colour & 0xFF);
+    ::ReleaseDC(nullptr, screen);
+    return seen;
+  }
+};
+
+TEST_F(NeverDrawn, APopupJudgedBeforeItShowsNeverReachesTheScreenAndAnOrdinaryWindowDoes) {
+  // A domain listed: nothing is decided before the show, and the popup is seen until its pelk.
+  ASSERT_NO_FATAL_FAILURE(Begin({{"alwdom.sys", "example.org\r\n"}}, true, true));
+  const OpenedWindow shown = OpenPainted(Popup("Painted Offer"), 0x12F034);
+  EXPECT_TRUE(ColourSeen(shown.hwnd, 0x12F034, [](bool seen) { return seen; }));
+  EXPECT_TRUE(WaitHidden(shown.hwnd, "the popup pelked as it showed"));
+  sim.reset();
+  copy.reset();
+  ASSERT_NO_FATAL_FAILURE(Begin({}, true, true));
+  const OpenedWindow normal = OpenPainted({}, 0x3412F0);
+  EXPECT_TRUE(ColourSeen(normal.hwnd, 0x3412F0, [](bool seen) { return seen; }));
+
+  // Without: transparent, it is not seen from its creation until a while after its hide.
+  const OpenedWindow popup = OpenPainted(Popup("Painted Offer"), 0x12F034);
+  std::optional<DWORD> hidden_at;
+  const auto hidden_a_while = [&](bool) {
+    const auto times = hidden_at ? std::nullopt : sim->Times();
+    if (times && times->Find(popup.id) && times->Find(popup.id)->hidden)
+      hidden_at = ::GetTickCount();
+    return hidden_at && ::GetTickCount() - *hidden_at > 300;
+  };
+  EXPECT_FALSE(ColourSeen(popup.hwnd, 0x12F034, hidden_a_while));
+  const auto times = sim->Times();
+  ASSERT_TRUE(times && times->Find(popup.id) && times->Find(normal.id));
+  EXPECT_TRUE(times->Find(popup.id)->transparent_at_show);
+  EXPECT_EQ(times->Find(normal.id)->hides, 0);
+}
+
 }  // namespace
 }  // namespace pelkrin::e2e

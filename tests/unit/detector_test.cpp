@@ -13,6 +13,7 @@
 
 #include "detector/popup_rules.h"
 #include "detector/restore.h"
+#include "detector/transparent_list.h"
 #include "detector/window_readers.h"
 #include "platform/sim/sim_desktop.h"
 #include "sim_browser.h"
@@ -72,6 +73,8 @@ class DetectorTest : public ::testing::Test {
   std::function<void()> during_pelk;
   int saves = 0;
   std::string fail_with;  // a survey fails with this when it is set
+  TransparentFrames transparent{{desktop.windows, desktop.files, desktop.diagnostics},
+                                "C:\\Pelkrin\\popclear.sys"};
   DetectionCycle cycle{
       {desktop.windows, desktop.events, settings, desktop.dialogs, desktop.process,
        desktop.diagnostics},
@@ -88,7 +91,8 @@ class DetectorTest : public ::testing::Test {
              pelk_events.push_back(caption);
              if (during_pelk) std::exchange(during_pelk, {})();
            },
-       .pelk_recorded = [this](PelkRecord record) { records.push_back(std::move(record)); }}};
+       .pelk_recorded = [this](PelkRecord record) { records.push_back(std::move(record)); }},
+      &transparent};
 };
 
 // ---- Readers and rules ----
@@ -211,7 +215,7 @@ TEST_F(DetectorTest, APopupIsHiddenAtOnceReportedOnceAndClosedAtTheNextPelk) {
   // pelk closes the one before.
   std::vector<Hwnd> storm;
   for (int i = 0; i < 4; ++i) storm.push_back(AddPopup(windows(), "Free Prize").frame);
-  cycle.Survey();
+  SurveyToTheEnd();
   EXPECT_EQ(desktop.events.SleptMs(), 0u) << "the next popup is not held back";
   EXPECT_EQ(pelk_events.size(), 5u);
   for (const Hwnd popup : storm) EXPECT_FALSE(windows().IsVisible(popup));
@@ -223,7 +227,7 @@ TEST_F(DetectorTest, APopupIsHiddenAtOnceReportedOnceAndClosedAtTheNextPelk) {
   host.domains.AddItem("example.org");
   const int sends = windows().SendCount();
   AddPopup(windows(), "Second Prize", "http://ads.example.net/second");
-  cycle.Survey();
+  SurveyToTheEnd();
   EXPECT_EQ(windows().SendCount(), sends + 2);
   EXPECT_EQ(records.back().address, "http://ads.example.net/second");
 }
@@ -557,6 +561,87 @@ TEST_F(EventPathTest, APelkEventThatFailsOrOutlivesARestoreLosesNothing) {
   EXPECT_TRUE(desktop.diagnostics.Saw("the pelk event of \"Second\" failed: no room"));
 }
 
+// ---- Popups judged while hidden ----
+
+class HiddenJudgementTest : public EventPathTest {
+ protected:
+  SimBrowser Frame(const std::string& title, bool toolbars = false) {
+    SimBrowser browser =
+        AddBrowser(windows(), {.title = title, .toolbars = toolbars, .visible = false});
+    return windows().SetExStyle(browser.frame, 0x100, 0) ? browser : SimBrowser{};
+  }
+  // Created hidden with WS_EX_WINDOWEDGE (0x100); WS_EX_LAYERED (0x00080000) and alpha 0 over it.
+  bool Transparent(Hwnd frame) {
+    return windows().ExStyle(frame) == 0x00080100 && windows().LayeredAlpha(frame) == 0;
+  }
+  bool Untouched(Hwnd frame) {
+    return windows().ExStyle(frame) == 0x100 && !windows().LayeredAlpha(frame);
+  }
+  void Show(Hwnd frame) {
+    windows().SetVisible(frame, true);
+    desktop.events.Advance(kFollowPollMs);
+  }
+  std::string ListFile() { return *desktop.files.Bytes("C:\\Pelkrin\\popclear.sys"); }
+};
+
+TEST_F(HiddenJudgementTest, APopupIsTransparentFromBeforeItsShowUntilItsHideTookEffect) {
+  const SimBrowser popup = Frame("Hidden Offer");
+  desktop.events.Advance(5);
+  EXPECT_TRUE(Transparent(popup.frame));
+  EXPECT_EQ(ListFile(), std::to_string(popup.frame) + "\r\n") << "on the file before the show";
+  Show(popup.frame);
+  EXPECT_TRUE(Untouched(popup.frame) && !windows().IsVisible(popup.frame));
+
+  // Busy at the first ask, then slow to take the hide: opaque only before a restore shows it.
+  const SimBrowser slow = Frame("Slow Offer");
+  windows().SetHung(slow.frame, true);
+  desktop.diagnostics.Expect("did not take the transparency in time");
+  desktop.events.Advance(5);
+  EXPECT_TRUE(Untouched(slow.frame));
+  windows().SetHung(slow.frame, false);
+  desktop.events.Advance(kJudgeHiddenEveryMs);
+  windows().SetHung(slow.frame, true);
+  Show(slow.frame);
+  EXPECT_TRUE(windows().IsVisible(slow.frame) && Transparent(slow.frame));
+  windows().SetHung(slow.frame, false);
+  EXPECT_EQ(cycle.TakeLastHiddenPopup(), slow.frame);
+  EXPECT_TRUE(Untouched(slow.frame));
+  EXPECT_FALSE(windows().EverSeen(popup.frame) || windows().EverSeen(slow.frame));
+  EXPECT_EQ(ListFile(), "");
+}
+
+TEST_F(HiddenJudgementTest, AVerdictThatChangesUndoesItAtOnceAndCtrlOrADomainListedDecideNothing) {
+  host.blocks.AddItem(BrowserCaption("Deal"));
+  const SimBrowser page = Frame("Home", true), deal = Frame("Deal", true), ctrl = Frame("Ctrl");
+  const SimBrowser never = Frame("Never Shown");
+  desktop.events.Advance(5);
+  EXPECT_TRUE(Transparent(deal.frame) && Transparent(ctrl.frame) && Transparent(never.frame));
+  windows().SetCaption(deal.frame, BrowserCaption("Partner"));
+  Show(deal.frame);
+  windows().SetKeyDown(kVkControl, true);
+  Show(ctrl.frame);
+  windows().SetKeyDown(kVkControl, false);
+  Show(page.frame);
+  for (const Hwnd frame : {page.frame, deal.frame, ctrl.frame})
+    EXPECT_TRUE(windows().IsVisible(frame) && Untouched(frame));
+  desktop.events.Advance(kFollowForMs - 20);
+  EXPECT_TRUE(Transparent(never.frame));
+  desktop.events.Advance(20);
+  EXPECT_TRUE(Untouched(never.frame)) << "hidden for 1 s: left to the survey as it was";
+
+  windows().SetKeyDown(kVkControl, true);
+  const SimBrowser held = Frame("Wanted");
+  desktop.events.Advance(20);
+  host.domains.AddItem("example.org");  // the address of a hidden frame may not be there yet
+  windows().SetKeyDown(kVkControl, false);
+  const SimBrowser listed = Frame("Listed");
+  desktop.events.Advance(20);
+  EXPECT_TRUE(Untouched(held.frame) && Untouched(listed.frame));
+  Show(listed.frame);
+  EXPECT_FALSE(windows().IsVisible(listed.frame)) << "pelked as it showed";
+  EXPECT_EQ(ListFile(), "");
+}
+
 // ---- What the survey remembers, its slices, and storms of events ----
 
 // Each change between two surveys that the memory must not hide, on a desktop that reports
@@ -685,8 +770,9 @@ TEST_F(EventPathTest, ASurveyInSlicesGivesTheRulesVerdictsWhateverChangesBetween
     late_pelked_during_survey |= cycle.SurveyUnderWay() && !windows().IsVisible(late.frame);
   }
   EXPECT_TRUE(late_pelked_during_survey);
-  // A slice ends with the window that spent its calls, and the event path has its turn too.
-  EXPECT_LE(most_calls, static_cast<int>(kSurveySliceCalls) + 24) << "slices stay short";
+  // A slice ends with the window that spent its calls, whose pelk also reads its address for the
+  // history, and the event path has its turn too.
+  EXPECT_LE(most_calls, static_cast<int>(kSurveySliceCalls) + 40) << "slices stay short";
   std::vector<Hwnd> pelked;
   for (const Hwnd window : Hidden())
     if (windows().Parent(window) == kNoWindow && window != late.frame) pelked.push_back(window);
@@ -713,7 +799,12 @@ TEST_F(EventPathTest, AStormOfEventsDelaysNoPopupThatShowsAndCostsALookPerWindow
   desktop.events.Advance(kFollowPollMs);
   int storm_calls = windows().Calls() - before - calls_until_pelk;
   EXPECT_FALSE(windows().IsVisible(popup.frame));
-  EXPECT_LE(calls_until_pelk, 12) << "no new window's class was read first";
+  const auto& shows = windows().ShowCalls();
+  const auto hide = std::find_if(shows.begin(), shows.end(), [&](const auto& call) {
+    return call.window == popup.frame && call.command == kSwHide;
+  });
+  ASSERT_NE(hide, shows.end());
+  EXPECT_LE(hide->calls_before - before, 12) << "no new window's class was read first";
   int turns = 1;
   while (cycle.NotedCount() > 0 && turns < 1000) {
     const int turn_start = windows().Calls();
@@ -722,7 +813,7 @@ TEST_F(EventPathTest, AStormOfEventsDelaysNoPopupThatShowsAndCostsALookPerWindow
     storm_calls += windows().Calls() - turn_start;
     ++turns;
   }
-  EXPECT_EQ(storm_calls, 2000) << "a class each, the clock none";
+  EXPECT_EQ(storm_calls, 2000 + 5) << "a class each, the clock none; the popup made opaque";
   EXPECT_GE(turns, 2000 / static_cast<int>(kNotedCallsPerTurn));
 }
 

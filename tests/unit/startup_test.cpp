@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/temporary_save_name.h"
+#include "sim_browser.h"
 #include "test_support.h"
 
 namespace pelkrin {
@@ -125,6 +126,36 @@ TEST(StartUp, RemovesWhatInterruptedSavesLeftAndNoFileOfTheUsers) {
   for (const std::string& name : saves) EXPECT_FALSE(p.desktop.files.Exists(InFolder(name)));
   for (const char* name : users) EXPECT_TRUE(p.desktop.files.Exists(InFolder(name))) << name;
   EXPECT_TRUE(p.desktop.diagnostics.Saw("~pk9_9.tmp, left by an interrupted save, could not"));
+}
+
+// A frame a run left transparent is made opaque at the next start, and only it; and at the end.
+TEST(StartUp, TheStartAndTheEndMakeOpaqueOnlyBrowserFramesStillCarryingTheTransparency) {
+  SimApp p;
+  sim::SimWindows& windows = p.desktop.windows;
+  std::string file = "\r\nnot a handle\r\n4294967296\r\n-1\r\n12345\r\n";
+  const auto layered = [&](Hwnd window, std::uint8_t alpha) {
+    EXPECT_TRUE(windows.SetExStyle(window, 0x00080000, 0) &&
+                windows.SetLayeredAlpha(window, alpha));
+    file += " " + std::to_string(window) + " \n";
+    return window;
+  };
+  const Hwnd left_over = layered(testing::AddPopup(windows, "Left Over").frame, 0);
+  const Hwnd fading = layered(testing::AddBrowser(windows).frame, 128);
+  const Hwnd notepad = layered(windows.Add(kNoWindow, "Notepad", "", 0, true), 0);
+  p.desktop.files.Put(InFolder("popclear.sys"), file);
+  p.desktop.diagnostics.Expect("3 lines that are no window handle were passed over");
+  p.Start();
+  EXPECT_EQ(windows.ExStyle(left_over), 0u);
+  EXPECT_EQ(windows.LayeredAlpha(fading), 128) << "not our transparency";
+  EXPECT_EQ(windows.LayeredAlpha(notepad), 0) << "not a browser frame";
+  EXPECT_EQ(p.FileBytes("popclear.sys"), "");
+
+  const Hwnd hidden = testing::AddBrowser(windows, {.toolbars = false, .visible = false}).frame;
+  p.desktop.events.Advance(5);
+  p->main_window.SessionEnding();
+  const Hwnd later = testing::AddBrowser(windows, {.toolbars = false, .visible = false}).frame;
+  p.desktop.events.Advance(5);
+  EXPECT_EQ(windows.ExStyle(hidden) | windows.ExStyle(later), 0u) << "none made after the end";
 }
 
 // Clicks on the icon, a command and the session's end must not act on a list that is loading.

@@ -302,6 +302,7 @@ std::optional<TimesReport> BrowserSim::Times() {
     times.destroyed = record.GetInt("destroyed");
     times.shows = static_cast<int>(record.GetInt("shows").value_or(0));
     times.hides = static_cast<int>(record.GetInt("hides").value_or(0));
+    times.transparent_at_show = record.GetBool("transparent").value_or(false);
     report.windows.push_back(times);
   }
   return report;

@@ -50,6 +50,7 @@ struct WindowTimes {
   std::optional<std::int64_t> destroyed;
   int shows = 0;
   int hides = 0;
+  bool transparent_at_show = false;  // layered with alpha 0 when it first showed
 };
 
 struct TimesReport {

@@ -253,7 +253,14 @@ LRESULT BrowserFrame::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       // Taken first, so that the time is when the window procedure saw the change.
       const LONGLONG now = CounterNow();
       const auto* position = reinterpret_cast<const WINDOWPOS*>(lparam);
-      if ((position->flags & SWP_SHOWWINDOW) != 0) observer_.FrameShown(id_, now);
+      if ((position->flags & SWP_SHOWWINDOW) != 0) {
+        BYTE alpha = 255;
+        DWORD flags = 0;
+        const bool transparent = (::GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_LAYERED) != 0 &&
+                                 ::GetLayeredWindowAttributes(window_, nullptr, &alpha, &flags) &&
+                                 (flags & LWA_ALPHA) != 0 && alpha == 0;
+        observer_.FrameShown(id_, now, transparent);
+      }
       if ((position->flags & SWP_HIDEWINDOW) != 0) observer_.FrameHidden(id_, now);
       break;
     }
@@ -266,6 +273,11 @@ LRESULT BrowserFrame::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         // message posted to the window meanwhile (a hide) is handled first, as in a browser.
         ::KillTimer(window_, kShowTimer);
         ::ShowWindow(window_, options_.activate ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE);
+        if (options_.busy_after_show_ms != 0) {
+          ::UpdateWindow(window_);
+          ::RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+          ::Sleep(options_.busy_after_show_ms);
+        }
         return 0;
       }
       if (wparam == kPopupTimer && page_popups_) {
@@ -323,10 +335,17 @@ LRESULT CALLBACK BrowserFrame::ServerProc(HWND window, UINT message, WPARAM wpar
 }
 
 void BrowserFrame::PaintPage(HWND server) {
-  PAINTSTRUCT paint;
-  HDC dc = ::BeginPaint(server, &paint);
+  PAINTSTRUCT paint_struct;
+  HDC dc = ::BeginPaint(server, &paint_struct);
   RECT area{};
   ::GetClientRect(server, &area);
+  if (const std::optional<std::uint32_t> paint = options_.paint) {
+    win32::ScopedGdiObject brush(
+        ::CreateSolidBrush(RGB(*paint >> 16, (*paint >> 8) & 0xFF, *paint & 0xFF)));
+    ::FillRect(dc, &area, static_cast<HBRUSH>(brush.Get()));
+    ::EndPaint(server, &paint_struct);
+    return;
+  }
   ::FillRect(dc, &area, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
   ::SetBkMode(dc, TRANSPARENT);
   win32::ScopedSelect font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
@@ -342,7 +361,7 @@ void BrowserFrame::PaintPage(HWND server) {
   line.top += 24;
   ::DrawTextA(dc, "This page is drawn by browser-sim, a stand-in for the browser.", -1, &line,
               DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
-  ::EndPaint(server, &paint);
+  ::EndPaint(server, &paint_struct);
 }
 
 LRESULT CALLBACK BrowserFrame::FlashProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -28,8 +28,9 @@ class FrameObserver {
  public:
   virtual void FrameCreated(int id, HWND window) = 0;
   // The frame became visible or was hidden; `counter` is QueryPerformanceCounter taken as the
-  // window procedure received the change.
-  virtual void FrameShown(int id, LONGLONG counter) = 0;
+  // window procedure received the change. `transparent`: it showed layered with alpha 0, so
+  // that none of it was drawn.
+  virtual void FrameShown(int id, LONGLONG counter, bool transparent) = 0;
   virtual void FrameHidden(int id, LONGLONG counter) = 0;
   // A hide reached the window procedure (WM_WINDOWPOSCHANGING); the window still shows until
   // the system has hidden it, which under Wine takes milliseconds of its own.

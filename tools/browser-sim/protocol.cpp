@@ -277,6 +277,12 @@ Fields ToFields(const OpenOptions& options) {
     fields.Set("style", hex);
   }
   fields.SetInt("show", options.show_after_ms);
+  if (options.busy_after_show_ms != 0) fields.SetInt("busy", options.busy_after_show_ms);
+  if (options.paint) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%06X", static_cast<unsigned>(*options.paint));
+    fields.Set("paint", hex);
+  }
   fields.SetBool("activate", options.activate);
   if (!options.group.empty()) fields.Set("group", options.group);
   if (options.x) fields.SetInt("x", *options.x);
@@ -331,6 +337,12 @@ std::optional<OpenOptions> OpenOptionsFromFields(const Fields& fields, std::stri
       // Up to a day: a delay is for tests and demos, never meant to wrap around.
       good = number && *number >= 0 && *number <= 86400000;
       if (good) options.show_after_ms = static_cast<std::uint32_t>(*number);
+    } else if (key == "busy") {
+      good = number && *number >= 0 && *number <= 60000;
+      if (good) options.busy_after_show_ms = static_cast<std::uint32_t>(*number);
+    } else if (key == "paint") {
+      good = number && *number >= 0 && *number <= 0xFFFFFF;
+      if (good) options.paint = static_cast<std::uint32_t>(*number);
     } else if (key == "group") {
       options.group = value;
     } else if (key == "x") {

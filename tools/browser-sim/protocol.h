@@ -90,8 +90,14 @@ struct OpenOptions {
   bool title_bar = true;               // false: WS_DLGFRAME cleared, WS_BORDER kept
   std::optional<std::uint32_t> style;  // the exact frame style, instead of the three above
   std::uint32_t show_after_ms = 0;     // 0: visible from its creation
-  bool activate = true;                // false: shown without taking the focus
-  std::string group;                   // windows of one group share a thread (and hang together)
+  // The page filled with this colour (0xRRGGBB) and nothing else, for a test that looks for
+  // the window's pixels on the screen.
+  std::optional<std::uint32_t> paint;
+  // After the delayed show: painted at once, then the window's thread takes no message for this
+  // long, as a browser loading the page (a hide asked for meanwhile waits).
+  std::uint32_t busy_after_show_ms = 0;
+  bool activate = true;  // false: shown without taking the focus
+  std::string group;     // windows of one group share a thread (and hang together)
   std::optional<int> x, y, width, height;
 };
 

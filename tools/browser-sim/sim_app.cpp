@@ -299,7 +299,10 @@ Reply SimApp::Times() {
     if (!window->finished || window->handle == nullptr) continue;
     Fields& record = reply.line.records.emplace_back();
     record.SetInt("id", window->id);
-    if (window->shown_at) record.SetInt("shown", micros(*window->shown_at));
+    if (window->shown_at) {
+      record.SetInt("shown", micros(*window->shown_at));
+      record.SetBool("transparent", window->transparent_at_show);
+    }
     if (window->hide_began_at) record.SetInt("hide_began", micros(*window->hide_began_at));
     if (window->hidden_at) record.SetInt("hidden", micros(*window->hidden_at));
     if (window->destroyed_at) record.SetInt("destroyed", micros(*window->destroyed_at));
@@ -347,12 +350,15 @@ void SimApp::FrameCreated(int id, HWND handle) {
   if (window->thread) window->thread->WindowCreated();
 }
 
-void SimApp::FrameShown(int id, LONGLONG counter) {
+void SimApp::FrameShown(int id, LONGLONG counter, bool transparent) {
   std::lock_guard lock(mutex_);
   Window* window = WindowLocked(id);
   if (window == nullptr) return;
   ++window->shows;
-  if (!window->shown_at) window->shown_at = counter;
+  if (!window->shown_at) {
+    window->shown_at = counter;
+    window->transparent_at_show = transparent;
+  }
   changed_.notify_all();
 }
 

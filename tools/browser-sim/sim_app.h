@@ -43,7 +43,7 @@ class SimApp final : public FrameObserver {
 
   // FrameObserver, called on the windows' threads.
   void FrameCreated(int id, HWND window) override;
-  void FrameShown(int id, LONGLONG counter) override;
+  void FrameShown(int id, LONGLONG counter, bool transparent) override;
   void FrameHidden(int id, LONGLONG counter) override;
   void FrameHideBegins(int id, LONGLONG counter) override;
   void FrameDestroyed(int id, LONGLONG counter) override;
@@ -62,6 +62,7 @@ class SimApp final : public FrameObserver {
     std::optional<LONGLONG> shown_at, hide_began_at, hidden_at, destroyed_at;
     int shows = 0;
     int hides = 0;
+    bool transparent_at_show = false;  // at its first showing
   };
 
   Reply Open(const Fields& fields);

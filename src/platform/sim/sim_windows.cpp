@@ -42,9 +42,15 @@ bool SimWindows::Matches(const Window& window, const std::string* class_name,
   return true;
 }
 
+void SimWindows::NoteSeen(Window& window) {
+  const bool transparent = (window.ex_style & kWsExLayered) && window.alpha.value_or(0) == 0;
+  if (window.visible && !transparent) window.seen = true;
+}
+
 void SimWindows::ApplyShow(Hwnd handle, Window& window, int command) {
   const bool was_visible = window.visible;
   window.visible = command != kSwHide;
+  NoteSeen(window);
   if (!was_visible && window.visible) Raise(WindowEvent::kShown, handle, window);
 }
 
@@ -152,6 +158,37 @@ std::uint32_t SimWindows::Style(Hwnd window) {
   return found->style | (found->visible ? kWsVisible : 0);
 }
 
+std::uint32_t SimWindows::ExStyle(Hwnd window) {
+  ++calls_;
+  const Window* found = Find(window);
+  return found ? found->ex_style : 0;
+}
+
+bool SimWindows::SetExStyle(Hwnd window, std::uint32_t ex_style, unsigned timeout_ms) {
+  ++calls_;
+  Window* found = Find(window);
+  if (!found || !Answers(*found, timeout_ms)) return false;
+  found->ex_style = ex_style;
+  if (!(ex_style & kWsExLayered)) found->alpha.reset();
+  NoteSeen(*found);
+  return true;
+}
+
+bool SimWindows::SetLayeredAlpha(Hwnd window, std::uint8_t alpha) {
+  ++calls_;
+  Window* found = Find(window);
+  if (!found || !(found->ex_style & kWsExLayered)) return false;
+  found->alpha = alpha;
+  NoteSeen(*found);
+  return true;
+}
+
+std::optional<std::uint8_t> SimWindows::LayeredAlpha(Hwnd window) {
+  ++calls_;
+  const Window* found = Find(window);
+  return found ? found->alpha : std::nullopt;
+}
+
 bool SimWindows::IsVisible(Hwnd window) {
   ++calls_;
   for (const Window* found = Find(window); found; found = Find(found->parent)) {
@@ -176,8 +213,7 @@ void SimWindows::SetCaption(Hwnd window, const std::string& caption) {
 }
 
 void SimWindows::Show(Hwnd window, int command) {
-  ++calls_;
-  show_calls_.push_back(ShowCall{window, command, sends_});
+  show_calls_.push_back(ShowCall{window, command, sends_, calls_++});
   Window* found = Find(window);
   if (!found) return;
   if (found->hung)
@@ -254,6 +290,7 @@ Hwnd SimWindows::Add(Hwnd parent, std::string class_name, std::string caption, s
   window.caption = std::move(caption);
   window.style = style & ~kWsVisible;
   window.visible = visible;
+  window.seen = visible;
   windows_.emplace(handle, std::move(window));
   if (parent_window) {
     parent_window->children.push_back(handle);
@@ -336,6 +373,11 @@ std::vector<Hwnd> SimWindows::Children(Hwnd window) const {
 bool SimWindows::IsTopmost(Hwnd window) const {
   const Window* found = Find(window);
   return found && found->topmost;
+}
+
+bool SimWindows::EverSeen(Hwnd window) const {
+  const Window* found = Find(window);
+  return found && found->seen;
 }
 
 Hwnd SimWindows::Parent(Hwnd window) const {

@@ -43,6 +43,11 @@ class SimWindows : public WindowManager {
   std::string Caption(Hwnd window, int buffer_chars) override;
   // Includes WS_VISIBLE when the window itself is shown.
   std::uint32_t Style(Hwnd window) override;
+  std::uint32_t ExStyle(Hwnd window) override;
+  // A hung window does not take the change: the caller waits timeout_ms and gets false.
+  [[nodiscard]] bool SetExStyle(Hwnd window, std::uint32_t ex_style, unsigned timeout_ms) override;
+  [[nodiscard]] bool SetLayeredAlpha(Hwnd window, std::uint8_t alpha) override;
+  std::optional<std::uint8_t> LayeredAlpha(Hwnd window) override;
   // True when the window and all its ancestors are shown.
   bool IsVisible(Hwnd window) override;
   bool IsWindow(Hwnd window) override;
@@ -107,6 +112,7 @@ class SimWindows : public WindowManager {
     Hwnd window;
     int command;
     int sends_before;  // SendCount() when it was asked: what was read before it, and what after
+    int calls_before;  // Calls() before it, the same for every call about a window
   };
   const std::vector<PostedMessage>& Posted() const { return posted_; }
   const std::vector<ShowCall>& ShowCalls() const { return show_calls_; }
@@ -114,6 +120,10 @@ class SimWindows : public WindowManager {
   std::vector<Hwnd> TopLevel() const { return z_order_; }  // topmost first
   std::vector<Hwnd> Children(Hwnd window) const;
   bool IsTopmost(Hwnd window) const;
+  // Whether any pixel of the top-level window has reached the screen: it showed while it was
+  // not layered, or layered with an alpha above 0. A layered window without an alpha is not
+  // drawn at all.
+  bool EverSeen(Hwnd window) const;
   int SendCount() const { return sends_; }  // SendGetText and SendGetTextLength calls
   // Every call about a window: what each costs the program a round trip under Wine. The key
   // state and the watcher are not counted.
@@ -132,7 +142,10 @@ class SimWindows : public WindowManager {
     std::string caption;
     std::optional<std::string> control_text;
     std::uint32_t style = 0;
+    std::uint32_t ex_style = 0;
+    std::optional<std::uint8_t> alpha;  // set while WS_EX_LAYERED is
     bool visible = false;
+    bool seen = false;
     bool topmost = false;
     bool hung = false;
     bool ignores_close = false;
@@ -148,6 +161,7 @@ class SimWindows : public WindowManager {
   bool Answers(Window& window, unsigned timeout_ms);
   std::uint64_t Now() const;
   void ApplyShow(Hwnd handle, Window& window, int command);
+  static void NoteSeen(Window& window);
   void Raise(WindowEvent event, Hwnd handle, const Window& window);
   static bool Matches(const Window& window, const std::string* class_name,
                       const std::string* caption);

@@ -57,6 +57,12 @@ class Win32WindowManager : public WindowManager {
   int CaptionLength(Hwnd window) override;
   std::string Caption(Hwnd window, int buffer_chars) override;
   std::uint32_t Style(Hwnd window) override;
+  std::uint32_t ExStyle(Hwnd window) override;
+  // WM_NULL with a time limit first: the change itself is a message the other program must take,
+  // and SetWindowLongPtrA would wait for a hung one for ever.
+  [[nodiscard]] bool SetExStyle(Hwnd window, std::uint32_t ex_style, unsigned timeout_ms) override;
+  [[nodiscard]] bool SetLayeredAlpha(Hwnd window, std::uint8_t alpha) override;
+  std::optional<std::uint8_t> LayeredAlpha(Hwnd window) override;
   bool IsVisible(Hwnd window) override;
   bool IsWindow(Hwnd window) override;
   // SetWindowTextA for this thread's windows; another thread's window gets WM_SETTEXT with a

@@ -78,6 +78,41 @@ std::uint32_t Win32WindowManager::Style(Hwnd window) {
   return static_cast<std::uint32_t>(::GetWindowLongA(ToHwnd(window), GWL_STYLE));
 }
 
+std::uint32_t Win32WindowManager::ExStyle(Hwnd window) {
+  return static_cast<std::uint32_t>(::GetWindowLongA(ToHwnd(window), GWL_EXSTYLE));
+}
+
+bool Win32WindowManager::SetExStyle(Hwnd window, std::uint32_t ex_style, unsigned timeout_ms) {
+  const HWND target = ToHwnd(window);
+  const bool ours = ::GetWindowThreadProcessId(target, nullptr) == ::GetCurrentThreadId();
+  // The system sends the change to the window's thread and waits for it without a limit. A
+  // thread that takes a WM_NULL within the limit is in its message loop, and takes the change
+  // next; one that has stopped answering is not asked at all.
+  DWORD_PTR ignored = 0;
+  if (!ours && !::SendMessageTimeoutA(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                                      timeout_ms, &ignored))
+    return false;
+  // The old value may be 0: only the last error tells a failure.
+  ::SetLastError(ERROR_SUCCESS);
+  const LONG_PTR old = ::SetWindowLongPtrA(target, GWL_EXSTYLE, static_cast<LONG_PTR>(ex_style));
+  const bool changed = old != 0 || ::GetLastError() == ERROR_SUCCESS;
+  if (ours) RethrowCallbackException();  // our own window procedure ran
+  return changed;
+}
+
+bool Win32WindowManager::SetLayeredAlpha(Hwnd window, std::uint8_t alpha) {
+  return ::SetLayeredWindowAttributes(ToHwnd(window), 0, alpha, LWA_ALPHA) != FALSE;
+}
+
+std::optional<std::uint8_t> Win32WindowManager::LayeredAlpha(Hwnd window) {
+  COLORREF key = 0;
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  if (!::GetLayeredWindowAttributes(ToHwnd(window), &key, &alpha, &flags) || !(flags & LWA_ALPHA))
+    return std::nullopt;
+  return alpha;
+}
+
 bool Win32WindowManager::IsVisible(Hwnd window) {
   return ::IsWindowVisible(ToHwnd(window)) != FALSE;
 }
