@@ -223,6 +223,17 @@ TEST_F(EventPath, APopupAmongManyBrowserFramesIsHiddenBeforeTheNextSurveyTick) {
     ASSERT_TRUE(frame && frame->shown);
     EXPECT_EQ(frame->hides, 0) << "an ordinary browser frame was hidden";
   }
+  // Once the stand-in ends, Wine's taskbar takes many seconds to catch up with hundreds of
+  // windows gone; until it has painted the desktop over them again, it shows no new icon either,
+  // so the next test's program must not start before.
+  sim.reset();
+  EXPECT_TRUE(WaitFor(
+      [] {
+        const auto capture = CaptureScreen();
+        return capture &&
+               !capture->HasDetailIn(RECT{0, 0, capture->width / 2, capture->height / 2});
+      },
+      90000, "the taskbar to paint the desktop over the crowded frames"));
 }
 
 // ---- Popups judged before they show: never drawn at all ----
