@@ -21,8 +21,10 @@ namespace pelkrin {
 
 inline constexpr std::uint8_t kTransparentAlpha = 0;
 // How long the frame's program may take to answer a change of its extended style. The change
-// is a message the program takes between two of its own; the program waits meanwhile.
-inline constexpr unsigned kExStyleTimeoutMs = 50;
+// is a message the program takes between two of its own; this program waits meanwhile, and so
+// does every other popup's hide: a browser busy showing another popup of a burst is asked again
+// at the frame's next judgement rather than waited for.
+inline constexpr unsigned kExStyleTimeoutMs = 3;
 
 class TransparentFrames {
  public:
