@@ -208,15 +208,23 @@ TEST_F(TrayAndExit, APopupOpenedWhileCtrlIsHeldKeepsItsMarkAndSurvives) {
   ASSERT_NO_FATAL_FAILURE(Begin({}, true));
   const std::string ctrl_marked = std::string("Wanted Popup") + kIeSuffix + "     ";
   OpenedWindow wanted;
-  {
+  // A loaded Wine desktop can still drop the held key: an attempt in which this process saw the
+  // key go up too proves nothing either way, and is made again with a new popup.
+  for (int attempt = 1;; ++attempt) {
     HeldCtrl ctrl;
     OpenOptions options = Popup("Wanted Popup");
     options.activate = false;  // a window that takes the focus can drop the held key under Wine
     wanted = Open(options);
     ASSERT_NE(wanted.hwnd, nullptr);
-    EXPECT_TRUE(WaitFor([&] { return CaptionOf(wanted.hwnd) == ctrl_marked; }, kDefaultDeadlineMs,
-                        "the CTRL mark"))
-        << "caption: \"" << CaptionOf(wanted.hwnd) << "\"";
+    const auto marked = WaitFor([&] { return CaptionOf(wanted.hwnd) == ctrl_marked; },
+                                kDefaultDeadlineMs, "the CTRL mark");
+    if (marked) break;
+    const bool key_lost = (::GetAsyncKeyState(VK_CONTROL) & 0x8000) == 0;
+    if (!key_lost || attempt == 3) {
+      ADD_FAILURE() << marked << " (caption: \"" << CaptionOf(wanted.hwnd) << "\", CTRL "
+                    << (key_lost ? "lost by the desktop" : "still held") << ")";
+      break;
+    }
   }
   AwaitSurvey();
   EXPECT_TRUE(IsVisible(wanted.hwnd));
