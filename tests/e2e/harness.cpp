@@ -249,8 +249,19 @@ Process Process::Start(const std::string& exe_path, const std::string& arguments
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   Process process;
-  if (!::CreateProcessA(exe_path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        working_dir.c_str(), &startup, &info)) {
+  // Wine can refuse a start with ERROR_INTERNAL_ERROR while the process of the test before is
+  // still going away; such a start is tried again until the deadline.
+  const auto started = [&] {
+    return ::CreateProcessA(exe_path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0,
+                            nullptr, working_dir.c_str(), &startup, &info) != FALSE;
+  };
+  bool ok = started();
+  for (const DWORD until = ::GetTickCount() + kDefaultDeadlineMs;
+       !ok && ::GetLastError() == ERROR_INTERNAL_ERROR && ::GetTickCount() < until;) {
+    ::Sleep(50);
+    ok = started();
+  }
+  if (!ok) {
     ADD_FAILURE() << "cannot start " << command_line << " (" << LastErrorText() << ")";
     return process;
   }
