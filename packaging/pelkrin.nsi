@@ -264,6 +264,9 @@ Section "Uninstall"
     Delete "$INSTDIR\alwcap.sys.partial"
     Delete "$INSTDIR\popblk.sys.partial"
   ${EndIf}
+  ; The program's own list of the popups it made transparent: the program ended above made them
+  ; opaque, and no later start will read it.
+  Delete "$INSTDIR\popclear.sys"
   ; Only when empty: whatever else the user put there stays.
   RMDir "$INSTDIR"
 SectionEnd

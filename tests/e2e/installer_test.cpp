@@ -260,6 +260,8 @@ TEST_F(Uninstaller, SilentUninstallRemovesEverythingButTheUsersFilesAndTheProgra
     if (name == "pk.sys") continue;
     ASSERT_TRUE(WriteFileBytes(InstalledPath(name), bytes)) << name;
   }
+  // The program's list of popups it made transparent is its own, not the user's: it goes.
+  ASSERT_TRUE(WriteFileBytes(InstalledPath("popclear.sys"), "12345\r\n"));
   ASSERT_TRUE(WriteRegistryString(HKEY_LOCAL_MACHINE, kRunKeyPath, "Pelkrin",
                                   InstalledPath("pelkrin.exe")));
   ASSERT_TRUE(
