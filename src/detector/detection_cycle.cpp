@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "detector/ctrl_override.h"
+#include "detector/restore.h"
 #include "detector/window_readers.h"
 
 namespace pelkrin {
@@ -302,6 +303,16 @@ void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict, Path path) {
   WindowManager& windows = windows_;
   const std::uint64_t now = services_.events.MonotonicMs();
   std::erase_if(pelked_, [now](const auto& entry) { return now - entry.second > kRecentPelkMs; });
+  if (restored_ && restored_->window == window) {
+    if (verdict.caption == restored_->caption) {
+      // Restored while its browser was not answering, it missed the mark, and shows now.
+      windows.SetCaption(window, kRestoreMark + verdict.caption);
+      services_.diagnostics.Note("the restored popup \"" + verdict.short_caption + "\" (" +
+                                 std::to_string(window) + ") shows; it gets its restore mark now");
+      return;
+    }
+    restored_.reset();  // its page changed the caption: the restore is over
+  }
   if (last_popup_ == window || pelked_.count(window) != 0) {
     // Pelked already, and still showing: its program has not taken the hide yet (it is slow,
     // or stopped answering). Ask again; it is not a new popup, so it is not reported again.
@@ -328,6 +339,7 @@ void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict, Path path) {
   if (last_popup_ && IsBrowserWindow(windows, *last_popup_))
     windows.Post(*last_popup_, kWmClose, 0, 0);
   last_popup_ = window;
+  last_popup_caption_ = verdict.caption;
   // No pause here any more: the next popup is hidden as soon as it shows. The pelk event keeps
   // the pause's pacing for what the user hears and sees (TakePelkShowTurn).
 }
@@ -354,6 +366,7 @@ std::optional<Hwnd> DetectionCycle::TakeLastHiddenPopup() {
   const std::optional<Hwnd> popup = std::exchange(last_popup_, std::nullopt);
   if (!popup) return popup;
   pelked_.erase(*popup);
+  restored_ = Restored{*popup, std::move(last_popup_caption_)};
   // Shown again, it is a normal window: opaque before the show is asked for.
   if (transparent_) {
     std::erase_if(hiding_, [&](const Hiding& hiding) { return hiding.window == *popup; });

@@ -136,7 +136,8 @@ class DetectionCycle {
   std::optional<Hwnd> LastHiddenPopup() const { return last_popup_; }
   // "&Popup" of "&Restore Last" takes the last hidden popup back: the next pelk does not close
   // it, and pelked again, even within seconds, it is a new pelk in every way. A popup made
-  // transparent before it showed is opaque again when this returns.
+  // transparent before it showed is opaque again when this returns. Until its caption changes,
+  // it is not pelked again even without the restore mark (its browser may have missed it).
   std::optional<Hwnd> TakeLastHiddenPopup();
   // The Flash control the last survey hid or left hidden; kNoWindow when none was hidden yet or
   // the last browser window examined had none. A restored control stays shown while it is this.
@@ -229,6 +230,14 @@ class DetectionCycle {
   bool attached_ = false;
   SurveyMemory memory_;
   std::optional<Hwnd> last_popup_;
+  std::string last_popup_caption_;  // its caption when it was pelked
+  // The popup the last restore took back, with the caption it had: a browser that did not answer
+  // then missed the restore mark, and it is put on when the popup shows with that caption.
+  struct Restored {
+    Hwnd window;
+    std::string caption;
+  };
+  std::optional<Restored> restored_;
   Hwnd last_flash_ = kNoWindow;
 
   // A survey or the event path is at work: neither starts inside the other.

@@ -279,6 +279,12 @@ TEST_F(TrayAndExit, CtrlAndRestoreNeverWaitForABrowserThatStoppedAnswering) {
   ASSERT_TRUE(sim->Resume(popup.id));  // the restore it missed takes effect
   EXPECT_TRUE(WaitFor([&] { return IsVisible(popup.hwnd); }, kDefaultDeadlineMs,
                       "the restored popup to show"));
+  // It missed the mark too, and gets it as it shows rather than being pelked again.
+  EXPECT_TRUE(
+      WaitFor([&] { return CaptionOf(popup.hwnd) == "Pelkrin Restore Mode  " + popup.caption; },
+              kDefaultDeadlineMs, "the restore mark"));
+  AwaitSurvey();
+  EXPECT_TRUE(IsVisible(popup.hwnd));
 }
 
 }  // namespace

@@ -103,6 +103,24 @@ TEST_F(TrayCommandsTest, RestoringThePopupShowsItMarkedAndTheNextRestoreFindsNon
   EXPECT_TRUE(windows().IsVisible(popup.frame));
 }
 
+// A mended fault: the restore mark that a frozen browser missed let the popup be pelked again
+// as soon as its browser answered and showed it.
+TEST_F(TrayCommandsTest, APopupRestoredWhileItsBrowserIsFrozenGetsItsMarkWhenItShows) {
+  const SimBrowser popup = AddPopup(windows(), "Frozen Offer");
+  Survey();
+  windows().SetHung(popup.frame, true);
+  p.Choose("RestorePopup");
+  windows().SetHung(popup.frame, false);  // it takes the show, but the mark was lost
+  ASSERT_EQ(windows().Caption(popup.frame), popup.caption);
+  Survey();
+  EXPECT_TRUE(windows().IsVisible(popup.frame));
+  EXPECT_EQ(windows().Caption(popup.frame), "Pelkrin Restore Mode  " + popup.caption);
+  // Its page retitles it: that ends the restore, as it does for one that took the mark at once.
+  windows().SetCaption(popup.frame, BrowserCaption("Frozen Offer, page 2"));
+  Survey();
+  EXPECT_FALSE(windows().IsVisible(popup.frame));
+}
+
 // A reused handle: the popup or Flash control closed by itself and its number went to another
 // program's window, which no command may show, retitle or close.
 TEST_F(TrayCommandsTest, AHandleThatNoLongerNamesABrowserWindowIsNeitherShownRetitledNorClosed) {
