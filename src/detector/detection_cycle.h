@@ -210,8 +210,9 @@ class DetectionCycle {
   // The event path's judgement of one followed window that is visible now.
   void JudgeShown(Hwnd window, std::uint32_t style, WindowKind kind);
   // The judgement of a followed frame that is still hidden, by the rules that can decide now;
-  // a popup is made transparent. Nothing else about the frame changes.
-  void JudgeHidden(Hwnd frame, std::uint32_t style);
+  // a popup is made transparent. Nothing else about the frame changes. True when its program
+  // was asked to take the transparency.
+  bool JudgeHidden(Hwnd frame, std::uint32_t style);
   // A transparent frame just hidden by a pelk is made opaque once the hide has taken effect:
   // the change of style would reach its program before the hide and show it for a moment.
   void OpaqueOnceHidden(Hwnd window);

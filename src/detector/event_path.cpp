@@ -93,7 +93,9 @@ std::optional<unsigned> DetectionCycle::FollowNewWindows() {
 void DetectionCycle::PollFollowed(std::uint64_t now) {
   WindowManager& windows = windows_;
   // Each followed window that shows now is judged at once; a gone one is dropped, and one still
-  // hidden at its deadline is left to the survey.
+  // hidden at its deadline is left to the survey. Those still hidden are judged after every
+  // shown one: their transparency waits for their program, and a shown popup must not.
+  std::vector<std::pair<Hwnd, std::uint32_t>> hidden_due;
   for (std::size_t i = 0; i < followed_.size();) {
     const Followed followed = followed_[i];
     // One call per poll: a top-level window shows exactly when its WS_VISIBLE is set, and a gone
@@ -115,12 +117,19 @@ void DetectionCycle::PollFollowed(std::uint64_t now) {
       if (transparent) (void)transparent_->MakeOpaque(followed.window);  // else at the repair
     } else {
       if (followed.kind == WindowKind::kFrame && !followed.judged_popup &&
-          now >= followed.judge_at_ms) {
-        followed_[i].judge_at_ms = now + kJudgeHiddenEveryMs;
-        JudgeHidden(followed.window, style);
-      }
+          now >= followed.judge_at_ms)
+        hidden_due.emplace_back(followed.window, style);
       ++i;
     }
+  }
+  for (const auto& [frame, style] : hidden_due) {
+    const auto followed = std::find_if(followed_.begin(), followed_.end(),
+                                       [frame](const Followed& f) { return f.window == frame; });
+    if (followed == followed_.end()) continue;
+    followed->judge_at_ms = now + kJudgeHiddenEveryMs;
+    // One program asked to take the transparency per poll: the others' turn comes after the
+    // shown windows have been looked at again, a millisecond later.
+    if (JudgeHidden(frame, style)) break;
   }
 }
 
@@ -153,20 +162,21 @@ void DetectionCycle::TakeNoted(std::uint64_t now) {
   if (noted_.empty()) noted_overflow_ = false;
 }
 
-void DetectionCycle::JudgeHidden(Hwnd frame, std::uint32_t style) {
-  if (!transparent_) return;
+bool DetectionCycle::JudgeHidden(Hwnd frame, std::uint32_t style) {
+  if (!transparent_) return false;
   WindowManager& windows = windows_;
   // The domain list needs the address, which a hidden frame may not have filled in yet: with
   // domains listed, nothing is decided before the show. Nor while the user holds CTRL.
-  if (!lists_.domains.Items().empty() || windows.IsKeyDown(kVkControl)) return;
+  if (!lists_.domains.Items().empty() || windows.IsKeyDown(kVkControl)) return false;
   std::string caption = windows.Caption(frame, kCensusTextChars);
   // A marked caption: let through, or (under the adware mark) retitled by the rules, which
   // must not touch the frame before it shows.
-  if (caption.find(kCtrlMark) != std::string::npos || caption.starts_with(kAdwareMark)) return;
+  if (caption.find(kCtrlMark) != std::string::npos || caption.starts_with(kAdwareMark))
+    return false;
   const DetectionSwitches switches = hooks_.switches ? hooks_.switches() : DetectionSwitches{};
   const Verdict verdict = Classify(windows, frame, style, std::move(caption), lists_, switches,
                                    [this, frame] { return ToolbarsHidden(frame); });
-  if (!verdict.ShouldPelk()) return;
+  if (!verdict.ShouldPelk()) return false;
   const TransparentFrames::Made made = transparent_->MakeTransparent(frame);
   // A program that did not answer in time (busy, or on a loaded machine) is asked again at the
   // next judgement, a few times at most: each ask holds this program for up to its time limit.
@@ -179,6 +189,7 @@ void DetectionCycle::JudgeHidden(Hwnd frame, std::uint32_t style) {
   if (made == TransparentFrames::Made::kTransparent)
     services_.diagnostics.Note("made \"" + verdict.short_caption + "\" (" + std::to_string(frame) +
                                ") transparent while hidden: " + Describe(verdict));
+  return true;
 }
 
 void DetectionCycle::OpaqueOnceHidden(Hwnd window) {

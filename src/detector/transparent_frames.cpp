@@ -24,8 +24,7 @@ TransparentFrames::Made TransparentFrames::MakeTransparent(Hwnd frame) {
   if (!windows.SetExStyle(frame, ex_style | kWsExLayered, kExStyleTimeoutMs)) {
     services_.diagnostics.Trace("a hidden popup (" + std::to_string(frame) +
                                 ") did not take the transparency in time");
-    frames_.pop_back();
-    Save();
+    frames_.pop_back();  // left on the file until its next write: see MakeOpaque
     return Made::kNoAnswer;
   }
   if (!windows.SetLayeredAlpha(frame, kTransparentAlpha)) {
@@ -59,8 +58,10 @@ bool TransparentFrames::MakeOpaque(Hwnd frame) {
                                 ") did not answer; it is made opaque later");
     return false;
   }
+  // The file is not written for this: a handle left on it only costs the next repair a look, as
+  // a frame that no longer carries the transparency is left alone. The next frame made
+  // transparent, or the repair at shutdown, writes the list as it is then.
   frames_.erase(listed);
-  Save();
   return true;
 }
 

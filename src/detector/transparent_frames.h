@@ -45,6 +45,7 @@ class TransparentFrames {
   // extended style is what it was before, with whatever its program changed since. A handle
   // that names no browser frame carrying the transparency any more is only forgotten. False
   // when its program did not answer in time: it stays on the file, and is tried again later.
+  // The file itself is rewritten only with the next frame made transparent, or by the repair.
   [[nodiscard]] bool MakeOpaque(Hwnd frame);
   bool IsTransparent(Hwnd frame) const;
   const std::vector<Hwnd>& Frames() const { return frames_; }

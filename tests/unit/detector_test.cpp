@@ -582,6 +582,15 @@ class HiddenJudgementTest : public EventPathTest {
     desktop.events.Advance(kFollowPollMs);
   }
   std::string ListFile() { return *desktop.files.Bytes("C:\\Pelkrin\\popclear.sys"); }
+  // Made opaque, a frame stays on the file until its next write (the next frame made
+  // transparent, or the repair), which leaves it alone: it carries no transparency any more.
+  void ExpectOpaqueAndForgottenAtTheRepair(const std::vector<Hwnd>& frames) {
+    EXPECT_TRUE(transparent.Frames().empty());
+    transparent.Repair();
+    EXPECT_EQ(ListFile(), "");
+    for (const Hwnd frame : frames)
+      EXPECT_TRUE(!windows().IsWindow(frame) || Untouched(frame)) << frame;
+  }
 };
 
 TEST_F(HiddenJudgementTest, APopupIsTransparentFromBeforeItsShowUntilItsHideTookEffect) {
@@ -607,7 +616,33 @@ TEST_F(HiddenJudgementTest, APopupIsTransparentFromBeforeItsShowUntilItsHideTook
   EXPECT_EQ(cycle.TakeLastHiddenPopup(), slow.frame);
   EXPECT_TRUE(Untouched(slow.frame));
   EXPECT_FALSE(windows().EverSeen(popup.frame) || windows().EverSeen(slow.frame));
-  EXPECT_EQ(ListFile(), "");
+  ExpectOpaqueAndForgottenAtTheRepair({popup.frame, slow.frame});
+}
+
+// Asking a program to take the transparency waits for it: a popup that shows meanwhile is hidden
+// first, and only one busy program is asked per poll.
+TEST_F(HiddenJudgementTest, AShownPopupIsHiddenBeforeBusyProgramsAreAskedOneAPoll) {
+  std::vector<Hwnd> busy;
+  for (const char* title : {"Busy 1", "Busy 2", "Busy 3"}) {
+    busy.push_back(Frame(title).frame);
+    windows().SetHung(busy.back(), true);
+  }
+  const SimBrowser shown = Frame("Shown Offer");
+  desktop.diagnostics.Expect("did not take the transparency in time");
+  const auto asked = [&] {
+    const auto& lines = desktop.diagnostics.Lines();
+    return std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+      return line.find("did not take the transparency") != std::string::npos;
+    });
+  };
+  desktop.events.Advance(0);  // all four followed, none judged yet
+  ASSERT_EQ(asked(), 0);
+  windows().SetVisible(shown.frame, true);
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_FALSE(windows().IsVisible(shown.frame));
+  EXPECT_EQ(asked(), 1);
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_EQ(asked(), 2);
 }
 
 TEST_F(HiddenJudgementTest, AVerdictThatChangesUndoesItAtOnceAndCtrlOrADomainListedDecideNothing) {
@@ -639,7 +674,7 @@ TEST_F(HiddenJudgementTest, AVerdictThatChangesUndoesItAtOnceAndCtrlOrADomainLis
   EXPECT_TRUE(Untouched(held.frame) && Untouched(listed.frame));
   Show(listed.frame);
   EXPECT_FALSE(windows().IsVisible(listed.frame)) << "pelked as it showed";
-  EXPECT_EQ(ListFile(), "");
+  ExpectOpaqueAndForgottenAtTheRepair({page.frame, deal.frame, ctrl.frame, never.frame});
 }
 
 // ---- What the survey remembers, its slices, and storms of events ----
