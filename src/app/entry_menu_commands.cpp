@@ -27,6 +27,10 @@ bool EntryMenuCommands::CanRestore(const PelkRecord& pelk) {
          services_.windows.ClassName(*pelk.window, 260) == pelk.window_class;
 }
 
+void EntryMenuCommands::ReadAddressNow(const PelkRecord& pelk) {
+  detector_.ReadWaitingAddressNow(pelk.serial);
+}
+
 bool EntryMenuCommands::IsBlocked(const PelkRecord& pelk) {
   const std::vector<std::string>& blocked = lists_.block_list.Items();
   return std::find(blocked.begin(), blocked.end(), pelk.caption) != blocked.end();

@@ -49,6 +49,7 @@ class EntryMenuCommands : public EntryMenuActions {
   // nothing and says so.
   void AllowSite(const PelkRecord& pelk) override;
   void AllowCaption(const PelkRecord& pelk) override;
+  void ReadAddressNow(const PelkRecord& pelk) override;
 
  private:
   Services services_;

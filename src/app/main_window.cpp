@@ -368,6 +368,8 @@ void MainWindow::Shutdown() {
     services_.settings.WriteSettingOrTrace("history_count", steps.SinceInstallationCount());
   });
   Guarded(diagnostics, "shutdown: closing the last hidden popup", [&] {
+    // Earlier popups whose address was still to be read close too, unread.
+    links_.detector.CloseWaitingPopups();
     // Only while the handle still names a browser window: it may belong to another program's
     // window by now.
     const std::optional<Hwnd> popup = links_.detector.LastHiddenPopup();

@@ -24,16 +24,20 @@ Pelkrin::Pelkrin(Platform& platform, ViewHost& views)
       allow_block_window(form_services, platform.dialogs, platform.files, platform.diagnostics,
                          platform.text_case, program_folder,
                          [this](AllowList list) { main_window.OpenListMenu(list); }),
-      detector({platform.windows, platform.events, settings, platform.dialogs, platform.process,
-                platform.diagnostics},
-               allow_block_window.Lists(),
-               {.pelking_on = [this] { return main_window.PelkingOn(); },
-                .switches = [this] { return advanced_options_window.Switches(); },
-                .save_before_failure_exit = [this] { SaveBeforeFailureExit(); },
-                .pelk_event = [this](const std::string& caption) { pelk_event.Run(caption); },
-                .pelk_recorded =
-                    [this](PelkRecord record) { pelk_event.TakeRecord(std::move(record)); }},
-               &transparent_frames),
+      detector(
+          {platform.windows, platform.events, settings, platform.dialogs, platform.process,
+           platform.diagnostics},
+          allow_block_window.Lists(),
+          {.pelking_on = [this] { return main_window.PelkingOn(); },
+           .switches = [this] { return advanced_options_window.Switches(); },
+           .save_before_failure_exit = [this] { SaveBeforeFailureExit(); },
+           .pelk_event = [this](const std::string& caption) { pelk_event.Run(caption); },
+           .pelk_recorded = [this](PelkRecord record) { pelk_event.TakeRecord(std::move(record)); },
+           .pelk_address =
+               [this](std::uint64_t serial, std::optional<std::string> address) {
+                 pelk_event.SetAddress(serial, std::move(address));
+               }},
+          &transparent_frames),
       main_window(
           {platform.windows, platform.events, platform.dialogs, platform.pictures, platform.notify,
            platform.files, platform.process, platform.diagnostics, views, settings, sounds},

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "detector/ctrl_override.h"
+#include "detector/pelk_recorder.h"
 #include "detector/restore.h"
 #include "detector/window_readers.h"
 
@@ -31,6 +32,7 @@ DetectionCycle::DetectionCycle(Services services, AllowLists lists, DetectorHook
       transparent_(transparent) {}
 
 DetectionCycle::~DetectionCycle() {
+  CloseWaitingPopups();
   Detach();
   if (slice_timer_ != 0) services_.events.StopTimer(slice_timer_);
 }
@@ -325,8 +327,14 @@ void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict, Path path) {
   windows.Show(window, kSwHide);
   OpaqueOnceHidden(window);
   pelked_[window] = now;
-  // The address is read only now that the hide is on its way.
-  PelkRecord record = RecordPelk(windows, window, verdict);
+  // The address is read only once the hide is on its way; on the event path, in a later turn and
+  // by short tries, as a browser busy opening the next popup of a burst would keep that popup's
+  // hide waiting for the answer.
+  const bool read_later = path == Path::kEvents;
+  PelkRecord record = RecordPelk(windows, window, verdict, !read_later);
+  record.serial = ++pelk_serial_;
+  if (read_later && AddressToRead(record, verdict))
+    waiting_addresses_.push_back({record.serial, window, verdict.short_caption, now, now});
   services_.diagnostics.Note("pelked \"" + verdict.short_caption + "\" (" + std::to_string(window) +
                              ") " + (path == Path::kEvents ? "as it showed" : "by the survey") +
                              ": " + Describe(verdict) +
@@ -336,8 +344,16 @@ void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict, Path path) {
   // The previous hidden popup is read only now: while the event's home page question was open,
   // the user may have restored it, and then it stays. It closes for good if it is still a
   // browser window: its handle may have passed to another program's window since.
-  if (last_popup_ && IsBrowserWindow(windows, *last_popup_))
-    windows.Post(*last_popup_, kWmClose, 0, 0);
+  if (last_popup_) {
+    const auto waiting =
+        std::find_if(waiting_addresses_.begin(), waiting_addresses_.end(),
+                     [this](const WaitingAddress& entry) { return entry.window == *last_popup_; });
+    if (waiting != waiting_addresses_.end()) {
+      waiting->close = true;  // once its address is read
+    } else if (IsBrowserWindow(windows, *last_popup_)) {
+      windows.Post(*last_popup_, kWmClose, 0, 0);
+    }
+  }
   last_popup_ = window;
   last_popup_caption_ = verdict.caption;
   // No pause here any more: the next popup is hidden as soon as it shows. The pelk event keeps
@@ -360,6 +376,56 @@ void DetectionCycle::LetThroughForCtrl(Hwnd window, const Verdict& verdict) {
   AddCtrlMark(windows_, window);
   services_.diagnostics.Note("let \"" + verdict.short_caption + "\" (" + std::to_string(window) +
                              ") through: CTRL is held");
+}
+
+void DetectionCycle::ReadWaitingAddresses(std::uint64_t now) {
+  const bool quiet = followed_.empty() && noted_.empty();
+  std::erase_if(waiting_addresses_, [&](WaitingAddress& entry) {
+    if (now < entry.next_try_ms) return false;
+    // Only while no new browser window is followed or noted: short tries, then after
+    // kAddressTriesForMs one read with the usual time limit. After kAddressReadAtLatestMs, that
+    // read whatever the event path has to do: a popup waiting for it is closed only after it.
+    const std::uint64_t age = now - entry.since_ms;
+    if (!quiet && age < kAddressReadAtLatestMs) return false;
+    if (ReadAddress(entry, age >= kAddressTriesForMs)) return true;
+    entry.next_try_ms = now + kJudgeHiddenEveryMs;
+    return false;
+  });
+}
+
+void DetectionCycle::ReadWaitingAddressNow(std::uint64_t serial) {
+  if (busy_) return;  // inside the event path's own turn, which reads it soon
+  const auto waiting =
+      std::find_if(waiting_addresses_.begin(), waiting_addresses_.end(),
+                   [serial](const WaitingAddress& entry) { return entry.serial == serial; });
+  if (waiting == waiting_addresses_.end()) return;
+  WaitingAddress entry = *waiting;
+  waiting_addresses_.erase(waiting);
+  (void)ReadAddress(entry, true);  // the last try always ends the wait
+}
+
+bool DetectionCycle::ReadAddress(const WaitingAddress& entry, bool last_try) {
+  WindowManager& windows = windows_;
+  std::optional<std::string> address;
+  if (KindOfClass(windows.ClassName(entry.window, kCensusTextChars)) == WindowKind::kFrame) {
+    std::optional<std::string> read =
+        last_try ? std::optional(ReadAddressBar(windows, entry.window))
+                 : TryReadAddressBar(windows, entry.window, kAddressTryTimeoutMs);
+    if (!read) return false;
+    address = RecordedAddress(std::move(*read));
+  }
+  services_.diagnostics.Note("the address of \"" + entry.short_caption + "\" (" +
+                             std::to_string(entry.window) + "): " + address.value_or("none"));
+  if (hooks_.pelk_address) hooks_.pelk_address(entry.serial, std::move(address));
+  if (entry.close && IsBrowserWindow(windows, entry.window))
+    windows.Post(entry.window, kWmClose, 0, 0);
+  return true;
+}
+
+void DetectionCycle::CloseWaitingPopups() {
+  for (const WaitingAddress& entry : std::exchange(waiting_addresses_, {}))
+    if (entry.close && IsBrowserWindow(windows_, entry.window))
+      windows_.Post(entry.window, kWmClose, 0, 0);
 }
 
 std::optional<Hwnd> DetectionCycle::TakeLastHiddenPopup() {

@@ -58,6 +58,12 @@ inline constexpr std::size_t kNotedCallsPerTurn = 32;
 // About how many calls about windows one slice of a survey makes before it gives the message
 // loop its turn: a millisecond or two under Wine, where each is a round trip to the server.
 inline constexpr std::size_t kSurveySliceCalls = 100;
+// A pelked popup's address is read by tries of this limit each, for as long as this; then once
+// with the usual limit (kControlTextTimeoutMs). A try waits for the popup's browser, and so does
+// the hide of any popup that shows meanwhile.
+inline constexpr unsigned kAddressTryTimeoutMs = 2;
+inline constexpr std::uint64_t kAddressTriesForMs = 250;
+inline constexpr std::uint64_t kAddressReadAtLatestMs = 5000;
 // The longest a slice goes on, however few calls it has made.
 inline constexpr std::uint64_t kSurveySliceMs = 2;
 // How often a survey that spans several slices goes on while the program is inside a menu, a
@@ -80,6 +86,10 @@ struct DetectorHooks {
   // What the pelk leaves for the History window (its address, its rule, the window): handed
   // over after the hide and just before the pelk event, whose history entry keeps it.
   std::function<void(PelkRecord record)> pelk_recorded = {};
+  // The address of a pelk recorded without it, by the record's serial, once it has been read:
+  // while other new browser windows are being followed (a burst), the read waits until they are
+  // done, as a busy browser would make each later popup's hide wait for it.
+  std::function<void(std::uint64_t serial, std::optional<std::string> address)> pelk_address = {};
 };
 
 class DetectionCycle {
@@ -142,6 +152,14 @@ class DetectionCycle {
   // The Flash control the last survey hid or left hidden; kNoWindow when none was hidden yet or
   // the last browser window examined had none. A restored control stays shown while it is this.
   Hwnd LastHiddenFlash() const { return last_flash_; }
+  // Pelks whose address is still to be read. A popup among them that a later pelk replaced as
+  // the last hidden popup is closed only once its address has been read; at shutdown these
+  // close unread.
+  std::size_t WaitingAddressCount() const { return waiting_addresses_.size(); }
+  void CloseWaitingPopups();
+  // The address of the pelk with this serial, if it is still to be read, read now (the user
+  // opened its history entry's menu).
+  void ReadWaitingAddressNow(std::uint64_t serial);
 
   // For the pelk event: true when this pelk may start the pelk sound and the tray animation,
   // that is when none started in the last kPelkPauseMs. The history takes every pelk.
@@ -268,6 +286,22 @@ class DetectionCycle {
     std::uint64_t until_ms;  // polled until then; after it, at each survey
   };
   std::vector<Hiding> hiding_;
+  struct WaitingAddress {
+    std::uint64_t serial;
+    Hwnd window;
+    std::string short_caption;
+    std::uint64_t since_ms;
+    std::uint64_t next_try_ms;
+    bool close = false;  // no longer the last hidden popup: closed once read
+  };
+  std::vector<WaitingAddress> waiting_addresses_;
+  std::uint64_t pelk_serial_ = 0;
+  // Reads the waiting addresses once no new window needs the event path, or a while after their
+  // pelk at the latest, and closes the popups that wait for it.
+  void ReadWaitingAddresses(std::uint64_t now);
+  // One read of the entry's address, a short try or the last one. False: a try that got no
+  // answer. Done, the address goes to the record, and the popup closes if it waits for that.
+  [[nodiscard]] bool ReadAddress(const WaitingAddress& entry, bool last_try);
   // Windows pelked in the last few seconds, with when: neither path reports one twice.
   std::unordered_map<Hwnd, std::uint64_t> pelked_;
   std::optional<std::uint64_t> last_show_ms_;

@@ -37,14 +37,18 @@ void DetectionCycle::NoteWindowEvent(WindowEvent event, Hwnd window) {
 
 std::optional<unsigned> DetectionCycle::FollowNewWindows() {
   if (busy_)  // never inside a survey; the loop comes back
-    return followed_.empty() && noted_.empty() ? std::nullopt : std::optional(kFollowPollMs);
+    return followed_.empty() && noted_.empty() && waiting_addresses_.empty()
+               ? std::nullopt
+               : std::optional(kFollowPollMs);
   if (!hooks_.pelking_on || !hooks_.pelking_on()) {
     noted_.clear();
     noted_at_.clear();
     // Switched off: a frame made transparent while hidden is opaque again, as if never followed.
     for (const Followed& followed : std::exchange(followed_, {}))
       if (transparent_) (void)transparent_->MakeOpaque(followed.window);  // else at the repair
-    PollHiding(services_.events.MonotonicMs(), false);
+    const std::uint64_t now = services_.events.MonotonicMs();
+    PollHiding(now, false);
+    ReadWaitingAddresses(now);
     return hiding_.empty() ? std::nullopt : std::optional(kFollowPollMs);
   }
   busy_ = true;
@@ -69,7 +73,10 @@ std::optional<unsigned> DetectionCycle::FollowNewWindows() {
     // before any new window's class is read.
     PollFollowed(now);
     PollHiding(now, false);
+    // The addresses waiting to be read get a turn of their own, once the notes are all taken.
+    const bool noted_before = !noted_.empty();
     TakeNoted(now);
+    if (!noted_before) ReadWaitingAddresses(now);
   } catch (const std::exception& failure) {
     // The survey is the safety net: what failed here is its work at the next tick. A frame made
     // transparent is not left so.
@@ -86,7 +93,7 @@ std::optional<unsigned> DetectionCycle::FollowNewWindows() {
   if (!noted_.empty()) return 0u;  // the rest after whatever else is waiting
   const bool hiding = std::any_of(hiding_.begin(), hiding_.end(),
                                   [now](const Hiding& entry) { return now < entry.until_ms; });
-  if (!followed_.empty() || hiding) return kFollowPollMs;
+  if (!followed_.empty() || hiding || !waiting_addresses_.empty()) return kFollowPollMs;
   return std::nullopt;
 }
 

@@ -17,6 +17,14 @@ void PelkEventHandler::TakeRecord(PelkRecord pelk) {
   next_record_ = std::move(pelk);
 }
 
+void PelkEventHandler::SetAddress(std::uint64_t serial, std::optional<std::string> address) {
+  if (next_record_ && next_record_->serial == serial) {
+    next_record_->address = std::move(address);
+  } else {
+    links_.history.SetAddress(serial, std::move(address));
+  }
+}
+
 void PelkEventHandler::Run(const std::string& caption) {
   std::optional<PelkRecord> record = std::exchange(next_record_, std::nullopt);
   if (caption.empty()) return;

@@ -38,6 +38,8 @@ class PelkEventHandler {
   // What the pelk whose event runs next recorded, handed over by the detector just before:
   // its history entry keeps it. The earlier entries' popups are no longer the last hidden one.
   void TakeRecord(PelkRecord pelk);
+  // The address of the pelk with this serial, read after its record was handed over.
+  void SetAddress(std::uint64_t serial, std::optional<std::string> address);
 
   // Runs the event for the popup with this short caption. A popup whose caption is the
   // browser's suffix alone has an empty one, and leaves nothing behind.

@@ -31,7 +31,12 @@ std::optional<std::string> RecordedAddress(std::string read) {
   return read;
 }
 
-PelkRecord RecordPelk(WindowManager& windows, Hwnd window, const Verdict& verdict) {
+bool AddressToRead(const PelkRecord& record, const Verdict& verdict) {
+  return !verdict.address && record.window_class != kHtmlDialogClass;
+}
+
+PelkRecord RecordPelk(WindowManager& windows, Hwnd window, const Verdict& verdict,
+                      bool read_address) {
   PelkRecord record;
   record.short_caption = verdict.short_caption;
   record.caption = verdict.caption;
@@ -40,7 +45,7 @@ PelkRecord RecordPelk(WindowManager& windows, Hwnd window, const Verdict& verdic
   record.window_class = windows.ClassName(window, 260);
   if (verdict.address) {
     record.address = RecordedAddress(*verdict.address);
-  } else if (record.window_class != kHtmlDialogClass) {
+  } else if (read_address && AddressToRead(record, verdict)) {
     record.address = RecordedAddress(ReadAddressBar(windows, window));
   }
   return record;

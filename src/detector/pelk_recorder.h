@@ -22,7 +22,11 @@ std::optional<std::string> RecordedAddress(std::string read);
 
 // The record of the pelk of `window`, which the caller has just asked to hide. The address is the
 // one the domain exemption read for this verdict; otherwise it is read now, with the same time
-// limit, unless the window is an HTML dialog, which has no address bar.
-PelkRecord RecordPelk(WindowManager& windows, Hwnd window, const Verdict& verdict);
+// limit, unless the window is an HTML dialog, which has no address bar, or `read_address` is
+// false (the caller reads it later: see AddressToRead).
+PelkRecord RecordPelk(WindowManager& windows, Hwnd window, const Verdict& verdict,
+                      bool read_address = true);
+// Whether a record made without reading the address still needs it read.
+bool AddressToRead(const PelkRecord& record, const Verdict& verdict);
 
 }  // namespace pelkrin

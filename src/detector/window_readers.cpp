@@ -25,25 +25,59 @@ Hwnd FindChildByClass(WindowManager& windows, Hwnd parent, std::string_view clas
   return kNoWindow;
 }
 
-std::string ReadControlText(WindowManager& windows, Hwnd control) {
-  const std::string none = " ";  // what an unanswered read leaves in its one-blank buffer
-  const std::optional<long> claimed = windows.SendGetTextLength(control, kControlTextTimeoutMs);
-  if (!claimed) return none;
-  const long length = std::clamp(*claimed, 0L, kMaxControlTextChars);
-  std::optional<std::string> text =
-      windows.SendGetText(control, static_cast<std::size_t>(length) + 1, kControlTextTimeoutMs);
-  if (!text) return length == 0 ? none : std::string(static_cast<std::size_t>(length) + 1, ' ');
-  text->erase(std::remove(text->begin(), text->end(), '\0'), text->end());
-  return *text;
+namespace {
+
+constexpr char kNone[] = " ";  // what an unanswered read leaves in its one-blank buffer
+
+// The control's text, or the answers it did not give: none to its length, or none to its text
+// after the length it claimed.
+struct ControlText {
+  std::optional<long> length;
+  std::optional<std::string> text;
+};
+
+ControlText AskControlText(WindowManager& windows, Hwnd control, unsigned timeout_ms) {
+  ControlText answer;
+  const std::optional<long> claimed = windows.SendGetTextLength(control, timeout_ms);
+  if (!claimed) return answer;
+  answer.length = std::clamp(*claimed, 0L, kMaxControlTextChars);
+  answer.text =
+      windows.SendGetText(control, static_cast<std::size_t>(*answer.length) + 1, timeout_ms);
+  if (answer.text)
+    answer.text->erase(std::remove(answer.text->begin(), answer.text->end(), '\0'),
+                       answer.text->end());
+  return answer;
 }
 
-std::string ReadAddressBar(WindowManager& windows, Hwnd frame) {
-  if (frame == kNoWindow) return {};
+Hwnd AddressBarOf(WindowManager& windows, Hwnd frame) {
   Hwnd link = FindChildByClass(windows, frame, "WorkerA");
   if (link == kNoWindow) link = FindChildByClass(windows, frame, "WorkerW");
   for (const char* class_name : {"ReBarWindow32", "ComboBoxEx32", "ComboBox", "Edit"})
     link = FindChildByClass(windows, link, class_name);
-  return ReadControlText(windows, link);
+  return link;
+}
+
+}  // namespace
+
+std::string ReadControlText(WindowManager& windows, Hwnd control) {
+  ControlText answer = AskControlText(windows, control, kControlTextTimeoutMs);
+  if (!answer.length) return kNone;
+  if (answer.text) return std::move(*answer.text);
+  return *answer.length == 0 ? kNone
+                             : std::string(static_cast<std::size_t>(*answer.length) + 1, ' ');
+}
+
+std::string ReadAddressBar(WindowManager& windows, Hwnd frame) {
+  if (frame == kNoWindow) return {};
+  return ReadControlText(windows, AddressBarOf(windows, frame));
+}
+
+std::optional<std::string> TryReadAddressBar(WindowManager& windows, Hwnd frame,
+                                             unsigned timeout_ms) {
+  if (frame == kNoWindow) return std::string();
+  const Hwnd bar = AddressBarOf(windows, frame);
+  if (bar == kNoWindow) return kNone;  // no bar to ask: nothing to wait for
+  return AskControlText(windows, bar, timeout_ms).text;
 }
 
 Hwnd FindFlashControl(WindowManager& windows, Hwnd frame) {

@@ -3,6 +3,7 @@
 // of them can freeze Pelkrin: a browser that stopped answering gets a short time limit.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -40,5 +41,9 @@ Hwnd FindFlashControl(WindowManager& windows, Hwnd frame);
 // WorkerW) > ReBarWindow32 > ComboBoxEx32 > ComboBox > Edit. "" for frame 0; a single blank
 // when a link of the chain is missing (an HTML dialog has none).
 std::string ReadAddressBar(WindowManager& windows, Hwnd frame);
+// The same within `timeout_ms` for each of its two messages; nullopt when the browser did not
+// answer in time (it may be busy, and answer a later try).
+std::optional<std::string> TryReadAddressBar(WindowManager& windows, Hwnd frame,
+                                             unsigned timeout_ms);
 
 }  // namespace pelkrin

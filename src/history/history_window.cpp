@@ -126,6 +126,12 @@ const PelkRecord* HistoryWindow::Record(int index) const {
   return &records_[static_cast<std::size_t>(index)];
 }
 
+void HistoryWindow::SetAddress(std::uint64_t serial, std::optional<std::string> address) {
+  // Its entry may have been removed meanwhile, or never kept (history off).
+  for (PelkRecord& pelk : records_)
+    if (pelk.serial == serial) pelk.address = std::move(address);
+}
+
 void HistoryWindow::ForgetHiddenPopup() {
   for (PelkRecord& pelk : records_) pelk.window.reset();
 }
@@ -145,6 +151,8 @@ void HistoryWindow::OpenEntryMenu() {
   sounds_.PlayMenuSound();
   const int index = entry_list.ListIndex();
   if (!Visible() || index < 0 || index >= entry_list.ListCount()) return;
+  if (const PelkRecord* unread = Record(index); unread && !unread->address)
+    actions_.ReadAddressNow(*unread);
   const PelkRecord* pelk = Record(index);
   menu_pelk_ = pelk ? *pelk : PelkRecord{};
   const bool restorable = actions_.CanRestore(menu_pelk_);

@@ -35,6 +35,9 @@ class EntryMenuActions {
   // "Allow this &site" and "Allow this &caption": into their list, which is saved at once.
   virtual void AllowSite(const PelkRecord& pelk) = 0;
   virtual void AllowCaption(const PelkRecord& pelk) = 0;
+  // The address of the entry's pelk read now if it is still to be read: the entry's record gets
+  // it (SetAddress) before the menu is built.
+  virtual void ReadAddressNow(const PelkRecord& pelk) = 0;
 };
 
 class HistoryWindow : public Form {
@@ -73,6 +76,8 @@ class HistoryWindow : public Form {
   const PelkRecord* Record(int index) const;
   // A new popup is the last hidden one: no entry's popup is it any more.
   void ForgetHiddenPopup();
+  // The address of the pelk with this serial, read after its entry was added.
+  void SetAddress(std::uint64_t serial, std::optional<std::string> address);
   // The right button, the menu key, Shift+F10 or a double-click on an entry: its menu, with the
   // items that can do nothing for it greyed.
   void OpenEntryMenu();

@@ -3,6 +3,7 @@
 // The History window's entry menu reopens the popup or allows its site or caption from it.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,8 @@ struct PelkRecord {
   std::optional<Hwnd> window;
   // The window's class when it was pelked: a handle that passed to another window is not it.
   std::string window_class;
+  // Which pelk of this run it is: an address read after the pelk finds its record by it.
+  std::uint64_t serial = 0;
   bool operator==(const PelkRecord&) const = default;
 };
 

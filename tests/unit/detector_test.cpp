@@ -91,7 +91,12 @@ class DetectorTest : public ::testing::Test {
              pelk_events.push_back(caption);
              if (during_pelk) std::exchange(during_pelk, {})();
            },
-       .pelk_recorded = [this](PelkRecord record) { records.push_back(std::move(record)); }},
+       .pelk_recorded = [this](PelkRecord record) { records.push_back(std::move(record)); },
+       .pelk_address =
+           [this](std::uint64_t serial, std::optional<std::string> address) {
+             for (PelkRecord& record : records)
+               if (record.serial == serial) record.address = std::move(address);
+           }},
       &transparent};
 };
 
@@ -205,7 +210,7 @@ TEST_F(DetectorTest, APopupIsHiddenAtOnceReportedOnceAndClosedAtTheNextPelk) {
   EXPECT_EQ(windows().SendCount(), 2) << "its length, then its text";
   EXPECT_EQ(records,
             (std::vector<PelkRecord>{{"Free Prize", first.caption, "No toolbars",
-                                      "http://ads.example.net/offer", first.frame, "IEFrame"}}));
+                                      "http://ads.example.net/offer", first.frame, "IEFrame", 1}}));
 
   // Hidden, it is still enumerated but never reported again.
   cycle.Survey();
@@ -814,6 +819,57 @@ TEST_F(EventPathTest, ASurveyInSlicesGivesTheRulesVerdictsWhateverChangesBetween
   EXPECT_EQ(pelked, expected);
   EXPECT_TRUE(windows().IsVisible(notepad));
   EXPECT_EQ(pelk_events.size(), expected.size() + 1);
+}
+
+// A burst: the address of a popup pelked while others are followed is read after them, so that
+// no later hide waits for a busy browser; its popup closes only once it has been read.
+TEST_F(EventPathTest, ABurstsAddressesAreReadAfterItsHidesAndTheirPopupsCloseAfterTheRead) {
+  const SimBrowser first = HiddenPopup("First Offer"), second = HiddenPopup("Second Offer");
+  desktop.events.Advance(5);
+  windows().SetVisible(first.frame, true);
+  const int sends = windows().SendCount();
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_EQ(windows().SendCount(), sends) << "no read while the second is followed";
+  windows().SetVisible(second.frame, true);
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_FALSE(windows().IsVisible(first.frame) || windows().IsVisible(second.frame));
+  // The second hide went first, then the first's read, then its close.
+  const auto hide = std::find_if(windows().ShowCalls().begin(), windows().ShowCalls().end(),
+                                 [&](const auto& call) { return call.window == second.frame; });
+  ASSERT_NE(hide, windows().ShowCalls().end());
+  EXPECT_EQ(hide->sends_before, sends);
+  EXPECT_EQ(Closed(), std::vector<Hwnd>{first.frame});
+  ASSERT_EQ(records.size(), 2u);
+  for (const PelkRecord& record : records)
+    EXPECT_EQ(record.address, "http://www.example.com/") << record.short_caption;
+  EXPECT_EQ(cycle.WaitingAddressCount(), 0u);
+
+  // A browser busy elsewhere is asked 2 ms at a time, every 10 ms, and after 250 ms with the
+  // usual limit.
+  const SimBrowser busy = HiddenPopup("Busy Offer");
+  desktop.events.Advance(5);
+  windows().SetVisible(busy.frame, true);
+  windows().SetHung(busy.edit, true);
+  const std::uint64_t pelked_at = desktop.events.Now();
+  desktop.events.Advance(kFollowPollMs);
+  EXPECT_EQ(desktop.events.Now() - pelked_at, 2u) << "one try, after the hide";
+  desktop.events.Advance(9);
+  EXPECT_EQ(desktop.events.Now() - pelked_at, 10u + 2u) << "a try 10 ms after the first";
+  desktop.events.Advance(250);
+  EXPECT_EQ(records.back().address, std::nullopt);
+  EXPECT_EQ(cycle.WaitingAddressCount(), 0u) << "the last try waited 200 ms for no answer";
+
+  // At shutdown a popup waiting for its read closes unread.
+  const SimBrowser third = HiddenPopup("Third Offer"), fourth = HiddenPopup("Fourth Offer");
+  HiddenPopup("Still Hidden");
+  desktop.events.Advance(5);
+  for (const Hwnd frame : {third.frame, fourth.frame}) {
+    windows().SetVisible(frame, true);
+    desktop.events.Advance(kFollowPollMs);
+  }
+  EXPECT_EQ(Closed(), (std::vector<Hwnd>{first.frame, second.frame, busy.frame}));
+  cycle.CloseWaitingPopups();
+  EXPECT_EQ(Closed(), (std::vector<Hwnd>{first.frame, second.frame, busy.frame, third.frame}));
 }
 
 // Thousands of new windows and caption changes: a popup that shows meanwhile is judged before

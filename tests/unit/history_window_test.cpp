@@ -139,6 +139,28 @@ TEST_F(HistoryMenuTest, TheFirstLineSaysWhyAndFromWhereAndWhatCannotBeDoneIsGrey
             "No toolbars: http://ads.example.net/offer?a=1&&b=2 x - pelked again if reopened");
 }
 
+// In a burst the addresses are read after the hides, and still reach their entries: at once
+// when the menu opens before the burst is over (a browser window still hidden).
+TEST_F(HistoryMenuTest, ABurstsEntriesGetTheAddressesReadAfterItsHides) {
+  testing::AddBrowser(windows(), {.title = "Still Hidden", .visible = false});
+  std::vector<SimBrowser> burst;
+  for (const std::string name : {"one", "two"})
+    burst.push_back(testing::AddBrowser(windows(), {.title = name,
+                                                    .address = "http://ads.example.net/" + name,
+                                                    .toolbars = false,
+                                                    .visible = false}));
+  p.desktop.events.Advance(5);
+  for (const SimBrowser& popup : burst) {
+    windows().SetVisible(popup.frame, true);
+    p.desktop.events.Advance(1);
+  }
+  for (const int entry : {0, 1}) {
+    Choose(entry, "");
+    EXPECT_EQ(w().why_item->Caption(),
+              std::string("No toolbars: http://ads.example.net/") + (entry == 0 ? "one" : "two"));
+  }
+}
+
 TEST_F(HistoryMenuTest, ReopenShowsTheLastHiddenPopupElseStartsTheBrowserWithTheAddress) {
   const SimBrowser first = Pelked("First", "http://ads.example.net/first");
   const SimBrowser second = Pelked("Second", "http://ads.example.org/second");

@@ -93,8 +93,10 @@ TEST_F(TrayCommandsTest, RestoringThePopupShowsItMarkedAndTheNextRestoreFindsNon
   Survey();
   EXPECT_FALSE(windows().IsVisible(popup.frame));
   EXPECT_EQ(p->detector.LastHiddenPopup(), popup.frame);
-  EXPECT_NE(p.desktop.diagnostics.Notes().back().find("pelked \"Offer, page 2\""),
-            std::string::npos);
+  const auto& notes = p.desktop.diagnostics.Notes();
+  EXPECT_TRUE(std::any_of(notes.begin(), notes.end(), [](const std::string& note) {
+    return note.starts_with("pelked \"Offer, page 2\"");
+  }));
   // Retitled while hidden to a caption that begins with the product name, it keeps that caption.
   const std::string marked = "Pelkrin Restore Mode  " + popup.caption;
   windows().SetCaption(popup.frame, marked);
