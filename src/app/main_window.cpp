@@ -55,10 +55,24 @@ MainWindow::MainWindow(Services services, Links links)
 
   animation_timer.on_timer = [this] { tray_animation.Step(); };
   survey_timer.on_timer = [this] { links_.detector.Survey(); };
-  ctrl_override_timer.on_timer = [this] { CtrlOverride(services_.windows); };
+  ctrl_override_timer.on_timer = [this] {
+    CtrlOverride(services_.windows);
+    if (ctrl_watched_ && !services_.windows.IsKeyDown(kVkControl))
+      ctrl_override_timer.SetEnabled(false);
+  };
+  // The idle program makes no tick at all where the presses are reported: a press starts the
+  // ticks, and the first tick that finds CTRL up stops them.
+  ctrl_watched_ = services_.windows.WatchKeyPresses(
+      kVkControl, [this] { ctrl_override_timer.SetEnabled(true); });
+  if (ctrl_watched_) ctrl_override_timer.SetEnabled(false);
 
   BuildTrayMenu();
   BuildListMenus();
+}
+
+MainWindow::~MainWindow() {
+  // Stopping the watch cannot fail in a way that matters any more: nothing is left to call.
+  if (ctrl_watched_) (void)services_.windows.WatchKeyPresses(kVkControl, {});
 }
 
 void MainWindow::BuildTrayMenu() {

@@ -83,11 +83,13 @@ class MainWindow : public Form {
     WindowOpener& opener;
   };
   MainWindow(Services services, Links links);
+  ~MainWindow() override;
 
   // The icons: pelking on (also the window's icon and the animation's last frame), the
   // animation's two frames, pelking off.
   Image on_icon, first_frame_icon, second_frame_icon, off_icon;
-  // Animation (200 ms), survey (600 ms), CTRL override (32 ms, always running).
+  // Animation (200 ms), survey (600 ms), CTRL override (32 ms: from each press of CTRL while
+  // it is held where the system reports the presses, else always).
   Timer animation_timer, survey_timer, ctrl_override_timer;
   TrayIcon tray_icon;
   TrayAnimation tray_animation;
@@ -158,6 +160,7 @@ class MainWindow : public Form {
   bool shut_down_ = false;
   bool started_ = false;       // start-up has run to its end
   bool lists_loaded_ = false;  // start-up has loaded the lists
+  bool ctrl_watched_ = false;  // CTRL's presses are reported: its timer runs only while held
   bool menu_held_ = false;     // the tray icon was clicked during start-up
   std::vector<std::function<void()>> held_input_;
 

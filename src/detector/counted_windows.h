@@ -106,6 +106,9 @@ class CountedWindows final : public WindowManager {
   [[nodiscard]] bool WatchWindowEvents(WindowEventHandler handler) override {
     return windows_.WatchWindowEvents(std::move(handler));
   }
+  [[nodiscard]] bool WatchKeyPresses(int virtual_key, std::function<void()> pressed) override {
+    return windows_.WatchKeyPresses(virtual_key, std::move(pressed));
+  }
 
  private:
   WindowManager& windows_;

@@ -114,6 +114,11 @@ class WindowManager {
   // whatever message pump is running (a wait, a menu, a message box): it must only take note. An
   // empty handler stops the reports. False when the system cannot report them.
   [[nodiscard]] virtual bool WatchWindowEvents(WindowEventHandler handler) = 0;
+  // Calls `pressed` on this thread each time the key goes down, whichever program has the
+  // keyboard, without polling (raw input). It runs inside whatever message pump is running. An
+  // empty function stops the watch. False when the system cannot report presses: the caller
+  // polls IsKeyDown instead.
+  [[nodiscard]] virtual bool WatchKeyPresses(int virtual_key, std::function<void()> pressed) = 0;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -353,10 +353,21 @@ void SimWindows::SetControlText(Hwnd window, std::string text) {
 }
 
 void SimWindows::SetKeyDown(int virtual_key, bool down) {
-  if (down)
-    keys_down_.insert(virtual_key);
-  else
+  if (!down) {
     keys_down_.erase(virtual_key);
+    return;
+  }
+  const bool pressed = keys_down_.insert(virtual_key).second;
+  if (pressed && virtual_key == watched_key_ && key_pressed_) {
+    const auto report = key_pressed_;  // the handler may stop the watch
+    report();
+  }
+}
+
+bool SimWindows::WatchKeyPresses(int virtual_key, std::function<void()> pressed) {
+  watched_key_ = pressed && reports_key_presses_ ? virtual_key : 0;
+  key_pressed_ = reports_key_presses_ ? std::move(pressed) : std::function<void()>{};
+  return reports_key_presses_;
 }
 
 void SimWindows::SetIgnoresClose(Hwnd window, bool ignores) {

@@ -73,6 +73,9 @@ class SimWindows : public WindowManager {
   // caption change of one, the last two only while DeliversShowAndCaptionEvents; and each child
   // added, as kChildCreated of its top-level window.
   [[nodiscard]] bool WatchWindowEvents(WindowEventHandler handler) override;
+  // Reports each SetKeyDown(key, true) of a key that was up, unless SetReportsKeyPresses(false).
+  [[nodiscard]] bool WatchKeyPresses(int virtual_key, std::function<void()> pressed) override;
+  void SetReportsKeyPresses(bool reports) { reports_key_presses_ = reports; }
 
   // Test set-up. Add returns 0 when the parent does not exist. A new top-level window goes to
   // the top of the z-order (below windows made topmost); a child goes last among its parent's
@@ -179,6 +182,9 @@ class SimWindows : public WindowManager {
   int calls_ = 0;
   WindowEventHandler watcher_;
   bool delivers_show_and_caption_ = true;
+  bool reports_key_presses_ = true;
+  int watched_key_ = 0;
+  std::function<void()> key_pressed_;
   Hwnd reuse_handle_ = kNoWindow;
 };
 

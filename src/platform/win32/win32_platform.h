@@ -81,12 +81,17 @@ class Win32WindowManager : public WindowManager {
   // delivers creation alone (of top-level and child windows alike). One watcher per process: the
   // hook's procedure has no context of its own.
   [[nodiscard]] bool WatchWindowEvents(WindowEventHandler handler) override;
+  // Raw keyboard input to a message-only window of this thread, taken whichever program has the
+  // keyboard (RIDEV_INPUTSINK). One watch per process, like the window events.
+  [[nodiscard]] bool WatchKeyPresses(int virtual_key, std::function<void()> pressed) override;
 
  private:
   static void CALLBACK WinEventProc(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object,
                                     LONG child, DWORD thread, DWORD time);
   static WindowEventHandler& Watcher();
+  static LRESULT CALLBACK KeyWatchProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   ScopedWinEventHook creation_and_show_hook_, caption_hook_;
+  ScopedWindow key_window_;
 };
 
 class Win32ProfileFile : public ProfileFile {

@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <string>
 
 #include "platform/win32/callback_guard.h"
+#include "platform/win32/diagnostics.h"
 #include "platform/win32/win32_platform.h"
 
 namespace pelkrin::win32 {
@@ -233,6 +235,75 @@ void CALLBACK Win32WindowManager::WinEventProc(HWINEVENTHOOK, DWORD event, HWND 
   if (!FitsSeam(reported)) return;
   const WindowEventHandler watcher = Watcher();  // the handler may stop the reports
   if (watcher) CallGuarded([&] { watcher(kind, FromHwnd(reported)); });
+}
+
+namespace {
+
+struct KeyWatch {
+  int key = 0;
+  std::function<void()> pressed;
+};
+KeyWatch& TheKeyWatch() {
+  static KeyWatch watch;
+  return watch;
+}
+
+bool IsWatchedKey(USHORT reported, int watched) {
+  // Raw input names either CTRL key VK_CONTROL; some drivers name its side.
+  if (watched == VK_CONTROL)
+    return reported == VK_CONTROL || reported == VK_LCONTROL || reported == VK_RCONTROL;
+  return reported == watched;
+}
+
+constexpr char kKeyWatchClass[] = "PelkrinKeyWatch";
+
+}  // namespace
+
+LRESULT CALLBACK Win32WindowManager::KeyWatchProc(HWND window, UINT message, WPARAM wparam,
+                                                  LPARAM lparam) {
+  if (message == WM_INPUT) {
+    RAWINPUT input{};
+    UINT size = sizeof input;
+    const UINT read = ::GetRawInputData(reinterpret_cast<HRAWINPUT>(lparam), RID_INPUT, &input,
+                                        &size, sizeof(RAWINPUTHEADER));
+    if (read != static_cast<UINT>(-1) && read >= sizeof(RAWINPUTHEADER) &&
+        input.header.dwType == RIM_TYPEKEYBOARD && !(input.data.keyboard.Flags & RI_KEY_BREAK) &&
+        IsWatchedKey(input.data.keyboard.VKey, TheKeyWatch().key)) {
+      const std::function<void()> pressed = TheKeyWatch().pressed;  // it may stop the watch
+      if (pressed) CallGuarded(pressed);
+    }
+  }
+  // WM_INPUT too: the system frees the input's data there.
+  return ::DefWindowProcA(window, message, wparam, lparam);
+}
+
+bool Win32WindowManager::WatchKeyPresses(int virtual_key, std::function<void()> pressed) {
+  if (key_window_) {
+    RAWINPUTDEVICE device{0x01, 0x06, RIDEV_REMOVE, nullptr};  // generic desktop, keyboard
+    if (!::RegisterRawInputDevices(&device, 1, sizeof device))
+      TraceDiagnostic("the keyboard's raw input could not be stopped: error " +
+                      std::to_string(::GetLastError()));
+    key_window_.Reset();
+  }
+  TheKeyWatch() = KeyWatch{virtual_key, std::move(pressed)};
+  if (!TheKeyWatch().pressed) return true;
+  const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+  WNDCLASSA window_class{};
+  window_class.lpfnWndProc = &Win32WindowManager::KeyWatchProc;
+  window_class.hInstance = instance;
+  window_class.lpszClassName = kKeyWatchClass;
+  ::RegisterClassA(&window_class);  // fails harmlessly when an earlier watch registered it
+  key_window_.Reset(::CreateWindowExA(0, kKeyWatchClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      instance, nullptr));
+  if (!key_window_) return false;
+  RAWINPUTDEVICE device{0x01, 0x06, RIDEV_INPUTSINK, key_window_.Get()};
+  if (!::RegisterRawInputDevices(&device, 1, sizeof device)) {
+    TraceDiagnostic("the keyboard's raw input is not available (error " +
+                    std::to_string(::GetLastError()) + "); CTRL is polled instead");
+    key_window_.Reset();
+    return false;
+  }
+  return true;
 }
 
 }  // namespace pelkrin::win32
