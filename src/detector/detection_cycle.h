@@ -286,6 +286,8 @@ class DetectionCycle {
     std::uint64_t until_ms;  // polled until then; after it, at each survey
   };
   std::vector<Hiding> hiding_;
+  // No program is asked to change a hidden popup's transparency before then: one did not answer.
+  std::uint64_t asks_resume_ms_ = 0;
   struct WaitingAddress {
     std::uint64_t serial;
     Hwnd window;

@@ -184,7 +184,11 @@ bool DetectionCycle::JudgeHidden(Hwnd frame, std::uint32_t style) {
   const Verdict verdict = Classify(windows, frame, style, std::move(caption), lists_, switches,
                                    [this, frame] { return ToolbarsHidden(frame); });
   if (!verdict.ShouldPelk()) return false;
+  // A program that did not answer a moment ago is busy: asked again a little later.
+  const std::uint64_t now = services_.events.MonotonicMs();
+  if (now < asks_resume_ms_) return false;
   const TransparentFrames::Made made = transparent_->MakeTransparent(frame);
+  if (made == TransparentFrames::Made::kNoAnswer) asks_resume_ms_ = now + kJudgeHiddenEveryMs;
   // A program that did not answer in time (busy, or on a loaded machine) is asked again at the
   // next judgement, a few times at most: each ask holds this program for up to its time limit.
   for (Followed& followed : followed_) {
@@ -208,11 +212,19 @@ void DetectionCycle::OpaqueOnceHidden(Hwnd window) {
 
 void DetectionCycle::PollHiding(std::uint64_t now, bool all) {
   WindowManager& windows = windows_;
+  // A hidden popup may stay transparent a while: on the event path, it is made opaque only
+  // while no new browser window is followed or noted, and not within kJudgeHiddenEveryMs of a
+  // program that did not answer. The change waits for its program, which in a burst is busy
+  // with the next popup, and that popup's hide would wait too. Most of a burst's popups are
+  // closed by then, and a closed one is only forgotten.
+  if (!all && (!followed_.empty() || !noted_.empty() || now < asks_resume_ms_)) return;
   std::erase_if(hiding_, [&](const Hiding& entry) {
-    if (!all && now >= entry.until_ms) return false;
+    if (!all && (now >= entry.until_ms || now < asks_resume_ms_)) return false;
     // Still showing: its program has yet to take the hide. Gone: only forgotten.
     if (windows.Style(entry.window) & kWsVisible) return false;
-    return transparent_->MakeOpaque(entry.window);
+    if (transparent_->MakeOpaque(entry.window)) return true;
+    asks_resume_ms_ = now + kJudgeHiddenEveryMs;
+    return false;
   });
 }
 
