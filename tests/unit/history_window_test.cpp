@@ -143,21 +143,15 @@ TEST_F(HistoryMenuTest, TheFirstLineSaysWhyAndFromWhereAndWhatCannotBeDoneIsGrey
 // when the menu opens before the burst is over (a browser window still hidden).
 TEST_F(HistoryMenuTest, ABurstsEntriesGetTheAddressesReadAfterItsHides) {
   testing::AddBrowser(windows(), {.title = "Still Hidden", .visible = false});
-  std::vector<SimBrowser> burst;
-  for (const std::string name : {"one", "two"})
-    burst.push_back(testing::AddBrowser(windows(), {.title = name,
-                                                    .address = "http://ads.example.net/" + name,
-                                                    .toolbars = false,
-                                                    .visible = false}));
-  p.desktop.events.Advance(5);
-  for (const SimBrowser& popup : burst) {
-    windows().SetVisible(popup.frame, true);
+  const std::string names[] = {"one", "two"};
+  for (const std::string& name : names) {
+    windows().SetVisible(testing::AddPopup(windows(), name, "http://ads.example.net/" + name).frame,
+                         true);
     p.desktop.events.Advance(1);
   }
   for (const int entry : {0, 1}) {
     Choose(entry, "");
-    EXPECT_EQ(w().why_item->Caption(),
-              std::string("No toolbars: http://ads.example.net/") + (entry == 0 ? "one" : "two"));
+    EXPECT_EQ(w().why_item->Caption(), "No toolbars: http://ads.example.net/" + names[entry]);
   }
 }
 
