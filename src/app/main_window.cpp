@@ -248,6 +248,11 @@ void MainWindow::OnLoad() {
   // The icon as soon as it shows the state pelking starts in; clicks on it wait for the end of
   // start-up.
   StartUpStep("the icon into the notification area", [&] { tray_icon.SetInTray(true); });
+  // The History window's load plays the barble, whose sound device takes longer to open than
+  // everything before the icon: the user hears it as the icon comes, before the wait.
+  StartUpStep("loading the History window", [&] {
+    links_.start_up.LoadHistoryWindow(services_.settings.ReadSetting("history_count"));
+  });
   StartUpStep("the wait", [&] { Wait(services_.events, 0.1); });
   LoadLists();
   StartUpStep("removing what interrupted saves left", [&] { RemoveInterruptedSaves(); });
@@ -306,8 +311,6 @@ void MainWindow::SeedSinceInstallationCount() {
     if (settings.ReadSetting("history_count").empty())
       settings.WriteSettingOrTrace("history_count", "0");
   });
-  StartUpStep("loading the History window",
-              [&] { links_.start_up.LoadHistoryWindow(settings.ReadSetting("history_count")); });
 }
 
 void MainWindow::StartPelkingAsSuperModeSays() {
