@@ -183,6 +183,41 @@ TEST(Win32NotifyAreaTest, AHandlerOnAWindowThatOutlivesTheAreaGoesWithIt) {
   EXPECT_EQ(TextOf(window), "still here");
 }
 
+// A press of the watched key anywhere reaches the watch as raw input, without polling; its
+// release does not, nor anything once the watch has stopped.
+TEST(Win32WindowManagerTest, APressOfTheWatchedKeyIsReportedWhileItIsWatched) {
+  // Under Wine an injected key can reach no watcher in the background once another program
+  // has had the keyboard (an earlier test's program): this process takes the keyboard first.
+  const HWND front = ::CreateWindowExA(0, "STATIC", "key watch test", WS_POPUP | WS_VISIBLE, 0, 0,
+                                       10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(front, nullptr);
+  ::SetForegroundWindow(front);
+  Win32WindowManager windows;
+  int presses = 0;
+  ASSERT_TRUE(windows.WatchKeyPresses(VK_CONTROL, [&] { ++presses; }));
+  const auto press_and_release = [] {
+    for (const DWORD flags : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+      INPUT input{};
+      input.type = INPUT_KEYBOARD;
+      input.ki.wVk = VK_CONTROL;
+      input.ki.dwFlags = flags;
+      EXPECT_EQ(::SendInput(1, &input, sizeof input), 1u);
+    }
+  };
+  const auto pumped = [&](int wanted) {
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&message);
+    return presses == wanted;
+  };
+  press_and_release();
+  EXPECT_TRUE(e2e::WaitFor([&] { return pumped(1); }, e2e::kDefaultDeadlineMs, "the press"))
+      << presses << " reports";
+  ASSERT_TRUE(windows.WatchKeyPresses(VK_CONTROL, {}));
+  press_and_release();
+  EXPECT_FALSE(e2e::WaitFor([&] { return pumped(2); }, 500, "no report after the watch stopped"));
+  ::DestroyWindow(front);
+}
+
 TEST(Win32EventLoopTest, QuitIsLeftForTheOuterLoop) {
   Win32EventLoop events;
   ::PostQuitMessage(7);
