@@ -60,12 +60,6 @@ MainWindow::MainWindow(Services services, Links links)
     if (ctrl_watched_ && !services_.windows.IsKeyDown(kVkControl))
       ctrl_override_timer.SetEnabled(false);
   };
-  // The idle program makes no tick at all where the presses are reported: a press starts the
-  // ticks, and the first tick that finds CTRL up stops them.
-  ctrl_watched_ = services_.windows.WatchKeyPresses(
-      kVkControl, [this] { ctrl_override_timer.SetEnabled(true); });
-  if (ctrl_watched_) ctrl_override_timer.SetEnabled(false);
-
   BuildTrayMenu();
   BuildListMenus();
 }
@@ -252,6 +246,14 @@ void MainWindow::OnLoad() {
   // everything before the icon: the user hears it as the icon comes, before the wait.
   StartUpStep("loading the History window", [&] {
     links_.start_up.LoadHistoryWindow(services_.settings.ReadSetting("history_count"));
+  });
+  // The idle program makes no tick at all where the presses are reported: a press starts the
+  // ticks, and the first tick that finds CTRL up stops them. Until then they poll. Watching the
+  // keyboard costs the system a look at its input devices, which the icon does not wait for.
+  StartUpStep("watching CTRL", [&] {
+    ctrl_watched_ = services_.windows.WatchKeyPresses(
+        kVkControl, [this] { ctrl_override_timer.SetEnabled(true); });
+    if (ctrl_watched_) ctrl_override_timer.SetEnabled(false);
   });
   StartUpStep("the wait", [&] { Wait(services_.events, 0.1); });
   LoadLists();
