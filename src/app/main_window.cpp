@@ -56,9 +56,8 @@ MainWindow::MainWindow(Services services, Links links)
   animation_timer.on_timer = [this] { tray_animation.Step(); };
   survey_timer.on_timer = [this] { links_.detector.Survey(); };
   ctrl_override_timer.on_timer = [this] {
-    CtrlOverride(services_.windows);
-    if (ctrl_watched_ && !services_.windows.IsKeyDown(kVkControl))
-      ctrl_override_timer.SetEnabled(false);
+    const bool held = CtrlOverride(services_.windows);
+    if (ctrl_watched_ && !held) ctrl_override_timer.SetEnabled(false);
   };
   BuildTrayMenu();
   BuildListMenus();

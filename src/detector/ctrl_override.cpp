@@ -35,11 +35,12 @@ void AddCtrlMark(WindowManager& windows, Hwnd frame) {
   windows.SetCaption(frame, caption + kCtrlMark);
 }
 
-void CtrlOverride(WindowManager& windows) {
-  if (!windows.IsKeyDown(kVkControl)) return;
+bool CtrlOverride(WindowManager& windows) {
+  if (!windows.IsKeyDown(kVkControl)) return false;
   static const std::string frame_class = kBrowserFrameClassPrefix;
   const Hwnd front = windows.FindTopLevel(&frame_class, nullptr);
   if (front != kNoWindow) AddCtrlMark(windows, front);
+  return true;
 }
 
 void KillAllIeWindows(WindowManager& windows, EventLoop& events, Sounds& sounds) {

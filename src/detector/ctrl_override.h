@@ -24,8 +24,8 @@ void AddCtrlMark(WindowManager& windows, Hwnd frame);
 // One tick of the main window's CTRL override timer (every 32 ms): while CTRL is down, the first
 // browser frame in z-order (the one a link just opened) gets the CTRL mark. The detector does not
 // wait for this tick: a frame it would pelk while CTRL is down gets the mark there and then
-// instead.
-void CtrlOverride(WindowManager& windows);
+// instead. Returns whether CTRL was down.
+bool CtrlOverride(WindowManager& windows);
 
 // "&Kill All IE Windows": after the click sound, 25 passes for browser frames and then 5 for HTML
 // dialogs, each posting WM_CLOSE to one window and pausing. Each pass goes to the first window,

@@ -342,16 +342,16 @@ void DetectionCycle::Pelk(Hwnd window, const Verdict& verdict, Path path) {
   if (hooks_.pelk_recorded) hooks_.pelk_recorded(std::move(record));
   RaisePelkEvent(verdict.short_caption, path);
   // The previous hidden popup is read only now: while the event's home page question was open,
-  // the user may have restored it, and then it stays. It closes for good if it is still a
-  // browser window: its handle may have passed to another program's window since.
+  // the user may have restored it, and then it stays. It closes for good now, or once its
+  // address has been read when that still waits.
   if (last_popup_) {
     const auto waiting =
         std::find_if(waiting_addresses_.begin(), waiting_addresses_.end(),
                      [this](const WaitingAddress& entry) { return entry.window == *last_popup_; });
     if (waiting != waiting_addresses_.end()) {
       waiting->close = true;  // once its address is read
-    } else if (IsBrowserWindow(windows, *last_popup_)) {
-      windows.Post(*last_popup_, kWmClose, 0, 0);
+    } else {
+      CloseForGood(*last_popup_);
     }
   }
   last_popup_ = window;
@@ -417,15 +417,17 @@ bool DetectionCycle::ReadAddress(const WaitingAddress& entry, bool last_try) {
   services_.diagnostics.Note("the address of \"" + entry.short_caption + "\" (" +
                              std::to_string(entry.window) + "): " + address.value_or("none"));
   if (hooks_.pelk_address) hooks_.pelk_address(entry.serial, std::move(address));
-  if (entry.close && IsBrowserWindow(windows, entry.window))
-    windows.Post(entry.window, kWmClose, 0, 0);
+  if (entry.close) CloseForGood(entry.window);
   return true;
 }
 
 void DetectionCycle::CloseWaitingPopups() {
   for (const WaitingAddress& entry : std::exchange(waiting_addresses_, {}))
-    if (entry.close && IsBrowserWindow(windows_, entry.window))
-      windows_.Post(entry.window, kWmClose, 0, 0);
+    if (entry.close) CloseForGood(entry.window);
+}
+
+void DetectionCycle::CloseForGood(Hwnd popup) {
+  if (IsBrowserWindow(windows_, popup)) windows_.Post(popup, kWmClose, 0, 0);
 }
 
 std::optional<Hwnd> DetectionCycle::TakeLastHiddenPopup() {

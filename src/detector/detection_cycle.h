@@ -87,8 +87,8 @@ struct DetectorHooks {
   // over after the hide and just before the pelk event, whose history entry keeps it.
   std::function<void(PelkRecord record)> pelk_recorded = {};
   // The address of a pelk recorded without it, by the record's serial, once it has been read:
-  // while other new browser windows are being followed (a burst), the read waits until they are
-  // done, as a busy browser would make each later popup's hide wait for it.
+  // the event path reads it after its hides, while no new browser window is followed, as a
+  // browser busy opening the next popup of a burst would make that popup's hide wait for it.
   std::function<void(std::uint64_t serial, std::optional<std::string> address)> pelk_address = {};
 };
 
@@ -152,10 +152,8 @@ class DetectionCycle {
   // The Flash control the last survey hid or left hidden; kNoWindow when none was hidden yet or
   // the last browser window examined had none. A restored control stays shown while it is this.
   Hwnd LastHiddenFlash() const { return last_flash_; }
-  // Pelks whose address is still to be read. A popup among them that a later pelk replaced as
-  // the last hidden popup is closed only once its address has been read; at shutdown these
-  // close unread.
-  std::size_t WaitingAddressCount() const { return waiting_addresses_.size(); }
+  // A popup whose address is still to be read and that a later pelk replaced as the last hidden
+  // popup is closed only once its address has been read; at shutdown these close unread.
   void CloseWaitingPopups();
   // The address of the pelk with this serial, if it is still to be read, read now (the user
   // opened its history entry's menu).
@@ -304,6 +302,9 @@ class DetectionCycle {
   // One read of the entry's address, a short try or the last one. False: a try that got no
   // answer. Done, the address goes to the record, and the popup closes if it waits for that.
   [[nodiscard]] bool ReadAddress(const WaitingAddress& entry, bool last_try);
+  // Closes a hidden popup for good while its handle still names a browser window: it may have
+  // passed to another program's window since.
+  void CloseForGood(Hwnd popup);
   // Windows pelked in the last few seconds, with when: neither path reports one twice.
   std::unordered_map<Hwnd, std::uint64_t> pelked_;
   std::optional<std::uint64_t> last_show_ms_;
