@@ -57,13 +57,14 @@ class CountedWindows final : public WindowManager {
     ++calls_;
     return windows_.ExStyle(window);
   }
-  [[nodiscard]] bool SetExStyle(Hwnd window, std::uint32_t ex_style, unsigned timeout_ms) override {
+  void RequestLayered(Hwnd window, std::optional<std::uint8_t> alpha,
+                      unsigned timeout_ms) override {
     ++calls_;
-    return windows_.SetExStyle(window, ex_style, timeout_ms);
+    windows_.RequestLayered(window, alpha, timeout_ms);
   }
-  [[nodiscard]] bool SetLayeredAlpha(Hwnd window, std::uint8_t alpha) override {
-    ++calls_;
-    return windows_.SetLayeredAlpha(window, alpha);
+  std::vector<LayeredDone> TakeLayeredDone() override { return windows_.TakeLayeredDone(); }
+  [[nodiscard]] bool WaitLayered(unsigned timeout_ms) override {
+    return windows_.WaitLayered(timeout_ms);
   }
   std::optional<std::uint8_t> LayeredAlpha(Hwnd window) override {
     ++calls_;

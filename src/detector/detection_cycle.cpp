@@ -111,6 +111,7 @@ void DetectionCycle::Fail(int number, const std::string& description) {
 
 void DetectionCycle::StartSurvey() {
   // Transparent popups whose hide took effect only after the event path stopped looking.
+  if (transparent_) transparent_->TakeDone();
   PollHiding(services_.events.MonotonicMs(), true);
   if (!hooks_.pelking_on || !hooks_.pelking_on()) return;
   PickUpBlockRequest();
@@ -438,7 +439,7 @@ std::optional<Hwnd> DetectionCycle::TakeLastHiddenPopup() {
   // Shown again, it is a normal window: opaque before the show is asked for.
   if (transparent_) {
     std::erase_if(hiding_, [&](const Hiding& hiding) { return hiding.window == *popup; });
-    (void)transparent_->MakeOpaque(*popup);  // one that does not answer stays for the repair
+    transparent_->MakeOpaque(*popup);
   }
   return popup;
 }

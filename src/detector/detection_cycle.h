@@ -46,8 +46,6 @@ inline constexpr unsigned kFollowForMs = 1000;
 // How often a followed frame still hidden is judged again when nothing was reported of it: its
 // caption may change unreported (Wine reports no caption changes).
 inline constexpr unsigned kJudgeHiddenEveryMs = 10;
-// How often the program of a hidden popup is asked to take the transparency before its show.
-inline constexpr int kTransparencyAttempts = 3;
 // The most windows with events noted between two turns of the message loop; further ones are
 // left to the survey.
 inline constexpr std::size_t kMaxNotedEvents = 4096;
@@ -226,8 +224,8 @@ class DetectionCycle {
   // The event path's judgement of one followed window that is visible now.
   void JudgeShown(Hwnd window, std::uint32_t style, WindowKind kind);
   // The judgement of a followed frame that is still hidden, by the rules that can decide now;
-  // a popup is made transparent. Nothing else about the frame changes. True when its program
-  // was asked to take the transparency.
+  // a popup is made transparent. Nothing else about the frame changes. True when it was judged
+  // a popup: it is not judged again before it shows.
   bool JudgeHidden(Hwnd frame, std::uint32_t style);
   // A transparent frame just hidden by a pelk is made opaque once the hide has taken effect:
   // the change of style would reach its program before the hide and show it for a moment.
@@ -271,11 +269,10 @@ class DetectionCycle {
     WindowKind kind;  // as first read: a handle that passed to another window is dropped
     std::uint64_t until_ms;
     // While hidden: when it is judged next (0: at the next poll). A child's creation or a new
-    // caption brings it forward; once it was made transparent, or its program did not take it
-    // kTransparencyAttempts times, it is not judged again before it shows.
+    // caption brings it forward; once it was judged a popup, it is not judged again before it
+    // shows.
     std::uint64_t judge_at_ms = 0;
     bool judged_popup = false;
-    int attempts = 0;  // to make it transparent
   };
   std::vector<Followed> followed_;
   TransparentFrames* transparent_;
@@ -284,8 +281,6 @@ class DetectionCycle {
     std::uint64_t until_ms;  // polled until then; after it, at each survey
   };
   std::vector<Hiding> hiding_;
-  // No program is asked to change a hidden popup's transparency before then: one did not answer.
-  std::uint64_t asks_resume_ms_ = 0;
   struct WaitingAddress {
     std::uint64_t serial;
     Hwnd window;

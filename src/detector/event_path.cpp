@@ -45,7 +45,7 @@ std::optional<unsigned> DetectionCycle::FollowNewWindows() {
     noted_at_.clear();
     // Switched off: a frame made transparent while hidden is opaque again, as if never followed.
     for (const Followed& followed : std::exchange(followed_, {}))
-      if (transparent_) (void)transparent_->MakeOpaque(followed.window);  // else at the repair
+      if (transparent_) transparent_->MakeOpaque(followed.window);
     const std::uint64_t now = services_.events.MonotonicMs();
     PollHiding(now, false);
     ReadWaitingAddresses(now);
@@ -58,6 +58,7 @@ std::optional<unsigned> DetectionCycle::FollowNewWindows() {
   } done{busy_};
 
   const std::uint64_t now = services_.events.MonotonicMs();
+  if (transparent_) transparent_->TakeDone();
   try {
     // New events of windows followed already only extend their following.
     std::erase_if(noted_, [&](const Noted& noted) {
@@ -87,7 +88,7 @@ std::optional<unsigned> DetectionCycle::FollowNewWindows() {
       for (const Hwnd frame : std::vector<Hwnd>(transparent_->Frames()))
         if (std::none_of(hiding_.begin(), hiding_.end(),
                          [frame](const Hiding& entry) { return entry.window == frame; }))
-          (void)transparent_->MakeOpaque(frame);  // one that does not answer: at the repair
+          transparent_->MakeOpaque(frame);
     }
   }
   if (!noted_.empty()) return 0u;  // the rest after whatever else is waiting
@@ -101,7 +102,7 @@ void DetectionCycle::PollFollowed(std::uint64_t now) {
   WindowManager& windows = windows_;
   // Each followed window that shows now is judged at once; a gone one is dropped, and one still
   // hidden at its deadline is left to the survey. Those still hidden are judged after every
-  // shown one: their transparency waits for their program, and a shown popup must not.
+  // shown one.
   std::vector<std::pair<Hwnd, std::uint32_t>> hidden_due;
   for (std::size_t i = 0; i < followed_.size();) {
     const Followed followed = followed_[i];
@@ -117,11 +118,11 @@ void DetectionCycle::PollFollowed(std::uint64_t now) {
       const bool hiding = std::any_of(hiding_.begin(), hiding_.end(), [&](const Hiding& entry) {
         return entry.window == followed.window;
       });
-      if (transparent && !hiding) (void)transparent_->MakeOpaque(followed.window);  // repair
+      if (transparent && !hiding) transparent_->MakeOpaque(followed.window);
     } else if (now >= followed.until_ms || (style == 0 && !windows.IsWindow(followed.window))) {
       // Hidden past its deadline, or gone: left to the survey, as it was before it was followed.
       followed_.erase(followed_.begin() + static_cast<std::ptrdiff_t>(i));
-      if (transparent) (void)transparent_->MakeOpaque(followed.window);  // else at the repair
+      if (transparent) transparent_->MakeOpaque(followed.window);
     } else {
       if (followed.kind == WindowKind::kFrame && !followed.judged_popup &&
           now >= followed.judge_at_ms)
@@ -134,9 +135,7 @@ void DetectionCycle::PollFollowed(std::uint64_t now) {
                                        [frame](const Followed& f) { return f.window == frame; });
     if (followed == followed_.end()) continue;
     followed->judge_at_ms = now + kJudgeHiddenEveryMs;
-    // One program asked to take the transparency per poll: the others' turn comes after the
-    // shown windows have been looked at again, a millisecond later.
-    if (JudgeHidden(frame, style)) break;
+    followed->judged_popup = JudgeHidden(frame, style);
   }
 }
 
@@ -184,20 +183,8 @@ bool DetectionCycle::JudgeHidden(Hwnd frame, std::uint32_t style) {
   const Verdict verdict = Classify(windows, frame, style, std::move(caption), lists_, switches,
                                    [this, frame] { return ToolbarsHidden(frame); });
   if (!verdict.ShouldPelk()) return false;
-  // A program that did not answer a moment ago is busy: asked again a little later.
-  const std::uint64_t now = services_.events.MonotonicMs();
-  if (now < asks_resume_ms_) return false;
-  const TransparentFrames::Made made = transparent_->MakeTransparent(frame);
-  if (made == TransparentFrames::Made::kNoAnswer) asks_resume_ms_ = now + kJudgeHiddenEveryMs;
-  // A program that did not answer in time (busy, or on a loaded machine) is asked again at the
-  // next judgement, a few times at most: each ask holds this program for up to its time limit.
-  for (Followed& followed : followed_) {
-    if (followed.window != frame) continue;
-    ++followed.attempts;
-    followed.judged_popup =
-        made != TransparentFrames::Made::kNoAnswer || followed.attempts >= kTransparencyAttempts;
-  }
-  if (made == TransparentFrames::Made::kTransparent)
+  // Asked, and made transparent once its program takes it; this thread does not wait for that.
+  if (transparent_->MakeTransparent(frame))
     services_.diagnostics.Note("made \"" + verdict.short_caption + "\" (" + std::to_string(frame) +
                                ") transparent while hidden: " + Describe(verdict));
   return true;
@@ -212,19 +199,12 @@ void DetectionCycle::OpaqueOnceHidden(Hwnd window) {
 
 void DetectionCycle::PollHiding(std::uint64_t now, bool all) {
   WindowManager& windows = windows_;
-  // A hidden popup may stay transparent a while: on the event path, it is made opaque only
-  // while no new browser window is followed or noted, and not within kJudgeHiddenEveryMs of a
-  // program that did not answer. The change waits for its program, which in a burst is busy
-  // with the next popup, and that popup's hide would wait too. Most of a burst's popups are
-  // closed by then, and a closed one is only forgotten.
-  if (!all && (!followed_.empty() || !noted_.empty() || now < asks_resume_ms_)) return;
   std::erase_if(hiding_, [&](const Hiding& entry) {
-    if (!all && (now >= entry.until_ms || now < asks_resume_ms_)) return false;
+    if (!all && now >= entry.until_ms) return false;  // the survey's turn
     // Still showing: its program has yet to take the hide. Gone: only forgotten.
     if (windows.Style(entry.window) & kWsVisible) return false;
-    if (transparent_->MakeOpaque(entry.window)) return true;
-    asks_resume_ms_ = now + kJudgeHiddenEveryMs;
-    return false;
+    transparent_->MakeOpaque(entry.window);
+    return true;
   });
 }
 

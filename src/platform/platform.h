@@ -82,15 +82,25 @@ class WindowManager {
   virtual std::string Caption(Hwnd window, int buffer_chars) = 0;
   virtual std::uint32_t Style(Hwnd window) = 0;    // GetWindowLongA(GWL_STYLE)
   virtual std::uint32_t ExStyle(Hwnd window) = 0;  // GetWindowLongA(GWL_EXSTYLE)
-  // SetWindowLongPtrA(GWL_EXSTYLE) on another program's window, which the system sends to that
-  // program: it is asked only once the program has answered within timeout_ms, so a hung one
-  // never freezes the caller. False when it did not answer or the change failed. Taking
-  // WS_EX_LAYERED off drops the window's layered alpha.
-  [[nodiscard]] virtual bool SetExStyle(Hwnd window, std::uint32_t ex_style,
-                                        unsigned timeout_ms) = 0;
-  // SetLayeredWindowAttributes(LWA_ALPHA): 0 draws none of the window, 255 all of it. False
-  // for a window without WS_EX_LAYERED.
-  [[nodiscard]] virtual bool SetLayeredAlpha(Hwnd window, std::uint8_t alpha) = 0;
+  // Makes another program's window layered with `alpha` (SetWindowLongPtrA(GWL_EXSTYLE) with
+  // WS_EX_LAYERED, then SetLayeredWindowAttributes(LWA_ALPHA)), or with nullopt takes
+  // WS_EX_LAYERED off again, which drops the alpha. The change is a message that the window's
+  // program must take, so it is made on a thread of its own: the call returns at once, and the
+  // changes are made one after another in the order asked. Each waits up to timeout_ms for the
+  // program to answer at all (a hung one is not asked), then as long as it takes over the change.
+  // A window that takes the style but not the alpha gets its old style back.
+  virtual void RequestLayered(Hwnd window, std::optional<std::uint8_t> alpha,
+                              unsigned timeout_ms) = 0;
+  struct LayeredDone {
+    Hwnd window;
+    bool layered;  // asked to be layered (true) or to be opaque again
+    bool took;     // false: gone, no answer within the limit, or the change failed
+  };
+  // The changes made since the last call, in the order asked.
+  virtual std::vector<LayeredDone> TakeLayeredDone() = 0;
+  // Waits up to timeout_ms until every change asked has been made. False when some still wait
+  // for their program.
+  [[nodiscard]] virtual bool WaitLayered(unsigned timeout_ms) = 0;
   // GetLayeredWindowAttributes: the alpha of a layered window that has one; nullopt for a
   // window that is not layered or has no alpha set.
   virtual std::optional<std::uint8_t> LayeredAlpha(Hwnd window) = 0;

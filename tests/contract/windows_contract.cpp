@@ -32,18 +32,33 @@ TEST_P(WindowManagerContract, NamesAreCutToTheBuffer) {
   EXPECT_EQ(windows.Style(frame), kFrameStyle | kWsVisible);
 }
 
-// A hidden window made layered with alpha 0 and back, as the detector does to a popup.
-TEST_P(WindowManagerContract, ALayeredAlphaNeedsWsExLayeredAndGoesWithIt) {
+// A hidden window made layered with alpha 0 and back, as the detector does to a popup: the
+// changes are made in the order asked, and the caller never waits for them.
+TEST_P(WindowManagerContract, LayeredChangesAreMadeInOrderAndNeverWaitedFor) {
   WindowManager& windows = world().windows();
   const Hwnd frame = world().Add(0, kFrameClass, "Layered", kFrameStyle, false);
   const std::uint32_t ex_style = windows.ExStyle(frame);
-  ASSERT_TRUE(windows.SetExStyle(frame, ex_style | kWsExLayered, 1000));
-  EXPECT_TRUE(windows.SetLayeredAlpha(frame, 0) && windows.LayeredAlpha(frame) == 0);
-  ASSERT_TRUE(windows.SetExStyle(frame, ex_style, 1000));
+  windows.RequestLayered(frame, 0, 1000);
+  ASSERT_TRUE(windows.WaitLayered(5000));
+  EXPECT_TRUE(windows.ExStyle(frame) == (ex_style | kWsExLayered) &&
+              windows.LayeredAlpha(frame) == 0);
+  windows.RequestLayered(frame, 0, 1000);  // layered already: not taken
+  windows.RequestLayered(frame, std::nullopt, 1000);
+  ASSERT_TRUE(windows.WaitLayered(5000));
+  EXPECT_EQ(windows.ExStyle(frame), ex_style);
   EXPECT_EQ(windows.LayeredAlpha(frame), std::nullopt) << "the alpha goes with the style";
   world().SetHung(true);
-  EXPECT_FALSE(windows.SetExStyle(frame, ex_style | kWsExLayered, 300)) << "and returns";
+  const std::uint64_t start = world().events().MonotonicMs();
+  windows.RequestLayered(frame, 0, 300);
+  EXPECT_LT(world().events().MonotonicMs() - start, 100u);
+  EXPECT_TRUE(windows.WaitLayered(3000)) << "given up after its time limit";
   world().SetHung(false);
+  std::string done;
+  for (const WindowManager::LayeredDone& change : windows.TakeLayeredDone())
+    done += std::string(change.window == frame ? "" : "?") + (change.layered ? "L" : "O") +
+            (change.took ? "+" : "-");
+  EXPECT_EQ(done, "L+L-O+L-");
+  EXPECT_EQ(windows.ExStyle(frame), ex_style);
 }
 
 TEST_P(WindowManagerContract, LookupsMatchWholeNamesIgnoringCaseInZOrder) {

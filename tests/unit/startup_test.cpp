@@ -134,28 +134,46 @@ TEST(StartUp, TheStartAndTheEndMakeOpaqueOnlyBrowserFramesStillCarryingTheTransp
   sim::SimWindows& windows = p.desktop.windows;
   std::string file = "\r\nnot a handle\r\n4294967296\r\n-1\r\n12345\r\n";
   const auto layered = [&](Hwnd window, std::uint8_t alpha) {
-    EXPECT_TRUE(windows.SetExStyle(window, 0x00080000, 0) &&
-                windows.SetLayeredAlpha(window, alpha));
+    windows.SetExStyle(window, 0x00080000);
+    windows.SetLayeredAlpha(window, alpha);
     file += " " + std::to_string(window) + " \n";
     return window;
   };
   const Hwnd left_over = layered(testing::AddPopup(windows, "Left Over").frame, 0);
   const Hwnd fading = layered(testing::AddBrowser(windows).frame, 128);
   const Hwnd notepad = layered(windows.Add(kNoWindow, "Notepad", "", 0, true), 0);
+  const Hwnd stuck = layered(testing::AddPopup(windows, "Stuck").frame, 0);
+  windows.SetHung(stuck, true);
   p.desktop.files.Put(InFolder("popclear.sys"), file);
   p.desktop.diagnostics.Expect("3 lines that are no window handle were passed over");
+  p.desktop.diagnostics.Expect("did not answer; it is made opaque later");
   p.Start();
   EXPECT_EQ(windows.ExStyle(left_over), 0u);
   EXPECT_EQ(windows.LayeredAlpha(fading), 128) << "not our transparency";
   EXPECT_EQ(windows.LayeredAlpha(notepad), 0) << "not a browser frame";
-  EXPECT_EQ(p.FileBytes("popclear.sys"), "");
+  EXPECT_EQ(p.FileBytes("popclear.sys"), std::to_string(stuck) + "\r\n") << "the next repair's";
+  windows.SetHung(stuck, false);
 
   const Hwnd hidden = testing::AddBrowser(windows, {.toolbars = false, .visible = false}).frame;
   p.desktop.events.Advance(5);
   p->main_window.SessionEnding();
   const Hwnd later = testing::AddBrowser(windows, {.toolbars = false, .visible = false}).frame;
   p.desktop.events.Advance(5);
-  EXPECT_EQ(windows.ExStyle(hidden) | windows.ExStyle(later), 0u) << "none made after the end";
+  EXPECT_EQ(windows.ExStyle(hidden) | windows.ExStyle(later) | windows.ExStyle(stuck), 0u)
+      << "none made after the end";
+  EXPECT_EQ(p.FileBytes("popclear.sys"), "");
+
+  // A change still waiting for its busy program at the end is given up, not left to land later.
+  SimApp q;
+  q.Start();
+  const Hwnd busy =
+      testing::AddBrowser(q.desktop.windows, {.toolbars = false, .visible = false}).frame;
+  q.desktop.windows.SetHung(busy, true);
+  q.desktop.diagnostics.Expect("did not take the transparency");
+  q.desktop.events.Advance(5);
+  q->main_window.SessionEnding();
+  q.desktop.windows.SetHung(busy, false);
+  EXPECT_EQ(q.desktop.windows.ExStyle(busy), 0u);
 }
 
 // Clicks on the icon, a command and the session's end must not act on a list that is loading.

@@ -164,23 +164,68 @@ std::uint32_t SimWindows::ExStyle(Hwnd window) {
   return found ? found->ex_style : 0;
 }
 
-bool SimWindows::SetExStyle(Hwnd window, std::uint32_t ex_style, unsigned timeout_ms) {
+void SimWindows::RequestLayered(Hwnd window, std::optional<std::uint8_t> alpha,
+                                unsigned timeout_ms) {
   ++calls_;
+  layered_requests_.push_back(LayeredRequest{window, alpha, Now() + timeout_ms});
+  MakeLayeredChanges();
+}
+
+void SimWindows::MakeLayeredChanges() {
+  std::size_t made = 0;
+  for (; made < layered_requests_.size(); ++made) {
+    const LayeredRequest& request = layered_requests_[made];
+    Window* found = Find(request.window);
+    if (found && found->hung) {
+      // The thread that makes the changes waits for this window, and the others behind it.
+      if (Now() < request.give_up_at && Now() - found->hung_since < kHungAfterMs) break;
+      found = nullptr;
+    }
+    bool took = found != nullptr;
+    if (found && request.alpha) {
+      took = !(found->ex_style & kWsExLayered);
+      if (took) {
+        found->ex_style |= kWsExLayered;
+        found->alpha = request.alpha;
+        NoteSeen(*found);
+      }
+    } else if (found) {
+      found->ex_style &= ~kWsExLayered;
+      found->alpha.reset();
+      NoteSeen(*found);
+    }
+    layered_done_.push_back(LayeredDone{request.window, request.alpha.has_value(), took});
+  }
+  layered_requests_.erase(layered_requests_.begin(),
+                          layered_requests_.begin() + static_cast<std::ptrdiff_t>(made));
+}
+
+std::vector<WindowManager::LayeredDone> SimWindows::TakeLayeredDone() {
+  MakeLayeredChanges();
+  return std::exchange(layered_done_, {});
+}
+
+bool SimWindows::WaitLayered(unsigned timeout_ms) {
+  MakeLayeredChanges();
+  if (layered_requests_.empty()) return true;
+  if (clock_) clock_->Block(timeout_ms);
+  MakeLayeredChanges();
+  return layered_requests_.empty();
+}
+
+void SimWindows::SetExStyle(Hwnd window, std::uint32_t ex_style) {
   Window* found = Find(window);
-  if (!found || !Answers(*found, timeout_ms)) return false;
+  if (!found) return;
   found->ex_style = ex_style;
   if (!(ex_style & kWsExLayered)) found->alpha.reset();
   NoteSeen(*found);
-  return true;
 }
 
-bool SimWindows::SetLayeredAlpha(Hwnd window, std::uint8_t alpha) {
-  ++calls_;
+void SimWindows::SetLayeredAlpha(Hwnd window, std::uint8_t alpha) {
   Window* found = Find(window);
-  if (!found || !(found->ex_style & kWsExLayered)) return false;
+  if (!found || !(found->ex_style & kWsExLayered)) return;
   found->alpha = alpha;
   NoteSeen(*found);
-  return true;
 }
 
 std::optional<std::uint8_t> SimWindows::LayeredAlpha(Hwnd window) {
@@ -346,6 +391,7 @@ void SimWindows::SetHung(Hwnd window, bool hung) {
     if (found) ApplyShow(window, *found, command);
   }
   if (close) Remove(window);
+  MakeLayeredChanges();
 }
 
 void SimWindows::SetControlText(Hwnd window, std::string text) {

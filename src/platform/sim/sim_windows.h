@@ -44,9 +44,14 @@ class SimWindows : public WindowManager {
   // Includes WS_VISIBLE when the window itself is shown.
   std::uint32_t Style(Hwnd window) override;
   std::uint32_t ExStyle(Hwnd window) override;
-  // A hung window does not take the change: the caller waits timeout_ms and gets false.
-  [[nodiscard]] bool SetExStyle(Hwnd window, std::uint32_t ex_style, unsigned timeout_ms) override;
-  [[nodiscard]] bool SetLayeredAlpha(Hwnd window, std::uint8_t alpha) override;
+  // Made at once by a window that answers and has no change before it. A hung window takes its
+  // change when it answers again, and holds up those after it meanwhile; it is given up
+  // timeout_ms of virtual time after it was asked, or once the window is hung for kHungAfterMs.
+  void RequestLayered(Hwnd window, std::optional<std::uint8_t> alpha,
+                      unsigned timeout_ms) override;
+  std::vector<LayeredDone> TakeLayeredDone() override;
+  // Lets timeout_ms of virtual time pass while changes are waiting.
+  [[nodiscard]] bool WaitLayered(unsigned timeout_ms) override;
   std::optional<std::uint8_t> LayeredAlpha(Hwnd window) override;
   // True when the window and all its ancestors are shown.
   bool IsVisible(Hwnd window) override;
@@ -89,6 +94,9 @@ class SimWindows : public WindowManager {
   void SetStyle(Hwnd window, std::uint32_t style);
   std::string Caption(Hwnd window) const;
   void SetHung(Hwnd window, bool hung);
+  // What the window's own program does: its extended style, and with WS_EX_LAYERED an alpha.
+  void SetExStyle(Hwnd window, std::uint32_t ex_style);
+  void SetLayeredAlpha(Hwnd window, std::uint8_t alpha);
   // The text WM_GETTEXT returns for the window (a control's contents); without it, the caption.
   void SetControlText(Hwnd window, std::string text);
   void SetKeyDown(int virtual_key, bool down);
@@ -164,12 +172,21 @@ class SimWindows : public WindowManager {
   bool Answers(Window& window, unsigned timeout_ms);
   std::uint64_t Now() const;
   void ApplyShow(Hwnd handle, Window& window, int command);
+  // Makes the layered changes asked, in order, as far as their windows answer.
+  void MakeLayeredChanges();
   static void NoteSeen(Window& window);
   void Raise(WindowEvent event, Hwnd handle, const Window& window);
   static bool Matches(const Window& window, const std::string* class_name,
                       const std::string* caption);
 
   SimEventLoop* clock_;
+  struct LayeredRequest {
+    Hwnd window;
+    std::optional<std::uint8_t> alpha;
+    std::uint64_t give_up_at;
+  };
+  std::vector<LayeredRequest> layered_requests_;
+  std::vector<LayeredDone> layered_done_;
   std::map<Hwnd, Window> windows_;
   std::vector<Hwnd> z_order_;
   Hwnd next_handle_ = 0x00020010;

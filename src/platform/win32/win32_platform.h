@@ -17,6 +17,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/scoped_handle.h"
+#include "platform/win32/serial_worker.h"
 
 namespace pelkrin::win32 {
 
@@ -47,6 +48,10 @@ class Win32WindowManager : public WindowManager {
   // How long SetCaption waits for another program's window to take its new text.
   static constexpr UINT kSetCaptionTimeoutMs = 1000;
 
+  Win32WindowManager() = default;
+  Win32WindowManager(const Win32WindowManager&) = delete;
+  Win32WindowManager& operator=(const Win32WindowManager&) = delete;
+
   void EnumTopLevel(const std::function<bool(Hwnd)>& visit) override;
   Hwnd FindTopLevel(const std::string* class_name, const std::string* caption) override;
   Hwnd FindChild(Hwnd parent, Hwnd after, const std::string* class_name,
@@ -58,10 +63,12 @@ class Win32WindowManager : public WindowManager {
   std::string Caption(Hwnd window, int buffer_chars) override;
   std::uint32_t Style(Hwnd window) override;
   std::uint32_t ExStyle(Hwnd window) override;
-  // WM_NULL with a time limit first: the change itself is a message the other program must take,
-  // and SetWindowLongPtrA would wait for a hung one for ever.
-  [[nodiscard]] bool SetExStyle(Hwnd window, std::uint32_t ex_style, unsigned timeout_ms) override;
-  [[nodiscard]] bool SetLayeredAlpha(Hwnd window, std::uint8_t alpha) override;
+  // On a thread started with the first change: WM_NULL with the time limit first, as
+  // SetWindowLongPtrA would wait for a hung program for ever.
+  void RequestLayered(Hwnd window, std::optional<std::uint8_t> alpha,
+                      unsigned timeout_ms) override;
+  std::vector<LayeredDone> TakeLayeredDone() override;
+  [[nodiscard]] bool WaitLayered(unsigned timeout_ms) override;
   std::optional<std::uint8_t> LayeredAlpha(Hwnd window) override;
   bool IsVisible(Hwnd window) override;
   bool IsWindow(Hwnd window) override;
@@ -92,6 +99,11 @@ class Win32WindowManager : public WindowManager {
   static LRESULT CALLBACK KeyWatchProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   ScopedWinEventHook creation_and_show_hook_, caption_hook_;
   ScopedWindow key_window_;
+  // The changes made, shared with their thread, which may outlive this object while it waits
+  // for a program that stopped answering.
+  struct LayeredDoneList;
+  std::shared_ptr<LayeredDoneList> layered_done_;
+  SerialWorker layered_changes_;
 };
 
 class Win32ProfileFile : public ProfileFile {

@@ -1,5 +1,7 @@
 #include <algorithm>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/win32/callback_guard.h"
 #include "platform/win32/diagnostics.h"
@@ -84,26 +86,71 @@ std::uint32_t Win32WindowManager::ExStyle(Hwnd window) {
   return static_cast<std::uint32_t>(::GetWindowLongA(ToHwnd(window), GWL_EXSTYLE));
 }
 
-bool Win32WindowManager::SetExStyle(Hwnd window, std::uint32_t ex_style, unsigned timeout_ms) {
-  const HWND target = ToHwnd(window);
-  const bool ours = ::GetWindowThreadProcessId(target, nullptr) == ::GetCurrentThreadId();
-  // The system sends the change to the window's thread and waits for it without a limit. A
-  // thread that takes a WM_NULL within the limit is in its message loop, and takes the change
-  // next; one that has stopped answering is not asked at all.
-  DWORD_PTR ignored = 0;
-  if (!ours && !::SendMessageTimeoutA(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
-                                      timeout_ms, &ignored))
-    return false;
+struct Win32WindowManager::LayeredDoneList {
+  LayeredDoneList() { ::InitializeCriticalSection(&lock); }
+  ~LayeredDoneList() { ::DeleteCriticalSection(&lock); }
+  LayeredDoneList(const LayeredDoneList&) = delete;
+  LayeredDoneList& operator=(const LayeredDoneList&) = delete;
+  void Add(LayeredDone change) {
+    ::EnterCriticalSection(&lock);
+    done.push_back(change);
+    ::LeaveCriticalSection(&lock);
+  }
+  CRITICAL_SECTION lock;
+  std::vector<LayeredDone> done;  // under the lock
+};
+
+namespace {
+
+bool SetExStyleOf(HWND window, LONG_PTR ex_style) {
   // The old value may be 0: only the last error tells a failure.
   ::SetLastError(ERROR_SUCCESS);
-  const LONG_PTR old = ::SetWindowLongPtrA(target, GWL_EXSTYLE, static_cast<LONG_PTR>(ex_style));
-  const bool changed = old != 0 || ::GetLastError() == ERROR_SUCCESS;
-  if (ours) RethrowCallbackException();  // our own window procedure ran
-  return changed;
+  return ::SetWindowLongPtrA(window, GWL_EXSTYLE, ex_style) != 0 ||
+         ::GetLastError() == ERROR_SUCCESS;
 }
 
-bool Win32WindowManager::SetLayeredAlpha(Hwnd window, std::uint8_t alpha) {
-  return ::SetLayeredWindowAttributes(ToHwnd(window), 0, alpha, LWA_ALPHA) != FALSE;
+// Runs on the thread of layered changes.
+bool ChangeLayered(HWND target, std::optional<std::uint8_t> alpha, unsigned timeout_ms) {
+  // A program that takes a WM_NULL within the limit is in its message loop, and takes the
+  // change next; one that has stopped answering is not asked at all.
+  DWORD_PTR ignored = 0;
+  if (!::SendMessageTimeoutA(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, timeout_ms,
+                             &ignored))
+    return false;
+  const LONG_PTR old = ::GetWindowLongPtrA(target, GWL_EXSTYLE);
+  if (!alpha) return !(old & WS_EX_LAYERED) || SetExStyleOf(target, old & ~WS_EX_LAYERED);
+  if ((old & WS_EX_LAYERED) || !SetExStyleOf(target, old | WS_EX_LAYERED)) return false;
+  if (::SetLayeredWindowAttributes(target, 0, *alpha, LWA_ALPHA)) return true;
+  // Layered without an alpha it would not be drawn at all: it goes back as it was.
+  if (!SetExStyleOf(target, old))
+    TraceDiagnostic("a window kept WS_EX_LAYERED without an alpha, error " +
+                    std::to_string(::GetLastError()));
+  return false;
+}
+
+}  // namespace
+
+void Win32WindowManager::RequestLayered(Hwnd window, std::optional<std::uint8_t> alpha,
+                                        unsigned timeout_ms) {
+  if (!layered_done_) layered_done_ = std::make_shared<LayeredDoneList>();
+  const bool posted =
+      layered_changes_.Post([done = layered_done_, window, alpha, timeout_ms] {
+        done->Add(LayeredDone{window, alpha.has_value(), ChangeLayered(ToHwnd(window), alpha, timeout_ms)});
+      });
+  // Nothing can make the change: it is reported as not taken.
+  if (!posted) layered_done_->Add(LayeredDone{window, alpha.has_value(), false});
+}
+
+std::vector<WindowManager::LayeredDone> Win32WindowManager::TakeLayeredDone() {
+  if (!layered_done_) return {};
+  ::EnterCriticalSection(&layered_done_->lock);
+  std::vector<LayeredDone> done = std::exchange(layered_done_->done, {});
+  ::LeaveCriticalSection(&layered_done_->lock);
+  return done;
+}
+
+bool Win32WindowManager::WaitLayered(unsigned timeout_ms) {
+  return layered_changes_.WaitIdle(timeout_ms);
 }
 
 std::optional<std::uint8_t> Win32WindowManager::LayeredAlpha(Hwnd window) {
