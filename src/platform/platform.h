@@ -230,6 +230,11 @@ class NotifyArea {
   // with an empty handler, puts the previous procedure back.
   virtual void SetMessageHandler(Hwnd window, MessageHandler handler) = 0;
   [[nodiscard]] virtual bool Notify(std::uint32_t operation, const NotifyIconRecord& record) = 0;
+  // Notify(kNimModify, record) without waiting for the shell, which under Wine takes tens of
+  // milliseconds on a crowded desktop: the change reaches the shell after the call returns, in
+  // order with the other calls, and a refusal leaves a diagnostic line. A change not made yet
+  // is replaced by a later one of the same fields.
+  virtual void ChangeLater(const NotifyIconRecord& record) = 0;
   // The message the shell broadcasts when the taskbar is (re)created.
   virtual std::uint32_t TaskbarCreatedMessage() = 0;
 };

@@ -93,7 +93,8 @@ void TrayIcon::SetTrayIcon(const Picture& icon) {
     NotifyIconRecord record = NewRecord();
     record.flags = kNifIcon;
     record.icon = icon.handle;
-    SendToShell(kNimModify, record, "changed");
+    // The animation's frames come every 200 ms: none waits for a busy shell.
+    notify_.ChangeLater(record);
   }
   icon_ = icon;
 }
@@ -103,7 +104,7 @@ void TrayIcon::SetTrayTip(std::string tip) {
     NotifyIconRecord record = NewRecord();
     record.flags = kNifTip;
     FillTip(record.tip, tip);
-    SendToShell(kNimModify, record, "changed");
+    notify_.ChangeLater(record);
   }
   tip_ = std::move(tip);
 }

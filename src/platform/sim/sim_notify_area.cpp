@@ -35,6 +35,11 @@ bool SimNotifyArea::Deliver(Hwnd window, std::uint32_t message, WParam wparam, L
   return true;
 }
 
+void SimNotifyArea::ChangeLater(const NotifyIconRecord& record) {
+  // Refused, it is in Calls() as such; the real shell's refusal is the Win32 layer's to trace.
+  (void)Notify(kNimModify, record);
+}
+
 bool SimNotifyArea::Notify(std::uint32_t operation, const NotifyIconRecord& record) {
   const auto key = std::make_pair(Hwnd{record.window}, record.id);
   const auto existing = icons_.find(key);

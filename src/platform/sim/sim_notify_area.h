@@ -30,6 +30,8 @@ class SimNotifyArea : public NotifyArea {
   void DestroyIconWindow(Hwnd window) override;
   void SetMessageHandler(Hwnd window, MessageHandler handler) override;
   [[nodiscard]] bool Notify(std::uint32_t operation, const NotifyIconRecord& record) override;
+  // Made at once, as Notify(kNimModify): the simulated shell is never busy.
+  void ChangeLater(const NotifyIconRecord& record) override;
   std::uint32_t TaskbarCreatedMessage() override { return kTaskbarCreated; }
 
   // What the shell holds for one icon.

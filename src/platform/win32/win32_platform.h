@@ -149,8 +149,13 @@ class Win32NotifyArea : public NotifyArea {
   // Subclasses the window (a window of this thread): the handler sees every message before the
   // window's own procedure, up to WM_NCDESTROY, where the subclass is removed.
   void SetMessageHandler(Hwnd window, MessageHandler handler) override;
+  // Waits first for the changes on their way (up to kShellWaitMs), so that an icon is never
+  // changed after its removal.
   [[nodiscard]] bool Notify(std::uint32_t operation, const NotifyIconRecord& record) override;
+  void ChangeLater(const NotifyIconRecord& record) override;
   std::uint32_t TaskbarCreatedMessage() override;
+
+  static constexpr DWORD kShellWaitMs = 5000;
 
  private:
   struct Subclass {
@@ -165,6 +170,7 @@ class Win32NotifyArea : public NotifyArea {
   // the handlers.
   std::map<HWND, std::unique_ptr<Subclass>> subclasses_;
   std::map<HWND, ScopedWindow> windows_;
+  SerialWorker changes_;  // of the icons, for the shell
 };
 
 class Win32Dialogs : public Dialogs {

@@ -150,7 +150,9 @@ LRESULT CALLBACK Win32NotifyArea::SubclassProc(HWND window, UINT message, WPARAM
   return ::DefSubclassProc(window, message, wparam, lparam);
 }
 
-bool Win32NotifyArea::Notify(std::uint32_t operation, const NotifyIconRecord& record) {
+namespace {
+
+bool NotifyShell(std::uint32_t operation, const NotifyIconRecord& record) {
   // The shell's first structure, in this architecture's layout (88 bytes on 32-bit Windows,
   // more on 64-bit Windows, where the window and icon handles are 8 bytes wide).
   NOTIFYICONDATAA data{};
@@ -164,6 +166,26 @@ bool Win32NotifyArea::Notify(std::uint32_t operation, const NotifyIconRecord& re
   std::memcpy(data.szTip, record.tip, sizeof record.tip);
   data.szTip[sizeof record.tip - 1] = '\0';  // the shell reads a terminated tip
   return ::Shell_NotifyIconA(operation, &data) != FALSE;
+}
+
+}  // namespace
+
+bool Win32NotifyArea::Notify(std::uint32_t operation, const NotifyIconRecord& record) {
+  if (!changes_.WaitIdle(kShellWaitMs))
+    TraceDiagnostic("the shell has not taken the tray icon's last changes yet");
+  return NotifyShell(operation, record);
+}
+
+void Win32NotifyArea::ChangeLater(const NotifyIconRecord& record) {
+  const auto change = [record] {
+    if (!NotifyShell(NIM_MODIFY, record)) TraceDiagnostic("the tray icon could not be changed");
+  };
+  // One change of the same icon's same fields that has not reached the shell yet is replaced.
+  const std::uint64_t key =
+      record.id <= 0xFFFF && record.flags <= 0xFFFF
+          ? std::uint64_t{record.window} << 32 | record.id << 16 | record.flags
+          : 0;
+  if (!changes_.Post(change, key)) change();  // no thread: this one waits for the shell
 }
 
 std::uint32_t Win32NotifyArea::TaskbarCreatedMessage() {
