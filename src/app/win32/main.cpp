@@ -1,16 +1,11 @@
 // pelkrin.exe: puts the program on the real desktop and runs its message loop.
 #include <windows.h>
-// After <windows.h>, which it needs.
-#include <commctrl.h>
 
 #include "app/pelkrin.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/win32/view_host.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
-
   pelkrin::win32::Win32ViewHost views(instance);
   pelkrin::win32::Win32Platform system;
   // Keyboard navigation of the skinned windows also works inside waits and list loading.

@@ -158,12 +158,14 @@ class Win32NotifyArea : public NotifyArea {
   static constexpr DWORD kShellWaitMs = 5000;
 
  private:
+  // The window's own procedure replaced (GWLP_WNDPROC), with the record in a window property:
+  // no common controls library before the icon is in.
   struct Subclass {
     Win32NotifyArea* owner;
     MessageHandler handler;
+    WNDPROC previous;
   };
-  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
-                                       UINT_PTR id, DWORD_PTR subclass);
+  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   void Unsubclass(HWND window);
 
   // Declared before windows_ so that the windows go first and their last messages still reach

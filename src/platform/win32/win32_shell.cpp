@@ -11,13 +11,14 @@
 
 #include "platform/win32/callback_guard.h"
 #include "platform/win32/diagnostics.h"
+#include "platform/win32/lazy_libraries.h"
 
 namespace pelkrin::win32 {
 
 namespace {
 
 // Our subclass of a window among any others the window may have.
-constexpr UINT_PTR kSubclassId = 1;
+constexpr char kSubclassProperty[] = "PelkrinTraySubclass";
 
 bool RegisterIconWindowClass(const std::string& name) {
   WNDCLASSA window_class{};
@@ -118,36 +119,48 @@ void Win32NotifyArea::SetMessageHandler(Hwnd window, MessageHandler handler) {
     found->second->handler = std::move(handler);
     return;
   }
-  auto subclass = std::make_unique<Subclass>(Subclass{this, std::move(handler)});
-  if (!::SetWindowSubclass(target, &Win32NotifyArea::SubclassProc, kSubclassId,
-                           reinterpret_cast<DWORD_PTR>(subclass.get()))) {
+  auto subclass = std::make_unique<Subclass>(Subclass{this, std::move(handler), nullptr});
+  if (!::SetPropA(target, kSubclassProperty, subclass.get())) {
     TraceDiagnostic("the tray window could not be subclassed (error " +
                     std::to_string(::GetLastError()) + ")");
     return;
   }
+  const LONG_PTR previous = ::SetWindowLongPtrA(
+      target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32NotifyArea::SubclassProc));
+  if (previous == 0) {
+    TraceDiagnostic("the tray window could not be subclassed (error " +
+                    std::to_string(::GetLastError()) + ")");
+    ::RemovePropA(target, kSubclassProperty);
+    return;
+  }
+  subclass->previous = reinterpret_cast<WNDPROC>(previous);
   subclasses_.emplace(target, std::move(subclass));
 }
 
 void Win32NotifyArea::Unsubclass(HWND window) {
   const auto found = subclasses_.find(window);
   if (found == subclasses_.end()) return;
-  if (::IsWindow(window))
-    ::RemoveWindowSubclass(window, &Win32NotifyArea::SubclassProc, kSubclassId);
+  if (::IsWindow(window)) {
+    ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(found->second->previous));
+    ::RemovePropA(window, kSubclassProperty);
+  }
   subclasses_.erase(found);
 }
 
 LRESULT CALLBACK Win32NotifyArea::SubclassProc(HWND window, UINT message, WPARAM wparam,
-                                               LPARAM lparam, UINT_PTR, DWORD_PTR data) {
-  const auto* subclass = reinterpret_cast<const Subclass*>(data);
+                                               LPARAM lparam) {
+  const auto* subclass = static_cast<const Subclass*>(::GetPropA(window, kSubclassProperty));
+  if (!subclass) return ::DefWindowProcA(window, message, wparam, lparam);
   // Copies: the handler may replace or remove itself, or destroy the window.
   Win32NotifyArea* const owner = subclass->owner;
+  const WNDPROC previous = subclass->previous;
   CallGuarded([&] {
     const MessageHandler handler = subclass->handler;
     handler(message, static_cast<WParam>(wparam), static_cast<LParam>(lparam));
   });
   // The last message: the subclass goes before the window does (the handle may be reused).
   if (message == WM_NCDESTROY) owner->Unsubclass(window);
-  return ::DefSubclassProc(window, message, wparam, lparam);
+  return ::CallWindowProcA(previous, window, message, wparam, lparam);
 }
 
 namespace {
@@ -220,7 +233,7 @@ std::optional<std::string> Win32Dialogs::OpenFile(const FileDialogRequest& reque
       request.initial_folder.empty() ? nullptr : request.initial_folder.c_str();
   dialog.lpstrTitle = request.title.empty() ? nullptr : request.title.c_str();
   dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
-  const BOOL chosen = ::GetOpenFileNameA(&dialog);
+  const BOOL chosen = lazy::GetOpenFileNameA(&dialog);
   RethrowCallbackException();
   if (!chosen) return std::nullopt;
   file.resize(std::strlen(file.c_str()));

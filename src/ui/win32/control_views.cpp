@@ -7,6 +7,7 @@
 
 #include "platform/win32/callback_guard.h"
 #include "platform/win32/diagnostics.h"
+#include "platform/win32/lazy_libraries.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/chrome.h"
 #include "ui/win32/rain_button.h"
@@ -92,7 +93,7 @@ void ControlView::Attach(HWND window, bool set_font, bool see_messages) {
 
 void ControlView::Reattach() {
   if (subclassed_ || !window_) return;
-  subclassed_ = SetWindowSubclass(window_, &ControlView::SubclassProc, kSubclassId,
+  subclassed_ = lazy::SetWindowSubclass(window_, &ControlView::SubclassProc, kSubclassId,
                                   reinterpret_cast<DWORD_PTR>(this)) != FALSE;
   if (!subclassed_)
     TraceDiagnostic("the control " + control_->Name() + " could not be subclassed (error " +
@@ -102,11 +103,11 @@ void ControlView::Reattach() {
 void ControlView::Detach() {
   if (!subclassed_) return;
   subclassed_ = false;
-  if (IsWindow(window_)) RemoveWindowSubclass(window_, &ControlView::SubclassProc, kSubclassId);
+  if (IsWindow(window_)) lazy::RemoveWindowSubclass(window_, &ControlView::SubclassProc, kSubclassId);
 }
 
 LRESULT ControlView::Default(UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefSubclassProc(window_, message, wparam, lparam);
+  return lazy::DefSubclassProc(window_, message, wparam, lparam);
 }
 
 LRESULT CALLBACK ControlView::SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
@@ -115,13 +116,13 @@ LRESULT CALLBACK ControlView::SubclassProc(HWND window, UINT message, WPARAM wpa
   if (message == WM_NCDESTROY) {
     // The last message: the subclass goes before the window does.
     view->Detach();
-    return DefSubclassProc(window, message, wparam, lparam);
+    return lazy::DefSubclassProc(window, message, wparam, lparam);
   }
-  if (!view->control_) return DefSubclassProc(window, message, wparam, lparam);
+  if (!view->control_) return lazy::DefSubclassProc(window, message, wparam, lparam);
   // A handler's exception must not unwind through Windows' frames; the message loop raises it.
   std::optional<LRESULT> result;
   if (!CallGuarded([&] { result = view->OnMessage(message, wparam, lparam); })) return 0;
-  return result ? *result : DefSubclassProc(window, message, wparam, lparam);
+  return result ? *result : lazy::DefSubclassProc(window, message, wparam, lparam);
 }
 
 void ControlView::Changed(Change change, int index) {

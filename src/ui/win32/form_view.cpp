@@ -9,6 +9,7 @@
 
 #include "platform/win32/callback_guard.h"
 #include "platform/win32/diagnostics.h"
+#include "platform/win32/lazy_libraries.h"
 #include "platform/win32/win32_platform.h"
 #include "resources/resource.h"
 #include "ui/chrome.h"
@@ -111,6 +112,8 @@ void Win32FormView::CreateWindowAndChildren() {
   if (form_.Icon().IsIcon()) FormIconChanged();
   if (!form_.skinned) return;
 
+  // The tips and the controls are common controls, registered with their library's first use.
+  (void)lazy::CommonControls();  // without them, the window has no tips: said below
   tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);

@@ -92,12 +92,10 @@ HMENU BuildMenu(MenuItem& menu, std::map<UINT, MenuItem*>& ids,
 
 }  // namespace
 
-Win32ViewHost::Win32ViewHost(HINSTANCE instance) : instance_(instance) {
-  // The first button tries again; a button that still cannot be made leaves its own line.
-  if (!RegisterRainButtonClass(instance))
-    TraceDiagnostic("the button window class could not be registered (error " +
-                    std::to_string(GetLastError()) + ")");
-}
+// The button's window class is registered with the first button (CreateRainButton): its
+// cursor is the first thing that needs the display driver, whose start the tray icon would wait
+// for.
+Win32ViewHost::Win32ViewHost(HINSTANCE instance) : instance_(instance) {}
 
 Win32ViewHost::~Win32ViewHost() = default;
 
