@@ -47,8 +47,7 @@ class SimWindows : public WindowManager {
   // Made at once by a window that answers and has no change before it. A hung window takes its
   // change when it answers again, and holds up those after it meanwhile; it is given up
   // timeout_ms of virtual time after it was asked, or once the window is hung for kHungAfterMs.
-  void RequestLayered(Hwnd window, std::optional<std::uint8_t> alpha,
-                      unsigned timeout_ms) override;
+  void RequestLayered(Hwnd window, std::optional<std::uint8_t> alpha, unsigned timeout_ms) override;
   std::vector<LayeredDone> TakeLayeredDone() override;
   // Lets timeout_ms of virtual time pass while changes are waiting.
   [[nodiscard]] bool WaitLayered(unsigned timeout_ms) override;

@@ -40,8 +40,7 @@ bool CommonControls() {
     using Init = BOOL WINAPI(const INITCOMMONCONTROLSEX*);
     Init* init = Resolve<Init>(comctl32, comctl32_failed, "comctl32.dll", "InitCommonControlsEx");
     if (!init) return false;
-    const INITCOMMONCONTROLSEX controls{sizeof controls,
-                                        ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     if (!init(&controls)) TraceDiagnostic("the common controls could not be registered");
     return true;
   }();

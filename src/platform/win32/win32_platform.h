@@ -65,8 +65,7 @@ class Win32WindowManager : public WindowManager {
   std::uint32_t ExStyle(Hwnd window) override;
   // On a thread started with the first change: WM_NULL with the time limit first, as
   // SetWindowLongPtrA would wait for a hung program for ever.
-  void RequestLayered(Hwnd window, std::optional<std::uint8_t> alpha,
-                      unsigned timeout_ms) override;
+  void RequestLayered(Hwnd window, std::optional<std::uint8_t> alpha, unsigned timeout_ms) override;
   std::vector<LayeredDone> TakeLayeredDone() override;
   [[nodiscard]] bool WaitLayered(unsigned timeout_ms) override;
   std::optional<std::uint8_t> LayeredAlpha(Hwnd window) override;

@@ -133,10 +133,10 @@ bool ChangeLayered(HWND target, std::optional<std::uint8_t> alpha, unsigned time
 void Win32WindowManager::RequestLayered(Hwnd window, std::optional<std::uint8_t> alpha,
                                         unsigned timeout_ms) {
   if (!layered_done_) layered_done_ = std::make_shared<LayeredDoneList>();
-  const bool posted =
-      layered_changes_.Post([done = layered_done_, window, alpha, timeout_ms] {
-        done->Add(LayeredDone{window, alpha.has_value(), ChangeLayered(ToHwnd(window), alpha, timeout_ms)});
-      });
+  const bool posted = layered_changes_.Post([done = layered_done_, window, alpha, timeout_ms] {
+    done->Add(
+        LayeredDone{window, alpha.has_value(), ChangeLayered(ToHwnd(window), alpha, timeout_ms)});
+  });
   // Nothing can make the change: it is reported as not taken.
   if (!posted) layered_done_->Add(LayeredDone{window, alpha.has_value(), false});
 }

@@ -94,7 +94,7 @@ void ControlView::Attach(HWND window, bool set_font, bool see_messages) {
 void ControlView::Reattach() {
   if (subclassed_ || !window_) return;
   subclassed_ = lazy::SetWindowSubclass(window_, &ControlView::SubclassProc, kSubclassId,
-                                  reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+                                        reinterpret_cast<DWORD_PTR>(this)) != FALSE;
   if (!subclassed_)
     TraceDiagnostic("the control " + control_->Name() + " could not be subclassed (error " +
                     std::to_string(GetLastError()) + ")");
@@ -103,7 +103,8 @@ void ControlView::Reattach() {
 void ControlView::Detach() {
   if (!subclassed_) return;
   subclassed_ = false;
-  if (IsWindow(window_)) lazy::RemoveWindowSubclass(window_, &ControlView::SubclassProc, kSubclassId);
+  if (IsWindow(window_))
+    lazy::RemoveWindowSubclass(window_, &ControlView::SubclassProc, kSubclassId);
 }
 
 LRESULT ControlView::Default(UINT message, WPARAM wparam, LPARAM lparam) {
