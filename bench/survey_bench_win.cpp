@@ -447,9 +447,47 @@ bool OpenPopups(browser_sim::BrowserSim& sim, int first, int count, std::uint32_
   return true;
 }
 
+// How much later than asked `count` ordinary browser windows show, one at a time: each is
+// created hidden and asks to be shown 30 ms later. Empty when the stand-in fails.
+std::vector<double> OrdinaryShowDelays(const std::string& browser_sim_exe, int count) {
+  std::string error;
+  auto sim = browser_sim::BrowserSim::Start(browser_sim_exe, &error);
+  std::vector<double> delays_ms;
+  if (!sim) return delays_ms;
+  for (int i = 0; i < count; ++i) {
+    browser_sim::OpenOptions window;
+    window.title = "Home " + std::to_string(i);
+    window.show_after_ms = 30;
+    const std::int64_t opened = browser_sim::NowMicros();
+    const auto opened_window = sim->Open(window);
+    std::optional<browser_sim::TimesReport> times;
+    if (!opened_window || !WaitFor(
+                              [&] {
+                                times = sim->Times();
+                                const auto* record =
+                                    times ? times->Find(opened_window->id) : nullptr;
+                                return record && record->shown;
+                              },
+                              5000))
+      return {};
+    delays_ms.push_back(
+        static_cast<double>(*times->Find(opened_window->id)->shown - opened) / 1000.0 - 30.0);
+  }
+  sim->Quit();
+  return delays_ms;
+}
+
+void ReportOrdinary(const char* what, const std::vector<double>& delays_ms) {
+  std::printf("%-44s median %6.2f ms   p95 %6.2f ms   (%zu windows)\n", what,
+              Percentile(delays_ms, 0.5), Percentile(delays_ms, 0.95), delays_ms.size());
+}
+
 int MeasureVisibleTime(const std::string& browser_sim_exe, const std::string& program_folder,
                        int popups) {
   EndRunningPrograms();
+  // An ordinary window is never made transparent: it shows as late without the program as with.
+  ReportOrdinary("ordinary window, later than asked: alone",
+                 OrdinaryShowDelays(browser_sim_exe, 20));
   Started program("\"" + program_folder + "\\pelkrin.exe\"", program_folder);
   if (!program.process()) {
     std::fprintf(stderr, "error: could not start pelkrin.exe\n");
@@ -523,6 +561,7 @@ int MeasureVisibleTime(const std::string& browser_sim_exe, const std::string& pr
     if (visible_ms.size() != ids.size()) status = 1;
     sim->Quit();
   };
+  ReportOrdinary("  with pelkrin.exe running", OrdinaryShowDelays(browser_sim_exe, 20));
   run("popup visible: one at a time", popups, 1, 0);
   run("popup visible: bursts of 10", std::max(popups / 10, 1), 10, 0);
   run("popup visible: one at a time, 200 windows", popups, 1, kTopLevelWindows);
