@@ -110,8 +110,12 @@ void DetectionCycle::Fail(int number, const std::string& description) {
 }
 
 void DetectionCycle::StartSurvey() {
-  // Transparent popups whose hide took effect only after the event path stopped looking.
-  if (transparent_) transparent_->TakeDone();
+  // Transparent popups whose hide took effect only after the event path stopped looking, and
+  // those whose program did not take their opacity.
+  if (transparent_) {
+    transparent_->TakeDone();
+    transparent_->RetryOpaque();
+  }
   PollHiding(services_.events.MonotonicMs(), true);
   if (!hooks_.pelking_on || !hooks_.pelking_on()) return;
   PickUpBlockRequest();

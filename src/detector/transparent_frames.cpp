@@ -81,7 +81,17 @@ void TransparentFrames::TakeDone() {
       services_.diagnostics.Trace("a transparent frame (" + std::to_string(done.window) +
                                   ") did not answer; it is made opaque later");
       found->state = State::kTransparent;
+      found->opaque_refused = true;
     }
+  }
+}
+
+void TransparentFrames::RetryOpaque() {
+  for (const Hwnd frame : Frames()) {
+    const auto found = Find(frame);
+    if (found != frames_.end() && found->state == State::kTransparent &&
+        std::exchange(found->opaque_refused, false))
+      MakeOpaque(frame);
   }
 }
 

@@ -55,6 +55,9 @@ class TransparentFrames {
   std::vector<Hwnd> Frames() const;
   // Takes note of the changes made since the last call. Cheap: called at every poll.
   void TakeDone();
+  // Asks again for the opacity of each frame whose program did not take it (a browser that had
+  // stopped answering may show it by now): called at every survey.
+  void RetryOpaque();
 
   // Start-up and shutdown: every frame on the file or made transparent by this run that is
   // still a browser frame carrying the transparency is made opaque; the rest are forgotten.
@@ -67,6 +70,7 @@ class TransparentFrames {
   struct Frame {
     Hwnd window;
     State state;
+    bool opaque_refused = false;  // its program did not take the opacity: asked again
   };
   std::vector<Frame>::iterator Find(Hwnd frame);
   // Asks for the transparency to come off a frame that carries it: false when it does not.

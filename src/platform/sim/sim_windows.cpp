@@ -377,6 +377,8 @@ std::string SimWindows::Caption(Hwnd window) const {
 }
 
 void SimWindows::SetHung(Hwnd window, bool hung) {
+  // The changes whose time ran out while it did not answer were given up meanwhile.
+  MakeLayeredChanges();
   Window* found = Find(window);
   if (!found || found->hung == hung) return;
   found->hung = hung;
