@@ -6,14 +6,16 @@ namespace pelkrin::win32 {
 
 namespace {
 
-// The log file's path, read from the environment once; "" for none.
+// The log file's path, read from the environment once; "" for none. Never destroyed: a thread
+// still waiting for another program at the end may trace after the program's statics are gone.
 const std::string& LogPath() {
-  static const std::string path = [] {
+  static const std::string* const path = [] {
     char buffer[MAX_PATH + 1] = {};
     const DWORD length = ::GetEnvironmentVariableA(kLogVariable, buffer, sizeof buffer);
-    return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
+    return new std::string(length > 0 && length < sizeof buffer ? std::string(buffer, length)
+                                                                : std::string());
   }();
-  return path;
+  return *path;
 }
 
 }  // namespace
