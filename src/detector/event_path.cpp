@@ -85,7 +85,7 @@ std::optional<unsigned> DetectionCycle::FollowNewWindows() {
     followed_.clear();
     // Every transparent frame but those waiting for their hide: the one judged as it failed too.
     if (transparent_) {
-      for (const Hwnd frame : std::vector<Hwnd>(transparent_->Frames()))
+      for (const Hwnd frame : transparent_->Frames())
         if (std::none_of(hiding_.begin(), hiding_.end(),
                          [frame](const Hiding& entry) { return entry.window == frame; }))
           transparent_->MakeOpaque(frame);

@@ -87,12 +87,10 @@ void TransparentFrames::TakeDone() {
 }
 
 void TransparentFrames::RetryOpaque() {
-  for (const Hwnd frame : Frames()) {
-    const auto found = Find(frame);
-    if (found != frames_.end() && found->state == State::kTransparent &&
-        std::exchange(found->opaque_refused, false))
-      MakeOpaque(frame);
-  }
+  std::vector<Hwnd> refused;
+  for (Frame& entry : frames_)
+    if (std::exchange(entry.opaque_refused, false)) refused.push_back(entry.window);
+  for (const Hwnd frame : refused) MakeOpaque(frame);
 }
 
 bool TransparentFrames::IsTransparent(Hwnd frame) const {

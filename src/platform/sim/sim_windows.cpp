@@ -181,18 +181,13 @@ void SimWindows::MakeLayeredChanges() {
       if (Now() < request.give_up_at && Now() - found->hung_since < kHungAfterMs) break;
       found = nullptr;
     }
-    bool took = found != nullptr;
-    if (found && request.alpha) {
-      took = !(found->ex_style & kWsExLayered);
-      if (took) {
-        found->ex_style |= kWsExLayered;
-        found->alpha = request.alpha;
-        NoteSeen(*found);
-      }
-    } else if (found) {
-      found->ex_style &= ~kWsExLayered;
-      found->alpha.reset();
-      NoteSeen(*found);
+    // Layered by its own program already, it does not take the alpha.
+    const bool took = found && !(request.alpha && (found->ex_style & kWsExLayered));
+    if (took && request.alpha) {
+      SetExStyle(request.window, found->ex_style | kWsExLayered);
+      SetLayeredAlpha(request.window, *request.alpha);
+    } else if (took) {
+      SetExStyle(request.window, found->ex_style & ~kWsExLayered);
     }
     layered_done_.push_back(LayeredDone{request.window, request.alpha.has_value(), took});
   }

@@ -8,29 +8,34 @@ namespace pelkrin::win32::lazy {
 
 namespace {
 
-// The function `name` of `library`, loaded with its first use; nullptr (and one diagnostic
-// line per library) when either is missing.
+// A library loaded with the first use of any of its functions.
+struct Library {
+  const char* name;
+  HMODULE module = nullptr;
+  bool traced = false;  // its failure, once
+};
+
+Library comctl32{"comctl32.dll"}, comdlg32{"comdlg32.dll"}, winmm{"winmm.dll"};
+
+// The function `name` of `library`; nullptr when either is missing.
 template <typename Function>
-Function* Resolve(HMODULE& library, bool& failed, const char* library_name, const char* name) {
-  if (!library && !failed) {
-    library = ::LoadLibraryA(library_name);
-    failed = library == nullptr;
-    if (failed)
-      TraceDiagnostic(std::string(library_name) + " cannot be loaded, error " +
-                      std::to_string(::GetLastError()));
+Function* Resolve(Library& library, const char* name) {
+  if (!library.module) library.module = ::LoadLibraryA(library.name);
+  const FARPROC found = library.module ? ::GetProcAddress(library.module, name) : nullptr;
+  if (!found && !library.traced) {
+    library.traced = true;
+    TraceDiagnostic(std::string(library.name) +
+                    (library.module ? " lacks " + std::string(name) : " cannot be loaded") +
+                    ", error " + std::to_string(::GetLastError()));
   }
-  if (!library) return nullptr;
-  // The one way to a function by name; its type is the library's.
-  return reinterpret_cast<Function*>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
+  // Through a function pointer type without parameters: the exact type is the library's.
+  return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(found));
 }
 
-HMODULE comctl32 = nullptr, comdlg32 = nullptr;
-bool comctl32_failed = false, comdlg32_failed = false;
-
+// A function of comctl32, its classes registered first.
 template <typename Function>
 Function* Comctl32(const char* name) {
-  if (!CommonControls()) return nullptr;
-  return Resolve<Function>(comctl32, comctl32_failed, "comctl32.dll", name);
+  return CommonControls() ? Resolve<Function>(comctl32, name) : nullptr;
 }
 
 }  // namespace
@@ -38,7 +43,7 @@ Function* Comctl32(const char* name) {
 bool CommonControls() {
   static const bool ready = [] {
     using Init = BOOL WINAPI(const INITCOMMONCONTROLSEX*);
-    Init* init = Resolve<Init>(comctl32, comctl32_failed, "comctl32.dll", "InitCommonControlsEx");
+    Init* const init = Resolve<Init>(comctl32, "InitCommonControlsEx");
     if (!init) return false;
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     if (!init(&controls)) TraceDiagnostic("the common controls could not be registered");
@@ -49,13 +54,13 @@ bool CommonControls() {
 
 BOOL SetWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id, DWORD_PTR data) {
   using Function = BOOL WINAPI(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR);
-  Function* function = Comctl32<Function>("SetWindowSubclass");
+  static Function* const function = Comctl32<Function>("SetWindowSubclass");
   return function ? function(window, procedure, id, data) : FALSE;
 }
 
 BOOL RemoveWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id) {
   using Function = BOOL WINAPI(HWND, SUBCLASSPROC, UINT_PTR);
-  Function* function = Comctl32<Function>("RemoveWindowSubclass");
+  static Function* const function = Comctl32<Function>("RemoveWindowSubclass");
   return function ? function(window, procedure, id) : FALSE;
 }
 
@@ -67,9 +72,20 @@ LRESULT DefSubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 
 BOOL GetOpenFileNameA(OPENFILENAMEA* dialog) {
   using Function = BOOL WINAPI(OPENFILENAMEA*);
-  Function* function =
-      Resolve<Function>(comdlg32, comdlg32_failed, "comdlg32.dll", "GetOpenFileNameA");
+  static Function* const function = Resolve<Function>(comdlg32, "GetOpenFileNameA");
   return function ? function(dialog) : FALSE;
+}
+
+UINT waveOutGetNumDevs() {
+  using Function = UINT WINAPI();
+  static Function* const function = Resolve<Function>(winmm, "waveOutGetNumDevs");
+  return function ? function() : 0;
+}
+
+BOOL sndPlaySoundA(LPCSTR sound, UINT flags) {
+  using Function = BOOL WINAPI(LPCSTR, UINT);
+  static Function* const function = Resolve<Function>(winmm, "sndPlaySoundA");
+  return function ? function(sound, flags) : FALSE;
 }
 
 }  // namespace pelkrin::win32::lazy

@@ -2,7 +2,6 @@
 // After win32_platform.h, which prepares <windows.h>.
 #include <commctrl.h>
 #include <commdlg.h>
-#include <mmsystem.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -32,48 +31,11 @@ bool RegisterIconWindowClass(const std::string& name) {
 
 // ---- Sound ----
 
-namespace {
-
-// The multimedia library and what it brings with it are loaded with the first sound, which
-// comes after the icon, rather than with the program, which start-up would wait for.
-struct SoundLibrary {
-  UINT(WINAPI* device_count)() = nullptr;
-  BOOL(WINAPI* play)(LPCSTR, UINT) = nullptr;
-};
-
-template <typename Function>
-Function Exported(HMODULE library, const char* name) {
-  const FARPROC found = ::GetProcAddress(library, name);
-  // Through a function pointer type without parameters: the exact type is the library's.
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
-}
-
-const SoundLibrary& Winmm() {
-  static const SoundLibrary library = [] {
-    SoundLibrary found;
-    const HMODULE module = ::LoadLibraryA("winmm.dll");
-    if (module) {
-      found.device_count = Exported<decltype(found.device_count)>(module, "waveOutGetNumDevs");
-      found.play = Exported<decltype(found.play)>(module, "sndPlaySoundA");
-    }
-    if (!found.device_count || !found.play) {
-      TraceDiagnostic("winmm.dll could not be loaded (error " + std::to_string(::GetLastError()) +
-                      "): no sound is played");
-      found = SoundLibrary{};
-    }
-    return found;
-  }();
-  return library;
-}
-
-}  // namespace
-
-unsigned Win32Sound::WaveOutDeviceCount() {
-  return Winmm().device_count ? Winmm().device_count() : 0;
-}
+// winmm and what it brings with it are loaded with the first sound, which comes after the icon.
+unsigned Win32Sound::WaveOutDeviceCount() { return lazy::waveOutGetNumDevs(); }
 
 bool Win32Sound::Play(const std::string& path, unsigned flags) {
-  return Winmm().play && Winmm().play(path.c_str(), flags) != FALSE;
+  return lazy::sndPlaySoundA(path.c_str(), flags) != FALSE;
 }
 
 // ---- Notification area ----
