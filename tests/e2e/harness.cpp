@@ -147,8 +147,16 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-  win32::ScopedFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  // A running program opens its settings file for a moment at each read: the write waits until
+  // the file is free.
+  win32::ScopedFile file;
+  (void)WaitFor(  // a file that stays in use fails the open below
+      [&] {
+        file.Reset(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file || ::GetLastError() != ERROR_SHARING_VIOLATION;
+      },
+      kDefaultDeadlineMs, path + " to be free");
   if (!file) return false;
   DWORD written = 0;
   return ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
